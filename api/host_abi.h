@@ -1,0 +1,416 @@
+/*
+ * The boundary between the Vantri plug-in and its host: plain C, the only header that both
+ * sides include.
+ *
+ * The host hands the plug-in one HostApi record (p1 of action 1 of c4d_main). It begins with
+ * the API version and the crash-handler slot, then points at one service table per area.
+ * Every table begins with its own size in bytes. A table is never changed in place: new
+ * services are added at its end, so a plug-in built against a shorter table still works with
+ * a host that offers a longer one, and a plug-in checks the size before it relies on an entry.
+ *
+ * Host objects are opaque handles. A handle stays valid as long as its entry says; the
+ * plug-in never frees a handle that it does not own. Plain values (vectors, matrices, times,
+ * description ids, parameter data, dates) are standard-layout structs passed by pointer.
+ *
+ * Nothing here throws: failures are return values (null, 0, -1).
+ */
+#ifndef VANTRI_HOST_ABI_H
+#define VANTRI_HOST_ABI_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/** The API version of this header. A host below 12000 is refused by the plug-in. */
+#define VT_API_VERSION 12000
+
+/* ---------------------------------------------------------------- plain values */
+
+/** Three 64-bit floats: a point, a direction, or a rotation (heading, pitch, bank). */
+typedef struct VtVector {
+    double x, y, z;
+} VtVector;
+
+/** An affine transform: p maps to off + p.x*v1 + p.y*v2 + p.z*v3. */
+typedef struct VtMatrix {
+    VtVector off, v1, v2, v3;
+} VtMatrix;
+
+/** A document time as a fraction of seconds: numerator / denominator. */
+typedef struct VtTime {
+    double numerator;
+    double denominator;
+} VtTime;
+
+/** A local calendar date and time with whole seconds. */
+typedef struct VtDateTime {
+    int32_t year, month, day, hour, minute, second;
+} VtDateTime;
+
+/** One level of a parameter id: the id, its data type (0 when not given) and creator. */
+typedef struct VtDescLevel {
+    int32_t id;
+    int32_t dtype;
+    int32_t creator;
+} VtDescLevel;
+
+#define VT_DESCID_MAX_DEPTH 3
+
+/** A parameter id of up to three levels; the crowd code uses one level. */
+typedef struct VtDescId {
+    int32_t depth;
+    VtDescLevel level[VT_DESCID_MAX_DEPTH];
+} VtDescId;
+
+/* Data types of parameter values and description entries (the host's numbers). */
+#define VT_DTYPE_NONE 0
+#define VT_DTYPE_GROUP 1
+#define VT_DTYPE_LONG 15
+#define VT_DTYPE_REAL 19
+#define VT_DTYPE_TIME 22
+#define VT_DTYPE_VECTOR 23
+#define VT_DTYPE_STRING 130
+#define VT_DTYPE_LINK 133
+#define VT_DTYPE_BOOL 400006001
+/* Custom data types. */
+#define VT_CUSTOMDATA_INEXCLUDE 1009290
+#define VT_CUSTOMDATA_SPLINE 1009060
+
+/* ---------------------------------------------------------------- handles */
+
+typedef struct VtAtom VtAtom;                     /* a scene node: object or document */
+typedef struct VtContainer VtContainer;           /* a parameter container */
+typedef struct VtCustomData VtCustomData;         /* an in/exclude list, a spline curve, ... */
+typedef struct VtLink VtLink;                     /* a weak link to an atom */
+typedef struct VtAliasTrans VtAliasTrans;         /* link translator for cloned hierarchies */
+typedef struct VtAtomArray VtAtomArray;           /* an ordered list of atoms (not owned) */
+typedef struct VtPriorityList VtPriorityList;     /* the execution pipeline being collected */
+typedef struct VtHierarchyHelp VtHierarchyHelp;   /* cache-building context */
+typedef struct VtDescription VtDescription;       /* a description being built */
+typedef struct VtResource VtResource;             /* a plug-in's loaded resources */
+typedef struct VtBitmap VtBitmap;                 /* a decoded image */
+typedef struct VtThread VtThread;                 /* the host thread running a call */
+typedef struct VtDraw VtDraw;                     /* a viewport being drawn */
+typedef struct VtDrawHelp VtDrawHelp;             /* per-object drawing context */
+typedef struct VtNodeData VtNodeData;             /* a plug-in object instance; opaque to host */
+
+/** A parameter value. The string, link and custom members are handles whose ownership the
+ *  function that passes the value states. Booleans travel as VT_DTYPE_LONG 0 or 1. */
+typedef struct VtData {
+    int32_t type; /* VT_DTYPE_* or a custom data type id; VT_DTYPE_NONE for no value */
+    int32_t reserved;
+    union {
+        int32_t integer;
+        double real;
+        VtVector vector;
+        VtTime time;
+        const char* string;
+        VtAtom* link;
+        VtCustomData* custom;
+    } value;
+} VtData;
+
+/* ---------------------------------------------------------------- service tables */
+
+/** Memory, console and clock. */
+typedef struct VtSystemTable {
+    uint32_t size;
+    /** A zero-filled block of `bytes`, or null when memory is short (or the host was told to
+     *  fail this allocation). Owned by the caller until passed to free. */
+    void* (*alloc)(size_t bytes);
+    /** Releases a block from alloc; null is ignored. */
+    void (*free)(void* block);
+    /** Prints one line to the host's console; the text is copied. */
+    void (*print)(const char* line);
+    /** The host's local date and time. */
+    void (*date_time_now)(VtDateTime* out);
+} VtSystemTable;
+
+/** Resources (string tables and descriptions) and the strings in them. */
+typedef struct VtResourceTable {
+    uint32_t size;
+    /** Loads `plugin_folder`/res: string tables and description resources. Null when the
+     *  folder holds no valid resources. Owned by the caller until passed to release; the
+     *  descriptions it holds are known to the host while it is loaded. */
+    VtResource* (*load)(const char* plugin_folder);
+    void (*release)(VtResource* resource);
+    /** Copies string `id` into `buffer` (at most capacity-1 bytes, NUL-terminated) and
+     *  returns its full length in bytes, or -1 when the table has no such string. */
+    int32_t (*load_string)(const VtResource* resource, int32_t id, char* buffer,
+                           int32_t capacity);
+} VtResourceTable;
+
+/** Parameters, messages, names and the node tree of any atom. */
+typedef struct VtAtomTable {
+    uint32_t size;
+    /** The atom's type id (an object type such as 5140, or a plug-in id). */
+    int32_t (*get_type)(VtAtom* atom);
+    /** Reads a parameter. A string in `out` stays valid until the atom's next parameter
+     *  call; a custom value is a new copy owned by the caller (release with
+     *  VtContainerTable.custom_free); a link is the target atom or null. 1 on success. */
+    int32_t (*get_parameter)(VtAtom* atom, const VtDescId* id, VtData* out, int32_t flags);
+    /** Writes a parameter; the host copies the value (strings and custom data included).
+     *  1 on success. */
+    int32_t (*set_parameter)(VtAtom* atom, const VtDescId* id, const VtData* value,
+                             int32_t flags);
+    /** Sends message `type` to the atom's object code; returns what that code returns (1 for
+     *  an atom without plug-in code). */
+    int32_t (*send_message)(VtAtom* atom, int32_t type, void* data);
+    /** The atom's parameter container, owned by the atom; null for an atom without one. */
+    VtContainer* (*get_data_instance)(VtAtom* atom);
+    /** The atom's name (UTF-8), owned by the atom and valid until its name changes. */
+    const char* (*get_name)(VtAtom* atom);
+    /** Sets the name; the text is copied. 1 on success. */
+    int32_t (*set_name)(VtAtom* atom, const char* name);
+    /** The document the atom belongs to, or null. Owned by the host. */
+    VtAtom* (*get_document)(VtAtom* atom);
+    /** Tree navigation; each result is owned by the host, or null. */
+    VtAtom* (*get_down)(VtAtom* atom);
+    VtAtom* (*get_next)(VtAtom* atom);
+    VtAtom* (*get_up)(VtAtom* atom);
+    /** Moves `atom` to be the last child of `parent` (removing it from any tree first). The
+     *  tree of `parent` then owns it. */
+    void (*insert_under_last)(VtAtom* atom, VtAtom* parent);
+} VtAtomTable;
+
+/** Objects, documents, links, alias translators, atom arrays and the execution pipeline. */
+typedef struct VtObjectTable {
+    uint32_t size;
+    /** A new object of host type `type` (5140 null, 5126 instance, or a registered plug-in
+     *  type), outside any document; null on failure. Owned by the caller until inserted in a
+     *  tree or returned as generated output; release with free. */
+    VtAtom* (*alloc)(int32_t type);
+    /** Frees an object that the caller owns, with its children. */
+    void (*free)(VtAtom* object);
+    /** Matrices: global, local (relative to the parent), and the parent's global. */
+    void (*get_mg)(VtAtom* object, VtMatrix* out);
+    void (*get_ml)(VtAtom* object, VtMatrix* out);
+    void (*set_ml)(VtAtom* object, const VtMatrix* m);
+    void (*get_up_mg)(VtAtom* object, VtMatrix* out);
+    /** Position, rotation (heading, pitch, bank in radians) and scale relative to the
+     *  parent. Setting the rotation rebuilds the axes of the local matrix. */
+    void (*get_rel_pos)(VtAtom* object, VtVector* out);
+    void (*set_rel_pos)(VtAtom* object, const VtVector* v);
+    void (*get_rel_rot)(VtAtom* object, VtVector* out);
+    void (*set_rel_rot)(VtAtom* object, const VtVector* v);
+    void (*get_rel_scale)(VtAtom* object, VtVector* out);
+    /** Half the size of the object's bounding box. */
+    void (*get_rad)(VtAtom* object, VtVector* out);
+    /** The object's generated output, owned by the host; null when none. */
+    VtAtom* (*get_cache)(VtAtom* object);
+    /** Called by a generator `op` on its child `child`: sets *dirty when the children (and
+     *  anything below them) changed since op's last output, or op has no output yet. Returns
+     *  op's current output when not dirty (owned by the host), else a new clone of the
+     *  child (with all_children, of the child and its following siblings, under one null),
+     *  owned by the caller. Null on failure. */
+    VtAtom* (*get_and_check_hierarchy_clone)(VtAtom* op, VtHierarchyHelp* hh, VtAtom* child,
+                                             int32_t flags, int32_t* dirty,
+                                             VtAliasTrans* trans, int32_t all_children);
+    /** Adds `object` to the pipeline being collected. */
+    void (*priority_add)(VtPriorityList* list, VtAtom* object, int32_t priority,
+                         int32_t flags);
+
+    /** Document time, first and last time, frame rate. */
+    void (*doc_get_time)(VtAtom* document, VtTime* out);
+    void (*doc_get_min_time)(VtAtom* document, VtTime* out);
+    void (*doc_get_max_time)(VtAtom* document, VtTime* out);
+    int32_t (*doc_get_fps)(VtAtom* document);
+    /** 1 when the state `what` holds (0: the animation is running). */
+    int32_t (*check_is_running)(int32_t what);
+
+    /** Weak links: null on failure; owned by the caller until link_free. */
+    VtLink* (*link_alloc)(void);
+    void (*link_free)(VtLink* link);
+    void (*link_set)(VtLink* link, VtAtom* target);
+    /** The target, or null when it was freed or is not in `document` (null: any). */
+    VtAtom* (*link_get)(VtLink* link, VtAtom* document);
+
+    /** Alias translators: null on failure; owned by the caller until alias_free. */
+    VtAliasTrans* (*alias_alloc)(void);
+    int32_t (*alias_init)(VtAliasTrans* trans, VtAtom* document);
+    void (*alias_translate)(VtAliasTrans* trans, int32_t all);
+    void (*alias_free)(VtAliasTrans* trans);
+
+    /** Atom arrays hold atoms they do not own. Null on failure; owned by the caller. */
+    VtAtomArray* (*array_alloc)(void);
+    void (*array_free)(VtAtomArray* array);
+    /** 1 on success, 0 when memory is short. */
+    int32_t (*array_append)(VtAtomArray* array, VtAtom* atom);
+    int32_t (*array_get_count)(const VtAtomArray* array);
+    VtAtom* (*array_get_index)(const VtAtomArray* array, int32_t index);
+    /** Removes the first occurrence of `atom`; 1 when found. */
+    int32_t (*array_remove)(VtAtomArray* array, VtAtom* atom);
+    void (*array_flush)(VtAtomArray* array);
+} VtObjectTable;
+
+/** Parameter containers and custom data. */
+typedef struct VtContainerTable {
+    uint32_t size;
+    /** Typed getters: an integer getter truncates a real entry toward zero, a real getter
+     *  widens an integer entry, a bool is "non-zero". A missing entry gives the preset. */
+    int32_t (*get_int)(const VtContainer* bc, int32_t id, int32_t preset);
+    double (*get_real)(const VtContainer* bc, int32_t id, double preset);
+    int32_t (*get_bool)(const VtContainer* bc, int32_t id, int32_t preset);
+    /** A missing or non-vector entry gives (0, 0, 0). */
+    void (*get_vector)(const VtContainer* bc, int32_t id, VtVector* out);
+    /** The linked atom if it still exists and lies in `document` (null: any); else null. */
+    VtAtom* (*get_link)(const VtContainer* bc, int32_t id, VtAtom* document);
+    /** The entry's custom data of the given type, owned by the container and valid until the
+     *  entry changes; null when missing or of another type. */
+    VtCustomData* (*get_custom)(const VtContainer* bc, int32_t id, int32_t type);
+    /** Reads an entry with the ownership of VtAtomTable.get_parameter; 1 when present. */
+    int32_t (*get_data)(const VtContainer* bc, int32_t id, VtData* out);
+    /** Writes an entry; the value is copied. 1 on success. */
+    int32_t (*set_data)(VtContainer* bc, int32_t id, const VtData* value);
+
+    /** A new, empty custom value of a registered type; null on failure. Owned by the caller
+     *  until custom_free. */
+    VtCustomData* (*custom_alloc)(int32_t type);
+    void (*custom_free)(VtCustomData* data);
+    VtCustomData* (*custom_clone)(const VtCustomData* data);
+    int32_t (*custom_get_type)(const VtCustomData* data);
+} VtContainerTable;
+
+/** Descriptions: the parameter layout that the host shows for an object. */
+typedef struct VtDescriptionTable {
+    uint32_t size;
+    /** Loads the description resource registered for object type `type` into `desc`. 1 on
+     *  success. */
+    int32_t (*load)(VtDescription* desc, int32_t type);
+    /** The single parameter id the host asks for, or null when it builds the whole
+     *  description. Owned by the description. */
+    const VtDescId* (*get_single_id)(VtDescription* desc);
+    /** The attribute container of parameter `id` (owned by the description), or null. */
+    VtContainer* (*get_parameter_i)(VtDescription* desc, const VtDescId* id,
+                                    VtAtomArray* array);
+} VtDescriptionTable;
+
+/** Spline objects and their sampling (extended as the crowd code gains spline services). */
+typedef struct VtSplineTable {
+    uint32_t size;
+} VtSplineTable;
+
+/** The polygon ray collider. */
+typedef struct VtRayTable {
+    uint32_t size;
+} VtRayTable;
+
+/** Viewport drawing. */
+typedef struct VtDrawTable {
+    uint32_t size;
+} VtDrawTable;
+
+/** Decoded images. */
+typedef struct VtBitmapTable {
+    uint32_t size;
+    /** Decodes an image file; null when it cannot be read. Owned by the caller until free. */
+    VtBitmap* (*load)(const char* path);
+    void (*free)(VtBitmap* bitmap);
+    int32_t (*get_width)(const VtBitmap* bitmap);
+    int32_t (*get_height)(const VtBitmap* bitmap);
+} VtBitmapTable;
+
+/* ---------------------------------------------------------------- object registration */
+
+/** The operations of a registered object type. Each takes the instance created by alloc.
+ *  A type registers one static table; the host keeps the pointer. Booleans are 0 or 1. */
+typedef struct VtObjectCallbacks {
+    uint32_t size;
+    /** A new instance for the type whose registration carried `type_data`; null on failure. */
+    VtNodeData* (*alloc)(void* type_data);
+    void (*free)(VtNodeData* data);
+    int32_t (*init)(VtNodeData* data, VtAtom* node);
+    int32_t (*message)(VtNodeData* data, VtAtom* node, int32_t type, void* message_data);
+    /** Fills `desc`; sets bit 2 of *flags when it loaded the description itself. */
+    int32_t (*get_description)(VtNodeData* data, VtAtom* node, VtDescription* desc,
+                               int32_t* flags);
+    int32_t (*copy_to)(VtNodeData* data, VtNodeData* dest, VtAtom* source_node,
+                       VtAtom* dest_node, int32_t flags, VtAliasTrans* trans);
+    /** The generated output: a new hierarchy (then owned by the host), op's current cache
+     *  (kept), or null. */
+    VtAtom* (*get_virtual_objects)(VtNodeData* data, VtAtom* op, VtHierarchyHelp* hh);
+    int32_t (*add_to_execution)(VtNodeData* data, VtAtom* op, VtPriorityList* list);
+    /** Returns an execution result (0: ok). */
+    int32_t (*execute)(VtNodeData* data, VtAtom* op, VtAtom* document, VtThread* thread,
+                       int32_t priority, int32_t flags);
+    /** Returns a draw result (1: ok, 2: skip). */
+    int32_t (*draw)(VtNodeData* data, VtAtom* op, int32_t drawpass, VtDraw* draw,
+                    VtDrawHelp* help);
+} VtObjectCallbacks;
+
+/** What a plug-in registers for one object type. The host copies the strings and the icon. */
+typedef struct VtObjectRegistration {
+    uint32_t size;
+    int32_t id;
+    const char* name;
+    int32_t info_flags;
+    const char* description; /* name of the description resource */
+    const VtBitmap* icon;    /* may be null */
+    int32_t disk_level;
+    const VtObjectCallbacks* callbacks; /* static: must outlive the plug-in's registration */
+    void* type_data;                    /* passed back to callbacks->alloc */
+} VtObjectRegistration;
+
+/** Plug-in registration. */
+typedef struct VtPluginTable {
+    uint32_t size;
+    /** 1 when the type was registered; 0 when refused (the id is taken, or the record is
+     *  incomplete). */
+    int32_t (*register_object)(const VtObjectRegistration* registration);
+} VtPluginTable;
+
+/* ---------------------------------------------------------------- the root record */
+
+/** Handed to c4d_main as p1 of action 1. Owned by the host; valid until the module is
+ *  unloaded. The crash-handler slot may be replaced by the plug-in. */
+typedef struct HostApi {
+    int32_t version;
+    void (*crash_handler)(char* crash_info);
+    const VtSystemTable* system;
+    const VtResourceTable* resources;
+    const VtAtomTable* atoms;
+    const VtObjectTable* objects;
+    const VtContainerTable* containers;
+    const VtDescriptionTable* descriptions;
+    const VtSplineTable* splines;
+    const VtRayTable* rays;
+    const VtDrawTable* draw;
+    const VtBitmapTable* bitmaps;
+    const VtPluginTable* plugins;
+} HostApi;
+
+/* c4d_main actions and the messages the host sends through action 6. */
+#define VT_ACTION_INIT 1
+#define VT_ACTION_START 2
+#define VT_ACTION_END 3
+#define VT_ACTION_MESSAGE 6
+
+/** The record of message 1002: the host's command-line arguments. */
+typedef struct VtCommandLine {
+    int32_t argc;
+    char** argv;
+} VtCommandLine;
+
+/** The record of the private-data request (message 23). */
+typedef struct VtPrivateData {
+    int32_t answered;
+    void* data;
+} VtPrivateData;
+
+/** The record of the render notification (message 1001071). */
+typedef struct VtRenderNotification {
+    VtAtom* document;
+    int32_t start;
+} VtRenderNotification;
+
+/** The one symbol a plug-in module exports. */
+typedef int32_t (*VtMainFunction)(int32_t action, void* p1, void* p2, void* p3);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VANTRI_HOST_ABI_H */

@@ -1,0 +1,1 @@
+int vt_host_placeholder = 0;
