@@ -1,0 +1,107 @@
+#include "c4d_baseobject.h"
+
+#include "host_binding.h"
+
+#include "c4d_utility.h"
+
+BaseObject* BaseObject::Alloc(LONG type) {
+    return FromHandle<BaseObject>(vt::Host()->objects->alloc(type));
+}
+
+void BaseObject::Free(BaseObject*& object) {
+    if (object != nullptr) vt::Host()->objects->free(object->Handle());
+    object = nullptr;
+}
+
+LMatrix BaseObject::GetMg() const {
+    VtMatrix m{};
+    vt::Host()->objects->get_mg(Handle(), &m);
+    return FromAbi(m);
+}
+
+LMatrix BaseObject::GetMl() const {
+    VtMatrix m{};
+    vt::Host()->objects->get_ml(Handle(), &m);
+    return FromAbi(m);
+}
+
+void BaseObject::SetMl(const LMatrix& m) {
+    const VtMatrix abi = ToAbi(m);
+    vt::Host()->objects->set_ml(Handle(), &abi);
+}
+
+LMatrix BaseObject::GetUpMg() const {
+    VtMatrix m{};
+    vt::Host()->objects->get_up_mg(Handle(), &m);
+    return FromAbi(m);
+}
+
+LVector BaseObject::GetRelPos() const {
+    VtVector v{};
+    vt::Host()->objects->get_rel_pos(Handle(), &v);
+    return FromAbi(v);
+}
+
+void BaseObject::SetRelPos(const LVector& v) {
+    const VtVector abi = ToAbi(v);
+    vt::Host()->objects->set_rel_pos(Handle(), &abi);
+}
+
+LVector BaseObject::GetRelRot() const {
+    VtVector v{};
+    vt::Host()->objects->get_rel_rot(Handle(), &v);
+    return FromAbi(v);
+}
+
+void BaseObject::SetRelRot(const LVector& v) {
+    const VtVector abi = ToAbi(v);
+    vt::Host()->objects->set_rel_rot(Handle(), &abi);
+}
+
+LVector BaseObject::GetRelScale() const {
+    VtVector v{};
+    vt::Host()->objects->get_rel_scale(Handle(), &v);
+    return FromAbi(v);
+}
+
+LVector BaseObject::GetRad() const {
+    VtVector v{};
+    vt::Host()->objects->get_rad(Handle(), &v);
+    return FromAbi(v);
+}
+
+BaseObject* BaseObject::GetCache() const {
+    return FromHandle<BaseObject>(vt::Host()->objects->get_cache(Handle()));
+}
+
+BaseObject* BaseObject::GetAndCheckHierarchyClone(HierarchyHelp* hh, BaseObject* child,
+                                                  LONG flags, Bool* dirty, AliasTrans* trans,
+                                                  Bool all_children) {
+    int32_t is_dirty = 0;
+    VtAtom* result = vt::Host()->objects->get_and_check_hierarchy_clone(
+        Handle(), reinterpret_cast<VtHierarchyHelp*>(hh),
+        child != nullptr ? child->Handle() : nullptr, flags, &is_dirty,
+        reinterpret_cast<VtAliasTrans*>(trans), all_children ? 1 : 0);
+    if (dirty != nullptr) *dirty = is_dirty != 0;
+    return FromHandle<BaseObject>(result);
+}
+
+BaseTime BaseDocument::GetTime() const {
+    VtTime t{0.0, 1.0};
+    vt::Host()->objects->doc_get_time(Handle(), &t);
+    return BaseTime(t.numerator, t.denominator);
+}
+
+BaseTime BaseDocument::GetMinTime() const {
+    VtTime t{0.0, 1.0};
+    vt::Host()->objects->doc_get_min_time(Handle(), &t);
+    return BaseTime(t.numerator, t.denominator);
+}
+
+BaseTime BaseDocument::GetMaxTime() const {
+    VtTime t{0.0, 1.0};
+    vt::Host()->objects->doc_get_max_time(Handle(), &t);
+    return BaseTime(t.numerator, t.denominator);
+}
+
+LONG BaseDocument::GetFps() const { return vt::Host()->objects->doc_get_fps(Handle()); }

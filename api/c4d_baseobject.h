@@ -1,0 +1,59 @@
+// Objects and documents of the host's scene, through their handles.
+#pragma once
+
+#include "c4d_atom.h"
+
+class AliasTrans;
+class HierarchyHelp;
+
+/// Host object types the crowd code creates or recognises.
+enum {
+    Onull = 5140,
+    Oinstance = 5126,
+    INSTANCEOBJECT_LINK = 1001,
+};
+
+/// Flags of the generator's output request.
+enum { HIERARCHYCLONEFLAGS_ASIS = 1 };
+
+class BaseObject : public BaseList2D {
+public:
+    /// A new object of host type `type` outside any document, or null.
+    static BaseObject* Alloc(LONG type);
+    /// Frees an object the caller owns, with its children, and sets the pointer to null.
+    static void Free(BaseObject*& object);
+
+    BaseObject* GetDown() const { return static_cast<BaseObject*>(GeListNode::GetDown()); }
+    BaseObject* GetNext() const { return static_cast<BaseObject*>(GeListNode::GetNext()); }
+    BaseObject* GetUp() const { return static_cast<BaseObject*>(GeListNode::GetUp()); }
+
+    LMatrix GetMg() const;
+    LMatrix GetMl() const;
+    void SetMl(const LMatrix& m);
+    /// The global matrix of the object's parent.
+    LMatrix GetUpMg() const;
+    LVector GetRelPos() const;
+    void SetRelPos(const LVector& v);
+    /// Heading, pitch, bank in radians, relative to the parent.
+    LVector GetRelRot() const;
+    void SetRelRot(const LVector& v);
+    LVector GetRelScale() const;
+    /// Half the size of the object's bounding box.
+    LVector GetRad() const;
+    /// The object's generated output, owned by the host, or null.
+    BaseObject* GetCache() const;
+
+    /// For a generator: its previous output when `child` and what follows are unchanged
+    /// (owned by the host), else a new clone of them (owned by the caller), or null.
+    BaseObject* GetAndCheckHierarchyClone(HierarchyHelp* hh, BaseObject* child, LONG flags,
+                                          Bool* dirty, AliasTrans* trans, Bool all_children);
+};
+
+class BaseDocument : public BaseList2D {
+public:
+    BaseTime GetTime() const;
+    BaseTime GetMinTime() const;
+    BaseTime GetMaxTime() const;
+    LONG GetFps() const;
+    BaseObject* GetFirstObject() const { return static_cast<BaseObject*>(GetDown()); }
+};

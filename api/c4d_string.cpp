@@ -1,0 +1,70 @@
+#include "c4d_string.h"
+
+#include "ge_memory.h"
+
+#include <cstring>
+
+String::String(const char* text) {
+    if (text != nullptr) Assign(text, static_cast<LONG>(std::strlen(text)));
+}
+
+String::String(const String& other) { Assign(other.GetCString(), other.length_); }
+
+String& String::operator=(const String& other) {
+    if (this != &other) {
+        String copy(other);
+        Clear();
+        data_ = copy.data_;
+        length_ = copy.length_;
+        valid_ = copy.valid_;
+        copy.data_ = nullptr;
+    }
+    return *this;
+}
+
+String::~String() { Clear(); }
+
+void String::Clear() {
+    GeFreeT(data_);
+    length_ = 0;
+    valid_ = TRUE;
+}
+
+void String::Assign(const char* text, LONG length) {
+    Clear();
+    if (length <= 0) return;
+    data_ = static_cast<char*>(GeAlloc(static_cast<size_t>(length) + 1));
+    if (data_ == nullptr) {
+        valid_ = FALSE;
+        return;
+    }
+    std::memcpy(data_, text, static_cast<size_t>(length));
+    data_[length] = '\0';
+    length_ = length;
+}
+
+String String::operator+(const String& tail) const {
+    String joined;
+    const LONG total = length_ + tail.length_;
+    if (total == 0) return joined;
+    joined.data_ = static_cast<char*>(GeAlloc(static_cast<size_t>(total) + 1));
+    if (joined.data_ == nullptr) {
+        joined.valid_ = FALSE;
+        return joined;
+    }
+    std::memcpy(joined.data_, GetCString(), static_cast<size_t>(length_));
+    std::memcpy(joined.data_ + length_, tail.GetCString(), static_cast<size_t>(tail.length_));
+    joined.data_[total] = '\0';
+    joined.length_ = total;
+    joined.valid_ = valid_ && tail.valid_;
+    return joined;
+}
+
+bool String::operator==(const String& other) const {
+    return length_ == other.length_ && std::strcmp(GetCString(), other.GetCString()) == 0;
+}
+
+Filename Filename::operator+(const String& component) const {
+    if (!path_.Content()) return Filename(component);
+    return Filename(path_ + String("/") + component);
+}

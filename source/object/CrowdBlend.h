@@ -1,0 +1,9 @@
+// CrowdBlend: combines behaviours and blends.
+#pragma once
+
+#include "c4d.h"
+
+class CrowdBlend : public ObjectData {
+public:
+    static NodeData* Alloc();
+};

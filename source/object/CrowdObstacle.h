@@ -1,0 +1,9 @@
+// CrowdObstacle: a sphere, box or linked geometry for agents to steer around.
+#pragma once
+
+#include "c4d.h"
+
+class CrowdObstacle : public ObjectData {
+public:
+    static NodeData* Alloc();
+};
