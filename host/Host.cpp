@@ -1,0 +1,80 @@
+#include "Host.h"
+
+#include "services/Services.h"
+
+#include <cassert>
+#include <ctime>
+
+namespace vantri {
+
+namespace {
+Host* g_current = nullptr;
+}
+
+Host::Host() : previous_(g_current) {
+    api_.version = VT_API_VERSION;
+    api_.crash_handler = host_crash_handler;
+    api_.system = system_table();
+    api_.resources = resource_table();
+    api_.atoms = atom_table();
+    api_.objects = object_table();
+    api_.containers = container_table();
+    api_.descriptions = description_table();
+    api_.splines = spline_table();
+    api_.rays = ray_table();
+    api_.draw = draw_table();
+    api_.bitmaps = bitmap_table();
+    api_.plugins = plugin_table();
+    g_current = this;
+}
+
+Host::~Host() { g_current = previous_; }
+
+Host& Host::current() {
+    assert(g_current != nullptr);
+    return *g_current;
+}
+
+Host* Host::current_or_null() { return g_current; }
+
+void Host::print(const std::string& line) { console_.push_back(line); }
+
+VtDateTime Host::now() const {
+    if (clock_) return *clock_;
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return VtDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                      local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+Host::LoadedResources* Host::load_resources(const std::string& plugin_folder, std::string& error) {
+    auto loaded = std::make_unique<LoadedResources>();
+    loaded->folder = plugin_folder;
+    if (!load_resource_folder(plugin_folder + "/res", loaded->set, error)) {
+        last_resource_error_ = error;
+        return nullptr;
+    }
+    last_resource_error_.clear();
+    resources_.push_back(std::move(loaded));
+    return resources_.back().get();
+}
+
+void Host::release_resources(LoadedResources* resources) {
+    for (auto it = resources_.begin(); it != resources_.end(); ++it) {
+        if (it->get() == resources) {
+            resources_.erase(it);
+            return;
+        }
+    }
+}
+
+const DescriptionResource* Host::find_description(const std::string& name) const {
+    for (auto it = resources_.rbegin(); it != resources_.rend(); ++it) {
+        auto found = (*it)->set.descriptions.find(name);
+        if (found != (*it)->set.descriptions.end()) return &found->second;
+    }
+    return nullptr;
+}
+
+}  // namespace vantri

@@ -1,0 +1,79 @@
+#include "eval/FrameEvaluator.h"
+
+#include "Host.h"
+#include "eval/ExecutionList.h"
+#include "plugin/ObjectTypes.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace vantri {
+
+namespace {
+
+std::vector<SceneObject*> plugin_objects(Document& document) {
+    std::vector<SceneObject*> objects;
+    document.for_each_object([&](SceneObject& object) {
+        if (object.object_type() != nullptr) objects.push_back(&object);
+    });
+    return objects;
+}
+
+}  // namespace
+
+void FrameEvaluator::evaluate(int32_t frame) {
+    document_.set_frame(frame);
+    build_caches();
+    execute();
+}
+
+void FrameEvaluator::build_caches() {
+    CacheBuild build;
+    build.document = &document_;
+    for (SceneObject* object : plugin_objects(document_)) {
+        const ObjectType* type = object->object_type();
+        if (!type->is_generator()) continue;
+        VtAtom* result =
+            type->callbacks->get_virtual_objects(object->instance(), object->handle(), build.handle());
+        SceneObject* output = SceneObject::from(result);
+        if (output == object->cache()) continue;
+        if (output != nullptr && (output->parent() != nullptr || output->cache_owner() != nullptr)) {
+            Host::current().report_misuse("generator '" + object->name() +
+                                          "' returned an object that belongs elsewhere");
+            continue;
+        }
+        object->set_cache(output);
+    }
+}
+
+void FrameEvaluator::execute() {
+    ExecutionList list;
+    std::vector<SceneObject*> objects = plugin_objects(document_);
+    for (size_t i = 0; i < objects.size(); ++i) {
+        list.current_order = i;
+        objects[i]->object_type()->callbacks->add_to_execution(objects[i]->instance(),
+                                                               objects[i]->handle(), list.handle());
+    }
+    std::stable_sort(list.entries.begin(), list.entries.end(),
+                     [](const ExecutionEntry& a, const ExecutionEntry& b) {
+                         if (a.priority != b.priority) return a.priority < b.priority;
+                         return a.order < b.order;
+                     });
+    for (const ExecutionEntry& entry : list.entries) {
+        SceneObject* object = entry.object;
+        if (object->object_type() == nullptr) continue;
+        object->object_type()->callbacks->execute(object->instance(), object->handle(),
+                                                  document_.handle(), nullptr, entry.priority,
+                                                  entry.flags);
+    }
+}
+
+void FrameEvaluator::send_render_notification(bool start) {
+    VtRenderNotification notification{document_.handle(), start ? 1 : 0};
+    for (SceneObject* object : plugin_objects(document_)) {
+        object->object_type()->callbacks->message(object->instance(), object->handle(), 1001071,
+                                                  &notification);
+    }
+}
+
+}  // namespace vantri

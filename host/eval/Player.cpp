@@ -1,0 +1,22 @@
+#include "eval/Player.h"
+
+#include "Host.h"
+
+namespace vantri {
+
+void play_range(Document& document, int32_t first, int32_t last, PlayMode mode,
+                const std::function<void(int32_t frame)>& after_frame) {
+    Host& host = Host::current();
+    const bool was_running = host.animation_running();
+    FrameEvaluator evaluator(document);
+    host.set_animation_running(mode == PlayMode::Play);
+    if (mode == PlayMode::Render) evaluator.send_render_notification(true);
+    for (int32_t frame = first; frame <= last; ++frame) {
+        evaluator.evaluate(frame);
+        if (after_frame) after_frame(frame);
+    }
+    if (mode == PlayMode::Render) evaluator.send_render_notification(false);
+    host.set_animation_running(was_running);
+}
+
+}  // namespace vantri

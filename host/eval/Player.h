@@ -1,0 +1,18 @@
+// Plays a frame range of a document: with the animation running, or as a render (the
+// render notification on at the start and off at the end, the animation not running).
+#pragma once
+
+#include "eval/FrameEvaluator.h"
+
+#include <functional>
+
+namespace vantri {
+
+enum class PlayMode { Play, Render };
+
+/// Evaluates every frame from `first` to `last` (both included) and calls `after_frame`
+/// after each. Restores the host's running state at the end.
+void play_range(Document& document, int32_t first, int32_t last, PlayMode mode,
+                const std::function<void(int32_t frame)>& after_frame = {});
+
+}  // namespace vantri

@@ -1,1 +1,0 @@
-int vt_host_placeholder = 0;

@@ -1,0 +1,85 @@
+#include "plugin/ObjectTypes.h"
+
+#include <algorithm>
+
+namespace vantri {
+
+TypeRegistry::TypeRegistry() {
+    const auto host_type = [this](int32_t id, const char* name) {
+        auto type = std::make_unique<ObjectType>();
+        type->id = id;
+        type->name = name;
+        types_.push_back(std::move(type));
+    };
+    host_type(kNullType, "Null");
+    host_type(kInstanceType, "Instance");
+}
+
+bool TypeRegistry::add(const VtObjectRegistration& registration, std::string& why) {
+    if (registration.size < sizeof(VtObjectRegistration) || registration.callbacks == nullptr ||
+        registration.callbacks->size < sizeof(VtObjectCallbacks) || registration.name == nullptr ||
+        registration.description == nullptr) {
+        why = "incomplete registration record";
+        return false;
+    }
+    if (find(registration.id) != nullptr) {
+        why = "type id " + std::to_string(registration.id) + " is already registered";
+        return false;
+    }
+    if (std::find(refused_.begin(), refused_.end(), registration.id) != refused_.end()) {
+        why = "type id " + std::to_string(registration.id) + " is refused by this host";
+        return false;
+    }
+    auto type = std::make_unique<ObjectType>();
+    type->id = registration.id;
+    type->name = registration.name;
+    type->info_flags = registration.info_flags;
+    type->description = registration.description;
+    type->disk_level = registration.disk_level;
+    type->callbacks = registration.callbacks;
+    type->type_data = registration.type_data;
+    if (registration.icon != nullptr) {
+        type->icon = *reinterpret_cast<const Image*>(registration.icon);
+        type->has_icon = true;
+    }
+    types_.push_back(std::move(type));
+    return true;
+}
+
+const ObjectType* TypeRegistry::find(int32_t id) const {
+    for (const auto& type : types_) {
+        if (type->id == id) return type.get();
+    }
+    return nullptr;
+}
+
+const ObjectType* TypeRegistry::find_by_description(const std::string& description) const {
+    for (const auto& type : types_) {
+        if (type->is_plugin() && type->description == description) return type.get();
+    }
+    return nullptr;
+}
+
+std::vector<const ObjectType*> TypeRegistry::plugin_types() const {
+    std::vector<const ObjectType*> result;
+    for (const auto& type : types_) {
+        if (type->is_plugin()) result.push_back(type.get());
+    }
+    return result;
+}
+
+std::vector<const ObjectType*> TypeRegistry::host_types() const {
+    std::vector<const ObjectType*> result;
+    for (const auto& type : types_) {
+        if (!type->is_plugin()) result.push_back(type.get());
+    }
+    return result;
+}
+
+void TypeRegistry::clear_plugin_types() {
+    types_.erase(std::remove_if(types_.begin(), types_.end(),
+                                [](const auto& type) { return type->is_plugin(); }),
+                 types_.end());
+}
+
+}  // namespace vantri

@@ -1,0 +1,60 @@
+// The object types the host knows: its own (null, instance, cube ...) and those that
+// plug-ins registered, in registration order.
+#pragma once
+
+#include "resources/ImageFile.h"
+
+#include "host_abi.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vantri {
+
+/// Host object types.
+constexpr int32_t kNullType = 5140;
+constexpr int32_t kInstanceType = 5126;
+constexpr int32_t kInstanceLink = 1001;
+/// The object-type flag that makes the host build an object's output.
+constexpr int32_t kGeneratorFlag = 0x4;
+
+struct ObjectType {
+    int32_t id = 0;
+    std::string name;
+    int32_t info_flags = 0;
+    std::string description;
+    Image icon;
+    bool has_icon = false;
+    int32_t disk_level = 0;
+    /// Set for plug-in types; the host calls into the plug-in through them.
+    const VtObjectCallbacks* callbacks = nullptr;
+    void* type_data = nullptr;
+
+    bool is_plugin() const { return callbacks != nullptr; }
+    bool is_generator() const { return (info_flags & kGeneratorFlag) != 0; }
+};
+
+class TypeRegistry {
+public:
+    TypeRegistry();
+    /// Adds a plug-in type. False (with the reason) when the id is taken or the record is
+    /// incomplete.
+    bool add(const VtObjectRegistration& registration, std::string& why);
+    const ObjectType* find(int32_t id) const;
+    const ObjectType* find_by_description(const std::string& description) const;
+    /// Plug-in types in registration order.
+    std::vector<const ObjectType*> plugin_types() const;
+    /// Host types.
+    std::vector<const ObjectType*> host_types() const;
+    /// Forgets the plug-in types (when their module is unloaded).
+    void clear_plugin_types();
+    /// Refuses plug-in type `id` from now on (for tests of a refused registration).
+    void refuse(int32_t id) { refused_.push_back(id); }
+
+private:
+    std::vector<std::unique_ptr<ObjectType>> types_;
+    std::vector<int32_t> refused_;
+};
+
+}  // namespace vantri

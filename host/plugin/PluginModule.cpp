@@ -1,0 +1,91 @@
+#include "plugin/PluginModule.h"
+
+#include "Host.h"
+
+#include <dlfcn.h>
+
+namespace vantri {
+
+PluginModule::~PluginModule() { close(); }
+
+bool PluginModule::open(const std::string& module_path, std::string& error) {
+    close();
+    library_ = dlopen(module_path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library_ == nullptr) {
+        const char* why = dlerror();
+        error = module_path + ": cannot load the plug-in module: " + (why ? why : "unknown error");
+        return false;
+    }
+    void* symbol = dlsym(library_, "c4d_main");
+    if (symbol == nullptr) {
+        error = module_path + ": the module does not export c4d_main";
+        dlclose(library_);
+        library_ = nullptr;
+        return false;
+    }
+    main_ = reinterpret_cast<VtMainFunction>(symbol);
+    path_ = module_path;
+    const size_t slash = module_path.find_last_of('/');
+    folder_ = slash == std::string::npos ? "." : module_path.substr(0, slash);
+    return true;
+}
+
+int32_t PluginModule::call(int32_t action, void* p1, void* p2, void* p3) {
+    return main_ != nullptr ? main_(action, p1, p2, p3) : -1;
+}
+
+int32_t PluginModule::initialise(HostApi* api, const char* folder) {
+    return call(VT_ACTION_INIT, api, nullptr, const_cast<char*>(folder));
+}
+
+int32_t PluginModule::message(int32_t id, void* data) {
+    return call(VT_ACTION_MESSAGE, reinterpret_cast<void*>(static_cast<intptr_t>(id)), data,
+                nullptr);
+}
+
+int32_t PluginModule::start() { return call(VT_ACTION_START, nullptr, nullptr, nullptr); }
+
+int32_t PluginModule::end() { return call(VT_ACTION_END, nullptr, nullptr, nullptr); }
+
+bool PluginModule::start_up(Host& host, std::vector<std::string>& arguments, std::string& error) {
+    if (initialise(host.api(), folder_.c_str()) != 1) {
+        error = path_ + ": the plug-in refused to initialise";
+        return false;
+    }
+    started_ = true;
+    if (message(1, nullptr) != 1) {
+        error = path_ + ": the plug-in could not load its resources from " + folder_ + "/res";
+        if (!host.last_resource_error().empty()) error += ": " + host.last_resource_error();
+        return false;
+    }
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    VtCommandLine line{static_cast<int32_t>(argv.size()), argv.data()};
+    message(1002, &line);
+    std::vector<std::string> left;
+    for (size_t i = 0; i < argv.size(); ++i) {
+        if (argv[i] != nullptr) left.push_back(arguments[i]);
+    }
+    arguments = left;
+    if (start() != 1) {
+        error = path_ + ": the plug-in failed to start";
+        if (!host.last_refusal.empty()) error += " (" + host.last_refusal + ")";
+        return false;
+    }
+    return true;
+}
+
+void PluginModule::shut_down(Host& host) {
+    if (started_) end();
+    started_ = false;
+    host.types().clear_plugin_types();
+    close();
+}
+
+void PluginModule::close() {
+    if (library_ != nullptr) dlclose(library_);
+    library_ = nullptr;
+    main_ = nullptr;
+}
+
+}  // namespace vantri

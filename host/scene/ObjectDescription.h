@@ -1,0 +1,46 @@
+// An object's description as the attribute manager builds it: the parameters of its type's
+// description resource, each with attributes (label, hidden, open) that the object's code
+// may change while the description is built.
+#pragma once
+
+#include "resources/DescriptionFile.h"
+#include "scene/SceneObject.h"
+
+#include <optional>
+#include <vector>
+
+namespace vantri {
+
+/// Attribute ids of a description entry.
+constexpr int32_t kDescName = 1;
+constexpr int32_t kDescHide = 15;
+constexpr int32_t kDescOpen = 25;
+/// The flag an object's code sets when it loaded its description itself.
+constexpr int32_t kDescriptionLoaded = 2;
+
+struct DescriptionEntry {
+    const DescriptionParameter* parameter = nullptr;
+    Container attributes;
+};
+
+struct DescriptionBuild {
+    const DescriptionResource* resource = nullptr;
+    std::vector<DescriptionEntry> entries;
+    std::optional<VtDescId> single;
+
+    /// Fills the entries from the description registered for object type `type`.
+    bool load(int32_t type);
+    DescriptionEntry* find(int32_t id);
+    bool hidden(int32_t id) const;
+
+    VtDescription* handle() { return reinterpret_cast<VtDescription*>(this); }
+    static DescriptionBuild* from(VtDescription* h) { return reinterpret_cast<DescriptionBuild*>(h); }
+};
+
+/// Builds `object`'s description: its code's GetDDescription first; when that did not load
+/// the description itself, the host loads it. False when the code refused. `single` asks for
+/// one parameter only.
+bool build_description(SceneObject& object, DescriptionBuild& out,
+                       const VtDescId* single = nullptr);
+
+}  // namespace vantri

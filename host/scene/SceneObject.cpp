@@ -1,0 +1,110 @@
+#include "scene/SceneObject.h"
+
+#include "memory/Allocator.h"
+#include "plugin/ObjectTypes.h"
+#include "scene/Document.h"
+#include "scene/Transform.h"
+
+namespace vantri {
+
+SceneObject::SceneObject(int32_t type) : Atom(Kind::Object, type), local_(identity_matrix()) {}
+
+SceneObject::~SceneObject() {
+    set_cache(nullptr);
+    free_children();
+    if (instance_ != nullptr && object_type_ != nullptr) object_type_->callbacks->free(instance_);
+    instance_ = nullptr;
+    if (counted_bytes_ != 0) allocator().retire(counted_bytes_);
+}
+
+SceneObject* SceneObject::from(VtAtom* h) { return from(Atom::from(h)); }
+
+SceneObject* SceneObject::from(Atom* atom) {
+    if (atom == nullptr || atom->kind() != Kind::Object) return nullptr;
+    return static_cast<SceneObject*>(atom);
+}
+
+void SceneObject::set_local_matrix(const VtMatrix& m) {
+    local_ = m;
+    position_ = m.off;
+    rotation_ = rotation_from_axes(m);
+    scale_ = scale_from_axes(m);
+    touch();
+}
+
+void SceneObject::set_position(const VtVector& p) {
+    position_ = p;
+    local_.off = p;
+    touch();
+}
+
+void SceneObject::set_rotation(const VtVector& hpb) {
+    rotation_ = hpb;
+    const VtMatrix axes = axes_from_rotation(hpb, scale_);
+    local_.v1 = axes.v1;
+    local_.v2 = axes.v2;
+    local_.v3 = axes.v3;
+    touch();
+}
+
+void SceneObject::set_scale(const VtVector& s) {
+    scale_ = s;
+    const VtMatrix axes = axes_from_rotation(rotation_, scale_);
+    local_.v1 = axes.v1;
+    local_.v2 = axes.v2;
+    local_.v3 = axes.v3;
+    touch();
+}
+
+void SceneObject::copy_transform_from(const SceneObject& other) {
+    local_ = other.local_;
+    position_ = other.position_;
+    rotation_ = other.rotation_;
+    scale_ = other.scale_;
+    radius_ = other.radius_;
+    touch();
+}
+
+VtMatrix SceneObject::parent_global_matrix() const {
+    if (SceneObject* up = SceneObject::from(parent())) return up->global_matrix();
+    if (cache_owner_ != nullptr) return cache_owner_->global_matrix();
+    return identity_matrix();
+}
+
+VtMatrix SceneObject::global_matrix() const {
+    if (parent() == nullptr && cache_owner_ == nullptr) return local_;
+    return multiply(parent_global_matrix(), local_);
+}
+
+VtVector SceneObject::radius() const { return radius_; }
+
+void SceneObject::attach_instance(const ObjectType* type, VtNodeData* instance) {
+    object_type_ = type;
+    instance_ = instance;
+}
+
+void SceneObject::set_cache(SceneObject* cache) {
+    if (cache == cache_) return;
+    if (cache_ != nullptr) {
+        cache_->cache_owner_ = nullptr;
+        delete cache_;
+    }
+    cache_ = cache;
+    if (cache_ != nullptr) {
+        cache_->remove();
+        cache_->cache_owner_ = this;
+    }
+}
+
+Document* SceneObject::document() {
+    const SceneObject* node = this;
+    while (true) {
+        while (node->parent() != nullptr && node->parent()->kind() == Kind::Object)
+            node = static_cast<const SceneObject*>(node->parent());
+        if (node->parent() != nullptr) return static_cast<Document*>(node->parent());
+        if (node->cache_owner_ == nullptr) return nullptr;
+        node = node->cache_owner_;
+    }
+}
+
+}  // namespace vantri

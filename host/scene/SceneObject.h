@@ -1,0 +1,79 @@
+// An object of the host's scene: a type, a transform relative to its parent, parameters,
+// children and, for generators, the output they generated (the cache).
+#pragma once
+
+#include "scene/Atom.h"
+
+namespace vantri {
+
+struct ObjectType;
+
+class SceneObject : public Atom {
+public:
+    /// A bare object of `type`. Plug-in types get their instance from the type registry
+    /// (see ObjectFactory); this constructor does not call into any plug-in.
+    explicit SceneObject(int32_t type);
+    ~SceneObject() override;
+
+    static SceneObject* from(VtAtom* h);
+    static SceneObject* from(Atom* atom);
+
+    /// The local matrix; setting it keeps it exactly and derives position, rotation, scale.
+    const VtMatrix& local_matrix() const { return local_; }
+    void set_local_matrix(const VtMatrix& m);
+    const VtVector& position() const { return position_; }
+    void set_position(const VtVector& p);
+    /// The rotation as last set (or derived from the last matrix set).
+    const VtVector& rotation() const { return rotation_; }
+    void set_rotation(const VtVector& hpb);
+    const VtVector& scale() const { return scale_; }
+    void set_scale(const VtVector& s);
+
+    /// Takes the transform and bounding box of `other` exactly as they are.
+    void copy_transform_from(const SceneObject& other);
+
+    /// The global matrix: the parent's (or, for generated output, the generator's) global
+    /// matrix times the local one.
+    VtMatrix global_matrix() const;
+    /// The global matrix of what this object hangs under (identity at the top).
+    VtMatrix parent_global_matrix() const;
+
+    /// Half the size of the bounding box.
+    VtVector radius() const;
+    void set_radius(const VtVector& r) { radius_ = r; }
+
+    /// The registered type, when this is a plug-in object.
+    const ObjectType* object_type() const { return object_type_; }
+    VtNodeData* instance() const { return instance_; }
+    void attach_instance(const ObjectType* type, VtNodeData* instance);
+
+    /// Generated output: owned by this object.
+    SceneObject* cache() const { return cache_; }
+    /// Replaces the cache; the old one is freed unless it is the same object.
+    void set_cache(SceneObject* cache);
+    /// The generator whose output this object is the root of, or null.
+    SceneObject* cache_owner() const { return cache_owner_; }
+    /// The change mark of the children at the last clone handed to this generator.
+    uint64_t clone_mark() const { return clone_mark_; }
+    void set_clone_mark(uint64_t mark) { clone_mark_ = mark; }
+
+    /// Objects the host made for the plug-in count in the host allocator until freed.
+    void set_counted(size_t bytes) { counted_bytes_ = bytes; }
+
+    Document* document() override;
+
+private:
+    VtMatrix local_;
+    VtVector position_{0, 0, 0};
+    VtVector rotation_{0, 0, 0};
+    VtVector scale_{1, 1, 1};
+    VtVector radius_{0, 0, 0};
+    const ObjectType* object_type_ = nullptr;
+    VtNodeData* instance_ = nullptr;
+    SceneObject* cache_ = nullptr;
+    SceneObject* cache_owner_ = nullptr;
+    uint64_t clone_mark_ = 0;
+    size_t counted_bytes_ = 0;
+};
+
+}  // namespace vantri

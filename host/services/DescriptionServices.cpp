@@ -1,0 +1,33 @@
+// Descriptions being built.
+#include "services/Services.h"
+
+#include "scene/ObjectDescription.h"
+
+namespace vantri {
+
+namespace {
+
+int32_t load(VtDescription* desc, int32_t type) {
+    return desc != nullptr && DescriptionBuild::from(desc)->load(type) ? 1 : 0;
+}
+
+const VtDescId* get_single_id(VtDescription* desc) {
+    if (desc == nullptr) return nullptr;
+    DescriptionBuild* build = DescriptionBuild::from(desc);
+    return build->single ? &*build->single : nullptr;
+}
+
+VtContainer* get_parameter_i(VtDescription* desc, const VtDescId* id, VtAtomArray*) {
+    if (desc == nullptr || id == nullptr || id->depth < 1) return nullptr;
+    DescriptionEntry* entry = DescriptionBuild::from(desc)->find(id->level[0].id);
+    return entry != nullptr ? entry->attributes.handle() : nullptr;
+}
+
+const VtDescriptionTable kTable = {sizeof(VtDescriptionTable), load, get_single_id,
+                                   get_parameter_i};
+
+}  // namespace
+
+const VtDescriptionTable* description_table() { return &kTable; }
+
+}  // namespace vantri

@@ -1,0 +1,33 @@
+// Registration of plug-in object types, and the tables that have no entries yet.
+#include "services/Services.h"
+
+#include "Host.h"
+
+namespace vantri {
+
+namespace {
+
+int32_t register_object(const VtObjectRegistration* registration) {
+    if (registration == nullptr) return 0;
+    Host& host = Host::current();
+    std::string why;
+    if (!host.types().add(*registration, why)) {
+        host.last_refusal = why;
+        return 0;
+    }
+    return 1;
+}
+
+const VtPluginTable kPlugins = {sizeof(VtPluginTable), register_object};
+const VtSplineTable kSplines = {sizeof(VtSplineTable)};
+const VtRayTable kRays = {sizeof(VtRayTable)};
+const VtDrawTable kDraw = {sizeof(VtDrawTable)};
+
+}  // namespace
+
+const VtPluginTable* plugin_table() { return &kPlugins; }
+const VtSplineTable* spline_table() { return &kSplines; }
+const VtRayTable* ray_table() { return &kRays; }
+const VtDrawTable* draw_table() { return &kDraw; }
+
+}  // namespace vantri

@@ -1,0 +1,28 @@
+// The host's service tables, one source file per table.
+#pragma once
+
+#include "host_abi.h"
+
+namespace vantri {
+
+const VtSystemTable* system_table();
+const VtResourceTable* resource_table();
+const VtAtomTable* atom_table();
+const VtObjectTable* object_table();
+const VtContainerTable* container_table();
+const VtDescriptionTable* description_table();
+const VtSplineTable* spline_table();
+const VtRayTable* ray_table();
+const VtDrawTable* draw_table();
+const VtBitmapTable* bitmap_table();
+const VtPluginTable* plugin_table();
+
+/// A value as the plug-in reads it: custom data as a new copy that the plug-in owns (and
+/// that counts as its block until freed), anything else as Value::to_abi.
+struct Value;
+bool value_to_plugin(const Value& value, VtData& out);
+
+/// The host's own crash handler: records the report.
+void host_crash_handler(char* crash_info);
+
+}  // namespace vantri
