@@ -59,6 +59,7 @@ public:
     };
     LoadedResources* load_resources(const std::string& plugin_folder, std::string& error);
     void release_resources(LoadedResources* resources);
+    size_t loaded_resource_count() const { return resources_.size(); }
     /// The description resource with this name among the loaded resources, or null.
     const DescriptionResource* find_description(const std::string& name) const;
     /// Why the last resource load failed (empty when it did not).

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace vantri {
 
@@ -15,6 +16,8 @@ public:
     virtual ~CustomData() = default;
     virtual int32_t type() const = 0;
     virtual std::unique_ptr<CustomData> clone() const = 0;
+    /// A short description of the value for people ("2 objects", "3 knots").
+    virtual std::string summary() const { return "set"; }
 
     VtCustomData* handle() { return reinterpret_cast<VtCustomData*>(this); }
     static CustomData* from(VtCustomData* h) { return reinterpret_cast<CustomData*>(h); }

@@ -1,0 +1,125 @@
+// vantri describe TYPE: the parameters of a new object of a plug-in type, as its description
+// shows them after Init.
+#include "Commands.h"
+#include "PluginSession.h"
+
+#include "scene/Document.h"
+#include "scene/ObjectDescription.h"
+#include "scene/ObjectFactory.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace vantri {
+
+namespace {
+
+std::string type_name(int32_t dtype) {
+    switch (dtype) {
+    case VT_DTYPE_GROUP: return "group";
+    case VT_DTYPE_LONG: return "integer";
+    case VT_DTYPE_REAL: return "real";
+    case VT_DTYPE_BOOL: return "bool";
+    case VT_DTYPE_VECTOR: return "vector";
+    case VT_DTYPE_STRING: return "string";
+    case VT_DTYPE_LINK: return "link";
+    case VT_CUSTOMDATA_INEXCLUDE: return "in/exclude list";
+    case VT_CUSTOMDATA_SPLINE: return "spline curve";
+    default: return "type " + std::to_string(dtype);
+    }
+}
+
+std::string real_text(double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+std::string value_text(const Value* value) {
+    if (value == nullptr) return "-";
+    switch (value->type) {
+    case VT_DTYPE_LONG: return std::to_string(value->integer);
+    case VT_DTYPE_REAL: return real_text(value->real);
+    case VT_DTYPE_VECTOR:
+        return "(" + real_text(value->vector.x) + ", " + real_text(value->vector.y) + ", " +
+               real_text(value->vector.z) + ")";
+    case VT_DTYPE_STRING: return "\"" + value->text + "\"";
+    case VT_DTYPE_LINK: {
+        Atom* target = value->target();
+        return target != nullptr ? "-> " + target->name() : "-";
+    }
+    default: return value->custom ? value->custom->summary() : "-";
+    }
+}
+
+const ObjectType* find_type(const TypeRegistry& types, const std::string& wanted) {
+    if (const ObjectType* type = types.find_by_description(wanted)) return type;
+    char* end = nullptr;
+    const long id = std::strtol(wanted.c_str(), &end, 10);
+    if (end != wanted.c_str() && *end == '\0') {
+        if (const ObjectType* type = types.find(static_cast<int32_t>(id))) return type;
+    }
+    for (const ObjectType* type : types.plugin_types()) {
+        if (type->name == wanted) return type;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int describe_command(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args = arguments;
+    std::string error;
+    const std::string module_path = PluginSession::take_module_option(args, error);
+    if (!error.empty() || args.size() != 1) {
+        std::fprintf(stderr, "vantri describe: %s\n",
+                     error.empty() ? "usage: vantri describe TYPE" : error.c_str());
+        return 2;
+    }
+    PluginSession session;
+    if (!session.start(module_path, error)) {
+        std::fprintf(stderr, "vantri describe: %s\n", error.c_str());
+        return 1;
+    }
+    const ObjectType* type = find_type(session.host().types(), args[0]);
+    if (type == nullptr) {
+        std::fprintf(stderr, "vantri describe: no registered object type '%s'; known types:",
+                     args[0].c_str());
+        for (const ObjectType* known : session.host().types().plugin_types())
+            std::fprintf(stderr, " %s", known->description.c_str());
+        std::fprintf(stderr, "\n");
+        return 2;
+    }
+    auto document = std::make_unique<Document>();
+    SceneObject* object = create_object(type->id, &error);
+    if (object == nullptr) {
+        std::fprintf(stderr, "vantri describe: %s\n", error.c_str());
+        return 1;
+    }
+    document->insert(object);
+    DescriptionBuild description;
+    if (!build_description(*object, description)) {
+        std::fprintf(stderr, "vantri describe: %s refused to build its description\n",
+                     type->description.c_str());
+        return 1;
+    }
+    if (description.resource == nullptr) {
+        std::fprintf(stderr, "vantri describe: no description resource '%s' was loaded\n",
+                     type->description.c_str());
+        return 1;
+    }
+    std::printf("%s (%d, %s)\n", type->description.c_str(), type->id, type->name.c_str());
+    std::printf("%-6s %-32s %-16s %-8s %s\n", "id", "symbol", "type", "shown", "value");
+    for (const DescriptionEntry& entry : description.entries) {
+        const DescriptionParameter& p = *entry.parameter;
+        const bool hidden = entry.attributes.get_bool(kDescHide);
+        const std::string value =
+            p.dtype == VT_DTYPE_GROUP ? "" : value_text(object->data().find(p.id));
+        std::printf("%-6d %-32s %-16s %-8s %s\n", p.id, p.symbol.c_str(), type_name(p.dtype).c_str(),
+                    hidden ? "hidden" : "shown", value.c_str());
+    }
+    return 0;
+}
+
+}  // namespace vantri

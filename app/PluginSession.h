@@ -1,0 +1,33 @@
+// The plug-in loaded and started in a host, for the duration of one command.
+#pragma once
+
+#include "Host.h"
+#include "plugin/PluginModule.h"
+
+#include <string>
+#include <vector>
+
+namespace vantri {
+
+class PluginSession {
+public:
+    /// Where the command finds the module unless told otherwise.
+    static std::string default_module_path();
+
+    /// Loads and starts the module; false with a message naming the file when it fails.
+    bool start(const std::string& module_path, std::string& error);
+    ~PluginSession();
+
+    Host& host() { return host_; }
+    PluginModule& module() { return module_; }
+
+    /// Takes "--plugin PATH" out of `args`; the default path when absent.
+    static std::string take_module_option(std::vector<std::string>& args, std::string& error);
+
+private:
+    Host host_;
+    PluginModule module_;
+    bool started_ = false;
+};
+
+}  // namespace vantri

@@ -1,0 +1,41 @@
+// vantri plugins: load the plug-in and list what it registered.
+#include "Commands.h"
+#include "PluginSession.h"
+
+#include <cstdio>
+
+namespace vantri {
+
+int plugins_command(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args = arguments;
+    std::string error;
+    const std::string module_path = PluginSession::take_module_option(args, error);
+    if (!error.empty() || !args.empty()) {
+        std::fprintf(stderr, "vantri plugins: %s\n",
+                     error.empty() ? ("unexpected argument '" + args.front() + "'").c_str()
+                                   : error.c_str());
+        return 2;
+    }
+    PluginSession session;
+    if (!session.start(module_path, error)) {
+        std::fprintf(stderr, "vantri plugins: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", module_path.c_str());
+    std::printf("%-9s %-18s %-17s %-16s %s\n", "id", "name", "description", "flags", "icon");
+    for (const ObjectType* type : session.host().types().plugin_types()) {
+        char flags[32];
+        std::snprintf(flags, sizeof flags, "%d (0x%X)", type->info_flags,
+                      static_cast<unsigned>(type->info_flags));
+        std::string icon = "none";
+        if (type->has_icon)
+            icon = std::to_string(type->icon.width) + "x" + std::to_string(type->icon.height);
+        std::printf("%-9d %-18s %-17s %-16s %s\n", type->id, type->name.c_str(),
+                    type->description.c_str(), flags, icon.c_str());
+    }
+    std::printf("console:\n");
+    for (const std::string& line : session.host().console()) std::printf("  \"%s\"\n", line.c_str());
+    return 0;
+}
+
+}  // namespace vantri
