@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the release preset and runs the main job on the bundled
+# example scene.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+scripts/build.sh release
+
+vantri=build/release/bin/vantri
+"$vantri" plugins
+"$vantri" describe ocrowdgenerator
+if [ -f examples/flock.json ]; then
+    "$vantri" run examples/flock.json --out out/flock
+    echo "results: out/flock/agents.csv and out/flock/run.json"
+fi
