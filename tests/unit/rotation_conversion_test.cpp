@@ -1,7 +1,7 @@
 // Directions, matrices and rotations: the plug-in's conversions, checked against the host's
 // own rotation-to-matrix conversion.
 #include "RotationConversion.h"
-#include "math/Rotation.h"
+#include "scene/Transform.h"
 
 #include <gtest/gtest.h>
 
@@ -15,19 +15,12 @@ const double kHalfPi = 1.5707963267948966;
 const double kThreeHalfPi = 4.71238898038469;
 const double kTwoPi = 6.283185307179586;
 
-vantri::Vec3 ToHost(const LVector& v) {
-    return {v.x, v.y, v.z};
-}
-LVector FromHost(const vantri::Vec3& v) {
-    return LVector(v.x, v.y, v.z);
-}
-LMatrix FromHost(const vantri::Mat4& m) {
-    return LMatrix(FromHost(m.off), FromHost(m.v1), FromHost(m.v2), FromHost(m.v3));
-}
-
-// The host's matrix for a rotation, with unit scale.
-LMatrix HostMatrix(const LVector& hpb) {
-    return FromHost(vantri::rotation_to_matrix(ToHost(hpb)));
+// The host's matrix for a rotation and scale, placed at `position`.
+LMatrix HostMatrix(const LVector& hpb, const VtVector& scale = {1, 1, 1},
+                   const LVector& position = LVector()) {
+    LMatrix m = FromAbi(vantri::axes_from_rotation(ToAbi(hpb), scale));
+    m.off = position;
+    return m;
 }
 
 void ExpectNear(const LVector& a, const LVector& b, double tol) {
@@ -107,8 +100,8 @@ TEST(MatrixToHPB, InvertsTheHostsRotationToMatrix) {
     std::uniform_real_distribution<double> scale(0.1, 5.0);
     for (int i = 0; i < 5000; ++i) {
         const LVector r(angle(rng), pitch(rng), angle(rng));
-        const vantri::Vec3 s{scale(rng), scale(rng), scale(rng)};
-        const LMatrix m = FromHost(vantri::rotation_to_matrix(ToHost(r), s, {1, 2, 3}));
+        const VtVector s{scale(rng), scale(rng), scale(rng)};
+        const LMatrix m = HostMatrix(r, s, LVector(1, 2, 3));
         EXPECT_EQ(m.off, LVector(1, 2, 3));
         EXPECT_NEAR(m.v1.GetLength(), s.x, 1e-12);
         EXPECT_NEAR(m.v2.GetLength(), s.y, 1e-12);
