@@ -1,0 +1,65 @@
+// The vantri command's first verbs, run as a person runs them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <regex>
+#include <string>
+
+namespace {
+
+struct Outcome {
+    int exit_code;
+    std::string output;
+};
+
+Outcome run(const std::string& arguments) {
+    const std::string command = std::string(VANTRI_COMMAND) + " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    Outcome outcome{-1, {}};
+    if (pipe == nullptr) return outcome;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.output.append(buffer, n);
+    const int status = pclose(pipe);
+    outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
+
+TEST(CommandVerbs, PluginsListsTheFiveTypesInRegistrationOrder) {
+    const Outcome outcome = run("plugins");
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    const std::regex order("1027811 +Crowd World[^\\n]*ocrowdworld[^\\n]*32780[\\s\\S]*"
+                           "1027810 +Crowd Generator[^\\n]*ocrowdgenerator[\\s\\S]*"
+                           "1027813[^\\n]*ocrowdbehav[\\s\\S]*"
+                           "1027812[^\\n]*ocrowdobstacle[\\s\\S]*"
+                           "1027814[^\\n]*ocrowdBlend");
+    EXPECT_TRUE(std::regex_search(outcome.output, order)) << outcome.output;
+    EXPECT_NE(outcome.output.find("console:\n  \" \"\n  \" \"\n"), std::string::npos);
+}
+
+TEST(CommandVerbs, DescribeListsEveryGeneratorParameter) {
+    const Outcome outcome = run("describe ocrowdgenerator");
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    for (int id : {1001, 1002, 1003, 1004, 1006, 1010, 1017, 1018, 1019, 1020, 1021, 1022, 1023,
+                   1024, 1025, 1026, 1027, 1031, 1034, 1035, 1036, 1037, 1039, 1040, 1041, 1042}) {
+        const std::regex line("\\n" + std::to_string(id) + " +CROWDGEN_");
+        EXPECT_TRUE(std::regex_search(outcome.output, line)) << "parameter " << id << " missing";
+    }
+}
+
+TEST(CommandVerbs, MistakesSayWhatWentWrong) {
+    Outcome outcome = run("describe onothing");
+    EXPECT_EQ(outcome.exit_code, 2);
+    EXPECT_NE(outcome.output.find("no registered object type 'onothing'"), std::string::npos)
+        << outcome.output;
+    outcome = run("frobnicate");
+    EXPECT_EQ(outcome.exit_code, 2);
+    EXPECT_NE(outcome.output.find("unknown verb 'frobnicate'"), std::string::npos);
+    outcome = run("plugins --plugin /nonexistent/vantri.so");
+    EXPECT_EQ(outcome.exit_code, 1);
+    EXPECT_NE(outcome.output.find("/nonexistent/vantri.so: cannot load the plug-in module"),
+              std::string::npos)
+        << outcome.output;
+}
+
+}  // namespace
