@@ -1,0 +1,135 @@
+// The stand-in host's own pieces: its allocator, the scene tree with its change marks and
+// weak links, and values crossing the boundary.
+#include "memory/Allocator.h"
+#include "plugin/ObjectTypes.h"
+#include "scene/Document.h"
+#include "scene/Transform.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using vantri::allocator;
+
+TEST(HostAllocator, CountsBlocksAndRefusesTheChosenRequest) {
+    const int64_t live = allocator().live();
+    void* a = allocator().allocate(10);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(static_cast<unsigned char*>(a)[9], 0) << "blocks are zero-filled";
+    allocator().fail_nth(2);
+    void* b = allocator().allocate(10);
+    void* c = allocator().allocate(10);
+    void* d = allocator().allocate(10);
+    EXPECT_NE(b, nullptr);
+    EXPECT_EQ(c, nullptr) << "the second request from the call is refused";
+    EXPECT_NE(d, nullptr) << "only that one";
+    EXPECT_TRUE(allocator().admit(0)) << "objects made for the plug-in count too";
+    allocator().retire(0);
+    allocator().release(a);
+    allocator().release(b);
+    allocator().release(d);
+    EXPECT_EQ(allocator().live(), live);
+
+    allocator().set_limit(static_cast<size_t>(allocator().live_bytes()) + 100);
+    void* small = allocator().allocate(60);
+    EXPECT_NE(small, nullptr);
+    EXPECT_EQ(allocator().allocate(60), nullptr) << "past the limit";
+    EXPECT_EQ(allocator().allocate(SIZE_MAX), nullptr) << "no overflow of the size";
+    allocator().set_limit(0);
+    allocator().release(small);
+    EXPECT_EQ(allocator().live(), live);
+}
+
+TEST(HostScene, TreeChangesRaiseTheMarksGeneratorsCompare) {
+    vantri::Document document;
+    auto* generator = new vantri::SceneObject(vantri::kNullType);
+    auto* child = new vantri::SceneObject(vantri::kNullType);
+    auto* grandchild = new vantri::SceneObject(vantri::kNullType);
+    document.insert(generator);
+    document.insert(child, generator);
+    document.insert(grandchild, child);
+    EXPECT_EQ(child->document(), &document);
+    EXPECT_EQ(generator->first_child(), child);
+
+    const uint64_t before = child->subtree_dirty();
+    grandchild->set_position(VtVector{1, 2, 3});
+    EXPECT_GT(child->subtree_dirty(), before) << "a change deep below shows at the child";
+
+    const uint64_t structure = generator->structure_dirty();
+    delete grandchild;
+    EXPECT_EQ(child->first_child(), nullptr);
+    EXPECT_GT(child->structure_dirty(), structure) << "removing a child is a change too";
+
+    // Weak links find their target only while it exists.
+    const uint64_t serial = child->serial();
+    EXPECT_EQ(vantri::Atom::find_serial(serial), child);
+    delete child;
+    EXPECT_EQ(vantri::Atom::find_serial(serial), nullptr);
+    EXPECT_EQ(generator->first_child(), nullptr);
+}
+
+TEST(HostScene, GlobalMatricesComposeThroughParentsAndGeneratedOutput) {
+    vantri::Document document;
+    auto* parent = new vantri::SceneObject(vantri::kNullType);
+    auto* child = new vantri::SceneObject(vantri::kNullType);
+    document.insert(parent);
+    document.insert(child, parent);
+    parent->set_position(VtVector{10, 0, 0});
+    parent->set_rotation(VtVector{1.5707963267948966, 0, 0});  // facing -X
+    child->set_position(VtVector{0, 0, 5});
+    const VtMatrix mg = child->global_matrix();
+    EXPECT_NEAR(mg.off.x, 5.0, 1e-12);
+    EXPECT_NEAR(mg.off.z, 0.0, 1e-12);
+
+    // Output hangs under its generator without being its child.
+    auto* output = new vantri::SceneObject(vantri::kNullType);
+    parent->set_cache(output);
+    EXPECT_EQ(output->cache_owner(), parent);
+    EXPECT_EQ(output->document(), &document);
+    EXPECT_TRUE(vantri::same_matrix(output->global_matrix(), parent->global_matrix()));
+    parent->set_cache(nullptr);  // frees the old output
+}
+
+TEST(HostScene, SetRotationIsReadBackExactlyAndMatricesKeepTheirBits) {
+    vantri::SceneObject object(vantri::kNullType);
+    const VtVector rotation{7.5, -0.25, 12.0};  // not reduced to any range
+    object.set_rotation(rotation);
+    EXPECT_EQ(object.rotation().x, 7.5);
+    EXPECT_EQ(object.rotation().z, 12.0);
+    const VtMatrix m{{1, 2, 3}, {0.1, 0.2, 0.3}, {0, 1, 0}, {0.3, 0, -0.1}};
+    object.set_local_matrix(m);
+    EXPECT_TRUE(vantri::same_matrix(object.local_matrix(), m));
+    EXPECT_EQ(object.position().y, 2.0);
+}
+
+TEST(HostScene, ValuesCrossTheBoundaryByCopy) {
+    vantri::Container container;
+    VtData in{};
+    in.type = VT_DTYPE_STRING;
+    std::string text = "Agents";
+    in.value.string = text.c_str();
+    vantri::Value value;
+    ASSERT_TRUE(vantri::Value::from_abi(in, value));
+    container.set(5, value);
+    text[0] = 'X';
+    EXPECT_EQ(container.find(5)->text, "Agents");
+
+    container.set(1, vantri::Value::of_real(-2.75));
+    container.set(2, vantri::Value::of_int(3));
+    EXPECT_EQ(container.get_int(1), -2) << "truncated toward zero";
+    EXPECT_EQ(container.get_real(2), 3.0);
+    EXPECT_TRUE(container.get_bool(1));
+    EXPECT_EQ(container.get_int(99, 7), 7);
+    container.set(3, vantri::Value::of_real(1e300));
+    EXPECT_EQ(container.get_int(3), 2147483647) << "saturates instead of overflowing";
+    container.set(4, vantri::Value::of_real(std::nan("")));
+    EXPECT_EQ(container.get_int(4), 0);
+
+    VtData unknown{};
+    unknown.type = 424242;
+    EXPECT_FALSE(vantri::Value::from_abi(unknown, value)) << "a custom type without data";
+}
+
+}  // namespace
