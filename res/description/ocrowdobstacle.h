@@ -1,0 +1,24 @@
+// Parameter ids of the crowd obstacle (description "ocrowdobstacle"). The shape values
+// share the id space with the parameters: CROWDOBSTACLE_SHAPE stores the id of the shape.
+#ifndef VANTRI_OCROWDOBSTACLE_H
+#define VANTRI_OCROWDOBSTACLE_H
+
+enum {
+    CROWDOBSTACLE_SHAPE = 1000,
+    CROWDOBSTACLE_SHAPE_SPHERE = 1001,
+    CROWDOBSTACLE_SHAPE_BOX = 1002, // the default
+    CROWDOBSTACLE_SHAPE_OBJECT = 1005,
+
+    CROWDOBSTACLE_GROUP_SPHERE = 1006,
+    CROWDOBSTACLE_RADIUS = 1007,
+
+    CROWDOBSTACLE_GROUP_BOX = 1008,
+    CROWDOBSTACLE_SIZE_X = 1009, // full edge lengths
+    CROWDOBSTACLE_SIZE_Y = 1010,
+    CROWDOBSTACLE_SIZE_Z = 1011,
+
+    CROWDOBSTACLE_GROUP_OBJECT = 1012,
+    CROWDOBSTACLE_OBJECT = 1013,
+};
+
+#endif // VANTRI_OCROWDOBSTACLE_H
