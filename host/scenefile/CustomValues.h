@@ -1,0 +1,24 @@
+// The custom parameter values a scene file can write: in/exclude lists of objects and
+// spline curves given by their knots.
+#pragma once
+
+#include "scene/Atom.h"
+#include "scene/CustomData.h"
+
+#include <memory>
+#include <vector>
+
+namespace vantri {
+
+struct SplineKnot {
+    double x = 0.0;
+    double y = 0.0;
+};
+
+/// An in/exclude list of `objects` in this order; null when the host has no such values.
+std::unique_ptr<CustomData> make_in_exclude_list(const std::vector<const Atom*>& objects);
+
+/// A spline curve through `knots`; null when the host has no such values.
+std::unique_ptr<CustomData> make_spline_curve(const std::vector<SplineKnot>& knots);
+
+} // namespace vantri

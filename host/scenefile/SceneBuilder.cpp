@@ -1,0 +1,116 @@
+#include "scenefile/SceneBuilder.h"
+
+#include "Host.h"
+#include "scene/ObjectFactory.h"
+#include "scenefile/ParameterValue.h"
+#include "scenefile/SceneTypes.h"
+#include "scenefile/Tracks.h"
+
+#include <cctype>
+#include <map>
+
+namespace vantri {
+
+namespace {
+
+std::string label(const SceneObject& object, const ObjectType& type) {
+    return "'" + object.name() + "' (" + (type.is_plugin() ? type.description : type.name) + ")";
+}
+
+// A numeric parameter id as a key: a few digits (longer strings are no id of a description).
+bool is_id(const std::string& text) {
+    if (text.empty() || text.size() > 9) return false;
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    }
+    return true;
+}
+
+class Builder {
+  public:
+    Builder(const SceneFile& scene, Document& document) : scene_(scene), document_(document) {}
+
+    std::vector<BuiltObject> build() {
+        document_.set_fps(scene_.fps);
+        document_.set_min_time(
+            VtTime{static_cast<double>(scene_.start), static_cast<double>(scene_.fps)});
+        document_.set_max_time(
+            VtTime{static_cast<double>(scene_.end), static_cast<double>(scene_.fps)});
+        for (const SceneObjectSpec& spec : scene_.objects)
+            create(spec, nullptr);
+        for (const BuiltObject& built : built_)
+            set_parameters(built);
+        tracks_.attach(document_);
+        return built_;
+    }
+
+  private:
+    void create(const SceneObjectSpec& spec, SceneObject* parent) {
+        const std::string type_path = json_path(spec.path, "type");
+        const ObjectType& type = resolve_scene_type(Host::current().types(), spec.type, type_path);
+        std::string why;
+        SceneObject* object = create_object(type.id, &why);
+        if (object == nullptr)
+            throw SceneError(spec.path, "cannot create '" + spec.name + "': " + why,
+                             SceneError::Kind::Plugin);
+        document_.insert(object, parent);
+        object->set_name(spec.name);
+        shape_object(*object, spec);
+        if (spec.scale) object->set_scale(*spec.scale);
+        if (spec.rotation) object->set_rotation(*spec.rotation);
+        if (spec.position) object->set_position(*spec.position);
+        tracks_.add(*object, spec.position_track, spec.rotation_track);
+        names_[spec.name] = object;
+        built_.push_back({object, &spec});
+        for (const SceneObjectSpec& child : spec.children)
+            create(child, object);
+    }
+
+    void set_parameters(const BuiltObject& built) {
+        SceneObject& object = *built.object;
+        const SceneObjectSpec& spec = *built.spec;
+        if (spec.params.empty()) return;
+        const ObjectType& type = *Host::current().types().find(object.type());
+        if (!type.is_plugin())
+            throw SceneError(json_path(spec.path, "params"),
+                             "object " + label(object, type) +
+                                 " is a host object and has no parameters");
+        const DescriptionResource* description = Host::current().find_description(type.description);
+        if (description == nullptr)
+            throw SceneError(json_path(spec.path, "params"),
+                             "no description resource '" + type.description +
+                                 "' was loaded, so the parameters of " + label(object, type) +
+                                 " are unknown",
+                             SceneError::Kind::Plugin);
+        const ObjectLookup lookup = [this](const std::string& name) -> SceneObject* {
+            auto it = names_.find(name);
+            return it != names_.end() ? it->second : nullptr;
+        };
+        for (const SceneParameter& param : spec.params) {
+            const DescriptionParameter* parameter = is_id(param.key)
+                                                        ? description->find(std::stoi(param.key))
+                                                        : description->find(param.key);
+            if (parameter == nullptr || parameter->dtype == VT_DTYPE_GROUP)
+                throw SceneError(param.path, "object " + label(object, type) +
+                                                 " has no parameter '" + param.key + "'");
+            Value value = parameter_value(*parameter, param.value, lookup,
+                                          ParameterSite{label(object, type), param.path});
+            object.data().set(parameter->id, std::move(value));
+            object.touch();
+        }
+    }
+
+    const SceneFile& scene_;
+    Document& document_;
+    std::map<std::string, SceneObject*> names_;
+    std::vector<BuiltObject> built_;
+    SceneTracks tracks_;
+};
+
+} // namespace
+
+std::vector<BuiltObject> build_scene(const SceneFile& scene, Document& document) {
+    return Builder(scene, document).build();
+}
+
+} // namespace vantri

@@ -1,0 +1,86 @@
+// A crowd scene as written in a scene file (JSON): the frame range and frame rate, and a
+// tree of objects with their transforms, parameters and keyframed tracks.
+//
+// Reading checks the file's shape (keys, value kinds, unique names, a sensible frame
+// range); what the parameters mean is checked when the scene is built (SceneBuilder),
+// against the descriptions of the loaded plug-in. docs/scene-format.md is the reference.
+#pragma once
+
+#include "host_abi.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vantri {
+
+/// JSON with its objects' keys in file order.
+using Json = nlohmann::ordered_json;
+
+/// A mistake in a scene file, at a place in it: a JSON path such as
+/// "objects[0].children[1].params.CROWDGEN_COUNT_X", or "line:column" for a file that is
+/// not JSON.
+class SceneError : public std::runtime_error {
+  public:
+    enum class Kind { Input, Plugin };
+    SceneError(std::string where, const std::string& message, Kind kind = Kind::Input)
+        : std::runtime_error(message), where_(std::move(where)), kind_(kind) {}
+    const std::string& where() const { return where_; }
+    /// Input: the file is wrong. Plugin: the file is fine but the plug-in refused it.
+    Kind kind() const { return kind_; }
+    /// "FILE: WHERE: MESSAGE" (or "FILE:LINE:COLUMN: MESSAGE"), one line.
+    std::string describe(const std::string& file) const;
+
+  private:
+    std::string where_;
+    Kind kind_;
+};
+
+/// One key of a track: a frame (fractional frames allowed) and the value there.
+struct TrackKey {
+    double frame = 0.0;
+    VtVector value{0, 0, 0};
+};
+
+/// A parameter as written: its key (a symbol or a numeric id) and its JSON value.
+struct SceneParameter {
+    std::string key;
+    Json value;
+    std::string path;
+};
+
+struct SceneObjectSpec {
+    std::string type; ///< as written: a description name, an alias or a host type
+    std::string name;
+    std::string path; ///< JSON path of the object, e.g. "objects[2]"
+    std::optional<VtVector> position;
+    std::optional<VtVector> rotation; ///< heading, pitch, bank in radians (degrees in the file)
+    std::optional<VtVector> scale;
+    std::optional<VtVector> size; ///< cubes: the edge lengths
+    std::vector<SceneParameter> params;
+    std::vector<TrackKey> position_track; ///< keys in increasing frame order
+    std::vector<TrackKey> rotation_track; ///< radians
+    std::vector<SceneObjectSpec> children;
+};
+
+struct SceneFile {
+    int32_t fps = 25;
+    int32_t start = 0; ///< first frame played, also the document's minimum time
+    int32_t end = 100; ///< last frame played (included)
+    std::vector<SceneObjectSpec> objects;
+};
+
+/// Reads a scene from JSON text; throws SceneError.
+SceneFile parse_scene(const std::string& text);
+
+/// Reads the scene file at `path`; false with a one-line message naming the file.
+bool load_scene_file(const std::string& path, SceneFile& out, std::string& error);
+
+/// "objects[0]" + "children" + 1 -> "objects[0].children[1]", and the like.
+std::string json_path(const std::string& parent, const std::string& key);
+std::string json_path(const std::string& parent, size_t index);
+
+} // namespace vantri

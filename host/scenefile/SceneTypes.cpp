@@ -1,0 +1,77 @@
+#include "scenefile/SceneTypes.h"
+
+namespace vantri {
+
+namespace {
+
+struct NamedType {
+    const char* name;
+    const char* description;
+};
+
+// The plug-in's types by their short names.
+const NamedType kAliases[] = {
+    {"world", "ocrowdworld"}, {"generator", "ocrowdgenerator"}, {"behaviour", "ocrowdbehav"},
+    {"blend", "ocrowdBlend"}, {"obstacle", "ocrowdobstacle"},
+};
+
+struct HostPrimitive {
+    const char* name;
+    int32_t type; // 0: not made by this host yet
+};
+
+const HostPrimitive kPrimitives[] = {
+    {"null", kNullType}, {"cube", kCubeType}, {"sphere", 0},
+    {"plane", 0},        {"polygon", 0},      {"spline", 0},
+};
+
+/// A cube's edge lengths when the file gives none.
+constexpr VtVector kDefaultCubeSize{200.0, 200.0, 200.0};
+
+std::string known_names(const TypeRegistry& types) {
+    std::string list;
+    for (const NamedType& alias : kAliases)
+        list += std::string(list.empty() ? "" : ", ") + alias.name;
+    for (const ObjectType* type : types.plugin_types())
+        list += ", " + type->description;
+    for (const HostPrimitive& primitive : kPrimitives) {
+        if (primitive.type != 0) list += std::string(", ") + primitive.name;
+    }
+    return list;
+}
+
+} // namespace
+
+const ObjectType& resolve_scene_type(const TypeRegistry& types, const std::string& name,
+                                     const std::string& path) {
+    std::string description = name;
+    for (const NamedType& alias : kAliases) {
+        if (name == alias.name) description = alias.description;
+    }
+    if (const ObjectType* type = types.find_by_description(description)) return *type;
+    for (const HostPrimitive& primitive : kPrimitives) {
+        if (name != primitive.name) continue;
+        const ObjectType* type = primitive.type != 0 ? types.find(primitive.type) : nullptr;
+        if (type == nullptr)
+            throw SceneError(path, "this host cannot make '" + name + "' objects yet");
+        return *type;
+    }
+    if (description != name)
+        throw SceneError(
+            path, "the plug-in registered no type '" + description + "' (for '" + name + "')",
+            SceneError::Kind::Plugin);
+    throw SceneError(path, "unknown type '" + name + "' (known types: " + known_names(types) + ")");
+}
+
+void shape_object(SceneObject& object, const SceneObjectSpec& spec) {
+    if (object.type() == kCubeType) {
+        const VtVector size = spec.size.value_or(kDefaultCubeSize);
+        if (size.x < 0 || size.y < 0 || size.z < 0)
+            throw SceneError(json_path(spec.path, "size"), "a cube's size cannot be negative");
+        object.set_radius(VtVector{size.x / 2, size.y / 2, size.z / 2});
+        return;
+    }
+    if (spec.size) throw SceneError(json_path(spec.path, "size"), "only cubes have a \"size\"");
+}
+
+} // namespace vantri
