@@ -13,6 +13,7 @@ TypeRegistry::TypeRegistry() {
     };
     host_type(kNullType, "Null");
     host_type(kInstanceType, "Instance");
+    host_type(kCubeType, "Cube");
 }
 
 bool TypeRegistry::add(const VtObjectRegistration& registration, std::string& why) {

@@ -16,6 +16,7 @@ namespace vantri {
 constexpr int32_t kNullType = 5140;
 constexpr int32_t kInstanceType = 5126;
 constexpr int32_t kInstanceLink = 1001;
+constexpr int32_t kCubeType = 5159;
 /// The object-type flag that makes the host build an object's output.
 constexpr int32_t kGeneratorFlag = 0x4;
 
