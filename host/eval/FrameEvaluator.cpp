@@ -23,6 +23,7 @@ std::vector<SceneObject*> plugin_objects(Document& document) {
 
 void FrameEvaluator::evaluate(int32_t frame) {
     document_.set_frame(frame);
+    if (document_.animation) document_.animation(document_);
     build_caches();
     execute();
 }

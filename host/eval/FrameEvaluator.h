@@ -11,7 +11,7 @@ class FrameEvaluator {
 public:
     explicit FrameEvaluator(Document& document) : document_(document) {}
 
-    /// Sets the document to `frame` and evaluates it.
+    /// Sets the document to `frame`, applies its animation and evaluates it.
     void evaluate(int32_t frame);
     /// Rebuilds the output of every generator object of the document.
     void build_caches();

@@ -38,6 +38,10 @@ public:
 
     Document* document() override { return this; }
 
+    /// Animates the scene at step 1 of every evaluated frame, after the time is set (the
+    /// scene's keyframed tracks); empty when nothing is animated.
+    std::function<void(Document&)> animation;
+
 private:
     VtTime time_{0.0, 1.0};
     VtTime min_time_{0.0, 1.0};
