@@ -1,0 +1,32 @@
+// run.json: what a run played and how it went: the scene file, the frame range, the frame
+// rate, the mode, the agents of each generator at the last frame, the wall time and the
+// plug-in's console lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vantri {
+
+struct RunReport {
+    std::string scene;
+    int32_t start = 0;
+    int32_t end = 0;
+    int32_t fps = 25;
+    std::string mode; ///< "play" or "render"
+    struct Generator {
+        std::string name;
+        size_t agents = 0;
+    };
+    std::vector<Generator> generators; ///< in scene order
+    double wall_seconds = 0.0;
+    std::vector<std::string> console;
+
+    /// The report as JSON text (indented, ending in a line break).
+    std::string to_json() const;
+    /// Writes the report to `path`; false with the reason.
+    bool write(const std::string& path, std::string& error) const;
+};
+
+} // namespace vantri
