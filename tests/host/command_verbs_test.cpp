@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <regex>
 #include <string>
 
 namespace {
@@ -28,12 +27,16 @@ Outcome run(const std::string& arguments) {
 TEST(CommandVerbs, PluginsListsTheFiveTypesInRegistrationOrder) {
     const Outcome outcome = run("plugins");
     ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
-    const std::regex order("1027811 +Crowd World[^\\n]*ocrowdworld[^\\n]*32780[\\s\\S]*"
-                           "1027810 +Crowd Generator[^\\n]*ocrowdgenerator[\\s\\S]*"
-                           "1027813[^\\n]*ocrowdbehav[\\s\\S]*"
-                           "1027812[^\\n]*ocrowdobstacle[\\s\\S]*"
-                           "1027814[^\\n]*ocrowdBlend");
-    EXPECT_TRUE(std::regex_search(outcome.output, order)) << outcome.output;
+    // One line per type, in registration order, each with its id, description and flags.
+    size_t at = 0;
+    for (const char* type : {"1027811   Crowd World        ocrowdworld       32780 (0x800C)",
+                             "1027810   Crowd Generator    ocrowdgenerator   32780 (0x800C)",
+                             "1027813   Crowd Behaviour    ocrowdbehav       8 (0x8)",
+                             "1027812   Crowd Obstacle     ocrowdobstacle    8 (0x8)",
+                             "1027814   Crowd Blend        ocrowdBlend       8 (0x8)"}) {
+        at = outcome.output.find(type, at);
+        ASSERT_NE(at, std::string::npos) << type << " missing or out of order:\n" << outcome.output;
+    }
     EXPECT_NE(outcome.output.find("console:\n  \" \"\n  \" \"\n"), std::string::npos);
 }
 
@@ -42,8 +45,8 @@ TEST(CommandVerbs, DescribeListsEveryGeneratorParameter) {
     ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
     for (int id : {1001, 1002, 1003, 1004, 1006, 1010, 1017, 1018, 1019, 1020, 1021, 1022, 1023,
                    1024, 1025, 1026, 1027, 1031, 1034, 1035, 1036, 1037, 1039, 1040, 1041, 1042}) {
-        const std::regex line("\\n" + std::to_string(id) + " +CROWDGEN_");
-        EXPECT_TRUE(std::regex_search(outcome.output, line)) << "parameter " << id << " missing";
+        const std::string line = "\n" + std::to_string(id) + "   CROWDGEN_";
+        EXPECT_NE(outcome.output.find(line), std::string::npos) << "parameter " << id << " missing";
     }
 }
 
