@@ -1,11 +1,252 @@
 #include "CrowdWorld.h"
 
+#include "ForwardAxis.h"
+#include "RotationConversion.h"
+#include "VectorMath.h"
+#include "customgui_inexclude.h"
+#include "ocrowdgenerator.h"
+#include "ocrowdworld.h"
 #include "register.h"
 
+#include <cmath>
 #include <new>
 
-NodeData* Crowdworld::Alloc() { return new (std::nothrow) Crowdworld; }
+namespace {
+
+constexpr LONG kPrivateDataMessage = 23;
+constexpr LONG kRenderNotification = 1001071;
+constexpr LONG kExecutionPriority = 5000;
+constexpr LONG kExecutionFlags = 4;
+constexpr LONG kWorldSeed = 15678934;
+
+// The document time as a whole frame at the document's frame rate.
+LONG FrameOf(const BaseTime& time, LONG fps) {
+    return static_cast<LONG>(std::floor(time.GetNumerator() * fps) /
+                             std::floor(time.GetDenominator()));
+}
+
+} // namespace
+
+NodeData* Crowdworld::Alloc() {
+    return new (std::nothrow) Crowdworld;
+}
+
+Crowdworld::~Crowdworld() {
+    crowds.FreeArray();
+    FreeSplineCache();
+    splines.FreeArray();
+}
+
+Bool Crowdworld::Init(GeListNode*) {
+    last_frame = 0;
+    random.Init(kWorldSeed);
+    return TRUE;
+}
+
+Bool Crowdworld::Message(GeListNode*, LONG type, void* data) {
+    if (type == kRenderNotification && data != nullptr) {
+        render_running = static_cast<VtRenderNotification*>(data)->start;
+    } else if (type == kPrivateDataMessage && data != nullptr) {
+        VtPrivateData* request = static_cast<VtPrivateData*>(data);
+        request->answered = 1;
+        CrowdWorldState* state = static_cast<CrowdWorldState*>(request->data);
+        if (state != nullptr) {
+            state->agent = current_agent;
+            state->agent_index = current_agent_index;
+            state->crowd_index = current_crowd_index;
+        }
+    }
+    return TRUE;
+}
+
+Bool Crowdworld::AddToExecution(BaseObject* op, PriorityList* list) {
+    list->Add(op, kExecutionPriority, kExecutionFlags);
+    return TRUE;
+}
+
+void Crowdworld::FreeSplineCache() {
+    for (LONG i = 0; i < splines.GetCount(); ++i)
+        splines[i].points.FreeArray();
+    splines.FreeArray();
+}
+
+// One frame of the simulation. The time step is the time since the last simulated frame:
+// going back to the first frame restarts with a step of 0 (agents turn but do not move), any
+// other frame at or before the last one is skipped, and a later frame covers the whole gap.
+// While the animation is stopped and nothing renders, the world only remembers the frame, so
+// that playing again starts from where the user scrubbed to.
+EXECUTIONRESULT Crowdworld::Execute(BaseObject* op, BaseDocument* doc, BaseThread*, LONG,
+                                    EXECUTIONFLAGS) {
+    if (doc == nullptr) doc = op->GetDocument();
+    if (doc == nullptr) return EXECUTIONRESULT_OK;
+    const LONG fps = doc->GetFps();
+    const LONG frame = FrameOf(doc->GetTime(), fps);
+    if (!CheckIsRunning(CHECKISRUNNING_ANIMATIONRUNNING) && render_running == 0) {
+        last_frame = frame;
+        return EXECUTIONRESULT_OK;
+    }
+
+    const LONG first = FrameOf(doc->GetMinTime(), fps);
+    if (frame == first && frame <= last_frame) {
+        time_step = 0.0;
+    } else if (frame <= last_frame) {
+        return EXECUTIONRESULT_OK;
+    } else {
+        time_step =
+            static_cast<Real>(static_cast<SReal>(frame - last_frame) / static_cast<SReal>(fps));
+    }
+    last_frame = frame;
+
+    BaseContainer* data = op->GetDataInstance();
+    terrain = data != nullptr ? static_cast<BaseObject*>(data->GetLink(CROWDWORLD_TERRAIN, doc))
+                              : nullptr;
+    // The ray collider is not yet part of the host's services, so there is nothing to
+    // initialise on the terrain here.
+
+    crowds.FreeArray();
+    FreeSplineCache();
+
+    // One entry per child, whatever its type; generators fill in their agents and settings.
+    for (BaseObject* child = op->GetDown(); child != nullptr; child = child->GetNext()) {
+        const LONG index = crowds.GetCount();
+        Crowd_Data* entry = crowds.Push();
+        if (entry == nullptr) continue;
+        entry->index = index;
+        entry->generator = child;
+        if (child->GetType() == ID_CROWDGENERATOR) {
+            VtPrivateData request{0, entry};
+            child->Message(kPrivateDataMessage, &request);
+            if (request.answered != 1) entry->agents = nullptr;
+        }
+    }
+
+    // The list is complete: pointers into it stay valid for the rest of the frame.
+    for (LONG i = 0; i < crowds.GetCount(); ++i) {
+        Crowd_Data* crowd = &crowds[i];
+        if (crowd->generator->GetType() != ID_CROWDGENERATOR || crowd->agents == nullptr ||
+            crowd->settings == nullptr) {
+            continue;
+        }
+        if (terrain != nullptr) {
+            const LMatrix terrain_mg = terrain->GetMg();
+            const LMatrix generator_mg = crowd->generator->GetMg();
+            generator_in_terrain = !terrain_mg * generator_mg;
+            terrain_in_generator = !generator_mg * terrain_mg;
+        }
+        current_agent = nullptr;
+        current_agent_index = -1;
+        current_crowd_index = crowd->index;
+
+        BaseContainer* settings = crowd->settings;
+        ground_switch = settings->GetBool(CROWDGEN_FIXED_PITCH_BANK) ? 1 : 0;
+        forward_axis = settings->GetLong(CROWDGEN_FORWARD_AXIS);
+        axis_sign = GetDirVersus(forward_axis);
+        crowd->side_radius =
+            (forward_axis == CROWDGEN_AXIS_ZPOS || forward_axis == CROWDGEN_AXIS_ZNEG)
+                ? settings->GetReal(CROWDGEN_SIZE_X)
+                : settings->GetReal(CROWDGEN_SIZE_Z);
+        Crowd_execution(op, crowd);
+    }
+    // No record pointer outlives the frame's updates.
+    current_agent = nullptr;
+    current_agent_index = -1;
+    return EXECUTIONRESULT_OK;
+}
+
+// The update of one crowd group. Each agent's steering sum starts from its own direction, so
+// an agent whose behaviours all give nothing walks straight on. A zero sum has no heading of
+// its own: the agent then keeps its rotation instead of turning nose-down.
+void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
+    BaseDocument* doc = op->GetDocument();
+    InExcludeData* list = static_cast<InExcludeData*>(
+        crowd->settings->GetCustomDataType(CROWDGEN_BEHAVIOURS, CUSTOMDATATYPE_INEXCLUDE_LIST));
+    const LONG count = list != nullptr ? list->GetObjectCount() : 0;
+    if (count <= 0) return;
+    AtomArray* visited = AtomArray::Alloc();
+    if (visited == nullptr) return;
+
+    AgentArray& agents = *crowd->agents;
+    for (LONG k = 0; k < agents.GetCount(); ++k) {
+        Agent_ID_Data* agent = &agents[k];
+        current_agent = agent;
+        current_agent_index = k;
+        agent->crowd_index = crowd->index;
+        agent->crowd = crowd;
+        if (agent->object == nullptr) continue;
+
+        LVector sum = agent->direction;
+        for (LONG i = 0; i < count; ++i) {
+            BaseObject* item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
+            if (item == nullptr) continue;
+            const LONG type = item->GetType();
+            if (type != ID_CROWDBEHAV && type != ID_CROWDBLEND) continue;
+            VtPrivateData request{0, nullptr};
+            item->Message(kPrivateDataMessage, &request);
+            BaseContainer* container = static_cast<BaseContainer*>(request.data);
+            if (container == nullptr) continue;
+            if (type == ID_CROWDBEHAV) {
+                sum += Behav_Eval(op, crowd->generator, crowd, container, k).direction;
+            } else if (visited->Append(item)) {
+                const Agent_ID_Data result =
+                    Blend_Eval(op, crowd->generator, crowd, container, k, visited);
+                visited->Remove(item);
+                sum += result.direction;
+            }
+        }
+
+        Agent_ID_Data target;
+        if (sum == LVector(0.0, 0.0, 0.0)) {
+            target.rotation = agent->rotation;
+        } else {
+            target.rotation = VectorToHPB(sum);
+            if (forward_axis == CROWDGEN_AXIS_XNEG) {
+                target.rotation.x += 4.71238898038469;
+            } else if (forward_axis == CROWDGEN_AXIS_ZNEG) {
+                target.rotation.x += 3.141592653589793;
+            } else if (forward_axis == CROWDGEN_AXIS_XPOS) {
+                target.rotation.x += 1.5707963267948966;
+            }
+        }
+        Update_Agent_Vectors(agent, &target);
+
+        if (ground_switch == 0) {
+            if (terrain != nullptr) {
+                const LVector angle = Get_Terrain_Angle(agent->mg, agent->object);
+                agent->rotation.y = angle.y;
+                agent->rotation.z = angle.z;
+            } else {
+                agent->rotation.y = agent->object->GetRelRot().y;
+            }
+        }
+    }
+    AtomArray::Free(visited);
+}
+
+LONG Crowdworld::Identify_Crowd(BaseObject* object) {
+    if (object == nullptr || object->GetType() != ID_CROWDGENERATOR) return -1;
+    for (LONG i = 0; i < crowds.GetCount(); ++i) {
+        if (crowds[i].generator == object) return i;
+    }
+    return -1;
+}
+
+Bool Crowdworld::BlendExists(AtomArray* array, C4DAtom* atom) {
+    const LONG count = array->GetCount();
+    for (LONG i = 0; i < count; ++i) {
+        if (array->GetIndex(i) == atom) return TRUE;
+    }
+    return FALSE;
+}
+
+LVector Crowdworld::GetDirVect(LMatrix& m, int& code) {
+    return GetDirVectRef(m, code);
+}
+
+double Crowdworld::GetDirVersus(int& code) {
+    return ::GetDirVersus(code);
+}
 
 Bool RegisterCrowdworld() {
-    return RegisterCrowdObject(ID_CROWDWORLD, 1009, 32780, Crowdworld::Alloc, "ocrowdworld", "Crowdworld.tif");
+    return RegisterCrowdObject(ID_CROWDWORLD, 1009, 32780, Crowdworld::Alloc, "ocrowdworld",
+                               "Crowdworld.tif");
 }

@@ -1,9 +1,119 @@
 // Crowdworld: runs the simulation of the generators under it.
+//
+// Once per frame, while the animation plays or a render runs, the world works out the time
+// that passed since the last simulated frame, rebuilds its crowd list from its children (one
+// entry per child, filled by the generators through message 23) and updates every agent of
+// every crowd group: it sums the agent's direction with the steering vectors of the behaviours
+// and blends its generator lists, turns the sum into a target heading, and moves the agent.
+// The generators then place their instances from the updated records.
+//
+// The code is split by concern: CrowdWorld.cpp (the object and the frame execution),
+// CrowdWorldFlocking.cpp (neighbour forces and the motion step), CrowdWorldBehaviour.cpp
+// (behaviour and blend evaluation), CrowdWorldCollision.cpp (obstacles and agent
+// avoidance), CrowdWorldSplines.cpp and CrowdWorldTerrain.cpp.
 #pragma once
 
 #include "c4d.h"
 
+#include "CrowdRecords.h"
+#include "GeDynamicArray.h"
+#include "Random.h"
+
+class GeRayCollider;
+class InExcludeData;
+
+/// What the world answers to message 23: the agent being updated, its index in its crowd
+/// group and the index of that group. Between crowd groups the agent is null and its index -1.
+struct CrowdWorldState {
+    Agent_ID_Data* agent;
+    LONG agent_index;
+    LONG crowd_index;
+};
+
+/// Brings positions and directions of another crowd group's agents into the space of an
+/// agent's own generator; the identity for the agent's own group.
+struct CrowdTransform {
+    bool identity = true;
+    LMatrix m; ///< inverse(own generator's global matrix) * (other generator's global matrix)
+
+    LVector Point(const LVector& p) const { return identity ? p : m * p; }
+    LVector Direction(const LVector& d) const {
+        return identity ? d : m.v1 * d.x + m.v2 * d.y + m.v3 * d.z;
+    }
+};
+
 class Crowdworld : public ObjectData {
-public:
+  public:
     static NodeData* Alloc();
+
+    ~Crowdworld() override;
+    Bool Init(GeListNode* node) override;
+    Bool Message(GeListNode* node, LONG type, void* data) override;
+    Bool AddToExecution(BaseObject* op, PriorityList* list) override;
+    EXECUTIONRESULT Execute(BaseObject* op, BaseDocument* doc, BaseThread* bt, LONG priority,
+                            EXECUTIONFLAGS flags) override;
+
+    /// Updates every agent of one crowd group: steering sum, target heading, motion, pitch.
+    void Crowd_execution(BaseObject* op, Crowd_Data* crowd);
+    /// Index in the crowd list of the entry whose generator is `object`, or -1.
+    LONG Identify_Crowd(BaseObject* object);
+    /// Whether `array` holds `atom`.
+    Bool BlendExists(AtomArray* array, C4DAtom* atom);
+
+    /// The forward vector of `m` for the forward-axis code (not normalised).
+    LVector GetDirVect(LMatrix& m, int& code);
+    /// -1.0 for the negative axis codes 1012, 1014 and 1016, else +1.0.
+    double GetDirVersus(int& code);
+
+    // Neighbour and target forces: each returns a unit vector or (0, 0, 0).
+    LVector Calc_Align(const double& radius, Crowd_Data* crowd, Agent_ID_Data* agent);
+    LVector Calc_Cohesion(const double& inner, const double& middle, const double& outer,
+                          Crowd_Data* crowd, Agent_ID_Data* agent);
+    LVector Calc_Repulsion(const double& radius, Crowd_Data* crowd, Agent_ID_Data* agent);
+    LVector Calc_Follow(const double& range, BaseObject* target, Agent_ID_Data* agent);
+    /// The motion step: turns `agent` towards `evaluated`'s rotation and moves it by the
+    /// world's time step.
+    void Update_Agent_Vectors(Agent_ID_Data* agent, Agent_ID_Data* evaluated);
+
+    /// One behaviour's steering for agent `k` of `crowd`, in the result's `direction`.
+    Agent_ID_Data Behav_Eval(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
+                             BaseContainer* behaviour, LONG k);
+    /// One blend's steering; `visited` holds the blends being evaluated further up.
+    Agent_ID_Data Blend_Eval(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
+                             BaseContainer* blend, LONG k, AtomArray* visited);
+
+    LVector Calc_Collisions(BaseObject* generator, Crowd_Data* crowd, Agent_ID_Data* agent,
+                            InExcludeData* obstacles);
+    LVector Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent);
+    LVector Calc_FollowSpline(BaseContainer* behaviour, SplineObject* spline, Agent_ID_Data* agent);
+    LVector Get_Terrain_Angle(LMatrix& mg, BaseObject* object);
+
+  private:
+    /// The transform that brings the agents of `crowd` into the space of `agent`'s group.
+    CrowdTransform Crowd_Transform(Crowd_Data* crowd, Agent_ID_Data* agent);
+    /// The next crowd group after list position `i` that the generator of `crowd` names in
+    /// its list of other groups and that is neither missing nor `crowd` itself; null at the end.
+    Crowd_Data* NextOtherGroup(InExcludeData* others, BaseDocument* doc, Crowd_Data* crowd,
+                               LONG& i);
+    /// Empties the spline cache, freeing every sample list first.
+    void FreeSplineCache();
+
+    Real time_step = 0.0;                    ///< seconds the current update covers
+    GeRayCollider* collider = nullptr;       ///< ray collider for the terrain
+    GeDynamicArray<SplineList_Data> splines; ///< sampled splines, emptied every frame
+    GeDynamicArray<Crowd_Data> crowds;       ///< one entry per child, rebuilt every frame
+    LONG render_running = 0;                 ///< non-zero while the host renders
+    LONG last_frame = 0;                     ///< frame of the last update or idle frame
+    LONG ground_switch = 0;                  ///< current group: leave pitch and bank alone
+    LONG forward_axis = 0;                   ///< current group's forward-axis code
+    Real axis_sign = 1.0;                    ///< -1.0 for the negative axes
+    LMatrix generator_in_terrain;            ///< terrain^-1 * generator
+    LMatrix terrain_in_generator;            ///< generator^-1 * terrain
+    LMatrix display_mg;                      ///< the axes the world draws
+    LMatrix terrain_contact;                 ///< written by terrain following
+    BaseObject* terrain = nullptr;           ///< object linked as terrain, or null
+    Random random;                           ///< draws the wait times
+    Agent_ID_Data* current_agent = nullptr;  ///< agent being updated, null between groups
+    LONG current_agent_index = -1;           ///< its index in the group, -1 between groups
+    LONG current_crowd_index = 0;            ///< index of the group being updated
 };

@@ -1,0 +1,200 @@
+// Behaviour and blend evaluation: which steering terms run for an agent, with which weights,
+// and how a blend combines the vectors of the objects it lists.
+//
+// A behaviour returns the weighted sum of its enabled terms, a blend the combination of its
+// entries by its mode; both scale the result to their strength. The blends being evaluated
+// are kept in a visited list, so a blend that lists itself (directly or through others) ends:
+// its inner occurrence contributes nothing.
+#include "CrowdWorld.h"
+
+#include "VectorMath.h"
+#include "customgui_inexclude.h"
+#include "ocrowdBlend.h"
+#include "ocrowdbehav.h"
+#include "ocrowdgenerator.h"
+#include "ocrowdworld.h"
+#include "register.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr LONG kPrivateDataMessage = 23;
+// A blend in "first" mode passes over an entry whose every component is below this
+// single-precision constant.
+constexpr double kNegligible = 9.999999747378752e-05;
+
+InExcludeData* ListOf(BaseContainer* container, LONG id) {
+    return static_cast<InExcludeData*>(
+        container->GetCustomDataType(id, CUSTOMDATATYPE_INEXCLUDE_LIST));
+}
+
+// `sum` scaled to `strength`, or (0, 0, 0) for a zero sum.
+LVector Scaled(const LVector& sum, Real strength) {
+    const Real length = Len(sum);
+    if (length == 0.0) return LVector();
+    return sum / length * strength;
+}
+
+} // namespace
+
+Crowd_Data* Crowdworld::NextOtherGroup(InExcludeData* others, BaseDocument* doc, Crowd_Data* crowd,
+                                       LONG& i) {
+    if (others == nullptr) return nullptr;
+    const LONG count = others->GetObjectCount();
+    while (i < count) {
+        BaseObject* object = static_cast<BaseObject*>(others->ObjectFromIndex(doc, i++));
+        if (object == nullptr) continue;
+        const LONG index = Identify_Crowd(object);
+        if (index < 0 || index == crowd->index) continue;
+        return &crowds[index];
+    }
+    return nullptr;
+}
+
+// The terms run in a fixed order, each adding to the sum. The other-group parts of alignment,
+// cohesion and separation repel the agents of the groups that the generator names, with the
+// radius of the term that contains them. Avoidance of other groups adds up the push-outs of
+// every group it visits, starting from the own group's when that ran in this evaluation.
+Agent_ID_Data Crowdworld::Behav_Eval(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
+                                     BaseContainer* behaviour, LONG k) {
+    Agent_ID_Data result;
+    BaseDocument* doc = op->GetDocument();
+    Agent_ID_Data* agent = &(*crowd->agents)[k];
+    InExcludeData* others = ListOf(crowd->settings, CROWDGEN_OTHER_GROUPS);
+    const Real strength = behaviour->GetReal(CROWDBEHAV_STRENGTH);
+    const Real others_weight = behaviour->GetReal(CROWDBEHAV_AVOIDANCE_WEIGHT);
+    LVector sum;
+
+    // Repulsion from every other group with the given radius.
+    auto repel_others = [&](const Real radius) {
+        LONG i = 0;
+        while (Crowd_Data* group = NextOtherGroup(others, doc, crowd, i))
+            sum += others_weight * Calc_Repulsion(radius, group, agent);
+    };
+
+    if (behaviour->GetBool(CROWDBEHAV_ALIGN)) {
+        const Real weight = behaviour->GetReal(CROWDBEHAV_ALIGN_WEIGHT);
+        const Real radius = behaviour->GetLong(CROWDBEHAV_ALIGN_RADIUS);
+        if (radius > 0.0) sum += weight * Calc_Align(radius, crowd, agent);
+        if (behaviour->GetBool(CROWDBEHAV_ALIGN_REPEL_OTHERS)) repel_others(radius);
+    }
+    if (behaviour->GetBool(CROWDBEHAV_COHESION)) {
+        const Real weight = behaviour->GetReal(CROWDBEHAV_COHESION_WEIGHT);
+        const Real inner = behaviour->GetLong(CROWDBEHAV_COHESION_MIN);
+        const Real middle = behaviour->GetLong(CROWDBEHAV_COHESION_DISTANCE);
+        const Real outer = behaviour->GetLong(CROWDBEHAV_COHESION_MAX);
+        if (middle > 0.0) sum += weight * Calc_Cohesion(inner, middle, outer, crowd, agent);
+        if (behaviour->GetBool(CROWDBEHAV_REPEL_OTHERS)) repel_others(middle);
+    }
+    if (behaviour->GetBool(CROWDBEHAV_SEPARATION)) {
+        const Real weight = behaviour->GetReal(CROWDBEHAV_SEPARATION_WEIGHT);
+        const Real radius = behaviour->GetLong(CROWDBEHAV_SEPARATION_RADIUS);
+        if (radius > 0.0) sum += weight * Calc_Repulsion(radius, crowd, agent);
+        if (behaviour->GetBool(CROWDBEHAV_REPEL_OTHERS)) repel_others(radius);
+    }
+    if (behaviour->GetBool(CROWDBEHAV_FOLLOW)) {
+        const Real weight = behaviour->GetReal(CROWDBEHAV_FOLLOW_WEIGHT);
+        const Real range = behaviour->GetReal(CROWDBEHAV_FOLLOW_DISTANCE);
+        BaseObject* target =
+            static_cast<BaseObject*>(behaviour->GetLink(CROWDBEHAV_FOLLOW_TARGET, doc));
+        if (target != nullptr) sum += weight * Calc_Follow(range, target, agent);
+    }
+    if (behaviour->GetBool(CROWDBEHAV_KEEP_DIRECTION)) {
+        sum += behaviour->GetReal(CROWDBEHAV_KEEP_DIRECTION_WEIGHT) * agent->direction;
+    }
+    if (behaviour->GetBool(CROWDBEHAV_SPLINE)) {
+        const Real weight = behaviour->GetReal(CROWDBEHAV_SPLINE_WEIGHT);
+        BaseList2D* spline = behaviour->GetLink(CROWDBEHAV_SPLINE_OBJECT, doc);
+        if (spline != nullptr) {
+            sum += weight *
+                   Calc_FollowSpline(behaviour, reinterpret_cast<SplineObject*>(spline), agent);
+        }
+    }
+    if (behaviour->GetBool(CROWDBEHAV_COLLISION)) {
+        const Real weight = behaviour->GetReal(CROWDBEHAV_COLLISION_WEIGHT);
+        BaseContainer* world = op->GetDataInstance();
+        InExcludeData* obstacles = world != nullptr ? ListOf(world, CROWDWORLD_OBSTACLES) : nullptr;
+        if (weight > 0.0 && obstacles != nullptr && obstacles->GetObjectCount() > 0)
+            sum += weight * Calc_Collisions(generator, crowd, agent, obstacles);
+    }
+
+    agent->nearest_offset = LVector(10000.0, 10000.0, 10000.0);
+    const bool avoided_own = behaviour->GetBool(CROWDBEHAV_AVOIDANCE) != 0;
+    if (avoided_own) sum += others_weight * Agent_Avoidance(crowd, agent);
+    if (behaviour->GetBool(CROWDBEHAV_AVOID_OTHERS)) {
+        // Starting from older frames' values instead would let the push-out grow without
+        // bound, frame after frame.
+        LVector steer = avoided_own ? agent->avoid_steer : LVector();
+        LVector push = avoided_own ? agent->steer_vector : LVector();
+        LONG i = 0;
+        while (Crowd_Data* group = NextOtherGroup(others, doc, crowd, i)) {
+            sum += others_weight * Agent_Avoidance(group, agent);
+            steer += agent->avoid_steer;
+            push += agent->steer_vector;
+        }
+        agent->avoid_steer = !steer;
+        agent->steer_vector = push;
+    }
+
+    result.direction = Scaled(sum, strength);
+    return result;
+}
+
+// Mode 1002 sums the entries, 1006 uses the one entry at the index parameter (none when the
+// index is out of range), 1003 takes the first entry that is not negligible and 1004 the
+// longest one (the earlier on a tie). Any other mode gives (0, 0, 0).
+Agent_ID_Data Crowdworld::Blend_Eval(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
+                                     BaseContainer* blend, LONG k, AtomArray* visited) {
+    Agent_ID_Data result;
+    BaseDocument* doc = op->GetDocument();
+    InExcludeData* list = ListOf(blend, CROWDBLEND_LIST);
+    const LONG mode = blend->GetLong(CROWDBLEND_MODE);
+    const Real strength = blend->GetReal(CROWDBLEND_STRENGTH);
+    const LONG count = list != nullptr ? list->GetObjectCount() : 0;
+
+    LONG first = 0;
+    LONG end = count;
+    if (mode == CROWDBLEND_MODE_SINGLE) {
+        const LONG index = blend->GetLong(CROWDBLEND_INDEX);
+        first = index;
+        end = (index < 0 || index >= count) ? index : index + 1;
+    }
+
+    LVector combined;
+    for (LONG i = first; i < end; ++i) {
+        BaseObject* item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
+        if (item == nullptr) continue;
+        const LONG type = item->GetType();
+        if (type != ID_CROWDBEHAV && type != ID_CROWDBLEND) continue;
+        VtPrivateData request{0, nullptr};
+        item->Message(kPrivateDataMessage, &request);
+        BaseContainer* container = static_cast<BaseContainer*>(request.data);
+        if (container == nullptr) continue;
+
+        LVector sub;
+        if (type == ID_CROWDBEHAV) {
+            sub = Behav_Eval(op, generator, crowd, container, k).direction;
+        } else {
+            if (BlendExists(visited, item) || !visited->Append(item)) continue;
+            sub = Blend_Eval(op, generator, crowd, container, k, visited).direction;
+            visited->Remove(item);
+        }
+
+        if (mode == CROWDBLEND_MODE_SUM || mode == CROWDBLEND_MODE_SINGLE) {
+            combined += sub;
+        } else if (mode == CROWDBLEND_MODE_FIRST) {
+            if (std::fabs(sub.x) < kNegligible && std::fabs(sub.y) < kNegligible &&
+                std::fabs(sub.z) < kNegligible) {
+                continue;
+            }
+            combined = sub;
+            break;
+        } else if (mode == CROWDBLEND_MODE_STRONGEST) {
+            if (Len(combined) < Len(sub)) combined = sub;
+        }
+    }
+
+    result.direction = Scaled(combined, strength);
+    return result;
+}

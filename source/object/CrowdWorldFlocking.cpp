@@ -1,0 +1,151 @@
+// The neighbour and target forces of the world and the motion step.
+//
+// Each force walks the agents of one crowd group in array order, skips the agent itself (by
+// record address, so nothing is skipped in another group) and returns its sum normalised: a
+// unit vector, or (0, 0, 0) when the sum cancels out. Alignment and cohesion compare global
+// positions, separation and following the positions in the generator's space.
+#include "CrowdWorld.h"
+
+#include "ForwardAxis.h"
+#include "RotationConversion.h"
+#include "VectorMath.h"
+
+#include <cmath>
+
+namespace {
+
+// Single-precision constants of the motion step, as the exact doubles they widen to.
+constexpr double kTurnThreshold = 0.00009999999747378752;
+constexpr double kSteerShare = 0.30000001192092896;
+
+bool HasAgents(const Crowd_Data* crowd) {
+    return crowd != nullptr && crowd->agents != nullptr && crowd->agents->GetCount() > 0;
+}
+
+} // namespace
+
+CrowdTransform Crowdworld::Crowd_Transform(Crowd_Data* crowd, Agent_ID_Data* agent) {
+    CrowdTransform transform;
+    const LONG own = agent->crowd_index;
+    if (own < 0 || own >= crowds.GetCount()) return transform;
+    BaseObject* own_generator = crowds[own].generator;
+    if (crowd->generator == own_generator || own_generator == nullptr ||
+        crowd->generator == nullptr) {
+        return transform;
+    }
+    transform.identity = false;
+    transform.m = !own_generator->GetMg() * crowd->generator->GetMg();
+    return transform;
+}
+
+// The weight of a neighbour falls linearly from 1 at the agent's place to 0 at the radius.
+LVector Crowdworld::Calc_Align(const double& radius, Crowd_Data* crowd, Agent_ID_Data* agent) {
+    LVector sum;
+    if (radius <= 0.0 || !HasAgents(crowd)) return sum;
+    const CrowdTransform transform = Crowd_Transform(crowd, agent);
+    const LVector p = agent->global_mg.off;
+    AgentArray& agents = *crowd->agents;
+    for (LONG j = 0; j < agents.GetCount(); ++j) {
+        const Agent_ID_Data& other = agents[j];
+        if (&other == agent) continue;
+        const Real d = Len(p - transform.Point(other.global_mg.off));
+        if (d <= radius) sum += (1.0 - d / radius) * transform.Direction(other.direction);
+    }
+    return !sum;
+}
+
+// Neighbours between the inner and the outer radius pull the agent towards them, most at the
+// middle radius. When the inner and middle radius coincide, a neighbour exactly there counts
+// fully instead of by 0 / 0.
+LVector Crowdworld::Calc_Cohesion(const double& inner, const double& middle, const double& outer,
+                                  Crowd_Data* crowd, Agent_ID_Data* agent) {
+    LVector sum = agent->direction;
+    if (outer <= inner || outer <= middle || !HasAgents(crowd)) return !sum;
+    const CrowdTransform transform = Crowd_Transform(crowd, agent);
+    const LVector p = agent->global_mg.off;
+    AgentArray& agents = *crowd->agents;
+    for (LONG j = 0; j < agents.GetCount(); ++j) {
+        const Agent_ID_Data& other = agents[j];
+        if (&other == agent) continue;
+        const LVector offset = transform.Point(other.global_mg.off) - p;
+        const Real d = Len(offset);
+        if (d < inner || d > outer) continue;
+        Real k;
+        if (d <= middle) {
+            k = middle == inner ? 1.0 : (d - inner) / (middle - inner);
+        } else {
+            k = 1.0 + (d - middle) / (middle - outer);
+        }
+        if (d != 0.0) sum += (offset / d) * k;
+    }
+    return !sum;
+}
+
+// Neighbours strictly inside the radius push the agent away, harder the closer they are.
+LVector Crowdworld::Calc_Repulsion(const double& radius, Crowd_Data* crowd, Agent_ID_Data* agent) {
+    LVector sum = agent->direction;
+    if (!HasAgents(crowd)) return !sum;
+    const CrowdTransform transform = Crowd_Transform(crowd, agent);
+    const LVector p = agent->mg.off;
+    AgentArray& agents = *crowd->agents;
+    for (LONG j = 0; j < agents.GetCount(); ++j) {
+        const Agent_ID_Data& other = agents[j];
+        if (&other == agent) continue;
+        const LVector offset = p - transform.Point(other.mg.off);
+        const Real d = Len(offset);
+        if (d < radius && d != 0.0) sum += (offset / d) * (1.0 - d / radius);
+    }
+    return !sum;
+}
+
+// The target's global position carried into the agent's generator space; a range of 0 or
+// less means no limit.
+LVector Crowdworld::Calc_Follow(const double& range, BaseObject* target, Agent_ID_Data* agent) {
+    const LVector q = !agent->parent_mg * target->GetMg().off;
+    const LVector offset = q - agent->mg.off;
+    const Real d = Len(offset);
+    if (range > 0.0 && d > range) return LVector();
+    return !offset;
+}
+
+// The motion step, a small state machine per agent. A moving agent accelerates towards its
+// top speed and moves along its forward axis, pushed by its neighbours and obstacles. While
+// its neighbours push it backwards it brakes without moving; at a standstill it waits 1 to 10
+// frames, drawn at random. In the frame the wait ends it moves again, at half acceleration.
+void Crowdworld::Update_Agent_Vectors(Agent_ID_Data* agent, Agent_ID_Data* evaluated) {
+    const Real dt = time_step;
+    if (std::fabs(agent->direction.x - evaluated->rotation.x) >= kTurnThreshold ||
+        std::fabs(agent->direction.y - evaluated->rotation.y) >= kTurnThreshold ||
+        std::fabs(agent->direction.z - evaluated->rotation.z) >= kTurnThreshold) {
+        agent->rotation = GetOptimalAngle(agent->rotation, evaluated->rotation);
+    }
+    const LVector forward = GetDirVect(agent->mg, forward_axis);
+
+    if (agent->waiting == 0) {
+        if (forward * agent->steer_vector < 0.0) {
+            agent->speed -= agent->acceleration * dt;
+            if (agent->speed <= 0.0) {
+                agent->waiting = 1;
+                agent->wait_frames = static_cast<LONG>(random.Get01() * 10.0 + 1.0);
+                agent->speed = 0.0;
+            }
+            return;
+        }
+        if (agent->speed < agent->max_speed) agent->speed += agent->acceleration * dt;
+        const Real capped = agent->max_speed < agent->speed ? agent->max_speed : agent->speed;
+        agent->speed = capped < 0.0 ? 0.0 : capped;
+        if (agent->speed > 0.0) {
+            agent->mg.off += (kSteerShare * agent->steer_vector + agent->extra_velocity) * dt +
+                             forward * (agent->speed * dt);
+        }
+        return;
+    }
+
+    agent->wait_frames -= 1;
+    agent->waiting = agent->wait_frames > 0 ? 1 : 0;
+    if (agent->waiting != 0) return;
+    if (agent->speed < agent->max_speed) agent->speed += 0.5 * agent->acceleration * dt;
+    LVector push = kSteerShare * agent->steer_vector + agent->extra_velocity;
+    if (agent->speed < Len(push)) push = !push * agent->speed;
+    agent->mg.off += forward * (agent->speed * dt) + push * dt;
+}
