@@ -79,6 +79,22 @@ typedef struct VtDescId {
 #define VT_CUSTOMDATA_INEXCLUDE 1009290
 #define VT_CUSTOMDATA_SPLINE 1009060
 
+/* Interpolation kinds of a spline-curve knot. */
+#define VT_SPLINE_KNOT_BEZIER 0
+#define VT_SPLINE_KNOT_LINEAR 1
+#define VT_SPLINE_KNOT_CUBIC 2
+
+/** One knot of a spline curve (custom data VT_CUSTOMDATA_SPLINE): its position (x along the
+ *  curve, y the value, z unused), the tangents on either side relative to the position, the
+ *  interpolation kind of the segment that follows (VT_SPLINE_KNOT_*) and editing flags. */
+typedef struct VtSplineKnot {
+    VtVector position;
+    VtVector tangent_left;
+    VtVector tangent_right;
+    int32_t interpolation;
+    int32_t flags;
+} VtSplineKnot;
+
 /* ---------------------------------------------------------------- handles */
 
 typedef struct VtAtom VtAtom;                     /* a scene node: object or document */
@@ -272,6 +288,27 @@ typedef struct VtContainerTable {
     void (*custom_free)(VtCustomData* data);
     VtCustomData* (*custom_clone)(const VtCustomData* data);
     int32_t (*custom_get_type)(const VtCustomData* data);
+
+    /** In/exclude lists (VT_CUSTOMDATA_INEXCLUDE). The number of entries, objects that no
+     *  longer exist included; 0 for null or another type. */
+    int32_t (*in_exclude_get_count)(const VtCustomData* list);
+    /** Entry `index` if that object still exists and lies in `document` (null: in any
+     *  document), owned by the host; null otherwise, out of range, or for another type. */
+    VtAtom* (*in_exclude_get_object)(const VtCustomData* list, int32_t index,
+                                     VtAtom* document);
+
+    /** Spline curves (VT_CUSTOMDATA_SPLINE). Replaces the knots by `count` linear knots from
+     *  (0, 0) to (1, 1) on y = x (one knot: at (0, 0)). 1 on success; 0 (curve unchanged) for
+     *  a negative or too large count, null or another type. */
+    int32_t (*spline_make_linear)(VtCustomData* curve, int32_t count);
+    /** The number of knots; 0 for null or another type. */
+    int32_t (*spline_get_knot_count)(const VtCustomData* curve);
+    /** Knot `index`, owned by the curve and changeable in place; valid until the curve's
+     *  knots are replaced or the curve is freed. Null when out of range or another type. */
+    VtSplineKnot* (*spline_get_knot)(VtCustomData* curve, int32_t index);
+    /** The curve's point at x = t: (t, y, 0), y linear between knots ordered by x and held at
+     *  the end knots' values outside them; y = 0 for an empty curve, null or another type. */
+    void (*spline_get_point)(const VtCustomData* curve, double t, VtVector* out);
 } VtContainerTable;
 
 /** Descriptions: the parameter layout that the host shows for an object. */

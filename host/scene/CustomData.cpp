@@ -1,12 +1,23 @@
 #include "scene/CustomData.h"
 
+#include "scene/InExcludeList.h"
+#include "scene/SplineCurve.h"
+
 #include <map>
 
 namespace vantri {
 
 namespace {
+// The host's own custom types are known from the start; others can be registered.
+std::map<int32_t, CustomDataFactory> builtin_types() {
+    std::map<int32_t, CustomDataFactory> table;
+    table[VT_CUSTOMDATA_INEXCLUDE] = [] { return std::make_unique<InExcludeList>(); };
+    table[VT_CUSTOMDATA_SPLINE] = [] { return std::make_unique<SplineCurve>(); };
+    return table;
+}
+
 std::map<int32_t, CustomDataFactory>& factories() {
-    static std::map<int32_t, CustomDataFactory> table;
+    static std::map<int32_t, CustomDataFactory> table = builtin_types();
     return table;
 }
 }  // namespace

@@ -1,15 +1,22 @@
 #include "scenefile/CustomValues.h"
 
+#include "scene/InExcludeList.h"
+#include "scene/SplineCurve.h"
+
 namespace vantri {
 
-// The host's in/exclude list and spline curve classes are not part of this tree yet; until
-// they are, these values cannot be stored and the scene builder says so.
-std::unique_ptr<CustomData> make_in_exclude_list(const std::vector<const Atom*>&) {
-    return nullptr;
+std::unique_ptr<CustomData> make_in_exclude_list(const std::vector<const Atom*>& objects) {
+    auto list = std::make_unique<InExcludeList>();
+    for (const Atom* object : objects) list->append(object);
+    return list;
 }
 
-std::unique_ptr<CustomData> make_spline_curve(const std::vector<SplineKnot>&) {
-    return nullptr;
+std::unique_ptr<CustomData> make_spline_curve(const std::vector<SplineKnot>& knots) {
+    auto curve = std::make_unique<SplineCurve>();
+    for (const SplineKnot& knot : knots) {
+        if (!curve->add_knot(knot.x, knot.y)) return nullptr;
+    }
+    return curve;
 }
 
 } // namespace vantri

@@ -15,10 +15,11 @@ struct SplineKnot {
     double y = 0.0;
 };
 
-/// An in/exclude list of `objects` in this order; null when the host has no such values.
+/// An in/exclude list of `objects` in this order.
 std::unique_ptr<CustomData> make_in_exclude_list(const std::vector<const Atom*>& objects);
 
-/// A spline curve through `knots`; null when the host has no such values.
+/// A spline curve through `knots`, linear between them; null when the host cannot store it
+/// (more knots than a curve holds).
 std::unique_ptr<CustomData> make_spline_curve(const std::vector<SplineKnot>& knots);
 
 } // namespace vantri

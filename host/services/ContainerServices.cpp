@@ -4,6 +4,8 @@
 #include "memory/Allocator.h"
 #include "scene/Container.h"
 #include "scene/Document.h"
+#include "scene/InExcludeList.h"
+#include "scene/SplineCurve.h"
 
 namespace vantri {
 
@@ -84,10 +86,61 @@ int32_t custom_get_type(const VtCustomData* data) {
     return data != nullptr ? CustomData::from(data)->type() : 0;
 }
 
+int32_t in_exclude_get_count(const VtCustomData* list) {
+    const InExcludeList* of_list = InExcludeList::from(list);
+    return of_list != nullptr ? of_list->count() : 0;
+}
+
+VtAtom* in_exclude_get_object(const VtCustomData* list, int32_t index, VtAtom* document) {
+    const InExcludeList* of_list = InExcludeList::from(list);
+    if (of_list == nullptr) return nullptr;
+    const Document* in = document != nullptr ? Document::from(document) : nullptr;
+    if (document != nullptr && in == nullptr) return nullptr;
+    Atom* target = of_list->resolve(index, in);
+    return target != nullptr ? target->handle() : nullptr;
+}
+
+int32_t spline_make_linear(VtCustomData* curve, int32_t count) {
+    SplineCurve* of_curve = SplineCurve::from(curve);
+    return of_curve != nullptr && of_curve->make_linear(count) ? 1 : 0;
+}
+
+int32_t spline_get_knot_count(const VtCustomData* curve) {
+    const SplineCurve* of_curve = SplineCurve::from(curve);
+    return of_curve != nullptr ? of_curve->knot_count() : 0;
+}
+
+VtSplineKnot* spline_get_knot(VtCustomData* curve, int32_t index) {
+    SplineCurve* of_curve = SplineCurve::from(curve);
+    return of_curve != nullptr ? of_curve->knot(index) : nullptr;
+}
+
+void spline_get_point(const VtCustomData* curve, double t, VtVector* out) {
+    if (out == nullptr) return;
+    const SplineCurve* of_curve = SplineCurve::from(curve);
+    *out = of_curve != nullptr ? of_curve->point(t) : VtVector{t, 0.0, 0.0};
+}
+
 const VtContainerTable kTable = {
-    sizeof(VtContainerTable), get_int,      get_real,     get_bool,    get_vector,
-    get_link,                 get_custom,   get_data,     set_data,    custom_alloc,
-    custom_free,              custom_clone, custom_get_type,
+    sizeof(VtContainerTable),
+    get_int,
+    get_real,
+    get_bool,
+    get_vector,
+    get_link,
+    get_custom,
+    get_data,
+    set_data,
+    custom_alloc,
+    custom_free,
+    custom_clone,
+    custom_get_type,
+    in_exclude_get_count,
+    in_exclude_get_object,
+    spline_make_linear,
+    spline_get_knot_count,
+    spline_get_knot,
+    spline_get_point,
 };
 
 }  // namespace
