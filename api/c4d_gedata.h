@@ -81,7 +81,10 @@ public:
     LONG GetType() const { return data_.type; }
     LONG GetLong() const;
     Real GetReal() const;
-    Bool GetBool() const { return GetLong() != 0; }
+    /// "Non-zero": a real entry of 0.5 is on, although its integer reading is 0.
+    Bool GetBool() const {
+        return data_.type == VT_DTYPE_REAL ? data_.value.real != 0.0 : GetLong() != 0;
+    }
     LVector GetVector() const;
     const String& GetString() const { return string_; }
     /// The linked atom, or null.

@@ -68,6 +68,11 @@ bool Value::from_abi(const VtData& data, Value& out) {
     case VT_DTYPE_LONG:
         out = of_int(data.value.integer);
         return true;
+    case VT_DTYPE_BOOL:
+        // Booleans are stored as the integers 0 and 1. The bool type id lies in the range of
+        // custom ids, so without this case its integer would be read as a custom handle.
+        out = of_int(data.value.integer != 0 ? 1 : 0);
+        return true;
     case VT_DTYPE_REAL:
         out = of_real(data.value.real);
         return true;
