@@ -1,0 +1,150 @@
+// Avoidance of the agents of the own crowd group and of other groups: the steering and
+// push-out vectors an evaluation leaves in the agent's record, and whole crowds passing each
+// other.
+#include "world_test_scene.h"
+
+#include "eval/Player.h"
+
+#include <algorithm>
+
+namespace {
+
+class WorldAvoidance : public vantri_test::WorldScene {
+  protected:
+    vantri::SceneObject* add_crowd(const std::string& name, int32_t count) {
+        vantri::SceneObject* generator = add_generator(name, count, 1, 1, world);
+        set_real(generator, CROWDGEN_SIZE_X, 10.0);
+        set_real(generator, CROWDGEN_SIZE_Z, 10.0);
+        set_real(generator, CROWDGEN_RANGE, 100.0);
+        return generator;
+    }
+
+    vantri::SceneObject* add_avoider(bool own, bool others) {
+        vantri::SceneObject* behaviour = add_behaviour("Avoid");
+        set_int(behaviour, CROWDBEHAV_AVOIDANCE, own ? 1 : 0);
+        set_int(behaviour, CROWDBEHAV_AVOID_OTHERS, others ? 1 : 0);
+        return behaviour;
+    }
+
+    // Puts the agent at `at`, facing +Z, with a known body and reach.
+    void stand(Agent_ID_Data& a, LVector at) {
+        place(a, at);
+        a.size = LVector(10, 0, 10);
+        a.look_ahead = 100.0;
+        a.random_value = 0.25;
+    }
+};
+
+TEST_F(WorldAvoidance, AnAgentAloneOrBesideAnotherAtOnePlaceIsNotPushed) {
+    vantri::SceneObject* alone = add_crowd("Alone", 1);
+    vantri::SceneObject* pair = add_crowd("Pair", 2);
+    vantri::SceneObject* behaviour = add_avoider(true, false);
+    set_list(alone, CROWDGEN_BEHAVIOURS, {behaviour});
+    set_list(pair, CROWDGEN_BEHAVIOURS, {behaviour});
+    create_crew();
+    stand(agent(alone, 0), LVector());
+    agent(alone, 0).steer_vector = LVector(1, 2, 3);
+    agent(alone, 0).avoid_steer = LVector(1, 0, 0);
+    stand(agent(pair, 0), LVector(50, 0, 0));
+    stand(agent(pair, 1), LVector(50, 0, 0));
+    simulate(1);
+
+    const Agent_ID_Data& single = agent(alone, 0);
+    EXPECT_EQ(single.avoid_steer, LVector());
+    EXPECT_EQ(single.steer_vector, LVector());
+    EXPECT_EQ(single.nearest_offset, LVector(10000, 10000, 10000));
+
+    const Agent_ID_Data& first = agent(pair, 0);
+    EXPECT_EQ(first.avoid_steer, LVector()) << "no steering from a neighbour at distance 0";
+    EXPECT_EQ(first.steer_vector, LVector()) << "no push-out either";
+    EXPECT_EQ(first.nearest_offset, LVector());
+    EXPECT_TRUE(vantri_test::finite(first));
+}
+
+TEST_F(WorldAvoidance, ANeighbourAheadPushesAndSteersTheAgentAside) {
+    vantri::SceneObject* crowd = add_crowd("Crowd", 2);
+    set_list(crowd, CROWDGEN_BEHAVIOURS, {add_avoider(true, false)});
+    create_crew();
+    stand(agent(crowd, 0), LVector());
+    stand(agent(crowd, 1), LVector(5, 0, 30));
+    simulate(1);
+
+    const Agent_ID_Data& a = agent(crowd, 0);
+    EXPECT_EQ(a.nearest_offset, LVector(5, 0, 30));
+    const double dist = LVector(5, 0, 30).GetLength();
+    const double k = (2.0 * 10.0 - dist + 0.25) / dist;
+    EXPECT_EQ(a.steer_vector, LVector(-5, 0, -30) * k);
+    EXPECT_LT(a.avoid_steer.x, 0.0) << "away from the neighbour on the right";
+    EXPECT_NEAR(a.avoid_steer.GetLength(), 1.0, 1e-12);
+    EXPECT_GT(heading_after(a), 0.0) << "the agent turns left";
+}
+
+TEST_F(WorldAvoidance, OtherGroupsAddUpFromZeroWhenTheOwnGroupIsNotAvoided) {
+    vantri::SceneObject* mine = add_crowd("Mine", 1);
+    vantri::SceneObject* theirs = add_crowd("Theirs", 1);
+    set_list(mine, CROWDGEN_OTHER_GROUPS, {theirs, mine, add(5140, "Not a crowd")});
+    set_list(mine, CROWDGEN_BEHAVIOURS, {add_avoider(false, true)});
+    create_crew();
+    LVector first_push;
+    for (int32_t frame = 1; frame <= 3; ++frame) {
+        stand(agent(mine, 0), LVector());
+        stand(agent(theirs, 0), LVector(5, 0, 30));
+        simulate(frame);
+        const Agent_ID_Data& a = agent(mine, 0);
+        if (frame == 1) first_push = a.steer_vector;
+        EXPECT_EQ(a.steer_vector, first_push) << "frame " << frame << ": no build-up";
+        EXPECT_EQ(a.nearest_offset, LVector(5, 0, 30));
+    }
+    const double dist = LVector(5, 0, 30).GetLength();
+    EXPECT_EQ(first_push, LVector(-5, 0, -30) * ((2.0 * 10.0 - dist + 0.25) / dist));
+    EXPECT_EQ(agent(theirs, 0).steer_vector, LVector()) << "the other crowd names no one";
+}
+
+// Two crowds of three walk towards each other, their lanes 10 units apart. Avoiding the other
+// crowd keeps them further apart than walking blindly does.
+class CrossingCrowds : public WorldAvoidance {
+  protected:
+    double closest_pass(bool avoid_others) {
+        document = std::make_unique<vantri::Document>();
+        world = add(vantri_test::kWorldType, "World");
+        vantri::SceneObject* north = add_crowd("North", 3);
+        vantri::SceneObject* south = add_crowd("South", 3);
+        north->set_position(VtVector{0, 0, -300});
+        south->set_position(VtVector{10, 0, 300});
+        south->set_rotation(VtVector{3.141592653589793, 0, 0});
+        for (vantri::SceneObject* crowd : {north, south}) {
+            set_vector(crowd, CROWDGEN_SPACING, VtVector{60, 60, 60});
+            set_real(crowd, CROWDGEN_SIZE_X, 20.0);
+            set_real(crowd, CROWDGEN_SPEED, 40.0);
+            set_real(crowd, CROWDGEN_ACCELERATION, 20.0);
+            vantri::SceneObject* behaviour = add_avoider(true, avoid_others);
+            set_int(behaviour, CROWDBEHAV_KEEP_DIRECTION, 1);
+            set_list(crowd, CROWDGEN_BEHAVIOURS, {behaviour});
+        }
+        set_list(north, CROWDGEN_OTHER_GROUPS, {south});
+        set_list(south, CROWDGEN_OTHER_GROUPS, {north});
+
+        double closest = 1e300;
+        vantri::play_range(*document, 0, 600, vantri::PlayMode::Play, [&](int32_t) {
+            AgentArray& a = *agents(north);
+            AgentArray& b = *agents(south);
+            for (int32_t i = 0; i < a.GetCount(); ++i) {
+                EXPECT_TRUE(vantri_test::finite(a[i]));
+                for (int32_t j = 0; j < b.GetCount(); ++j) {
+                    const LVector gap = a[i].global_mg.off - b[j].global_mg.off;
+                    closest = std::min(closest, gap.GetLength());
+                }
+            }
+        });
+        return closest;
+    }
+};
+
+TEST_F(CrossingCrowds, AvoidingTheOtherCrowdKeepsALargerDistance) {
+    const double blind = closest_pass(false);
+    const double avoiding = closest_pass(true);
+    EXPECT_LT(blind, 12.0) << "the lanes pass 10 units apart";
+    EXPECT_GT(avoiding, blind + 5.0);
+}
+
+} // namespace
