@@ -1,11 +1,235 @@
+// The generator object: its parameters, the messages it answers, copying, and the two
+// per-frame callbacks (the output rebuild and the placement of the instances). The crew
+// builders live in CrowdGeneratorCrew.cpp.
 #include "CrowdGenerator.h"
 
+#include "ForwardAxis.h"
+#include "VectorMath.h"
+#include "ocrowdgenerator.h"
 #include "register.h"
 
+#include <cmath>
 #include <new>
 
-NodeData* Crowdgenerator::Alloc() { return new (std::nothrow) Crowdgenerator; }
+namespace {
+
+constexpr LONG kMsgPrivateData = 23;
+constexpr LONG kMsgRenderNotification = 1001071;
+
+// The frame number of a document time: the integer part of floor(fps * numerator) /
+// floor(denominator). A time that gives no finite frame (a zero denominator) saturates.
+LONG FrameOf(const BaseTime& time, LONG fps) {
+    const Real frame = std::floor(static_cast<Real>(fps) * time.GetNumerator()) /
+                       std::floor(time.GetDenominator());
+    if (std::isnan(frame)) return 0;
+    if (frame >= 2147483647.0) return 2147483647;
+    if (frame <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<LONG>(frame);
+}
+
+} // namespace
+
+NodeData* Crowdgenerator::Alloc() {
+    return new (std::nothrow) Crowdgenerator;
+}
+
+Crowdgenerator::~Crowdgenerator() {
+    agents.FreeArray();
+}
+
+Bool Crowdgenerator::Init(GeListNode* node) {
+    if (node == nullptr) return FALSE;
+    // The two single-precision constants of the original settings, widened to double.
+    const Real kAcceleration = 0.10000000149011612;
+    const Real kMaxTurn = 0.17453292649980456;
+    node->SetParameter(DescID(CROWDGEN_FIXED_PITCH_BANK), GeData(static_cast<LONG>(0)));
+    node->SetParameter(DescID(CROWDGEN_MODE), GeData(static_cast<LONG>(CROWDGEN_MODE_1009)));
+    node->SetParameter(DescID(CROWDGEN_FORWARD_AXIS),
+                       GeData(static_cast<LONG>(CROWDGEN_AXIS_ZPOS)));
+    node->SetParameter(DescID(CROWDGEN_COUNT_X), GeData(static_cast<LONG>(1)));
+    node->SetParameter(DescID(CROWDGEN_COUNT_Y), GeData(static_cast<LONG>(1)));
+    node->SetParameter(DescID(CROWDGEN_COUNT_Z), GeData(static_cast<LONG>(1)));
+    node->SetParameter(DescID(CROWDGEN_SPACING), GeData(LVector(100.0, 100.0, 100.0)));
+    node->SetParameter(DescID(CROWDGEN_SPEED), GeData(5.0));
+    node->SetParameter(DescID(CROWDGEN_ACCELERATION), GeData(kAcceleration));
+    node->SetParameter(DescID(CROWDGEN_MAX_TURN), GeData(kMaxTurn));
+    node->SetParameter(DescID(CROWDGEN_SPEED_VARIATION), GeData(0.0));
+    node->SetParameter(DescID(CROWDGEN_RANGE), GeData(100.0));
+    node->SetParameter(DescID(CROWDGEN_CHOICE_1027),
+                       GeData(static_cast<LONG>(CROWDGEN_CHOICE_1028)));
+    node->SetParameter(DescID(CROWDGEN_VALUE_1031), GeData(100.0));
+    node->SetParameter(DescID(CROWDGEN_SEED), GeData(static_cast<LONG>(19691002)));
+    rebuild_request = 1;
+    return TRUE;
+}
+
+Bool Crowdgenerator::GetDDescription(GeListNode* node, Description* description,
+                                     DESCFLAGS_DESC& flags) {
+    if (node == nullptr || description == nullptr) return FALSE;
+    if (!description->LoadDescription(node->GetType())) return FALSE;
+    if (static_cast<BaseList2D*>(node)->GetDataInstance() == nullptr) return FALSE;
+    flags |= DESCFLAGS_DESC_LOADED;
+    return NodeData::GetDDescription(node, description, flags);
+}
+
+Bool Crowdgenerator::Message(GeListNode* node, LONG type, void* data) {
+    if (type == kMsgRenderNotification && data != nullptr) {
+        render_running = static_cast<const VtRenderNotification*>(data)->start;
+    } else if (type == kMsgPrivateData && data != nullptr) {
+        // The world's request: answer, and tell it where the agents and the settings are.
+        VtPrivateData* request = static_cast<VtPrivateData*>(data);
+        request->answered = 1;
+        if (Crowd_Data* entry = static_cast<Crowd_Data*>(request->data)) {
+            entry->agents = &agents;
+            entry->settings =
+                node != nullptr ? static_cast<BaseList2D*>(node)->GetDataInstance() : nullptr;
+        }
+    }
+    return TRUE;
+}
+
+Bool Crowdgenerator::CopyTo(NodeData* dest, GeListNode* snode, GeListNode* dnode, COPYFLAGS flags,
+                            AliasTrans* trans) {
+    Crowdgenerator* copy = static_cast<Crowdgenerator*>(dest);
+    if (copy != nullptr && copy != this) {
+        // The copy holds exactly this generator's records; a record that cannot be stored is
+        // left out and the copy goes on with the next.
+        copy->agents.FreeArray();
+        for (const Agent_ID_Data& record : agents)
+            copy->agents.Push(record);
+    }
+    return NodeData::CopyTo(dest, snode, dnode, flags, trans);
+}
+
+Bool Crowdgenerator::AddToExecution(BaseObject* op, PriorityList* list) {
+    if (op == nullptr || list == nullptr) return FALSE;
+    list->Add(op, EXECUTIONPRIORITY_GENERATOR, EXECUTIONFLAGS_EXPRESSION);
+    return TRUE;
+}
+
+LVector Crowdgenerator::GetDirVect(LMatrix m, int code) {
+    return ::GetDirVect(m, code);
+}
+
+void Crowdgenerator::ForgetInstances() {
+    for (Agent_ID_Data& record : agents)
+        record.object = nullptr;
+}
+
+// Decides whether the output must be rebuilt and with which builder. A fresh crew is made on
+// the first rebuild after Init, whenever the children change while the document stands at
+// its start frame, and when the time comes back to the start frame after having been beyond
+// it. A change of the children at any later frame keeps the simulated records and only
+// replaces the instances. Whenever the output becomes null, the host frees the previous one,
+// so the records let go of their instances first.
+BaseObject* Crowdgenerator::GetVirtualObjects(BaseObject* op, HierarchyHelp* hh) {
+    if (op == nullptr) return nullptr;
+    BaseObject* first = op->GetDown();
+    BaseDocument* doc = op->GetDocument();
+
+    AliasTrans* trans = AliasTrans::Alloc();
+    if (trans == nullptr || doc == nullptr || !trans->Init(doc)) {
+        AliasTrans::Free(trans);
+        ForgetInstances();
+        return nullptr;
+    }
+    const BaseTime now = doc->GetTime();
+    const LONG fps = doc->GetFps();
+    const BaseTime start_time = doc->GetMinTime();
+    if (first == nullptr) {
+        AliasTrans::Free(trans);
+        ForgetInstances();
+        return nullptr;
+    }
+
+    const LONG current = FrameOf(now, fps);
+    const LONG start = FrameOf(start_time, fps);
+    Bool back_at_start = FALSE;
+    if (start < current) {
+        past_start = 1;
+    } else {
+        back_at_start = past_start != 0;
+        past_start = 0;
+    }
+
+    Bool dirty = FALSE;
+    BaseObject* clone =
+        op->GetAndCheckHierarchyClone(hh, first, HIERARCHYCLONEFLAGS_ASIS, &dirty, trans, TRUE);
+    if (clone == nullptr) {
+        AliasTrans::Free(trans);
+        ForgetInstances();
+        return nullptr;
+    }
+    if (!back_at_start && !dirty) {
+        AliasTrans::Free(trans);
+        return clone;
+    }
+
+    trans->Translate(TRUE);
+    // The host's previous output may come back instead of a clone; it stays the host's.
+    BaseObject* fresh_clone = clone != op->GetCache() ? clone : nullptr;
+
+    AtomArray* sources = AtomArray::Alloc();
+    Bool collected = sources != nullptr;
+    for (BaseObject* child = first; collected && child != nullptr; child = child->GetNext())
+        collected = sources->Append(child);
+
+    BaseObject* result = nullptr;
+    if (collected) {
+        if (rebuild_request != 0 || current == start) {
+            result = Create_Crew(op, *sources);
+            // A crew that could not be made is still due at the next rebuild.
+            if (result != nullptr) rebuild_request = 0;
+        } else {
+            result = Update_Crew(op, *sources);
+        }
+    }
+
+    BaseObject::Free(fresh_clone);
+    AtomArray::Free(sources);
+    AliasTrans::Free(trans);
+    if (result == nullptr) ForgetInstances();
+    return result;
+}
+
+EXECUTIONRESULT Crowdgenerator::Execute(BaseObject* op, BaseDocument*, BaseThread*, LONG,
+                                        EXECUTIONFLAGS) {
+    if (op == nullptr) return EXECUTIONRESULT_OK;
+    BaseObject* cache = op->GetCache();
+    if (cache == nullptr) return EXECUTIONRESULT_OK;
+    if (!CheckIsRunning(CHECKISRUNNING_ANIMATIONRUNNING) && render_running == 0)
+        return EXECUTIONRESULT_OK;
+    const BaseContainer* settings = op->GetDataInstance();
+    if (settings == nullptr) return EXECUTIONRESULT_OK;
+    const Real max_turn = settings->GetReal(CROWDGEN_MAX_TURN);
+    if (cache->GetType() == Onull) Upadate_Agent_Position(max_turn, cache->GetDown());
+    return EXECUTIONRESULT_OK;
+}
+
+// Carries the records over to their instances. The world writes a target rotation; the
+// instance turns towards it by at most `max_turn` in heading and in pitch per frame (bank is
+// free), and the record then takes back what the instance really has.
+void Crowdgenerator::Upadate_Agent_Position(Real max_turn, BaseObject*) {
+    for (Agent_ID_Data& record : agents) {
+        BaseObject* object = record.object;
+        if (object == nullptr) continue;
+        const LVector held = object->GetRelRot();
+        const Real heading_step = record.rotation.x - held.x;
+        if (std::fabs(heading_step) > max_turn)
+            record.rotation.x = held.x + Sign(heading_step) * max_turn;
+        const Real pitch_step = record.rotation.y - held.y;
+        if (std::fabs(pitch_step) > max_turn)
+            record.rotation.y = held.y + Sign(pitch_step) * max_turn;
+
+        object->SetMl(record.mg);
+        object->SetRelRot(record.rotation);
+        record.mg = object->GetMl();
+        record.global_mg = record.parent_mg * record.mg;
+        record.direction = !GetDirVect(record.mg, forward_axis);
+    }
+}
 
 Bool RegisterCrowdgenerator() {
-    return RegisterCrowdObject(ID_CROWDGENERATOR, 1004, 32780, Crowdgenerator::Alloc, "ocrowdgenerator", "Crowdgenerator.tif");
+    return RegisterCrowdObject(ID_CROWDGENERATOR, 1004, 32780, Crowdgenerator::Alloc,
+                               "ocrowdgenerator", "Crowdgenerator.tif");
 }

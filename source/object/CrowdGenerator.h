@@ -1,9 +1,56 @@
 // Crowdgenerator: lays out a crew of agents as instances of its children.
+//
+// The generator owns one Agent_ID_Data record per agent. Its virtual output is a null named
+// "Agents" with one instance object per agent; the world moves the agents by writing into
+// the records, and the generator carries them over to the instances on every frame.
 #pragma once
 
 #include "c4d.h"
 
+#include "CrowdRecords.h"
+#include "Random.h"
+
 class Crowdgenerator : public ObjectData {
-public:
+  public:
+    /// A new generator from the host's allocator, or null.
     static NodeData* Alloc();
+
+    ~Crowdgenerator() override;
+
+    Bool Init(GeListNode* node) override;
+    Bool Message(GeListNode* node, LONG type, void* data) override;
+    Bool CopyTo(NodeData* dest, GeListNode* snode, GeListNode* dnode, COPYFLAGS flags,
+                AliasTrans* trans) override;
+    Bool GetDDescription(GeListNode* node, Description* description,
+                         DESCFLAGS_DESC& flags) override;
+    Bool AddToExecution(BaseObject* op, PriorityList* list) override;
+    EXECUTIONRESULT Execute(BaseObject* op, BaseDocument* doc, BaseThread* bt, LONG priority,
+                            EXECUTIONFLAGS flags) override;
+    BaseObject* GetVirtualObjects(BaseObject* op, HierarchyHelp* hh) override;
+
+    /// Lays out a fresh crew: refills the agent array and returns the new "Agents" null, or
+    /// null (the array untouched) when the null cannot be allocated.
+    BaseObject* Create_Crew(BaseObject* op, AtomArray& sources);
+    /// New instances around the existing records; the "Agents" null, or null.
+    BaseObject* Update_Crew(BaseObject* op, AtomArray& sources);
+    /// A new instance object linked to `source`, owned by the caller; null on failure.
+    BaseObject* Crea_Istanza(BaseObject* source);
+    /// Applies every record with an object to its instance, turning by at most `max_turn`
+    /// radians in heading and in pitch, and refreshes mg, global_mg and direction.
+    void Upadate_Agent_Position(Real max_turn, BaseObject* first_instance);
+
+    /// The forward vector of `m` for a forward-axis code (not normalised).
+    static LVector GetDirVect(LMatrix m, int code);
+
+    Random random;            ///< the crew's random numbers; reseeded per crew
+    AgentArray agents;        ///< one record per agent, in creation order
+    LONG forward_axis = 1015; ///< the forward-axis code of the last crew creation
+    LONG render_running = 0;  ///< set while a render runs
+    LONG past_start = 0;      ///< the time was beyond the start at the last rebuild
+    LONG rebuild_request = 0; ///< a fresh crew is due at the next rebuild
+
+  private:
+    // Points every record's object at nothing, for when the output that held the instances
+    // goes away.
+    void ForgetInstances();
 };
