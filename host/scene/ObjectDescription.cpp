@@ -37,6 +37,13 @@ bool DescriptionBuild::hidden(int32_t id) const {
     return false;
 }
 
+bool DescriptionBuild::open(int32_t id) const {
+    for (const DescriptionEntry& entry : entries) {
+        if (entry.parameter->id == id) return entry.attributes.get_bool(kDescOpen);
+    }
+    return false;
+}
+
 bool build_description(SceneObject& object, DescriptionBuild& out, const VtDescId* single) {
     out = DescriptionBuild();
     if (single != nullptr) out.single = *single;

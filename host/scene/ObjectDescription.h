@@ -32,6 +32,8 @@ struct DescriptionBuild {
     bool load(int32_t type);
     DescriptionEntry* find(int32_t id);
     bool hidden(int32_t id) const;
+    /// Whether entry `id` (a group) is open; false for an entry that is not there.
+    bool open(int32_t id) const;
 
     VtDescription* handle() { return reinterpret_cast<VtDescription*>(this); }
     static DescriptionBuild* from(VtDescription* h) { return reinterpret_cast<DescriptionBuild*>(h); }

@@ -1,11 +1,69 @@
 #include "CrowdBehaviours.h"
 
+#include "customgui_splinecontrol.h"
+#include "ocrowdbehav.h"
 #include "register.h"
 
 #include <new>
 
-NodeData* CrowdBehav::Alloc() { return new (std::nothrow) CrowdBehav; }
+namespace {
+
+constexpr LONG kPrivateDataMessage = 23;
+
+// Writes a real parameter through the node, as the attribute manager would.
+void SetReal(GeListNode* node, LONG id, Real value) {
+    node->SetParameter(DescID(id), GeData(value), 0);
+}
+
+} // namespace
+
+NodeData* CrowdBehav::Alloc() {
+    return new (std::nothrow) CrowdBehav;
+}
+
+Bool CrowdBehav::Init(GeListNode* node) {
+    if (node == nullptr) return TRUE;
+    SetReal(node, CROWDBEHAV_STRENGTH, 1.0);
+    SetReal(node, CROWDBEHAV_ALIGN_WEIGHT, 1.0);
+    SetReal(node, CROWDBEHAV_COHESION_WEIGHT, 1.0);
+    SetReal(node, CROWDBEHAV_SEPARATION_WEIGHT, 1.0);
+    SetReal(node, CROWDBEHAV_FOLLOW_WEIGHT, 1.0);
+    SetReal(node, CROWDBEHAV_COLLISION_WEIGHT, 1.0);
+    SetReal(node, CROWDBEHAV_AVOIDANCE_WEIGHT, 1.0);
+    SetReal(node, CROWDBEHAV_KEEP_DIRECTION_WEIGHT, 1.0);
+    SetReal(node, CROWDBEHAV_SPLINE_WEIGHT, 1.0);
+
+    GetDateTimeNow(change_time);
+    last_radius = 0.0;
+
+    node->SetParameter(DescID(CROWDBEHAV_SPLINE_END_STOP), GeData(static_cast<LONG>(TRUE)), 0);
+
+    // The profile: flat at 1 over the whole spline, a line of two knots whose first knot is
+    // raised from (0, 0) to (0, 1). Without memory for it the parameter stays empty, which
+    // spline following reads as a weight of 1 as well.
+    SplineData* profile = SplineData::Alloc();
+    CustomSplineKnot* first =
+        profile != nullptr && profile->MakeLinearSpline(2) ? profile->GetKnot(0) : nullptr;
+    if (first != nullptr) {
+        first->vPos = LVector(0.0, 1.0, 0.0);
+        // The value is a copy; when the host cannot make it, nothing is written.
+        const GeData value(CUSTOMDATATYPE_SPLINE, *profile);
+        if (value.GetType() == CUSTOMDATATYPE_SPLINE)
+            node->SetParameter(DescID(CROWDBEHAV_SPLINE_PROFILE), value, 0);
+    }
+    SplineData::Free(profile);
+    return TRUE;
+}
+
+Bool CrowdBehav::Message(GeListNode* node, LONG type, void* data) {
+    if (type == kPrivateDataMessage && data != nullptr && node != nullptr) {
+        // The flag stays as the sender set it; only the container pointer is answered.
+        static_cast<VtPrivateData*>(data)->data = static_cast<BaseList2D*>(node)->GetDataInstance();
+    }
+    return TRUE;
+}
 
 Bool RegisterCrowdBehav() {
-    return RegisterCrowdObject(ID_CROWDBEHAV, 1007, 8, CrowdBehav::Alloc, "ocrowdbehav", "CrowdBehav.tif");
+    return RegisterCrowdObject(ID_CROWDBEHAV, 1007, 8, CrowdBehav::Alloc, "ocrowdbehav",
+                               "CrowdBehav.tif");
 }

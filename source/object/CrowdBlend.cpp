@@ -1,11 +1,55 @@
 #include "CrowdBlend.h"
 
+#include "ocrowdBlend.h"
 #include "register.h"
 
 #include <new>
 
-NodeData* CrowdBlend::Alloc() { return new (std::nothrow) CrowdBlend; }
+namespace {
+
+constexpr LONG kPrivateDataMessage = 23;
+
+} // namespace
+
+NodeData* CrowdBlend::Alloc() {
+    return new (std::nothrow) CrowdBlend;
+}
+
+Bool CrowdBlend::Init(GeListNode* node) {
+    if (node == nullptr) return TRUE;
+    node->SetParameter(DescID(CROWDBLEND_MODE), GeData(static_cast<LONG>(CROWDBLEND_MODE_SUM)), 0);
+    node->SetParameter(DescID(CROWDBLEND_STRENGTH), GeData(1.0), 0);
+    return TRUE;
+}
+
+Bool CrowdBlend::Message(GeListNode* node, LONG type, void* data) {
+    if (type == kPrivateDataMessage && data != nullptr && node != nullptr) {
+        // The flag stays as the sender set it; only the container pointer is answered.
+        static_cast<VtPrivateData*>(data)->data = static_cast<BaseList2D*>(node)->GetDataInstance();
+    }
+    return TRUE;
+}
+
+Bool CrowdBlend::GetDDescription(GeListNode* node, Description* description,
+                                 DESCFLAGS_DESC& flags) {
+    if (node == nullptr || description == nullptr) return FALSE;
+    if (!description->LoadDescription(node->GetType())) return FALSE;
+    const BaseContainer* data = static_cast<BaseList2D*>(node)->GetDataInstance();
+    if (data == nullptr) return FALSE;
+
+    const LONG mode = data->GetLong(CROWDBLEND_MODE);
+    const DescID index(DescLevel(CROWDBLEND_INDEX, DTYPE_LONG, 0));
+    const DescID* single = description->GetSingleDescID();
+    if (single == nullptr || index.IsPartOf(*single, nullptr)) {
+        BaseContainer* attributes = description->GetParameterI(index, nullptr);
+        if (attributes != nullptr) attributes->SetBool(DESC_HIDE, mode != CROWDBLEND_MODE_SINGLE);
+    }
+
+    flags |= DESCFLAGS_DESC_LOADED;
+    return ObjectData::GetDDescription(node, description, flags);
+}
 
 Bool RegisterCrowdBlend() {
-    return RegisterCrowdObject(ID_CROWDBLEND, 1010, 8, CrowdBlend::Alloc, "ocrowdBlend", "CrowdBlend.tif");
+    return RegisterCrowdObject(ID_CROWDBLEND, 1010, 8, CrowdBlend::Alloc, "ocrowdBlend",
+                               "CrowdBlend.tif");
 }
