@@ -30,6 +30,12 @@ inline bool same(const VtMatrix& a, const LMatrix& b) {
     return same(a.off, b.off) && same(a.v1, b.v1) && same(a.v2, b.v2) && same(a.v3, b.v3);
 }
 
+inline LVector lvector(const VtVector& v) {
+    return LVector(v.x, v.y, v.z);
+}
+inline LMatrix lmatrix(const VtMatrix& m) {
+    return LMatrix(lvector(m.off), lvector(m.v1), lvector(m.v2), lvector(m.v3));
+}
 inline VtVector abi(const LVector& v) {
     return VtVector{v.x, v.y, v.z};
 }
