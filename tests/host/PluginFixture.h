@@ -30,10 +30,17 @@ inline std::string module_path() { return std::string(VANTRI_PLUGIN_DIR) + "/van
 class LoadedModule : public ::testing::Test {
 protected:
     void SetUp() override {
+        baseline_live = vantri::allocator().live();
         std::string error;
         ASSERT_TRUE(module.open(module_path(), error)) << error;
     }
-    void TearDown() override { module.close(); }
+    void TearDown() override {
+        module.close();
+        vantri::allocator().fail_nth(0);
+        EXPECT_EQ(vantri::allocator().live(), baseline_live) << "the plug-in kept host memory";
+    }
+
+    int64_t baseline_live = 0;
 
     vantri::Host host;
     vantri::PluginModule module;

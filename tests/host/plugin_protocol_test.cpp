@@ -120,6 +120,7 @@ TEST_F(LoadedModule, ARefusedRegistrationStopsTheStart) {
     EXPECT_EQ(types[0]->id, 1027811);
     EXPECT_EQ(types[1]->id, 1027810);
     EXPECT_EQ(host.console().size(), 2u) << "the greeting comes before registration";
+    EXPECT_EQ(module.end(), 1);
     module.shut_down(host);
 }
 
