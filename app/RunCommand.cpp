@@ -279,12 +279,15 @@ int run_command(const std::vector<std::string>& arguments) {
         !folder.commit(error))
         return fail(kExitPlugin, error);
     if (!options.quiet) {
+        std::string shown = folder.target();
+        while (shown.size() > 1 && shown.back() == '/')
+            shown.pop_back();
         size_t agents = 0;
         for (const RunReport::Generator& generator : report.generators)
             agents += generator.agents;
         std::printf(
             "played frames %d to %d (%s), %zu agents; results in %s/ (agents.csv, run.json)\n",
-            first, last, report.mode.c_str(), agents, folder.target().c_str());
+            first, last, report.mode.c_str(), agents, shown.c_str());
     }
     return 0;
 }

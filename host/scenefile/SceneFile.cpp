@@ -2,6 +2,7 @@
 
 #include "scenefile/JsonValues.h"
 
+#include <cctype>
 #include <cmath>
 #include <fstream>
 #include <set>
@@ -220,12 +221,62 @@ std::string parse_reason(const std::string& what) {
     return colon == std::string::npos ? what : what.substr(colon + 2);
 }
 
+// Refuses a key written twice in one JSON object: the parser would keep one of the two
+// values silently (a second "params" would lose the first's parameters).
+class DuplicateKeyCheck {
+  public:
+    bool operator()(int, Json::parse_event_t event, const Json& parsed) {
+        using Event = Json::parse_event_t;
+        if ((event == Event::object_start || event == Event::array_start ||
+             event == Event::value) &&
+            !stack_.empty() && stack_.back().array)
+            ++stack_.back().index;
+        switch (event) {
+        case Event::object_start:
+            stack_.push_back(Frame{false, 0, {}, {}});
+            break;
+        case Event::array_start:
+            stack_.push_back(Frame{true, 0, {}, {}});
+            break;
+        case Event::object_end:
+        case Event::array_end:
+            if (!stack_.empty()) stack_.pop_back();
+            break;
+        case Event::key: {
+            const std::string key = parsed.get<std::string>();
+            if (!stack_.back().keys.insert(key).second) {
+                std::string path;
+                for (size_t i = 0; i + 1 < stack_.size(); ++i)
+                    path = stack_[i].array ? json_path(path, stack_[i].index - 1)
+                                           : json_path(path, stack_[i].key);
+                throw SceneError(json_path(path, key),
+                                 "the key '" + key + "' is written twice in one object");
+            }
+            stack_.back().key = key;
+            break;
+        }
+        default:
+            break;
+        }
+        return true;
+    }
+
+  private:
+    struct Frame {
+        bool array;
+        size_t index; // elements seen so far
+        std::string key;
+        std::set<std::string> keys;
+    };
+    std::vector<Frame> stack_;
+};
+
 } // namespace
 
 SceneFile parse_scene(const std::string& text) {
     Json root;
     try {
-        root = Json::parse(text);
+        root = Json::parse(text, DuplicateKeyCheck());
     } catch (const Json::parse_error& e) {
         throw SceneError(text_position(text, e.byte), "not valid JSON: " + parse_reason(e.what()));
     }
