@@ -33,6 +33,11 @@ OutputFolder::~OutputFolder() {
 
 bool OutputFolder::check(std::string& error) const {
     const fs::path target = normal(target_);
+    const std::string name = target.filename().string();
+    if (name.empty() || name == "." || name == "..") {
+        error = target_ + ": the results need a folder of their own; name one with --out";
+        return false;
+    }
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(target, ec);
     if (!fs::exists(status)) return true;

@@ -158,6 +158,10 @@ TEST(SceneRun, ResultsAppearWholeOrNotAtAllAndNeverOverwriteOtherFolders) {
     EXPECT_NE(outcome.output.find(mine + ": the folder holds other files"), std::string::npos)
         << outcome.output;
     EXPECT_EQ(read_text(mine + "/thesis.txt"), "precious");
+    outcome = run_vantri("run " + good + " --quiet --out " + mine + "/..");
+    EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+    EXPECT_NE(outcome.output.find("the results need a folder of their own"), std::string::npos)
+        << outcome.output;
 }
 
 TEST(SceneRun, ProgressGoesToStderrUnlessQuiet) {
