@@ -87,7 +87,7 @@ TEST_F(GeneratorTest, AChildChangedLaterRebuildsOnlyTheInstances) {
         for (LONG i = 0; i < agents.GetCount(); ++i)
             agents[i].mg.off.z += 2.0;
     });
-    play(49, 49);  // the generator applies the last move
+    play(49, 49); // the generator applies the last move
     const auto before = records_of(generator);
     vantri::SceneObject* output = generator->cache();
 
