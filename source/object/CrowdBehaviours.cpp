@@ -1,5 +1,7 @@
 #include "CrowdBehaviours.h"
 
+#include "messages.h"
+
 #include "customgui_splinecontrol.h"
 #include "ocrowdbehav.h"
 #include "register.h"
@@ -8,7 +10,6 @@
 
 namespace {
 
-constexpr LONG kPrivateDataMessage = 23;
 
 // Writes a real parameter through the node, as the attribute manager would.
 void SetReal(GeListNode* node, LONG id, Real value) {
@@ -56,7 +57,7 @@ Bool CrowdBehav::Init(GeListNode* node) {
 }
 
 Bool CrowdBehav::Message(GeListNode* node, LONG type, void* data) {
-    if (type == kPrivateDataMessage && data != nullptr && node != nullptr) {
+    if (type == MSG_PRIVATE_DATA && data != nullptr && node != nullptr) {
         // The flag stays as the sender set it; only the container pointer is answered.
         static_cast<VtPrivateData*>(data)->data = static_cast<BaseList2D*>(node)->GetDataInstance();
     }

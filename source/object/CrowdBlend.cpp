@@ -1,5 +1,7 @@
 #include "CrowdBlend.h"
 
+#include "messages.h"
+
 #include "ocrowdBlend.h"
 #include "register.h"
 
@@ -7,7 +9,6 @@
 
 namespace {
 
-constexpr LONG kPrivateDataMessage = 23;
 
 } // namespace
 
@@ -23,7 +24,7 @@ Bool CrowdBlend::Init(GeListNode* node) {
 }
 
 Bool CrowdBlend::Message(GeListNode* node, LONG type, void* data) {
-    if (type == kPrivateDataMessage && data != nullptr && node != nullptr) {
+    if (type == MSG_PRIVATE_DATA && data != nullptr && node != nullptr) {
         // The flag stays as the sender set it; only the container pointer is answered.
         static_cast<VtPrivateData*>(data)->data = static_cast<BaseList2D*>(node)->GetDataInstance();
     }

@@ -3,6 +3,8 @@
 // builders live in CrowdGeneratorCrew.cpp.
 #include "CrowdGenerator.h"
 
+#include "messages.h"
+
 #include "ForwardAxis.h"
 #include "VectorMath.h"
 #include "ocrowdgenerator.h"
@@ -13,8 +15,6 @@
 
 namespace {
 
-constexpr LONG kMsgPrivateData = 23;
-constexpr LONG kMsgRenderNotification = 1001071;
 
 // The frame number of a document time: the integer part of floor(fps * numerator) /
 // floor(denominator). A time that gives no finite frame (a zero denominator) saturates.
@@ -73,9 +73,9 @@ Bool Crowdgenerator::GetDDescription(GeListNode* node, Description* description,
 }
 
 Bool Crowdgenerator::Message(GeListNode* node, LONG type, void* data) {
-    if (type == kMsgRenderNotification && data != nullptr) {
+    if (type == MSG_RENDER_NOTIFICATION && data != nullptr) {
         render_running = static_cast<const VtRenderNotification*>(data)->start;
-    } else if (type == kMsgPrivateData && data != nullptr) {
+    } else if (type == MSG_PRIVATE_DATA && data != nullptr) {
         // The world's request: answer, and tell it where the agents and the settings are.
         VtPrivateData* request = static_cast<VtPrivateData*>(data);
         request->answered = 1;

@@ -1,5 +1,7 @@
 #include "CrowdWorld.h"
 
+#include "messages.h"
+
 #include "ForwardAxis.h"
 #include "RotationConversion.h"
 #include "VectorMath.h"
@@ -13,10 +15,6 @@
 
 namespace {
 
-constexpr LONG kPrivateDataMessage = 23;
-constexpr LONG kRenderNotification = 1001071;
-constexpr LONG kExecutionPriority = 5000;
-constexpr LONG kExecutionFlags = 4;
 constexpr LONG kWorldSeed = 15678934;
 
 // The document time as a whole frame at the document's frame rate.
@@ -44,9 +42,9 @@ Bool Crowdworld::Init(GeListNode*) {
 }
 
 Bool Crowdworld::Message(GeListNode*, LONG type, void* data) {
-    if (type == kRenderNotification && data != nullptr) {
+    if (type == MSG_RENDER_NOTIFICATION && data != nullptr) {
         render_running = static_cast<VtRenderNotification*>(data)->start;
-    } else if (type == kPrivateDataMessage && data != nullptr) {
+    } else if (type == MSG_PRIVATE_DATA && data != nullptr) {
         VtPrivateData* request = static_cast<VtPrivateData*>(data);
         request->answered = 1;
         CrowdWorldState* state = static_cast<CrowdWorldState*>(request->data);
@@ -60,7 +58,7 @@ Bool Crowdworld::Message(GeListNode*, LONG type, void* data) {
 }
 
 Bool Crowdworld::AddToExecution(BaseObject* op, PriorityList* list) {
-    list->Add(op, kExecutionPriority, kExecutionFlags);
+    list->Add(op, EXECUTIONPRIORITY_GENERATOR, EXECUTIONFLAGS_EXPRESSION);
     return TRUE;
 }
 
@@ -115,7 +113,7 @@ EXECUTIONRESULT Crowdworld::Execute(BaseObject* op, BaseDocument* doc, BaseThrea
         entry->generator = child;
         if (child->GetType() == ID_CROWDGENERATOR) {
             VtPrivateData request{0, entry};
-            child->Message(kPrivateDataMessage, &request);
+            child->Message(MSG_PRIVATE_DATA, &request);
             if (request.answered != 1) entry->agents = nullptr;
         }
     }
@@ -177,12 +175,8 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
         LVector sum = agent->direction;
         for (LONG i = 0; i < count; ++i) {
             BaseObject* item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
-            if (item == nullptr) continue;
-            const LONG type = item->GetType();
-            if (type != ID_CROWDBEHAV && type != ID_CROWDBLEND) continue;
-            VtPrivateData request{0, nullptr};
-            item->Message(kPrivateDataMessage, &request);
-            BaseContainer* container = static_cast<BaseContainer*>(request.data);
+            LONG type = 0;
+            BaseContainer* container = Steering_Settings(item, type);
             if (container == nullptr) continue;
             if (type == ID_CROWDBEHAV) {
                 sum += Behav_Eval(op, crowd->generator, crowd, container, k).direction;

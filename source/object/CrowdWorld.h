@@ -81,6 +81,9 @@ class Crowdworld : public ObjectData {
     /// One blend's steering; `visited` holds the blends being evaluated further up.
     Agent_ID_Data Blend_Eval(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
                              BaseContainer* blend, LONG k, AtomArray* visited);
+    /// The parameter container of a behaviour or blend, asked for with the private-data
+    /// request; null for any other object or when none comes back. `type` gets its type.
+    static BaseContainer* Steering_Settings(BaseObject* item, LONG& type);
 
     LVector Calc_Collisions(BaseObject* generator, Crowd_Data* crowd, Agent_ID_Data* agent,
                             InExcludeData* obstacles);

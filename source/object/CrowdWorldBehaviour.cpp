@@ -7,6 +7,8 @@
 // its inner occurrence contributes nothing.
 #include "CrowdWorld.h"
 
+#include "messages.h"
+
 #include "VectorMath.h"
 #include "customgui_inexclude.h"
 #include "ocrowdBlend.h"
@@ -19,7 +21,6 @@
 
 namespace {
 
-constexpr LONG kPrivateDataMessage = 23;
 // A blend in "first" mode passes over an entry whose every component is below this
 // single-precision constant.
 constexpr double kNegligible = 9.999999747378752e-05;
@@ -50,6 +51,15 @@ Crowd_Data* Crowdworld::NextOtherGroup(InExcludeData* others, BaseDocument* doc,
         return &crowds[index];
     }
     return nullptr;
+}
+
+BaseContainer* Crowdworld::Steering_Settings(BaseObject* item, LONG& type) {
+    if (item == nullptr) return nullptr;
+    type = item->GetType();
+    if (type != ID_CROWDBEHAV && type != ID_CROWDBLEND) return nullptr;
+    VtPrivateData request{0, nullptr};
+    item->Message(MSG_PRIVATE_DATA, &request);
+    return static_cast<BaseContainer*>(request.data);
 }
 
 // The terms run in a fixed order, each adding to the sum. The other-group parts of alignment,
@@ -164,12 +174,8 @@ Agent_ID_Data Crowdworld::Blend_Eval(BaseObject* op, BaseObject* generator, Crow
     LVector combined;
     for (LONG i = first; i < end; ++i) {
         BaseObject* item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
-        if (item == nullptr) continue;
-        const LONG type = item->GetType();
-        if (type != ID_CROWDBEHAV && type != ID_CROWDBLEND) continue;
-        VtPrivateData request{0, nullptr};
-        item->Message(kPrivateDataMessage, &request);
-        BaseContainer* container = static_cast<BaseContainer*>(request.data);
+        LONG type = 0;
+        BaseContainer* container = Steering_Settings(item, type);
         if (container == nullptr) continue;
 
         LVector sub;

@@ -84,6 +84,20 @@ protected:
 
     void evaluate(int32_t frame) { vantri::FrameEvaluator(*document).evaluate(frame); }
 
+    /// Parameter writes as the attribute manager makes them: the value, then a change mark.
+    static void set_int(vantri::SceneObject* object, int32_t id, int32_t value) {
+        object->data().set(id, vantri::Value::of_int(value));
+        object->touch();
+    }
+    static void set_real(vantri::SceneObject* object, int32_t id, double value) {
+        object->data().set(id, vantri::Value::of_real(value));
+        object->touch();
+    }
+    static void set_vector(vantri::SceneObject* object, int32_t id, const VtVector& value) {
+        object->data().set(id, vantri::Value::of_vector(value));
+        object->touch();
+    }
+
     vantri::Host host;
     vantri::PluginModule module;
     std::unique_ptr<vantri::Document> document;

@@ -79,18 +79,6 @@ class GeneratorTest : public StartedPlugin {
         return generator;
     }
 
-    static void set_int(vantri::SceneObject* object, int32_t id, int32_t value) {
-        object->data().set(id, vantri::Value::of_int(value));
-        object->touch();
-    }
-    static void set_real(vantri::SceneObject* object, int32_t id, double value) {
-        object->data().set(id, vantri::Value::of_real(value));
-        object->touch();
-    }
-    static void set_vector(vantri::SceneObject* object, int32_t id, const VtVector& value) {
-        object->data().set(id, vantri::Value::of_vector(value));
-        object->touch();
-    }
     static void set_counts(vantri::SceneObject* generator, int32_t x, int32_t y, int32_t z) {
         set_int(generator, CROWDGEN_COUNT_X, x);
         set_int(generator, CROWDGEN_COUNT_Y, y);

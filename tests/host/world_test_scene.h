@@ -78,18 +78,6 @@ class WorldScene : public StartedPlugin {
         StartedPlugin::TearDown();
     }
 
-    static void set_int(vantri::SceneObject* object, int32_t id, int32_t value) {
-        object->data().set(id, vantri::Value::of_int(value));
-        object->touch();
-    }
-    static void set_real(vantri::SceneObject* object, int32_t id, double value) {
-        object->data().set(id, vantri::Value::of_real(value));
-        object->touch();
-    }
-    static void set_vector(vantri::SceneObject* object, int32_t id, VtVector value) {
-        object->data().set(id, vantri::Value::of_vector(value));
-        object->touch();
-    }
     static void set_link(vantri::SceneObject* object, int32_t id, vantri::SceneObject* target) {
         object->data().set(id, vantri::Value::of_link(target));
         object->touch();
