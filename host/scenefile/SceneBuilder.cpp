@@ -36,8 +36,8 @@ class Builder {
             VtTime{static_cast<double>(scene_.start), static_cast<double>(scene_.fps)});
         document_.set_max_time(
             VtTime{static_cast<double>(scene_.end), static_cast<double>(scene_.fps)});
-        for (const SceneObjectSpec& spec : scene_.objects)
-            create(spec, nullptr);
+        for (const SceneObjectEntry& entry : scene_.objects)
+            create(entry, nullptr);
         for (const BuiltObject& built : built_)
             set_parameters(built);
         tracks_.attach(document_);
@@ -45,39 +45,39 @@ class Builder {
     }
 
   private:
-    void create(const SceneObjectSpec& spec, SceneObject* parent) {
-        const std::string type_path = json_path(spec.path, "type");
-        const ObjectType& type = resolve_scene_type(Host::current().types(), spec.type, type_path);
+    void create(const SceneObjectEntry& entry, SceneObject* parent) {
+        const std::string type_path = json_path(entry.path, "type");
+        const ObjectType& type = resolve_scene_type(Host::current().types(), entry.type, type_path);
         std::string why;
         SceneObject* object = create_object(type.id, &why);
         if (object == nullptr)
-            throw SceneError(spec.path, "cannot create '" + spec.name + "': " + why,
+            throw SceneError(entry.path, "cannot create '" + entry.name + "': " + why,
                              SceneError::Kind::Plugin);
         document_.insert(object, parent);
-        object->set_name(spec.name);
-        shape_object(*object, spec);
-        if (spec.scale) object->set_scale(*spec.scale);
-        if (spec.rotation) object->set_rotation(*spec.rotation);
-        if (spec.position) object->set_position(*spec.position);
-        tracks_.add(*object, spec.position_track, spec.rotation_track);
-        names_[spec.name] = object;
-        built_.push_back({object, &spec});
-        for (const SceneObjectSpec& child : spec.children)
+        object->set_name(entry.name);
+        shape_object(*object, entry);
+        if (entry.scale) object->set_scale(*entry.scale);
+        if (entry.rotation) object->set_rotation(*entry.rotation);
+        if (entry.position) object->set_position(*entry.position);
+        tracks_.add(*object, entry.position_track, entry.rotation_track);
+        names_[entry.name] = object;
+        built_.push_back({object, &entry});
+        for (const SceneObjectEntry& child : entry.children)
             create(child, object);
     }
 
     void set_parameters(const BuiltObject& built) {
         SceneObject& object = *built.object;
-        const SceneObjectSpec& spec = *built.spec;
-        if (spec.params.empty()) return;
+        const SceneObjectEntry& entry = *built.entry;
+        if (entry.params.empty()) return;
         const ObjectType& type = *Host::current().types().find(object.type());
         if (!type.is_plugin())
-            throw SceneError(json_path(spec.path, "params"),
+            throw SceneError(json_path(entry.path, "params"),
                              "object " + label(object, type) +
                                  " is a host object and has no parameters");
         const DescriptionResource* description = Host::current().find_description(type.description);
         if (description == nullptr)
-            throw SceneError(json_path(spec.path, "params"),
+            throw SceneError(json_path(entry.path, "params"),
                              "no description resource '" + type.description +
                                  "' was loaded, so the parameters of " + label(object, type) +
                                  " are unknown",
@@ -86,7 +86,7 @@ class Builder {
             auto it = names_.find(name);
             return it != names_.end() ? it->second : nullptr;
         };
-        for (const SceneParameter& param : spec.params) {
+        for (const SceneParameter& param : entry.params) {
             const DescriptionParameter* parameter = is_id(param.key)
                                                         ? description->find(std::stoi(param.key))
                                                         : description->find(param.key);

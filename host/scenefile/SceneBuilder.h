@@ -14,7 +14,7 @@ namespace vantri {
 
 struct BuiltObject {
     SceneObject* object;
-    const SceneObjectSpec* spec;
+    const SceneObjectEntry* entry;
 };
 
 /// Builds `scene` into `document`, which should be empty, and sets its frame rate and time

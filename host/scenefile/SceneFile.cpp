@@ -122,17 +122,17 @@ class Reader {
     }
 
   private:
-    std::vector<SceneObjectSpec> read_list(const Json& list, const std::string& path) {
+    std::vector<SceneObjectEntry> read_list(const Json& list, const std::string& path) {
         if (!list.is_array())
             throw SceneError(path, "\"" + path.substr(path.rfind('.') + 1) +
                                        "\" must be a list of objects, not " + json_kind(list));
-        std::vector<SceneObjectSpec> objects;
+        std::vector<SceneObjectEntry> objects;
         for (size_t i = 0; i < list.size(); ++i)
             objects.push_back(read_object(list[i], json_path(path, i)));
         return objects;
     }
 
-    SceneObjectSpec read_object(const Json& object, const std::string& path) {
+    SceneObjectEntry read_object(const Json& object, const std::string& path) {
         if (!object.is_object())
             throw SceneError(path,
                              "an object must be a JSON object with \"type\" and \"name\", not " +
@@ -141,30 +141,30 @@ class Reader {
                    {"type", "name", "comment", "position", "rotation", "scale", "size", "params",
                     "children", "track"},
                    "an object");
-        SceneObjectSpec spec;
-        spec.path = path;
+        SceneObjectEntry entry;
+        entry.path = path;
         if (!object.contains("type") || !object["type"].is_string())
             throw SceneError(json_path(path, "type"), "an object needs a \"type\" (a string)");
-        spec.type = object["type"].get<std::string>();
+        entry.type = object["type"].get<std::string>();
         if (!object.contains("name") || !object["name"].is_string() ||
             object["name"].get<std::string>().empty())
             throw SceneError(json_path(path, "name"),
                              "an object needs a \"name\" (a non-empty string)");
-        spec.name = object["name"].get<std::string>();
-        if (!names_.insert(spec.name).second)
+        entry.name = object["name"].get<std::string>();
+        if (!names_.insert(entry.name).second)
             throw SceneError(json_path(path, "name"),
-                             "the name '" + spec.name +
+                             "the name '" + entry.name +
                                  "' is used by another object; names must be unique");
         if (object.contains("position"))
-            spec.position =
+            entry.position =
                 read_vector(object["position"], json_path(path, "position"), "position");
         if (object.contains("rotation"))
-            spec.rotation = degrees(read_vector(object["rotation"], json_path(path, "rotation"),
+            entry.rotation = degrees(read_vector(object["rotation"], json_path(path, "rotation"),
                                                 "rotation (heading, pitch, bank in degrees)"));
         if (object.contains("scale"))
-            spec.scale = read_vector(object["scale"], json_path(path, "scale"), "scale");
+            entry.scale = read_vector(object["scale"], json_path(path, "scale"), "scale");
         if (object.contains("size"))
-            spec.size = read_vector(object["size"], json_path(path, "size"), "size");
+            entry.size = read_vector(object["size"], json_path(path, "size"), "size");
         if (object.contains("params")) {
             const std::string params_path = json_path(path, "params");
             const Json& params = object["params"];
@@ -173,7 +173,7 @@ class Reader {
                                  "\"params\" must be an object of parameter values, not " +
                                      json_kind(params));
             for (auto it = params.begin(); it != params.end(); ++it)
-                spec.params.push_back({it.key(), it.value(), json_path(params_path, it.key())});
+                entry.params.push_back({it.key(), it.value(), json_path(params_path, it.key())});
         }
         if (object.contains("track")) {
             const std::string track_path = json_path(path, "track");
@@ -184,15 +184,15 @@ class Reader {
                                                  json_kind(track));
             check_keys(track, track_path, {"position", "rotation"}, "a track");
             if (track.contains("position"))
-                spec.position_track =
+                entry.position_track =
                     read_track(track["position"], json_path(track_path, "position"), false);
             if (track.contains("rotation"))
-                spec.rotation_track =
+                entry.rotation_track =
                     read_track(track["rotation"], json_path(track_path, "rotation"), true);
         }
         if (object.contains("children"))
-            spec.children = read_list(object["children"], json_path(path, "children"));
-        return spec;
+            entry.children = read_list(object["children"], json_path(path, "children"));
+        return entry;
     }
 
     std::set<std::string> names_;

@@ -52,7 +52,7 @@ struct SceneParameter {
     std::string path;
 };
 
-struct SceneObjectSpec {
+struct SceneObjectEntry {
     std::string type; ///< as written: a description name, an alias or a host type
     std::string name;
     std::string path; ///< JSON path of the object, e.g. "objects[2]"
@@ -63,14 +63,14 @@ struct SceneObjectSpec {
     std::vector<SceneParameter> params;
     std::vector<TrackKey> position_track; ///< keys in increasing frame order
     std::vector<TrackKey> rotation_track; ///< radians
-    std::vector<SceneObjectSpec> children;
+    std::vector<SceneObjectEntry> children;
 };
 
 struct SceneFile {
     int32_t fps = 25;
     int32_t start = 0; ///< first frame played, also the document's minimum time
     int32_t end = 100; ///< last frame played (included)
-    std::vector<SceneObjectSpec> objects;
+    std::vector<SceneObjectEntry> objects;
 };
 
 /// Reads a scene from JSON text; throws SceneError.

@@ -63,15 +63,15 @@ const ObjectType& resolve_scene_type(const TypeRegistry& types, const std::strin
     throw SceneError(path, "unknown type '" + name + "' (known types: " + known_names(types) + ")");
 }
 
-void shape_object(SceneObject& object, const SceneObjectSpec& spec) {
+void shape_object(SceneObject& object, const SceneObjectEntry& entry) {
     if (object.type() == kCubeType) {
-        const VtVector size = spec.size.value_or(kDefaultCubeSize);
+        const VtVector size = entry.size.value_or(kDefaultCubeSize);
         if (size.x < 0 || size.y < 0 || size.z < 0)
-            throw SceneError(json_path(spec.path, "size"), "a cube's size cannot be negative");
+            throw SceneError(json_path(entry.path, "size"), "a cube's size cannot be negative");
         object.set_radius(VtVector{size.x / 2, size.y / 2, size.z / 2});
         return;
     }
-    if (spec.size) throw SceneError(json_path(spec.path, "size"), "only cubes have a \"size\"");
+    if (entry.size) throw SceneError(json_path(entry.path, "size"), "only cubes have a \"size\"");
 }
 
 } // namespace vantri

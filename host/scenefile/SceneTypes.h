@@ -16,6 +16,6 @@ const ObjectType& resolve_scene_type(const TypeRegistry& types, const std::strin
 
 /// Gives a new object the shape the scene file asks for (a cube's size); throws
 /// SceneError for a shape key that the type does not have.
-void shape_object(SceneObject& object, const SceneObjectSpec& spec);
+void shape_object(SceneObject& object, const SceneObjectEntry& entry);
 
 } // namespace vantri
