@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -47,7 +48,8 @@ TEST(SceneRecordMirror, AnArrayReadsAsItsRecordsInOrder) {
         record->speed = i;
         record->mg.off = LVector(i, 2.0 * i, 3.0 * i);
     }
-    const auto& mirror = *reinterpret_cast<const RecordArrayMirror*>(&agents);
+    RecordArrayMirror mirror;
+    std::memcpy(&mirror, static_cast<const void*>(&agents), sizeof mirror);
     ASSERT_EQ(mirror.count, 7);
     EXPECT_GT(mirror.front, 0) << "the test means to read past free room at the front";
     const auto* records = static_cast<const AgentRecordMirror*>(mirror.block) + mirror.front;
