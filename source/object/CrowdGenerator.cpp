@@ -3,6 +3,7 @@
 // builders live in CrowdGeneratorCrew.cpp.
 #include "CrowdGenerator.h"
 
+#include "frame_time.h"
 #include "messages.h"
 
 #include "ForwardAxis.h"
@@ -12,22 +13,6 @@
 
 #include <cmath>
 #include <new>
-
-namespace {
-
-
-// The frame number of a document time: the integer part of floor(fps * numerator) /
-// floor(denominator). A time that gives no finite frame (a zero denominator) saturates.
-LONG FrameOf(const BaseTime& time, LONG fps) {
-    const Real frame = std::floor(static_cast<Real>(fps) * time.GetNumerator()) /
-                       std::floor(time.GetDenominator());
-    if (std::isnan(frame)) return 0;
-    if (frame >= 2147483647.0) return 2147483647;
-    if (frame <= -2147483648.0) return -2147483647 - 1;
-    return static_cast<LONG>(frame);
-}
-
-} // namespace
 
 NodeData* Crowdgenerator::Alloc() {
     return new (std::nothrow) Crowdgenerator;

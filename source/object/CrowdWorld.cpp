@@ -1,5 +1,6 @@
 #include "CrowdWorld.h"
 
+#include "frame_time.h"
 #include "messages.h"
 
 #include "ForwardAxis.h"
@@ -16,12 +17,6 @@
 namespace {
 
 constexpr LONG kWorldSeed = 15678934;
-
-// The document time as a whole frame at the document's frame rate.
-LONG FrameOf(const BaseTime& time, LONG fps) {
-    return static_cast<LONG>(std::floor(time.GetNumerator() * fps) /
-                             std::floor(time.GetDenominator()));
-}
 
 } // namespace
 
