@@ -40,15 +40,15 @@ void SceneObject::set_position(const VtVector& p) {
 
 void SceneObject::set_rotation(const VtVector& hpb) {
     rotation_ = hpb;
-    const VtMatrix axes = axes_from_rotation(hpb, scale_);
-    local_.v1 = axes.v1;
-    local_.v2 = axes.v2;
-    local_.v3 = axes.v3;
-    touch();
+    rebuild_axes();
 }
 
 void SceneObject::set_scale(const VtVector& s) {
     scale_ = s;
+    rebuild_axes();
+}
+
+void SceneObject::rebuild_axes() {
     const VtMatrix axes = axes_from_rotation(rotation_, scale_);
     local_.v1 = axes.v1;
     local_.v2 = axes.v2;

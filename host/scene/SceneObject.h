@@ -63,6 +63,9 @@ public:
     Document* document() override;
 
 private:
+    /// The local axes from the rotation and scale; the offset stays.
+    void rebuild_axes();
+
     VtMatrix local_;
     VtVector position_{0, 0, 0};
     VtVector rotation_{0, 0, 0};
