@@ -425,6 +425,50 @@ typedef struct HostApi {
 #define VT_ACTION_END 3
 #define VT_ACTION_MESSAGE 6
 
+/* Messages the host sends a plug-in through action 6. */
+#define VT_PLUGIN_MESSAGE_STARTING 0
+#define VT_PLUGIN_MESSAGE_LOAD_RESOURCES 1
+#define VT_PLUGIN_MESSAGE_STOPPING 1001
+#define VT_PLUGIN_MESSAGE_COMMAND_LINE 1002
+
+/* Messages sent to objects (the atom table's send_message). */
+#define VT_OBJECT_MESSAGE_PRIVATE_DATA 23
+#define VT_OBJECT_MESSAGE_RENDER_NOTIFICATION 1001071
+
+/* Host object types that a plug-in creates or recognises, and the instance object's link. */
+#define VT_OBJECT_TYPE_NULL 5140
+#define VT_OBJECT_TYPE_INSTANCE 5126
+#define VT_INSTANCE_PARAMETER_SOURCE 1001
+
+/* Flags of a registered object type. */
+#define VT_TYPE_FLAG_MODIFIER 0x1
+#define VT_TYPE_FLAG_HIERARCHY_MODIFIER 0x2
+#define VT_TYPE_FLAG_GENERATOR 0x4
+#define VT_TYPE_FLAG_INPUT 0x8
+#define VT_TYPE_FLAG_CALLS_ADD_TO_EXECUTION 0x8000
+
+/* The execution pipeline: the generators' priority, the every-frame flag, the result. */
+#define VT_EXECUTION_PRIORITY_GENERATOR 5000
+#define VT_EXECUTION_FLAG_EVERY_FRAME 4
+#define VT_EXECUTION_RESULT_OK 0
+
+/* Draw passes and draw results. */
+#define VT_DRAW_PASS_OBJECT 0
+#define VT_DRAW_RESULT_ERROR 0
+#define VT_DRAW_RESULT_OK 1
+#define VT_DRAW_RESULT_SKIP 2
+
+/* Description-entry attributes and description-build flags. */
+#define VT_DESC_ATTRIBUTE_HIDDEN 15
+#define VT_DESC_ATTRIBUTE_GROUP_OPEN 25
+#define VT_DESC_FLAG_LOADED 2
+
+/* Cache building: flags of get_and_check_hierarchy_clone. */
+#define VT_CLONE_FLAG_UNCHANGED 1
+
+/* Host states asked with check_is_running. */
+#define VT_QUERY_ANIMATION_RUNNING 0
+
 /** The record of message 1002: the host's command-line arguments. */
 typedef struct VtCommandLine {
     int32_t argc;

@@ -5,7 +5,7 @@
 // line), start (install the crash hook, greet the console, register the five object types)
 // and end. Initialisation is counted: only the first initialise and the end that brings the
 // count back to zero do any work.
-#include "c4d.h"
+#include "PluginApi.h"
 #include "host_binding.h"
 #include "register.h"
 
@@ -18,12 +18,12 @@ int32_t g_init_count = 0;
 Filename* g_plugin_path = nullptr;
 void (*g_previous_crash_handler)(char*) = nullptr;
 
-enum {
-    C4DPL_INIT_SYS = 1,
-    C4DPL_INIT = 0,
-    C4DPL_ENDACTIVITY = 1001,
-    C4DPL_COMMANDLINEARGS = 1002,
-};
+namespace HostMessage {
+constexpr int32_t Starting = VT_PLUGIN_MESSAGE_STARTING;
+constexpr int32_t LoadResources = VT_PLUGIN_MESSAGE_LOAD_RESOURCES;
+constexpr int32_t Stopping = VT_PLUGIN_MESSAGE_STOPPING;
+constexpr int32_t CommandLine = VT_PLUGIN_MESSAGE_COMMAND_LINE;
+}  // namespace HostMessage
 
 }  // namespace
 
@@ -52,14 +52,14 @@ Bool PluginStart() {
 
 void PluginEnd() {}
 
-Bool PluginMessage(LONG id, void* data) {
+Bool PluginMessage(int32_t id, void* data) {
     switch (id) {
-    case C4DPL_INIT_SYS:
+    case HostMessage::LoadResources:
         return resource.Init();
-    case C4DPL_INIT:
-    case C4DPL_ENDACTIVITY:
+    case HostMessage::Starting:
+    case HostMessage::Stopping:
         return TRUE;
-    case C4DPL_COMMANDLINEARGS: {
+    case HostMessage::CommandLine: {
         VtCommandLine* args = static_cast<VtCommandLine*>(data);
         if (args == nullptr || args->argv == nullptr) return FALSE;
         for (int32_t i = 0; i < args->argc; ++i) {
@@ -118,7 +118,7 @@ extern "C" __attribute__((visibility("default"))) int32_t c4d_main(int32_t actio
         case 4:
             return 5;
         case 6:
-            return PluginMessage(static_cast<LONG>(reinterpret_cast<intptr_t>(p1)), p2) ? 1 : -1;
+            return PluginMessage(static_cast<int32_t>(reinterpret_cast<intptr_t>(p1)), p2) ? 1 : -1;
         default:
             return -1;
         }

@@ -1,6 +1,6 @@
 #include "register.h"
 
-Bool RegisterCrowdObject(LONG id, LONG name_string, LONG flags, DataAllocator* alloc,
+Bool RegisterCrowdObject(int32_t id, int32_t name_string, int32_t flags, NodeAllocator* alloc,
                          const char* description, const char* icon) {
     const String name = GeLoadString(name_string);
     if (!name.Content()) return TRUE;

@@ -2,7 +2,7 @@
 // source of its type.
 #pragma once
 
-#include "c4d.h"
+#include "PluginApi.h"
 
 Bool RegisterCrowdworld();
 Bool RegisterCrowdgenerator();
@@ -11,7 +11,7 @@ Bool RegisterCrowdObstacle();
 Bool RegisterCrowdBlend();
 
 /// Loads the type's display name and registers it; an empty name skips the type (true).
-Bool RegisterCrowdObject(LONG id, LONG name_string, LONG flags, DataAllocator* alloc,
+Bool RegisterCrowdObject(int32_t id, int32_t name_string, int32_t flags, NodeAllocator* alloc,
                          const char* description, const char* icon);
 
 enum {

@@ -6,7 +6,7 @@
 // vector for every code.
 #pragma once
 
-#include "ge_math.h"
+#include "MathTypes.h"
 
 /// The forward vector of `m` for `code`: a copy of the chosen axis, negated for the negative
 /// codes. Not normalised: it has the length of the matrix axis.

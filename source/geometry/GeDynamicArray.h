@@ -20,8 +20,8 @@
 // the larger block when a smaller one cannot be had.
 #pragma once
 
-#include "ge_math.h"
-#include "ge_memory.h"
+#include "MathTypes.h"
+#include "HostMemory.h"
 
 #include <cassert>
 #include <cstddef>
@@ -35,7 +35,7 @@
 template <typename T> struct GeArrayConstructs : std::true_type {};
 
 /// A contiguous, growable array of records in host memory; see the comment at the top.
-template <typename T, LONG BLOCK = 4> class GeDynamicArray {
+template <typename T, int32_t BLOCK = 4> class GeDynamicArray {
     static_assert(BLOCK > 0, "the block size must be positive");
 
   public:
@@ -45,13 +45,13 @@ template <typename T, LONG BLOCK = 4> class GeDynamicArray {
     GeDynamicArray& operator=(const GeDynamicArray&) = delete;
 
     /// Number of records.
-    LONG GetCount() const { return count_; }
+    int32_t GetCount() const { return count_; }
     /// Records by index, 0 <= i < GetCount().
-    T& operator[](LONG i) {
+    T& operator[](int32_t i) {
         assert(i >= 0 && i < count_);
         return block_[front_ + i];
     }
-    const T& operator[](LONG i) const {
+    const T& operator[](int32_t i) const {
         assert(i >= 0 && i < count_);
         return block_[front_ + i];
     }
@@ -64,30 +64,30 @@ template <typename T, LONG BLOCK = 4> class GeDynamicArray {
     const T* end() const { return GetArray() + count_; }
 
     /// Records the storage holds, and the free records before the first one.
-    LONG GetCapacity() const { return capacity_; }
-    LONG GetFrontRoom() const { return front_; }
+    int32_t GetCapacity() const { return capacity_; }
+    int32_t GetFrontRoom() const { return front_; }
 
     /// Inserts n >= 1 new records before index `at`. An `at` past the end first extends the
     /// array up to it with new records. Returns the first of the n records, or null (the array
     /// unchanged) when memory is short or the arguments are invalid.
-    T* Insert(LONG at, LONG n = 1) {
+    T* Insert(int32_t at, int32_t n = 1) {
         if (at < 0 || n < 1) return nullptr;
-        const LONG first = at;
+        const int32_t first = at;
         // Records to create: the gap up to `at`, if any, and the n asked for.
         const int64_t wanted = (at > count_ ? static_cast<int64_t>(at) - count_ : 0) + n;
         if (!Fits(wanted)) return nullptr;
-        const LONG fresh = static_cast<LONG>(wanted);
+        const int32_t fresh = static_cast<int32_t>(wanted);
         if (at > count_) at = count_;
 
         if (2 * static_cast<int64_t>(at) < count_) {
             if (front_ < fresh) {
-                const LONG grow = RoundUp(fresh - front_);
+                const int32_t grow = RoundUp(fresh - front_);
                 if (!Reallocate(capacity_ + grow, grow, count_)) return nullptr;
             }
             MoveRecords(block_ + front_ - fresh, block_ + front_, at);
             front_ -= fresh;
         } else {
-            const LONG needed = front_ + count_ + fresh;
+            const int32_t needed = front_ + count_ + fresh;
             if (needed > capacity_ && !Reallocate(RoundUp(needed), 0, count_)) return nullptr;
             T* base = block_ + front_;
             MoveRecords(base + at + fresh, base + at, count_ - at);
@@ -113,7 +113,7 @@ template <typename T, LONG BLOCK = 4> class GeDynamicArray {
 
     /// Appends byte copies of n records that lie outside this array; false when memory is
     /// short (nothing appended) or the records lie inside this array.
-    bool Append(const T* records, LONG n) {
+    bool Append(const T* records, int32_t n) {
         static_assert(std::is_trivially_copyable<T>::value, "records are copied as bytes");
         if (n == 0) return true;
         if (records == nullptr || n < 0 || Holds(records)) return false;
@@ -138,7 +138,7 @@ template <typename T, LONG BLOCK = 4> class GeDynamicArray {
 
     /// Removes the n >= 1 records from index `at` on. False only for a range outside the
     /// array. Removing every record frees the storage.
-    bool Remove(LONG at, LONG n = 1) {
+    bool Remove(int32_t at, int32_t n = 1) {
         if (at < 0 || n < 1 || n > count_ - at) return false;
         if (n == count_) {
             FreeArray();
@@ -146,19 +146,19 @@ template <typename T, LONG BLOCK = 4> class GeDynamicArray {
         }
         T* base = block_ + front_;
         Destroy(base + at, n);
-        const LONG after = count_ - at - n;
+        const int32_t after = count_ - at - n;
         if (at < after) {
             MoveRecords(base + n, base, at);
             front_ += n;
             count_ -= n;
             if (front_ >= BLOCK) {
-                const LONG spare = front_ / BLOCK * BLOCK;
+                const int32_t spare = front_ / BLOCK * BLOCK;
                 Reallocate(capacity_ - spare, -spare, count_);
             }
         } else {
             MoveRecords(base + at, base + at + n, after);
             count_ -= n;
-            const LONG needed = RoundUp(front_ + count_);
+            const int32_t needed = RoundUp(front_ + count_);
             if (needed < capacity_) Reallocate(needed, 0, count_);
         }
         return true;
@@ -168,14 +168,14 @@ template <typename T, LONG BLOCK = 4> class GeDynamicArray {
     /// hold the front room and n records. Records beyond the old count are zero-filled. With
     /// `construct`, every one of the n records is then default-constructed afresh. An n below
     /// 1 frees the storage. False (the array unchanged) when memory is short.
-    bool Resize(LONG n, bool construct = true) {
+    bool Resize(int32_t n, bool construct = true) {
         if (n < 1) {
             FreeArray();
             return true;
         }
         if (n > count_ && !Fits(static_cast<int64_t>(n) - count_)) return false;
-        const LONG keep = n < count_ ? n : count_;
-        const LONG capacity = RoundUp(front_ + n);
+        const int32_t keep = n < count_ ? n : count_;
+        const int32_t capacity = RoundUp(front_ + n);
         if (capacity != capacity_) {
             // Destroy the records that go only once the new block is certain.
             T* fresh = Allocate(capacity);
@@ -190,7 +190,7 @@ template <typename T, LONG BLOCK = 4> class GeDynamicArray {
         count_ = n;
         if (construct) {
             Destroy(base, keep);
-            for (LONG i = 0; i < n; ++i)
+            for (int32_t i = 0; i < n; ++i)
                 ::new (static_cast<void*>(base + i)) T();
         }
         return true;
@@ -199,7 +199,7 @@ template <typename T, LONG BLOCK = 4> class GeDynamicArray {
     /// Destroys every record and gives the storage back; the array is then empty.
     void FreeArray() {
         if (block_ != nullptr) Destroy(block_ + front_, count_);
-        GeFreeT(block_);
+        GeFreeBlock(block_);
         capacity_ = front_ = count_ = 0;
     }
 
@@ -207,11 +207,11 @@ template <typename T, LONG BLOCK = 4> class GeDynamicArray {
     // The largest number of records an array may hold, so that indices and byte sizes stay
     // within range.
     // The most records an array may hold, so that a count rounded up to whole blocks still
-    // fits a LONG.
+    // fits a int32_t.
     static constexpr int64_t kMaxRecords = INT32_MAX - BLOCK;
 
-    static LONG RoundUp(LONG records) { return (records + BLOCK - 1) / BLOCK * BLOCK; }
-    static size_t Bytes(LONG records) { return static_cast<size_t>(records) * sizeof(T); }
+    static int32_t RoundUp(int32_t records) { return (records + BLOCK - 1) / BLOCK * BLOCK; }
+    static size_t Bytes(int32_t records) { return static_cast<size_t>(records) * sizeof(T); }
 
     // Whether `more` records can be added without passing the size limit.
     bool Fits(int64_t more) const {
@@ -224,23 +224,23 @@ template <typename T, LONG BLOCK = 4> class GeDynamicArray {
         return block_ != nullptr && at >= lo && at < lo + Bytes(capacity_);
     }
 
-    static T* Allocate(LONG capacity) { return static_cast<T*>(GeAlloc(Bytes(capacity))); }
+    static T* Allocate(int32_t capacity) { return static_cast<T*>(GeAlloc(Bytes(capacity))); }
 
-    static void MoveRecords(T* to, const T* from, LONG n) {
+    static void MoveRecords(T* to, const T* from, int32_t n) {
         if (n > 0) std::memmove(static_cast<void*>(to), static_cast<const void*>(from), Bytes(n));
     }
 
-    static void Destroy(T* first, LONG n) {
+    static void Destroy(T* first, int32_t n) {
         if (!std::is_trivially_destructible<T>::value) {
-            for (LONG i = 0; i < n; ++i)
+            for (int32_t i = 0; i < n; ++i)
                 first[i].~T();
         }
     }
 
-    static void Initialise(T* first, LONG n) {
+    static void Initialise(T* first, int32_t n) {
         std::memset(static_cast<void*>(first), 0, Bytes(n));
         if (GeArrayConstructs<T>::value) {
-            for (LONG i = 0; i < n; ++i)
+            for (int32_t i = 0; i < n; ++i)
                 ::new (static_cast<void*>(first + i)) T();
         }
     }
@@ -248,26 +248,26 @@ template <typename T, LONG BLOCK = 4> class GeDynamicArray {
     // Moves to a new block of `capacity` records: the first `keep` records go `shift` places
     // further from the block's start than they were. False (nothing changed) when the block
     // cannot be had.
-    bool Reallocate(LONG capacity, LONG shift, LONG keep) {
+    bool Reallocate(int32_t capacity, int32_t shift, int32_t keep) {
         T* fresh = Allocate(capacity);
         if (fresh == nullptr) return false;
         Adopt(fresh, capacity, shift, keep);
         return true;
     }
 
-    void Adopt(T* fresh, LONG capacity, LONG shift, LONG keep) {
+    void Adopt(T* fresh, int32_t capacity, int32_t shift, int32_t keep) {
         if (keep > 0) {
             std::memcpy(static_cast<void*>(fresh + front_ + shift),
                         static_cast<const void*>(block_ + front_), Bytes(keep));
         }
-        GeFreeT(block_);
+        GeFreeBlock(block_);
         block_ = fresh;
         capacity_ = capacity;
         front_ += shift;
     }
 
     T* block_ = nullptr;
-    LONG capacity_ = 0;
-    LONG front_ = 0;
-    LONG count_ = 0;
+    int32_t capacity_ = 0;
+    int32_t front_ = 0;
+    int32_t count_ = 0;
 };

@@ -5,7 +5,7 @@
 // closed-form arithmetic only. Test is a cheap yes/no; Find computes the points.
 #pragma once
 
-#include "ge_math.h"
+#include "MathTypes.h"
 
 /// The ray origin + t * direction for t >= 0. The direction is used as given; callers pass a
 /// unit vector (or zero), and ray parameters are in units of its length.

@@ -6,7 +6,7 @@
 // must match the host's own conversion exactly.
 #pragma once
 
-#include "ge_math.h"
+#include "MathTypes.h"
 
 /// The turn by `a` radians about the Y axis: (x, y, z) goes to
 /// (x cos a - z sin a, y, x sin a + z cos a).

@@ -2,7 +2,7 @@
 // the results that the crowd code relies on in degenerate cases.
 #pragma once
 
-#include "ge_math.h"
+#include "MathTypes.h"
 
 /// +1.0 for x >= 0 (so also for -0.0), otherwise -1.0; a NaN gives -1.0.
 double Sign(double x);

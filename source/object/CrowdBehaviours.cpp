@@ -2,7 +2,7 @@
 
 #include "messages.h"
 
-#include "customgui_splinecontrol.h"
+#include "SplineData.h"
 #include "ocrowdbehav.h"
 #include "register.h"
 
@@ -12,7 +12,7 @@ namespace {
 
 
 // Writes a real parameter through the node, as the attribute manager would.
-void SetReal(GeListNode* node, LONG id, Real value) {
+void SetReal(GeListNode* node, int32_t id, double value) {
     node->SetParameter(DescID(id), GeData(value), 0);
 }
 
@@ -37,29 +37,29 @@ Bool CrowdBehav::Init(GeListNode* node) {
     GetDateTimeNow(change_time);
     last_radius = 0.0;
 
-    node->SetParameter(DescID(CROWDBEHAV_SPLINE_END_STOP), GeData(static_cast<LONG>(TRUE)), 0);
+    node->SetParameter(DescID(CROWDBEHAV_SPLINE_END_STOP), GeData(static_cast<int32_t>(TRUE)), 0);
 
     // The profile: flat at 1 over the whole spline, a line of two knots whose first knot is
     // raised from (0, 0) to (0, 1). Without memory for it the parameter stays empty, which
     // spline following reads as a weight of 1 as well.
     SplineData* profile = SplineData::Alloc();
-    CustomSplineKnot* first =
+    CurveKnot* first =
         profile != nullptr && profile->MakeLinearSpline(2) ? profile->GetKnot(0) : nullptr;
     if (first != nullptr) {
-        first->vPos = LVector(0.0, 1.0, 0.0);
+        first->position = LVector(0.0, 1.0, 0.0);
         // The value is a copy; when the host cannot make it, nothing is written.
-        const GeData value(CUSTOMDATATYPE_SPLINE, *profile);
-        if (value.GetType() == CUSTOMDATATYPE_SPLINE)
+        const GeData value(CustomDataId::SplineCurve, *profile);
+        if (value.GetType() == CustomDataId::SplineCurve)
             node->SetParameter(DescID(CROWDBEHAV_SPLINE_PROFILE), value, 0);
     }
     SplineData::Free(profile);
     return TRUE;
 }
 
-Bool CrowdBehav::Message(GeListNode* node, LONG type, void* data) {
-    if (type == MSG_PRIVATE_DATA && data != nullptr && node != nullptr) {
+Bool CrowdBehav::Message(GeListNode* node, int32_t type, void* data) {
+    if (type == ObjectMessage::PrivateData && data != nullptr && node != nullptr) {
         // The flag stays as the sender set it; only the container pointer is answered.
-        static_cast<VtPrivateData*>(data)->data = static_cast<BaseList2D*>(node)->GetDataInstance();
+        static_cast<VtPrivateData*>(data)->data = static_cast<ParameterNode*>(node)->GetDataInstance();
     }
     return TRUE;
 }

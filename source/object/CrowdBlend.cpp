@@ -18,15 +18,15 @@ NodeData* CrowdBlend::Alloc() {
 
 Bool CrowdBlend::Init(GeListNode* node) {
     if (node == nullptr) return TRUE;
-    node->SetParameter(DescID(CROWDBLEND_MODE), GeData(static_cast<LONG>(CROWDBLEND_MODE_SUM)), 0);
+    node->SetParameter(DescID(CROWDBLEND_MODE), GeData(static_cast<int32_t>(CROWDBLEND_MODE_SUM)), 0);
     node->SetParameter(DescID(CROWDBLEND_STRENGTH), GeData(1.0), 0);
     return TRUE;
 }
 
-Bool CrowdBlend::Message(GeListNode* node, LONG type, void* data) {
-    if (type == MSG_PRIVATE_DATA && data != nullptr && node != nullptr) {
+Bool CrowdBlend::Message(GeListNode* node, int32_t type, void* data) {
+    if (type == ObjectMessage::PrivateData && data != nullptr && node != nullptr) {
         // The flag stays as the sender set it; only the container pointer is answered.
-        static_cast<VtPrivateData*>(data)->data = static_cast<BaseList2D*>(node)->GetDataInstance();
+        static_cast<VtPrivateData*>(data)->data = static_cast<ParameterNode*>(node)->GetDataInstance();
     }
     return TRUE;
 }
@@ -35,18 +35,18 @@ Bool CrowdBlend::GetDDescription(GeListNode* node, Description* description,
                                  DESCFLAGS_DESC& flags) {
     if (node == nullptr || description == nullptr) return FALSE;
     if (!description->LoadDescription(node->GetType())) return FALSE;
-    const BaseContainer* data = static_cast<BaseList2D*>(node)->GetDataInstance();
+    const BaseContainer* data = static_cast<ParameterNode*>(node)->GetDataInstance();
     if (data == nullptr) return FALSE;
 
-    const LONG mode = data->GetLong(CROWDBLEND_MODE);
-    const DescID index(DescLevel(CROWDBLEND_INDEX, DTYPE_LONG, 0));
+    const int32_t mode = data->GetLong(CROWDBLEND_MODE);
+    const DescID index(DescIdLevel(CROWDBLEND_INDEX, ParameterType::Integer, 0));
     const DescID* single = description->GetSingleDescID();
     if (single == nullptr || index.IsPartOf(*single, nullptr)) {
         BaseContainer* attributes = description->GetParameterI(index, nullptr);
-        if (attributes != nullptr) attributes->SetBool(DESC_HIDE, mode != CROWDBLEND_MODE_SINGLE);
+        if (attributes != nullptr) attributes->SetBool(DescriptionAttribute::Hidden, mode != CROWDBLEND_MODE_SINGLE);
     }
 
-    flags |= DESCFLAGS_DESC_LOADED;
+    flags |= DescriptionFlag::Loaded;
     return ObjectData::GetDDescription(node, description, flags);
 }
 

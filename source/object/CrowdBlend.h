@@ -2,14 +2,14 @@
 // index through the parameter container that the blend hands out on message 23.
 #pragma once
 
-#include "c4d.h"
+#include "PluginApi.h"
 
 class CrowdBlend : public ObjectData {
   public:
     static NodeData* Alloc();
 
     Bool Init(GeListNode* node) override;
-    Bool Message(GeListNode* node, LONG type, void* data) override;
+    Bool Message(GeListNode* node, int32_t type, void* data) override;
     /// Shows the index parameter only in the single-entry mode.
     Bool GetDDescription(GeListNode* node, Description* description,
                          DESCFLAGS_DESC& flags) override;

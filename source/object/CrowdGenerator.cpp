@@ -25,15 +25,15 @@ Crowdgenerator::~Crowdgenerator() {
 Bool Crowdgenerator::Init(GeListNode* node) {
     if (node == nullptr) return FALSE;
     // The two single-precision constants of the original settings, widened to double.
-    const Real kAcceleration = 0.10000000149011612;
-    const Real kMaxTurn = 0.17453292649980456;
-    node->SetParameter(DescID(CROWDGEN_FIXED_PITCH_BANK), GeData(static_cast<LONG>(0)));
-    node->SetParameter(DescID(CROWDGEN_MODE), GeData(static_cast<LONG>(CROWDGEN_MODE_1009)));
+    const double kAcceleration = 0.10000000149011612;
+    const double kMaxTurn = 0.17453292649980456;
+    node->SetParameter(DescID(CROWDGEN_FIXED_PITCH_BANK), GeData(static_cast<int32_t>(0)));
+    node->SetParameter(DescID(CROWDGEN_MODE), GeData(static_cast<int32_t>(CROWDGEN_MODE_1009)));
     node->SetParameter(DescID(CROWDGEN_FORWARD_AXIS),
-                       GeData(static_cast<LONG>(CROWDGEN_AXIS_ZPOS)));
-    node->SetParameter(DescID(CROWDGEN_COUNT_X), GeData(static_cast<LONG>(1)));
-    node->SetParameter(DescID(CROWDGEN_COUNT_Y), GeData(static_cast<LONG>(1)));
-    node->SetParameter(DescID(CROWDGEN_COUNT_Z), GeData(static_cast<LONG>(1)));
+                       GeData(static_cast<int32_t>(CROWDGEN_AXIS_ZPOS)));
+    node->SetParameter(DescID(CROWDGEN_COUNT_X), GeData(static_cast<int32_t>(1)));
+    node->SetParameter(DescID(CROWDGEN_COUNT_Y), GeData(static_cast<int32_t>(1)));
+    node->SetParameter(DescID(CROWDGEN_COUNT_Z), GeData(static_cast<int32_t>(1)));
     node->SetParameter(DescID(CROWDGEN_SPACING), GeData(LVector(100.0, 100.0, 100.0)));
     node->SetParameter(DescID(CROWDGEN_SPEED), GeData(5.0));
     node->SetParameter(DescID(CROWDGEN_ACCELERATION), GeData(kAcceleration));
@@ -41,9 +41,9 @@ Bool Crowdgenerator::Init(GeListNode* node) {
     node->SetParameter(DescID(CROWDGEN_SPEED_VARIATION), GeData(0.0));
     node->SetParameter(DescID(CROWDGEN_RANGE), GeData(100.0));
     node->SetParameter(DescID(CROWDGEN_CHOICE_1027),
-                       GeData(static_cast<LONG>(CROWDGEN_CHOICE_1028)));
+                       GeData(static_cast<int32_t>(CROWDGEN_CHOICE_1028)));
     node->SetParameter(DescID(CROWDGEN_VALUE_1031), GeData(100.0));
-    node->SetParameter(DescID(CROWDGEN_SEED), GeData(static_cast<LONG>(19691002)));
+    node->SetParameter(DescID(CROWDGEN_SEED), GeData(static_cast<int32_t>(19691002)));
     rebuild_request = 1;
     return TRUE;
 }
@@ -52,22 +52,22 @@ Bool Crowdgenerator::GetDDescription(GeListNode* node, Description* description,
                                      DESCFLAGS_DESC& flags) {
     if (node == nullptr || description == nullptr) return FALSE;
     if (!description->LoadDescription(node->GetType())) return FALSE;
-    if (static_cast<BaseList2D*>(node)->GetDataInstance() == nullptr) return FALSE;
-    flags |= DESCFLAGS_DESC_LOADED;
+    if (static_cast<ParameterNode*>(node)->GetDataInstance() == nullptr) return FALSE;
+    flags |= DescriptionFlag::Loaded;
     return NodeData::GetDDescription(node, description, flags);
 }
 
-Bool Crowdgenerator::Message(GeListNode* node, LONG type, void* data) {
-    if (type == MSG_RENDER_NOTIFICATION && data != nullptr) {
+Bool Crowdgenerator::Message(GeListNode* node, int32_t type, void* data) {
+    if (type == ObjectMessage::RenderNotification && data != nullptr) {
         render_running = static_cast<const VtRenderNotification*>(data)->start;
-    } else if (type == MSG_PRIVATE_DATA && data != nullptr) {
+    } else if (type == ObjectMessage::PrivateData && data != nullptr) {
         // The world's request: answer, and tell it where the agents and the settings are.
         VtPrivateData* request = static_cast<VtPrivateData*>(data);
         request->answered = 1;
         if (Crowd_Data* entry = static_cast<Crowd_Data*>(request->data)) {
             entry->agents = &agents;
             entry->settings =
-                node != nullptr ? static_cast<BaseList2D*>(node)->GetDataInstance() : nullptr;
+                node != nullptr ? static_cast<ParameterNode*>(node)->GetDataInstance() : nullptr;
         }
     }
     return TRUE;
@@ -88,7 +88,7 @@ Bool Crowdgenerator::CopyTo(NodeData* dest, GeListNode* snode, GeListNode* dnode
 
 Bool Crowdgenerator::AddToExecution(BaseObject* op, PriorityList* list) {
     if (op == nullptr || list == nullptr) return FALSE;
-    list->Add(op, EXECUTIONPRIORITY_GENERATOR, EXECUTIONFLAGS_EXPRESSION);
+    list->Add(op, ExecutionPriority::Generator, ExecutionFlag::EveryFrame);
     return TRUE;
 }
 
@@ -119,7 +119,7 @@ BaseObject* Crowdgenerator::GetVirtualObjects(BaseObject* op, HierarchyHelp* hh)
         return nullptr;
     }
     const BaseTime now = doc->GetTime();
-    const LONG fps = doc->GetFps();
+    const int32_t fps = doc->GetFps();
     const BaseTime start_time = doc->GetMinTime();
     if (first == nullptr) {
         AliasTrans::Free(trans);
@@ -127,8 +127,8 @@ BaseObject* Crowdgenerator::GetVirtualObjects(BaseObject* op, HierarchyHelp* hh)
         return nullptr;
     }
 
-    const LONG current = FrameOf(now, fps);
-    const LONG start = FrameOf(start_time, fps);
+    const int32_t current = FrameOf(now, fps);
+    const int32_t start = FrameOf(start_time, fps);
     Bool back_at_start = FALSE;
     if (start < current) {
         past_start = 1;
@@ -139,7 +139,7 @@ BaseObject* Crowdgenerator::GetVirtualObjects(BaseObject* op, HierarchyHelp* hh)
 
     Bool dirty = FALSE;
     BaseObject* clone =
-        op->GetAndCheckHierarchyClone(hh, first, HIERARCHYCLONEFLAGS_ASIS, &dirty, trans, TRUE);
+        op->GetAndCheckHierarchyClone(hh, first, CloneFlag::Unchanged, &dirty, trans, TRUE);
     if (clone == nullptr) {
         AliasTrans::Free(trans);
         ForgetInstances();
@@ -177,32 +177,32 @@ BaseObject* Crowdgenerator::GetVirtualObjects(BaseObject* op, HierarchyHelp* hh)
     return result;
 }
 
-EXECUTIONRESULT Crowdgenerator::Execute(BaseObject* op, BaseDocument*, BaseThread*, LONG,
+ExecutionResult Crowdgenerator::Execute(BaseObject* op, BaseDocument*, HostThread*, int32_t,
                                         EXECUTIONFLAGS) {
-    if (op == nullptr) return EXECUTIONRESULT_OK;
+    if (op == nullptr) return ExecutionResult::Ok;
     BaseObject* cache = op->GetCache();
-    if (cache == nullptr) return EXECUTIONRESULT_OK;
-    if (!CheckIsRunning(CHECKISRUNNING_ANIMATIONRUNNING) && render_running == 0)
-        return EXECUTIONRESULT_OK;
+    if (cache == nullptr) return ExecutionResult::Ok;
+    if (!CheckIsRunning(HostQuery::AnimationRunning) && render_running == 0)
+        return ExecutionResult::Ok;
     const BaseContainer* settings = op->GetDataInstance();
-    if (settings == nullptr) return EXECUTIONRESULT_OK;
-    const Real max_turn = settings->GetReal(CROWDGEN_MAX_TURN);
-    if (cache->GetType() == Onull) Upadate_Agent_Position(max_turn, cache->GetDown());
-    return EXECUTIONRESULT_OK;
+    if (settings == nullptr) return ExecutionResult::Ok;
+    const double max_turn = settings->GetReal(CROWDGEN_MAX_TURN);
+    if (cache->GetType() == HostObjectType::Null) Upadate_Agent_Position(max_turn, cache->GetDown());
+    return ExecutionResult::Ok;
 }
 
 // Carries the records over to their instances. The world writes a target rotation; the
 // instance turns towards it by at most `max_turn` in heading and in pitch per frame (bank is
 // free), and the record then takes back what the instance really has.
-void Crowdgenerator::Upadate_Agent_Position(Real max_turn, BaseObject*) {
+void Crowdgenerator::Upadate_Agent_Position(double max_turn, BaseObject*) {
     for (Agent_ID_Data& record : agents) {
         BaseObject* object = record.object;
         if (object == nullptr) continue;
         const LVector held = object->GetRelRot();
-        const Real heading_step = record.rotation.x - held.x;
+        const double heading_step = record.rotation.x - held.x;
         if (std::fabs(heading_step) > max_turn)
             record.rotation.x = held.x + Sign(heading_step) * max_turn;
-        const Real pitch_step = record.rotation.y - held.y;
+        const double pitch_step = record.rotation.y - held.y;
         if (std::fabs(pitch_step) > max_turn)
             record.rotation.y = held.y + Sign(pitch_step) * max_turn;
 

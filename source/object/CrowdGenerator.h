@@ -5,7 +5,7 @@
 // the records, and the generator carries them over to the instances on every frame.
 #pragma once
 
-#include "c4d.h"
+#include "PluginApi.h"
 
 #include "CrowdRecords.h"
 #include "Random.h"
@@ -18,13 +18,13 @@ class Crowdgenerator : public ObjectData {
     ~Crowdgenerator() override;
 
     Bool Init(GeListNode* node) override;
-    Bool Message(GeListNode* node, LONG type, void* data) override;
+    Bool Message(GeListNode* node, int32_t type, void* data) override;
     Bool CopyTo(NodeData* dest, GeListNode* snode, GeListNode* dnode, COPYFLAGS flags,
                 AliasTrans* trans) override;
     Bool GetDDescription(GeListNode* node, Description* description,
                          DESCFLAGS_DESC& flags) override;
     Bool AddToExecution(BaseObject* op, PriorityList* list) override;
-    EXECUTIONRESULT Execute(BaseObject* op, BaseDocument* doc, BaseThread* bt, LONG priority,
+    ExecutionResult Execute(BaseObject* op, BaseDocument* doc, HostThread* bt, int32_t priority,
                             EXECUTIONFLAGS flags) override;
     BaseObject* GetVirtualObjects(BaseObject* op, HierarchyHelp* hh) override;
 
@@ -37,17 +37,17 @@ class Crowdgenerator : public ObjectData {
     BaseObject* Crea_Istanza(BaseObject* source);
     /// Applies every record with an object to its instance, turning by at most `max_turn`
     /// radians in heading and in pitch, and refreshes mg, global_mg and direction.
-    void Upadate_Agent_Position(Real max_turn, BaseObject* first_instance);
+    void Upadate_Agent_Position(double max_turn, BaseObject* first_instance);
 
     /// The forward vector of `m` for a forward-axis code (not normalised).
     static LVector GetDirVect(LMatrix m, int code);
 
     Random random;            ///< the crew's random numbers; reseeded per crew
     AgentArray agents;        ///< one record per agent, in creation order
-    LONG forward_axis = 1015; ///< the forward-axis code of the last crew creation
-    LONG render_running = 0;  ///< set while a render runs
-    LONG past_start = 0;      ///< the time was beyond the start at the last rebuild
-    LONG rebuild_request = 0; ///< a fresh crew is due at the next rebuild
+    int32_t forward_axis = 1015; ///< the forward-axis code of the last crew creation
+    int32_t render_running = 0;  ///< set while a render runs
+    int32_t past_start = 0;      ///< the time was beyond the start at the last rebuild
+    int32_t rebuild_request = 0; ///< a fresh crew is due at the next rebuild
 
   private:
     // Points every record's object at nothing, for when the output that held the instances

@@ -11,7 +11,7 @@ namespace {
 
 // A new null named "Agents" for the output, or null.
 BaseObject* AllocAgentsNull() {
-    BaseObject* root = BaseObject::Alloc(Onull);
+    BaseObject* root = BaseObject::Alloc(HostObjectType::Null);
     if (root == nullptr) return nullptr;
     const String name("Agents");
     if (!name.IsValid()) {
@@ -23,14 +23,14 @@ BaseObject* AllocAgentsNull() {
 }
 
 BaseObject* SourceAt(AtomArray& sources, int64_t index) {
-    const LONG count = sources.GetCount();
-    return static_cast<BaseObject*>(sources.GetIndex(static_cast<LONG>(index % count)));
+    const int32_t count = sources.GetCount();
+    return static_cast<BaseObject*>(sources.GetIndex(static_cast<int32_t>(index % count)));
 }
 
 } // namespace
 
 BaseObject* Crowdgenerator::Crea_Istanza(BaseObject* source) {
-    BaseObject* instance = BaseObject::Alloc(Oinstance);
+    BaseObject* instance = BaseObject::Alloc(HostObjectType::Instance);
     if (instance == nullptr) return nullptr;
     BaseLink* link = BaseLink::Alloc();
     if (link == nullptr) {
@@ -38,7 +38,7 @@ BaseObject* Crowdgenerator::Crea_Istanza(BaseObject* source) {
         return nullptr;
     }
     link->SetLink(source);
-    const Bool linked = instance->SetParameter(DescID(INSTANCEOBJECT_LINK), GeData(link));
+    const Bool linked = instance->SetParameter(DescID(InstanceParameter::Source), GeData(link));
     BaseLink::Free(link);
     if (!linked) BaseObject::Free(instance);
     return instance;
@@ -56,14 +56,14 @@ BaseObject* Crowdgenerator::Create_Crew(BaseObject* op, AtomArray& sources) {
     if (op == nullptr || sources.GetCount() < 1) return nullptr;
     const BaseContainer* settings = op->GetDataInstance();
     if (settings == nullptr) return nullptr;
-    const LONG count_x = settings->GetLong(CROWDGEN_COUNT_X);
-    const LONG count_y = settings->GetLong(CROWDGEN_COUNT_Y);
-    const LONG count_z = settings->GetLong(CROWDGEN_COUNT_Z);
+    const int32_t count_x = settings->GetLong(CROWDGEN_COUNT_X);
+    const int32_t count_y = settings->GetLong(CROWDGEN_COUNT_Y);
+    const int32_t count_z = settings->GetLong(CROWDGEN_COUNT_Z);
     const LVector spacing = settings->GetVector(CROWDGEN_SPACING);
-    const Real jitter = settings->GetReal(CROWDGEN_JITTER);
-    const LONG seed = settings->GetLong(CROWDGEN_SEED);
+    const double jitter = settings->GetReal(CROWDGEN_JITTER);
+    const int32_t seed = settings->GetLong(CROWDGEN_SEED);
 
-    random.Init(seed < 0 ? 0u - static_cast<ULONG>(seed) : static_cast<ULONG>(seed));
+    random.Init(seed < 0 ? 0u - static_cast<uint32_t>(seed) : static_cast<uint32_t>(seed));
 
     BaseObject* root = AllocAgentsNull();
     if (root == nullptr) return nullptr;
@@ -71,11 +71,11 @@ BaseObject* Crowdgenerator::Create_Crew(BaseObject* op, AtomArray& sources) {
     agents.FreeArray();
 
     LVector p;
-    for (LONG i = 0; i < count_x; ++i) {
+    for (int32_t i = 0; i < count_x; ++i) {
         p.y = 0.0;
-        for (LONG j = 0; j < count_y; ++j) {
+        for (int32_t j = 0; j < count_y; ++j) {
             p.z = 0.0;
-            for (LONG k = 0; k < count_z; ++k) {
+            for (int32_t k = 0; k < count_z; ++k) {
                 const int64_t source_index = static_cast<int64_t>(i) +
                                              static_cast<int64_t>(j) * count_x +
                                              static_cast<int64_t>(k) * count_x * count_y;
@@ -83,9 +83,9 @@ BaseObject* Crowdgenerator::Create_Crew(BaseObject* op, AtomArray& sources) {
 
                 LVector position = p;
                 if (jitter != 0.0) {
-                    const Real r1 = random.Get11();
-                    const Real r2 = random.Get11();
-                    const Real r3 = random.Get11();
+                    const double r1 = random.Get11();
+                    const double r2 = random.Get11();
+                    const double r3 = random.Get11();
                     position = p + LVector(spacing.x * r1, spacing.y * r2, spacing.z * r3) * jitter;
                 }
                 LMatrix mg;
@@ -94,19 +94,19 @@ BaseObject* Crowdgenerator::Create_Crew(BaseObject* op, AtomArray& sources) {
                     mg = instance->GetMl();
                 }
 
-                const Real speed = settings->GetReal(CROWDGEN_SPEED);
-                const Real variation = settings->GetReal(CROWDGEN_SPEED_VARIATION);
-                const Real acceleration = settings->GetReal(CROWDGEN_ACCELERATION);
-                const Real range = settings->GetReal(CROWDGEN_RANGE);
+                const double speed = settings->GetReal(CROWDGEN_SPEED);
+                const double variation = settings->GetReal(CROWDGEN_SPEED_VARIATION);
+                const double acceleration = settings->GetReal(CROWDGEN_ACCELERATION);
+                const double range = settings->GetReal(CROWDGEN_RANGE);
                 const LVector size(settings->GetReal(CROWDGEN_SIZE_X),
                                    settings->GetReal(CROWDGEN_SIZE_Y),
                                    settings->GetReal(CROWDGEN_SIZE_Z));
-                const Real r = random.Get11();
-                const Real max_speed = speed + variation * r * 0.5 * speed;
+                const double r = random.Get11();
+                const double max_speed = speed + variation * r * 0.5 * speed;
 
                 const LMatrix global_mg = op->GetMg();
                 const LMatrix parent_mg = op->GetUpMg() * op->GetMl();
-                const Real random_value = random.Get01();
+                const double random_value = random.Get01();
 
                 // A new record comes zero-filled with identity matrices, so only the fields the
                 // crew sets are written.
@@ -141,8 +141,8 @@ BaseObject* Crowdgenerator::Update_Crew(BaseObject* op, AtomArray& sources) {
     if (op == nullptr || sources.GetCount() < 1) return nullptr;
     BaseObject* root = AllocAgentsNull();
     if (root == nullptr) return nullptr;
-    const LONG count = agents.GetCount();
-    for (LONG a = 0; a < count; ++a) {
+    const int32_t count = agents.GetCount();
+    for (int32_t a = 0; a < count; ++a) {
         Agent_ID_Data& record = agents[a];
         BaseObject* instance = Crea_Istanza(SourceAt(sources, a));
         record.object = instance;

@@ -1,7 +1,7 @@
 // CrowdObstacle: a sphere, box or linked geometry for agents to steer around.
 #pragma once
 
-#include "c4d.h"
+#include "PluginApi.h"
 
 class CrowdObstacle : public ObjectData {
 public:

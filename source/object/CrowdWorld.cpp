@@ -6,7 +6,7 @@
 #include "ForwardAxis.h"
 #include "RotationConversion.h"
 #include "VectorMath.h"
-#include "customgui_inexclude.h"
+#include "InExcludeData.h"
 #include "ocrowdgenerator.h"
 #include "ocrowdworld.h"
 #include "register.h"
@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr LONG kWorldSeed = 15678934;
+constexpr int32_t kWorldSeed = 15678934;
 
 } // namespace
 
@@ -36,10 +36,10 @@ Bool Crowdworld::Init(GeListNode*) {
     return TRUE;
 }
 
-Bool Crowdworld::Message(GeListNode*, LONG type, void* data) {
-    if (type == MSG_RENDER_NOTIFICATION && data != nullptr) {
+Bool Crowdworld::Message(GeListNode*, int32_t type, void* data) {
+    if (type == ObjectMessage::RenderNotification && data != nullptr) {
         render_running = static_cast<VtRenderNotification*>(data)->start;
-    } else if (type == MSG_PRIVATE_DATA && data != nullptr) {
+    } else if (type == ObjectMessage::PrivateData && data != nullptr) {
         VtPrivateData* request = static_cast<VtPrivateData*>(data);
         request->answered = 1;
         CrowdWorldState* state = static_cast<CrowdWorldState*>(request->data);
@@ -53,12 +53,12 @@ Bool Crowdworld::Message(GeListNode*, LONG type, void* data) {
 }
 
 Bool Crowdworld::AddToExecution(BaseObject* op, PriorityList* list) {
-    list->Add(op, EXECUTIONPRIORITY_GENERATOR, EXECUTIONFLAGS_EXPRESSION);
+    list->Add(op, ExecutionPriority::Generator, ExecutionFlag::EveryFrame);
     return TRUE;
 }
 
 void Crowdworld::FreeSplineCache() {
-    for (LONG i = 0; i < splines.GetCount(); ++i)
+    for (int32_t i = 0; i < splines.GetCount(); ++i)
         splines[i].points.FreeArray();
     splines.FreeArray();
 }
@@ -68,25 +68,25 @@ void Crowdworld::FreeSplineCache() {
 // other frame at or before the last one is skipped, and a later frame covers the whole gap.
 // While the animation is stopped and nothing renders, the world only remembers the frame, so
 // that playing again starts from where the user scrubbed to.
-EXECUTIONRESULT Crowdworld::Execute(BaseObject* op, BaseDocument* doc, BaseThread*, LONG,
+ExecutionResult Crowdworld::Execute(BaseObject* op, BaseDocument* doc, HostThread*, int32_t,
                                     EXECUTIONFLAGS) {
     if (doc == nullptr) doc = op->GetDocument();
-    if (doc == nullptr) return EXECUTIONRESULT_OK;
-    const LONG fps = doc->GetFps();
-    const LONG frame = FrameOf(doc->GetTime(), fps);
-    if (!CheckIsRunning(CHECKISRUNNING_ANIMATIONRUNNING) && render_running == 0) {
+    if (doc == nullptr) return ExecutionResult::Ok;
+    const int32_t fps = doc->GetFps();
+    const int32_t frame = FrameOf(doc->GetTime(), fps);
+    if (!CheckIsRunning(HostQuery::AnimationRunning) && render_running == 0) {
         last_frame = frame;
-        return EXECUTIONRESULT_OK;
+        return ExecutionResult::Ok;
     }
 
-    const LONG first = FrameOf(doc->GetMinTime(), fps);
+    const int32_t first = FrameOf(doc->GetMinTime(), fps);
     if (frame == first && frame <= last_frame) {
         time_step = 0.0;
     } else if (frame <= last_frame) {
-        return EXECUTIONRESULT_OK;
+        return ExecutionResult::Ok;
     } else {
         time_step =
-            static_cast<Real>(static_cast<SReal>(frame - last_frame) / static_cast<SReal>(fps));
+            static_cast<double>(static_cast<float>(frame - last_frame) / static_cast<float>(fps));
     }
     last_frame = frame;
 
@@ -101,20 +101,20 @@ EXECUTIONRESULT Crowdworld::Execute(BaseObject* op, BaseDocument* doc, BaseThrea
 
     // One entry per child, whatever its type; generators fill in their agents and settings.
     for (BaseObject* child = op->GetDown(); child != nullptr; child = child->GetNext()) {
-        const LONG index = crowds.GetCount();
+        const int32_t index = crowds.GetCount();
         Crowd_Data* entry = crowds.Push();
         if (entry == nullptr) continue;
         entry->index = index;
         entry->generator = child;
         if (child->GetType() == ID_CROWDGENERATOR) {
             VtPrivateData request{0, entry};
-            child->Message(MSG_PRIVATE_DATA, &request);
+            child->Message(ObjectMessage::PrivateData, &request);
             if (request.answered != 1) entry->agents = nullptr;
         }
     }
 
     // The list is complete: pointers into it stay valid for the rest of the frame.
-    for (LONG i = 0; i < crowds.GetCount(); ++i) {
+    for (int32_t i = 0; i < crowds.GetCount(); ++i) {
         Crowd_Data* crowd = &crowds[i];
         if (crowd->generator->GetType() != ID_CROWDGENERATOR || crowd->agents == nullptr ||
             crowd->settings == nullptr) {
@@ -143,7 +143,7 @@ EXECUTIONRESULT Crowdworld::Execute(BaseObject* op, BaseDocument* doc, BaseThrea
     // No record pointer outlives the frame's updates.
     current_agent = nullptr;
     current_agent_index = -1;
-    return EXECUTIONRESULT_OK;
+    return ExecutionResult::Ok;
 }
 
 // The update of one crowd group. Each agent's steering sum starts from its own direction, so
@@ -152,14 +152,14 @@ EXECUTIONRESULT Crowdworld::Execute(BaseObject* op, BaseDocument* doc, BaseThrea
 void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
     BaseDocument* doc = op->GetDocument();
     InExcludeData* list = static_cast<InExcludeData*>(
-        crowd->settings->GetCustomDataType(CROWDGEN_BEHAVIOURS, CUSTOMDATATYPE_INEXCLUDE_LIST));
-    const LONG count = list != nullptr ? list->GetObjectCount() : 0;
+        crowd->settings->GetCustomDataType(CROWDGEN_BEHAVIOURS, CustomDataId::InExcludeList));
+    const int32_t count = list != nullptr ? list->GetObjectCount() : 0;
     if (count <= 0) return;
     AtomArray* visited = AtomArray::Alloc();
     if (visited == nullptr) return;
 
     AgentArray& agents = *crowd->agents;
-    for (LONG k = 0; k < agents.GetCount(); ++k) {
+    for (int32_t k = 0; k < agents.GetCount(); ++k) {
         Agent_ID_Data* agent = &agents[k];
         current_agent = agent;
         current_agent_index = k;
@@ -168,9 +168,9 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
         if (agent->object == nullptr) continue;
 
         LVector sum = agent->direction;
-        for (LONG i = 0; i < count; ++i) {
+        for (int32_t i = 0; i < count; ++i) {
             BaseObject* item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
-            LONG type = 0;
+            int32_t type = 0;
             BaseContainer* container = Steering_Settings(item, type);
             if (container == nullptr) continue;
             if (type == ID_CROWDBEHAV) {
@@ -211,17 +211,17 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
     AtomArray::Free(visited);
 }
 
-LONG Crowdworld::Identify_Crowd(BaseObject* object) {
+int32_t Crowdworld::Identify_Crowd(BaseObject* object) {
     if (object == nullptr || object->GetType() != ID_CROWDGENERATOR) return -1;
-    for (LONG i = 0; i < crowds.GetCount(); ++i) {
+    for (int32_t i = 0; i < crowds.GetCount(); ++i) {
         if (crowds[i].generator == object) return i;
     }
     return -1;
 }
 
 Bool Crowdworld::BlendExists(AtomArray* array, C4DAtom* atom) {
-    const LONG count = array->GetCount();
-    for (LONG i = 0; i < count; ++i) {
+    const int32_t count = array->GetCount();
+    for (int32_t i = 0; i < count; ++i) {
         if (array->GetIndex(i) == atom) return TRUE;
     }
     return FALSE;

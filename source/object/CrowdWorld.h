@@ -13,7 +13,7 @@
 // avoidance), CrowdWorldSplines.cpp and CrowdWorldTerrain.cpp.
 #pragma once
 
-#include "c4d.h"
+#include "PluginApi.h"
 
 #include "CrowdRecords.h"
 #include "GeDynamicArray.h"
@@ -26,8 +26,8 @@ class InExcludeData;
 /// group and the index of that group. Between crowd groups the agent is null and its index -1.
 struct CrowdWorldState {
     Agent_ID_Data* agent;
-    LONG agent_index;
-    LONG crowd_index;
+    int32_t agent_index;
+    int32_t crowd_index;
 };
 
 /// Brings positions and directions of another crowd group's agents into the space of an
@@ -48,15 +48,15 @@ class Crowdworld : public ObjectData {
 
     ~Crowdworld() override;
     Bool Init(GeListNode* node) override;
-    Bool Message(GeListNode* node, LONG type, void* data) override;
+    Bool Message(GeListNode* node, int32_t type, void* data) override;
     Bool AddToExecution(BaseObject* op, PriorityList* list) override;
-    EXECUTIONRESULT Execute(BaseObject* op, BaseDocument* doc, BaseThread* bt, LONG priority,
+    ExecutionResult Execute(BaseObject* op, BaseDocument* doc, HostThread* bt, int32_t priority,
                             EXECUTIONFLAGS flags) override;
 
     /// Updates every agent of one crowd group: steering sum, target heading, motion, pitch.
     void Crowd_execution(BaseObject* op, Crowd_Data* crowd);
     /// Index in the crowd list of the entry whose generator is `object`, or -1.
-    LONG Identify_Crowd(BaseObject* object);
+    int32_t Identify_Crowd(BaseObject* object);
     /// Whether `array` holds `atom`.
     Bool BlendExists(AtomArray* array, C4DAtom* atom);
 
@@ -77,13 +77,13 @@ class Crowdworld : public ObjectData {
 
     /// One behaviour's steering for agent `k` of `crowd`, in the result's `direction`.
     Agent_ID_Data Behav_Eval(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
-                             BaseContainer* behaviour, LONG k);
+                             BaseContainer* behaviour, int32_t k);
     /// One blend's steering; `visited` holds the blends being evaluated further up.
     Agent_ID_Data Blend_Eval(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
-                             BaseContainer* blend, LONG k, AtomArray* visited);
+                             BaseContainer* blend, int32_t k, AtomArray* visited);
     /// The parameter container of a behaviour or blend, asked for with the private-data
     /// request; null for any other object or when none comes back. `type` gets its type.
-    static BaseContainer* Steering_Settings(BaseObject* item, LONG& type);
+    static BaseContainer* Steering_Settings(BaseObject* item, int32_t& type);
 
     LVector Calc_Collisions(BaseObject* generator, Crowd_Data* crowd, Agent_ID_Data* agent,
                             InExcludeData* obstacles);
@@ -97,19 +97,19 @@ class Crowdworld : public ObjectData {
     /// The next crowd group after list position `i` that the generator of `crowd` names in
     /// its list of other groups and that is neither missing nor `crowd` itself; null at the end.
     Crowd_Data* NextOtherGroup(InExcludeData* others, BaseDocument* doc, Crowd_Data* crowd,
-                               LONG& i);
+                               int32_t& i);
     /// Empties the spline cache, freeing every sample list first.
     void FreeSplineCache();
 
-    Real time_step = 0.0;                    ///< seconds the current update covers
+    double time_step = 0.0;                    ///< seconds the current update covers
     GeRayCollider* collider = nullptr;       ///< ray collider for the terrain
     GeDynamicArray<SplineList_Data> splines; ///< sampled splines, emptied every frame
     GeDynamicArray<Crowd_Data> crowds;       ///< one entry per child, rebuilt every frame
-    LONG render_running = 0;                 ///< non-zero while the host renders
-    LONG last_frame = 0;                     ///< frame of the last update or idle frame
-    LONG ground_switch = 0;                  ///< current group: leave pitch and bank alone
-    LONG forward_axis = 0;                   ///< current group's forward-axis code
-    Real axis_sign = 1.0;                    ///< -1.0 for the negative axes
+    int32_t render_running = 0;                 ///< non-zero while the host renders
+    int32_t last_frame = 0;                     ///< frame of the last update or idle frame
+    int32_t ground_switch = 0;                  ///< current group: leave pitch and bank alone
+    int32_t forward_axis = 0;                   ///< current group's forward-axis code
+    double axis_sign = 1.0;                    ///< -1.0 for the negative axes
     LMatrix generator_in_terrain;            ///< terrain^-1 * generator
     LMatrix terrain_in_generator;            ///< generator^-1 * terrain
     LMatrix display_mg;                      ///< the axes the world draws
@@ -117,6 +117,6 @@ class Crowdworld : public ObjectData {
     BaseObject* terrain = nullptr;           ///< object linked as terrain, or null
     Random random;                           ///< draws the wait times
     Agent_ID_Data* current_agent = nullptr;  ///< agent being updated, null between groups
-    LONG current_agent_index = -1;           ///< its index in the group, -1 between groups
-    LONG current_crowd_index = 0;            ///< index of the group being updated
+    int32_t current_agent_index = -1;           ///< its index in the group, -1 between groups
+    int32_t current_crowd_index = 0;            ///< index of the group being updated
 };

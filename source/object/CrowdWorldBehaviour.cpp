@@ -10,7 +10,7 @@
 #include "messages.h"
 
 #include "VectorMath.h"
-#include "customgui_inexclude.h"
+#include "InExcludeData.h"
 #include "ocrowdBlend.h"
 #include "ocrowdbehav.h"
 #include "ocrowdgenerator.h"
@@ -25,14 +25,14 @@ namespace {
 // single-precision constant.
 constexpr double kNegligible = 9.999999747378752e-05;
 
-InExcludeData* ListOf(BaseContainer* container, LONG id) {
+InExcludeData* ListOf(BaseContainer* container, int32_t id) {
     return static_cast<InExcludeData*>(
-        container->GetCustomDataType(id, CUSTOMDATATYPE_INEXCLUDE_LIST));
+        container->GetCustomDataType(id, CustomDataId::InExcludeList));
 }
 
 // `sum` scaled to `strength`, or (0, 0, 0) for a zero sum.
-LVector Scaled(const LVector& sum, Real strength) {
-    const Real length = Len(sum);
+LVector Scaled(const LVector& sum, double strength) {
+    const double length = Len(sum);
     if (length == 0.0) return LVector();
     return sum / length * strength;
 }
@@ -40,25 +40,25 @@ LVector Scaled(const LVector& sum, Real strength) {
 } // namespace
 
 Crowd_Data* Crowdworld::NextOtherGroup(InExcludeData* others, BaseDocument* doc, Crowd_Data* crowd,
-                                       LONG& i) {
+                                       int32_t& i) {
     if (others == nullptr) return nullptr;
-    const LONG count = others->GetObjectCount();
+    const int32_t count = others->GetObjectCount();
     while (i < count) {
         BaseObject* object = static_cast<BaseObject*>(others->ObjectFromIndex(doc, i++));
         if (object == nullptr) continue;
-        const LONG index = Identify_Crowd(object);
+        const int32_t index = Identify_Crowd(object);
         if (index < 0 || index == crowd->index) continue;
         return &crowds[index];
     }
     return nullptr;
 }
 
-BaseContainer* Crowdworld::Steering_Settings(BaseObject* item, LONG& type) {
+BaseContainer* Crowdworld::Steering_Settings(BaseObject* item, int32_t& type) {
     if (item == nullptr) return nullptr;
     type = item->GetType();
     if (type != ID_CROWDBEHAV && type != ID_CROWDBLEND) return nullptr;
     VtPrivateData request{0, nullptr};
-    item->Message(MSG_PRIVATE_DATA, &request);
+    item->Message(ObjectMessage::PrivateData, &request);
     return static_cast<BaseContainer*>(request.data);
 }
 
@@ -67,45 +67,45 @@ BaseContainer* Crowdworld::Steering_Settings(BaseObject* item, LONG& type) {
 // radius of the term that contains them. Avoidance of other groups adds up the push-outs of
 // every group it visits, starting from the own group's when that ran in this evaluation.
 Agent_ID_Data Crowdworld::Behav_Eval(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
-                                     BaseContainer* behaviour, LONG k) {
+                                     BaseContainer* behaviour, int32_t k) {
     Agent_ID_Data result;
     BaseDocument* doc = op->GetDocument();
     Agent_ID_Data* agent = &(*crowd->agents)[k];
     InExcludeData* others = ListOf(crowd->settings, CROWDGEN_OTHER_GROUPS);
-    const Real strength = behaviour->GetReal(CROWDBEHAV_STRENGTH);
-    const Real others_weight = behaviour->GetReal(CROWDBEHAV_AVOIDANCE_WEIGHT);
+    const double strength = behaviour->GetReal(CROWDBEHAV_STRENGTH);
+    const double others_weight = behaviour->GetReal(CROWDBEHAV_AVOIDANCE_WEIGHT);
     LVector sum;
 
     // Repulsion from every other group with the given radius.
-    auto repel_others = [&](const Real radius) {
-        LONG i = 0;
+    auto repel_others = [&](const double radius) {
+        int32_t i = 0;
         while (Crowd_Data* group = NextOtherGroup(others, doc, crowd, i))
             sum += others_weight * Calc_Repulsion(radius, group, agent);
     };
 
     if (behaviour->GetBool(CROWDBEHAV_ALIGN)) {
-        const Real weight = behaviour->GetReal(CROWDBEHAV_ALIGN_WEIGHT);
-        const Real radius = behaviour->GetLong(CROWDBEHAV_ALIGN_RADIUS);
+        const double weight = behaviour->GetReal(CROWDBEHAV_ALIGN_WEIGHT);
+        const double radius = behaviour->GetLong(CROWDBEHAV_ALIGN_RADIUS);
         if (radius > 0.0) sum += weight * Calc_Align(radius, crowd, agent);
         if (behaviour->GetBool(CROWDBEHAV_ALIGN_REPEL_OTHERS)) repel_others(radius);
     }
     if (behaviour->GetBool(CROWDBEHAV_COHESION)) {
-        const Real weight = behaviour->GetReal(CROWDBEHAV_COHESION_WEIGHT);
-        const Real inner = behaviour->GetLong(CROWDBEHAV_COHESION_MIN);
-        const Real middle = behaviour->GetLong(CROWDBEHAV_COHESION_DISTANCE);
-        const Real outer = behaviour->GetLong(CROWDBEHAV_COHESION_MAX);
+        const double weight = behaviour->GetReal(CROWDBEHAV_COHESION_WEIGHT);
+        const double inner = behaviour->GetLong(CROWDBEHAV_COHESION_MIN);
+        const double middle = behaviour->GetLong(CROWDBEHAV_COHESION_DISTANCE);
+        const double outer = behaviour->GetLong(CROWDBEHAV_COHESION_MAX);
         if (middle > 0.0) sum += weight * Calc_Cohesion(inner, middle, outer, crowd, agent);
         if (behaviour->GetBool(CROWDBEHAV_REPEL_OTHERS)) repel_others(middle);
     }
     if (behaviour->GetBool(CROWDBEHAV_SEPARATION)) {
-        const Real weight = behaviour->GetReal(CROWDBEHAV_SEPARATION_WEIGHT);
-        const Real radius = behaviour->GetLong(CROWDBEHAV_SEPARATION_RADIUS);
+        const double weight = behaviour->GetReal(CROWDBEHAV_SEPARATION_WEIGHT);
+        const double radius = behaviour->GetLong(CROWDBEHAV_SEPARATION_RADIUS);
         if (radius > 0.0) sum += weight * Calc_Repulsion(radius, crowd, agent);
         if (behaviour->GetBool(CROWDBEHAV_REPEL_OTHERS)) repel_others(radius);
     }
     if (behaviour->GetBool(CROWDBEHAV_FOLLOW)) {
-        const Real weight = behaviour->GetReal(CROWDBEHAV_FOLLOW_WEIGHT);
-        const Real range = behaviour->GetReal(CROWDBEHAV_FOLLOW_DISTANCE);
+        const double weight = behaviour->GetReal(CROWDBEHAV_FOLLOW_WEIGHT);
+        const double range = behaviour->GetReal(CROWDBEHAV_FOLLOW_DISTANCE);
         BaseObject* target =
             static_cast<BaseObject*>(behaviour->GetLink(CROWDBEHAV_FOLLOW_TARGET, doc));
         if (target != nullptr) sum += weight * Calc_Follow(range, target, agent);
@@ -114,15 +114,15 @@ Agent_ID_Data Crowdworld::Behav_Eval(BaseObject* op, BaseObject* generator, Crow
         sum += behaviour->GetReal(CROWDBEHAV_KEEP_DIRECTION_WEIGHT) * agent->direction;
     }
     if (behaviour->GetBool(CROWDBEHAV_SPLINE)) {
-        const Real weight = behaviour->GetReal(CROWDBEHAV_SPLINE_WEIGHT);
-        BaseList2D* spline = behaviour->GetLink(CROWDBEHAV_SPLINE_OBJECT, doc);
+        const double weight = behaviour->GetReal(CROWDBEHAV_SPLINE_WEIGHT);
+        ParameterNode* spline = behaviour->GetLink(CROWDBEHAV_SPLINE_OBJECT, doc);
         if (spline != nullptr) {
             sum += weight *
                    Calc_FollowSpline(behaviour, reinterpret_cast<SplineObject*>(spline), agent);
         }
     }
     if (behaviour->GetBool(CROWDBEHAV_COLLISION)) {
-        const Real weight = behaviour->GetReal(CROWDBEHAV_COLLISION_WEIGHT);
+        const double weight = behaviour->GetReal(CROWDBEHAV_COLLISION_WEIGHT);
         BaseContainer* world = op->GetDataInstance();
         InExcludeData* obstacles = world != nullptr ? ListOf(world, CROWDWORLD_OBSTACLES) : nullptr;
         if (weight > 0.0 && obstacles != nullptr && obstacles->GetObjectCount() > 0)
@@ -137,7 +137,7 @@ Agent_ID_Data Crowdworld::Behav_Eval(BaseObject* op, BaseObject* generator, Crow
         // bound, frame after frame.
         LVector steer = avoided_own ? agent->avoid_steer : LVector();
         LVector push = avoided_own ? agent->steer_vector : LVector();
-        LONG i = 0;
+        int32_t i = 0;
         while (Crowd_Data* group = NextOtherGroup(others, doc, crowd, i)) {
             sum += others_weight * Agent_Avoidance(group, agent);
             steer += agent->avoid_steer;
@@ -155,26 +155,26 @@ Agent_ID_Data Crowdworld::Behav_Eval(BaseObject* op, BaseObject* generator, Crow
 // index is out of range), 1003 takes the first entry that is not negligible and 1004 the
 // longest one (the earlier on a tie). Any other mode gives (0, 0, 0).
 Agent_ID_Data Crowdworld::Blend_Eval(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
-                                     BaseContainer* blend, LONG k, AtomArray* visited) {
+                                     BaseContainer* blend, int32_t k, AtomArray* visited) {
     Agent_ID_Data result;
     BaseDocument* doc = op->GetDocument();
     InExcludeData* list = ListOf(blend, CROWDBLEND_LIST);
-    const LONG mode = blend->GetLong(CROWDBLEND_MODE);
-    const Real strength = blend->GetReal(CROWDBLEND_STRENGTH);
-    const LONG count = list != nullptr ? list->GetObjectCount() : 0;
+    const int32_t mode = blend->GetLong(CROWDBLEND_MODE);
+    const double strength = blend->GetReal(CROWDBLEND_STRENGTH);
+    const int32_t count = list != nullptr ? list->GetObjectCount() : 0;
 
-    LONG first = 0;
-    LONG end = count;
+    int32_t first = 0;
+    int32_t end = count;
     if (mode == CROWDBLEND_MODE_SINGLE) {
-        const LONG index = blend->GetLong(CROWDBLEND_INDEX);
+        const int32_t index = blend->GetLong(CROWDBLEND_INDEX);
         first = index;
         end = (index < 0 || index >= count) ? index : index + 1;
     }
 
     LVector combined;
-    for (LONG i = first; i < end; ++i) {
+    for (int32_t i = first; i < end; ++i) {
         BaseObject* item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
-        LONG type = 0;
+        int32_t type = 0;
         BaseContainer* container = Steering_Settings(item, type);
         if (container == nullptr) continue;
 

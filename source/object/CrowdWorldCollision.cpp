@@ -26,8 +26,8 @@ LVector Crowdworld::Calc_Collisions(BaseObject*, Crowd_Data*, Agent_ID_Data*, In
 
 LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
     const CrowdTransform transform = Crowd_Transform(crowd, agent);
-    const Real reach = agent->look_ahead;
-    const Real side = agent->crowd != nullptr ? agent->crowd->side_radius : 0.0;
+    const double reach = agent->look_ahead;
+    const double side = agent->crowd != nullptr ? agent->crowd->side_radius : 0.0;
     const LVector position = agent->mg.off;
     const LVector& heading = agent->direction;
     agent->steer_vector = LVector();
@@ -35,37 +35,37 @@ LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
 
     if (crowd->agents != nullptr) {
         AgentArray& agents = *crowd->agents;
-        for (LONG j = 0; j < agents.GetCount(); ++j) {
+        for (int32_t j = 0; j < agents.GetCount(); ++j) {
             const Agent_ID_Data& other = agents[j];
             if (&other == agent) continue;
             const LVector other_position = transform.Point(other.mg.off);
             const LVector offset = other_position - position;
-            const Real dist = Len(offset);
+            const double dist = Len(offset);
             if (dist < Len(agent->nearest_offset)) agent->nearest_offset = offset;
 
             LVector unit;
-            Real c = 0.0;
+            double c = 0.0;
             if (dist != 0.0) {
                 unit = offset / dist;
                 c = unit * heading;
             }
-            const Real angle = c >= 1.0 ? 0.0 : (c <= -1.0 ? kPi : std::acos(c));
-            const Real limit = EllipseRlen(side, reach, angle);
+            const double angle = c >= 1.0 ? 0.0 : (c <= -1.0 ? kPi : std::acos(c));
+            const double limit = EllipseRlen(side, reach, angle);
             if (!(dist <= limit && unit * heading >= 0.0)) continue;
 
             LVector away = -unit * (unit * heading);
-            const Real away_length = Len(away);
+            const double away_length = Len(away);
             if (away_length != 0.0) {
                 away = (away / away_length) * ((dist - limit) * (dist - limit));
             } else {
                 away = LVector();
             }
-            const Real factor = transform.Direction(other.direction) * heading <= 0.0
+            const double factor = transform.Direction(other.direction) * heading <= 0.0
                                     ? kOncomingFactor
                                     : kSameWayFactor;
             sum += away * factor;
             if (dist != 0.0) {
-                const Real k = (2.0 * agent->size.z - dist + agent->random_value) / dist;
+                const double k = (2.0 * agent->size.z - dist + agent->random_value) / dist;
                 agent->steer_vector += (position - other_position) * k;
             }
         }

@@ -26,7 +26,7 @@ bool HasAgents(const Crowd_Data* crowd) {
 
 CrowdTransform Crowdworld::Crowd_Transform(Crowd_Data* crowd, Agent_ID_Data* agent) {
     CrowdTransform transform;
-    const LONG own = agent->crowd_index;
+    const int32_t own = agent->crowd_index;
     if (own < 0 || own >= crowds.GetCount()) return transform;
     BaseObject* own_generator = crowds[own].generator;
     if (crowd->generator == own_generator || own_generator == nullptr ||
@@ -45,10 +45,10 @@ LVector Crowdworld::Calc_Align(const double& radius, Crowd_Data* crowd, Agent_ID
     const CrowdTransform transform = Crowd_Transform(crowd, agent);
     const LVector p = agent->global_mg.off;
     AgentArray& agents = *crowd->agents;
-    for (LONG j = 0; j < agents.GetCount(); ++j) {
+    for (int32_t j = 0; j < agents.GetCount(); ++j) {
         const Agent_ID_Data& other = agents[j];
         if (&other == agent) continue;
-        const Real d = Len(p - transform.Point(other.global_mg.off));
+        const double d = Len(p - transform.Point(other.global_mg.off));
         if (d <= radius) sum += (1.0 - d / radius) * transform.Direction(other.direction);
     }
     return !sum;
@@ -64,13 +64,13 @@ LVector Crowdworld::Calc_Cohesion(const double& inner, const double& middle, con
     const CrowdTransform transform = Crowd_Transform(crowd, agent);
     const LVector p = agent->global_mg.off;
     AgentArray& agents = *crowd->agents;
-    for (LONG j = 0; j < agents.GetCount(); ++j) {
+    for (int32_t j = 0; j < agents.GetCount(); ++j) {
         const Agent_ID_Data& other = agents[j];
         if (&other == agent) continue;
         const LVector offset = transform.Point(other.global_mg.off) - p;
-        const Real d = Len(offset);
+        const double d = Len(offset);
         if (d < inner || d > outer) continue;
-        Real k;
+        double k;
         if (d <= middle) {
             k = middle == inner ? 1.0 : (d - inner) / (middle - inner);
         } else {
@@ -88,11 +88,11 @@ LVector Crowdworld::Calc_Repulsion(const double& radius, Crowd_Data* crowd, Agen
     const CrowdTransform transform = Crowd_Transform(crowd, agent);
     const LVector p = agent->mg.off;
     AgentArray& agents = *crowd->agents;
-    for (LONG j = 0; j < agents.GetCount(); ++j) {
+    for (int32_t j = 0; j < agents.GetCount(); ++j) {
         const Agent_ID_Data& other = agents[j];
         if (&other == agent) continue;
         const LVector offset = p - transform.Point(other.mg.off);
-        const Real d = Len(offset);
+        const double d = Len(offset);
         if (d < radius && d != 0.0) sum += (offset / d) * (1.0 - d / radius);
     }
     return !sum;
@@ -103,7 +103,7 @@ LVector Crowdworld::Calc_Repulsion(const double& radius, Crowd_Data* crowd, Agen
 LVector Crowdworld::Calc_Follow(const double& range, BaseObject* target, Agent_ID_Data* agent) {
     const LVector q = !agent->parent_mg * target->GetMg().off;
     const LVector offset = q - agent->mg.off;
-    const Real d = Len(offset);
+    const double d = Len(offset);
     if (range > 0.0 && d > range) return LVector();
     return !offset;
 }
@@ -113,7 +113,7 @@ LVector Crowdworld::Calc_Follow(const double& range, BaseObject* target, Agent_I
 // its neighbours push it backwards it brakes without moving; at a standstill it waits 1 to 10
 // frames, drawn at random. In the frame the wait ends it moves again, at half acceleration.
 void Crowdworld::Update_Agent_Vectors(Agent_ID_Data* agent, Agent_ID_Data* evaluated) {
-    const Real dt = time_step;
+    const double dt = time_step;
     if (std::fabs(agent->direction.x - evaluated->rotation.x) >= kTurnThreshold ||
         std::fabs(agent->direction.y - evaluated->rotation.y) >= kTurnThreshold ||
         std::fabs(agent->direction.z - evaluated->rotation.z) >= kTurnThreshold) {
@@ -126,13 +126,13 @@ void Crowdworld::Update_Agent_Vectors(Agent_ID_Data* agent, Agent_ID_Data* evalu
             agent->speed -= agent->acceleration * dt;
             if (agent->speed <= 0.0) {
                 agent->waiting = 1;
-                agent->wait_frames = static_cast<LONG>(random.Get01() * 10.0 + 1.0);
+                agent->wait_frames = static_cast<int32_t>(random.Get01() * 10.0 + 1.0);
                 agent->speed = 0.0;
             }
             return;
         }
         if (agent->speed < agent->max_speed) agent->speed += agent->acceleration * dt;
-        const Real capped = agent->max_speed < agent->speed ? agent->max_speed : agent->speed;
+        const double capped = agent->max_speed < agent->speed ? agent->max_speed : agent->speed;
         agent->speed = capped < 0.0 ? 0.0 : capped;
         if (agent->speed > 0.0) {
             agent->mg.off += (kSteerShare * agent->steer_vector + agent->extra_velocity) * dt +

@@ -84,7 +84,7 @@ TEST_F(GeneratorTest, AChildChangedLaterRebuildsOnlyTheInstances) {
     set_counts(generator, 3, 1, 1);
     vantri::play_range(*document, 0, 49, vantri::PlayMode::Play, [&](int32_t) {
         AgentArray& agents = *agents_of(generator);
-        for (LONG i = 0; i < agents.GetCount(); ++i)
+        for (int32_t i = 0; i < agents.GetCount(); ++i)
             agents[i].mg.off.z += 2.0;
     });
     play(49, 49); // the generator applies the last move
@@ -142,7 +142,7 @@ TEST_F(GeneratorTest, TurnsByAtMostTheMaximumPerFrameInHeadingAndPitch) {
     play(0, 0);
     const auto instances = children_of(generator->cache());
     ASSERT_EQ(instances.size(), 2u);
-    const auto aim = [&](LONG index, const LVector& rotation) {
+    const auto aim = [&](int32_t index, const LVector& rotation) {
         (*agents_of(generator))[index].rotation = rotation;
     };
 

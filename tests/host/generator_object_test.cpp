@@ -98,7 +98,7 @@ TEST_F(GeneratorTest, ACopyHoldsTheSameRecordsInOrder) {
     const AgentArray& copied = *agents_of(copy);
     EXPECT_NE(&copied, &original) << "the copy has an array of its own";
     ASSERT_EQ(copied.GetCount(), original.GetCount());
-    for (LONG i = 0; i < copied.GetCount(); ++i)
+    for (int32_t i = 0; i < copied.GetCount(); ++i)
         EXPECT_EQ(std::memcmp(&copied[i], &original[i], sizeof(Agent_ID_Data)), 0) << i;
     delete copy;
 }

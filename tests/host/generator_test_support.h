@@ -101,7 +101,7 @@ class GeneratorTest : public StartedPlugin {
     std::vector<Agent_ID_Data> records_of(vantri::SceneObject* generator) {
         std::vector<Agent_ID_Data> records;
         if (AgentArray* agents = agents_of(generator)) {
-            for (LONG i = 0; i < agents->GetCount(); ++i)
+            for (int32_t i = 0; i < agents->GetCount(); ++i)
                 records.push_back((*agents)[i]);
         }
         return records;

@@ -2,9 +2,9 @@
 // getters' number conversions, and the plug-in's view of all of them through the real
 // service tables.
 #include "Host.h"
-#include "c4d.h"
-#include "customgui_inexclude.h"
-#include "customgui_splinecontrol.h"
+#include "PluginApi.h"
+#include "InExcludeData.h"
+#include "SplineData.h"
 #include "host_binding.h"
 #include "memory/Allocator.h"
 #include "object/CrowdBehaviours.h"
@@ -146,26 +146,26 @@ TEST_F(BoundApi, SplineDataMadeByThePluginIsStoredAndReadBack) {
     ASSERT_NE(curve, nullptr);
     EXPECT_EQ(curve->GetKnotCount(), 0);
     ASSERT_TRUE(curve->MakeLinearSpline(2));
-    CustomSplineKnot* first = curve->GetKnot(0);
+    CurveKnot* first = curve->GetKnot(0);
     ASSERT_NE(first, nullptr);
-    first->vPos = LVector(0.0, 1.0, 0.0);
+    first->position = LVector(0.0, 1.0, 0.0);
     EXPECT_EQ(curve->GetKnot(2), nullptr);
     EXPECT_EQ(curve->GetPoint(0.5).y, 1.0) << "the knot was changed in the host's curve";
 
     auto* node = new vantri::SceneObject(vantri::kNullType);
     document.insert(node);
     BaseContainer* bc = container_of(*node);
-    ASSERT_TRUE(bc->SetData(1041, GeData(CUSTOMDATATYPE_SPLINE, *curve)));
+    ASSERT_TRUE(bc->SetData(1041, GeData(CustomDataId::SplineCurve, *curve)));
     SplineData::Free(curve);
     EXPECT_EQ(curve, nullptr);
 
-    auto* stored = static_cast<SplineData*>(bc->GetCustomDataType(1041, CUSTOMDATATYPE_SPLINE));
+    auto* stored = static_cast<SplineData*>(bc->GetCustomDataType(1041, CustomDataId::SplineCurve));
     ASSERT_NE(stored, nullptr) << "the container's own value";
     EXPECT_EQ(stored, reinterpret_cast<SplineData*>(
                           vantri::SplineCurve::from(node->data().find(1041)->custom->handle())));
     EXPECT_EQ(stored->GetKnotCount(), 2);
-    EXPECT_EQ(stored->GetKnot(0)->vPos.y, 1.0);
-    EXPECT_EQ(bc->GetCustomDataType(1041, CUSTOMDATATYPE_INEXCLUDE_LIST), nullptr)
+    EXPECT_EQ(stored->GetKnot(0)->position.y, 1.0);
+    EXPECT_EQ(bc->GetCustomDataType(1041, CustomDataId::InExcludeList), nullptr)
         << "asked for another type";
 
     // A list handed the spline calls (or a curve the list calls) answers as empty.
@@ -191,17 +191,17 @@ TEST_F(BoundApi, InExcludeDataResolvesThroughTheContainer) {
     delete gone;
 
     const auto* data = static_cast<InExcludeData*>(
-        container_of(*holder)->GetCustomDataType(1017, CUSTOMDATATYPE_INEXCLUDE_LIST));
+        container_of(*holder)->GetCustomDataType(1017, CustomDataId::InExcludeList));
     ASSERT_NE(data, nullptr);
     auto* doc = reinterpret_cast<BaseDocument*>(document.handle());
     EXPECT_EQ(data->GetObjectCount(), 2);
     EXPECT_EQ(data->ObjectFromIndex(doc, 0), nullptr);
-    EXPECT_EQ(data->ObjectFromIndex(doc, 1), reinterpret_cast<BaseList2D*>(listed->handle()));
+    EXPECT_EQ(data->ObjectFromIndex(doc, 1), reinterpret_cast<ParameterNode*>(listed->handle()));
     EXPECT_EQ(data->ObjectFromIndex(doc, 2), nullptr);
 
     vantri::Document other;
     EXPECT_EQ(data->ObjectFromIndex(reinterpret_cast<BaseDocument*>(other.handle()), 1), nullptr);
-    EXPECT_EQ(container_of(*holder)->GetCustomDataType(99, CUSTOMDATATYPE_INEXCLUDE_LIST), nullptr);
+    EXPECT_EQ(container_of(*holder)->GetCustomDataType(99, CustomDataId::InExcludeList), nullptr);
 }
 
 TEST_F(BoundApi, ContainerGettersConvertBetweenNumberTypes) {
@@ -232,7 +232,7 @@ TEST_F(BoundApi, ContainerGettersConvertBetweenNumberTypes) {
     EXPECT_EQ(bc->GetVector(99), LVector(0, 0, 0));
     EXPECT_EQ(bc->GetVector(3), LVector(0, 0, 0)) << "an integer is no vector";
     EXPECT_EQ(bc->GetLink(99, nullptr), nullptr);
-    EXPECT_EQ(bc->GetCustomDataType(99, CUSTOMDATATYPE_SPLINE), nullptr);
+    EXPECT_EQ(bc->GetCustomDataType(99, CustomDataId::SplineCurve), nullptr);
 
     // A parameter read through GeData follows the same rules.
     EXPECT_TRUE(bc->GetData(5).GetBool());

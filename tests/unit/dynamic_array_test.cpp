@@ -24,10 +24,10 @@ struct Probe {
 using ProbeArray = GeDynamicArray<Probe>;
 
 void ExpectSame(const ProbeArray& a, const std::vector<int64_t>& want) {
-    ASSERT_EQ(a.GetCount(), static_cast<LONG>(want.size()));
+    ASSERT_EQ(a.GetCount(), static_cast<int32_t>(want.size()));
     for (size_t i = 0; i < want.size(); ++i) {
-        ASSERT_EQ(a[static_cast<LONG>(i)].tag, want[i]) << "at " << i;
-        ASSERT_EQ(a[static_cast<LONG>(i)].unit, LMatrix());
+        ASSERT_EQ(a[static_cast<int32_t>(i)].tag, want[i]) << "at " << i;
+        ASSERT_EQ(a[static_cast<int32_t>(i)].unit, LMatrix());
     }
     ASSERT_EQ(a.GetCapacity() % 4, 0);
     ASSERT_GE(a.GetCapacity(), a.GetFrontRoom() + a.GetCount());
@@ -46,22 +46,22 @@ TEST(DynamicArray, RandomEditsKeepOrderAndContents) {
         ProbeArray a;
         std::vector<int64_t> want;
         for (int step = 0; step < 400; ++step) {
-            const LONG count = a.GetCount();
+            const int32_t count = a.GetCount();
             const int op = static_cast<int>(rng() % 10);
             if (op < 6 || count == 0) {
                 // Front, middle or back insert of 1..5 records.
-                const LONG n = static_cast<LONG>(rng() % 5 + 1);
-                const LONG at = static_cast<LONG>(rng() % (count + 1));
+                const int32_t n = static_cast<int32_t>(rng() % 5 + 1);
+                const int32_t at = static_cast<int32_t>(rng() % (count + 1));
                 Probe* first = a.Insert(at, n);
                 ASSERT_NE(first, nullptr);
-                for (LONG i = 0; i < n; ++i) {
+                for (int32_t i = 0; i < n; ++i) {
                     ASSERT_EQ(first[i].tag, 0);
                     first[i].tag = next_tag;
                     want.insert(want.begin() + at + i, next_tag++);
                 }
             } else {
-                const LONG at = static_cast<LONG>(rng() % count);
-                const LONG n = static_cast<LONG>(rng() % (count - at) % 6 + 1);
+                const int32_t at = static_cast<int32_t>(rng() % count);
+                const int32_t n = static_cast<int32_t>(rng() % (count - at) % 6 + 1);
                 ASSERT_TRUE(a.Remove(at, n));
                 want.erase(want.begin() + at, want.begin() + at + n);
             }
@@ -106,7 +106,7 @@ TEST(DynamicArray, GrowsAndShrinksByWholeBlocksAtTheSideThatMoves) {
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p, &a[6]);
     EXPECT_EQ(a.GetCount(), 7);
-    for (LONG i = 2; i < 7; ++i) {
+    for (int32_t i = 2; i < 7; ++i) {
         EXPECT_EQ(a[i].tag, 0);
         EXPECT_EQ(a[i].unit, LMatrix());
     }
@@ -139,11 +139,11 @@ TEST(DynamicArray, FailedAllocationLeavesTheArrayAsItWas) {
     vantri_test::AllocatorBinding binding;
     ProbeArray a, other;
     ASSERT_NE(a.Insert(0, 4), nullptr);
-    for (LONG i = 0; i < 4; ++i)
+    for (int32_t i = 0; i < 4; ++i)
         a[i].tag = i + 1;
     ASSERT_NE(other.Insert(0, 6), nullptr);
     const Probe* storage = a.GetArray();
-    const LONG capacity = a.GetCapacity();
+    const int32_t capacity = a.GetCapacity();
     const int64_t live = allocator().live();
     auto unchanged = [&] {
         EXPECT_EQ(a.GetArray(), storage);
@@ -177,9 +177,9 @@ TEST(DynamicArray, FailedAllocationLeavesTheArrayAsItWas) {
 
     // Shrinking is best effort: the removal happens, the larger block stays.
     ASSERT_NE(a.Insert(4, 5), nullptr);
-    for (LONG i = 4; i < 9; ++i)
+    for (int32_t i = 4; i < 9; ++i)
         a[i].tag = i + 1;
-    const LONG big = a.GetCapacity();
+    const int32_t big = a.GetCapacity();
     allocator().fail_nth(1);
     ASSERT_TRUE(a.Remove(3, 6));
     allocator().fail_nth(0);

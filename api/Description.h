@@ -1,22 +1,26 @@
 // The description an object shows in the host's attribute manager, while it is built.
 #pragma once
 
-#include "c4d_utility.h"
+#include "SceneHandles.h"
 
-/// Attributes of a description entry and flags of a description build.
-enum {
-    DESC_HIDE = 15,
-    DESC_DEFAULT = 25,  // the open state of a group
-    DESCFLAGS_DESC_LOADED = 2,
-};
-typedef LONG DESCFLAGS_DESC;
+/// Attributes of a description entry.
+namespace DescriptionAttribute {
+constexpr int32_t Hidden = VT_DESC_ATTRIBUTE_HIDDEN;
+constexpr int32_t GroupOpen = VT_DESC_ATTRIBUTE_GROUP_OPEN;  ///< the open state of a group
+}  // namespace DescriptionAttribute
+
+/// Flags of a description build.
+namespace DescriptionFlag {
+constexpr int32_t Loaded = VT_DESC_FLAG_LOADED;
+}
+typedef int32_t DESCFLAGS_DESC;
 
 class Description {
 public:
     Description() = delete;
     ~Description() = delete;
     /// Loads the description resource registered for object type `type`.
-    Bool LoadDescription(LONG type);
+    Bool LoadDescription(int32_t type);
     /// The one id the host asks for, or null when it builds the whole description.
     const DescID* GetSingleDescID();
     /// The attribute container of entry `id` (owned by the description), or null.

@@ -1,4 +1,4 @@
-#include "ge_memory.h"
+#include "HostMemory.h"
 
 #include "host_binding.h"
 

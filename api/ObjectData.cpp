@@ -1,10 +1,10 @@
-#include "c4d_objectdata.h"
+#include "ObjectData.h"
 
 #include "host_binding.h"
 
 Bool NodeData::Init(GeListNode*) { return TRUE; }
 
-Bool NodeData::Message(GeListNode*, LONG, void*) { return TRUE; }
+Bool NodeData::Message(GeListNode*, int32_t, void*) { return TRUE; }
 
 Bool NodeData::CopyTo(NodeData*, GeListNode*, GeListNode*, COPYFLAGS, AliasTrans*) {
     return TRUE;
@@ -12,15 +12,15 @@ Bool NodeData::CopyTo(NodeData*, GeListNode*, GeListNode*, COPYFLAGS, AliasTrans
 
 Bool NodeData::GetDDescription(GeListNode*, Description*, DESCFLAGS_DESC&) { return TRUE; }
 
-DRAWRESULT ObjectData::Draw(BaseObject*, DRAWPASS, BaseDraw*, BaseDrawHelp*) {
-    return DRAWRESULT_SKIP;
+DrawResult ObjectData::Draw(BaseObject*, DRAWPASS, BaseDraw*, BaseDrawHelp*) {
+    return DrawResult::Skip;
 }
 
 Bool ObjectData::AddToExecution(BaseObject*, PriorityList*) { return FALSE; }
 
-EXECUTIONRESULT ObjectData::Execute(BaseObject*, BaseDocument*, BaseThread*, LONG,
+ExecutionResult ObjectData::Execute(BaseObject*, BaseDocument*, HostThread*, int32_t,
                                     EXECUTIONFLAGS) {
-    return EXECUTIONRESULT_OK;
+    return ExecutionResult::Ok;
 }
 
 BaseObject* ObjectData::GetVirtualObjects(BaseObject*, HierarchyHelp*) { return nullptr; }
@@ -29,7 +29,7 @@ namespace {
 
 // One slot per registered type: the host hands the slot back to the alloc callback.
 struct TypeSlot {
-    DataAllocator* alloc;
+    NodeAllocator* alloc;
 };
 TypeSlot g_slots[VT_MAX_OBJECT_TYPES];
 int g_slot_count = 0;
@@ -123,20 +123,22 @@ int32_t CallAddToExecution(VtNodeData* data, VtAtom* op, VtPriorityList* list) {
 int32_t CallExecute(VtNodeData* data, VtAtom* op, VtAtom* doc, VtThread* thread,
                     int32_t priority, int32_t flags) {
     try {
-        return Object(data)->Execute(Node<BaseObject>(op), Node<BaseDocument>(doc),
-                                     reinterpret_cast<BaseThread*>(thread), priority, flags);
+        return static_cast<int32_t>(
+            Object(data)->Execute(Node<BaseObject>(op), Node<BaseDocument>(doc),
+                                  reinterpret_cast<HostThread*>(thread), priority, flags));
     } catch (...) {
-        return EXECUTIONRESULT_OK;
+        return VT_EXECUTION_RESULT_OK;
     }
 }
 
 int32_t CallDraw(VtNodeData* data, VtAtom* op, int32_t drawpass, VtDraw* draw,
                  VtDrawHelp* help) {
     try {
-        return Object(data)->Draw(Node<BaseObject>(op), drawpass, reinterpret_cast<BaseDraw*>(draw),
-                                  reinterpret_cast<BaseDrawHelp*>(help));
+        return static_cast<int32_t>(Object(data)->Draw(Node<BaseObject>(op), drawpass,
+                                                       reinterpret_cast<BaseDraw*>(draw),
+                                                       reinterpret_cast<BaseDrawHelp*>(help)));
     } catch (...) {
-        return DRAWRESULT_ERROR;
+        return VT_DRAW_RESULT_ERROR;
     }
 }
 
@@ -148,8 +150,8 @@ const VtObjectCallbacks g_callbacks = {
 
 }  // namespace
 
-Bool RegisterObjectPlugin(LONG id, const String& name, LONG info, DataAllocator* alloc,
-                          const String& description, BaseBitmap* icon, LONG disk_level) {
+Bool RegisterObjectPlugin(int32_t id, const String& name, int32_t info, NodeAllocator* alloc,
+                          const String& description, BaseBitmap* icon, int32_t disk_level) {
     HostApi* host = vt::Host();
     if (host == nullptr || alloc == nullptr || g_slot_count >= VT_MAX_OBJECT_TYPES) return FALSE;
     TypeSlot* slot = &g_slots[g_slot_count];

@@ -5,7 +5,7 @@
 // notice (the plug-in path) can; nothing throws.
 #pragma once
 
-#include "ge_math.h"
+#include "MathTypes.h"
 
 class String {
 public:
@@ -17,7 +17,7 @@ public:
 
     /// False when the text could not be stored for want of memory.
     Bool IsValid() const { return valid_; }
-    LONG GetLength() const { return length_; }
+    int32_t GetLength() const { return length_; }
     Bool Content() const { return length_ > 0; }
     /// The text; never null.
     const char* GetCString() const { return data_ != nullptr ? data_ : ""; }
@@ -27,11 +27,11 @@ public:
     bool operator!=(const String& other) const { return !(*this == other); }
 
 private:
-    void Assign(const char* text, LONG length);
+    void Assign(const char* text, int32_t length);
     void Clear();
 
     char* data_ = nullptr;
-    LONG length_ = 0;
+    int32_t length_ = 0;
     Bool valid_ = TRUE;
 };
 

@@ -1,10 +1,10 @@
-#include "c4d_baseobject.h"
+#include "BaseObject.h"
 
 #include "host_binding.h"
 
-#include "c4d_utility.h"
+#include "SceneHandles.h"
 
-BaseObject* BaseObject::Alloc(LONG type) {
+BaseObject* BaseObject::Alloc(int32_t type) {
     return FromHandle<BaseObject>(vt::Host()->objects->alloc(type));
 }
 
@@ -75,7 +75,7 @@ BaseObject* BaseObject::GetCache() const {
 }
 
 BaseObject* BaseObject::GetAndCheckHierarchyClone(HierarchyHelp* hh, BaseObject* child,
-                                                  LONG flags, Bool* dirty, AliasTrans* trans,
+                                                  int32_t flags, Bool* dirty, AliasTrans* trans,
                                                   Bool all_children) {
     int32_t is_dirty = 0;
     VtAtom* result = vt::Host()->objects->get_and_check_hierarchy_clone(
@@ -104,4 +104,4 @@ BaseTime BaseDocument::GetMaxTime() const {
     return BaseTime(t.numerator, t.denominator);
 }
 
-LONG BaseDocument::GetFps() const { return vt::Host()->objects->doc_get_fps(Handle()); }
+int32_t BaseDocument::GetFps() const { return vt::Host()->objects->doc_get_fps(Handle()); }

@@ -4,7 +4,7 @@
 // opaque handle, and every method is a call through the host's tables.
 #pragma once
 
-#include "c4d_basecontainer.h"
+#include "BaseContainer.h"
 
 class BaseDocument;
 
@@ -13,11 +13,11 @@ public:
     C4DAtom() = delete;
     ~C4DAtom() = delete;
 
-    LONG GetType() const;
-    Bool GetParameter(const DescID& id, GeData& out, LONG flags = 0);
-    Bool SetParameter(const DescID& id, const GeData& value, LONG flags = 0);
+    int32_t GetType() const;
+    Bool GetParameter(const DescID& id, GeData& out, int32_t flags = 0);
+    Bool SetParameter(const DescID& id, const GeData& value, int32_t flags = 0);
     /// Sends a message to the node's object code; its answer.
-    Bool Message(LONG type, void* data = nullptr);
+    Bool Message(int32_t type, void* data = nullptr);
 
     VtAtom* Handle() const { return reinterpret_cast<VtAtom*>(const_cast<C4DAtom*>(this)); }
 };
@@ -32,7 +32,7 @@ public:
     void InsertUnderLast(GeListNode* parent);
 };
 
-class BaseList2D : public GeListNode {
+class ParameterNode : public GeListNode {
 public:
     /// The node's parameter container, owned by the node.
     BaseContainer* GetDataInstance() const;

@@ -1,7 +1,7 @@
 // The host's in/exclude list: an ordered list of objects that a parameter names.
 #pragma once
 
-#include "c4d_gedata.h"
+#include "GeData.h"
 
 class BaseDocument;
 
@@ -14,10 +14,10 @@ class InExcludeData : public CustomDataType {
     ~InExcludeData() = delete;
 
     /// The number of entries, objects that no longer exist included.
-    LONG GetObjectCount() const;
+    int32_t GetObjectCount() const;
     /// Entry `i` if that object still exists and lies in `doc` (null: in any document);
     /// null otherwise, and for an index out of range.
-    BaseList2D* ObjectFromIndex(const BaseDocument* doc, LONG i) const;
+    ParameterNode* ObjectFromIndex(const BaseDocument* doc, int32_t i) const;
 
   private:
     const VtCustomData* Handle() const { return reinterpret_cast<const VtCustomData*>(this); }

@@ -1,10 +1,10 @@
-#include "c4d_description.h"
+#include "Description.h"
 
 #include "host_binding.h"
 
 #include <type_traits>
 
-Bool Description::LoadDescription(LONG type) {
+Bool Description::LoadDescription(int32_t type) {
     return vt::Host()->descriptions->load(Handle(), type) != 0;
 }
 

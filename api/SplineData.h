@@ -1,22 +1,23 @@
 // The host's spline curve: a function y(x) given by knots, such as a behaviour's profile.
 #pragma once
 
-#include "c4d_gedata.h"
+#include "GeData.h"
 
-enum {
-    CustomSplineKnotInterpolationBezier = VT_SPLINE_KNOT_BEZIER,
-    CustomSplineKnotInterpolationLinear = VT_SPLINE_KNOT_LINEAR,
-    CustomSplineKnotInterpolationCubic = VT_SPLINE_KNOT_CUBIC,
-};
+/// How a curve's segment after a knot is interpolated.
+namespace CurveInterpolation {
+constexpr int32_t Bezier = VT_SPLINE_KNOT_BEZIER;
+constexpr int32_t Linear = VT_SPLINE_KNOT_LINEAR;
+constexpr int32_t Cubic = VT_SPLINE_KNOT_CUBIC;
+}  // namespace CurveInterpolation
 
 /// One knot of a curve, with the layout of VtSplineKnot: the plug-in changes the host's knot
 /// in place through the pointer SplineData::GetKnot returns.
-struct CustomSplineKnot {
-    LVector vPos;          ///< x along the curve, y the value; z is unused
-    LVector vTangentLeft;  ///< relative to vPos
-    LVector vTangentRight; ///< relative to vPos
-    LONG interpol;         ///< CustomSplineKnotInterpolation* of the segment that follows
-    LONG lFlagsSettings;
+struct CurveKnot {
+    LVector position;          ///< x along the curve, y the value; z is unused
+    LVector tangent_left;  ///< relative to position
+    LVector tangent_right; ///< relative to position
+    int32_t interpolation;         ///< CurveInterpolation of the segment that follows
+    int32_t flags;
 };
 
 /// A spline-curve value, seen through its host handle. One made by Alloc belongs to the
@@ -33,14 +34,14 @@ class SplineData : public CustomDataType {
 
     /// Replaces the knots by `count` linear knots evenly on y = x from (0, 0) to (1, 1).
     /// False (curve unchanged) for a negative count or more knots than the host holds.
-    Bool MakeLinearSpline(LONG count);
-    LONG GetKnotCount() const;
+    Bool MakeLinearSpline(int32_t count);
+    int32_t GetKnotCount() const;
     /// Knot `i`, owned by the curve and changeable in place until the knots are replaced;
     /// null when out of range.
-    CustomSplineKnot* GetKnot(LONG i);
+    CurveKnot* GetKnot(int32_t i);
     /// The curve's point at x = t: (t, y, 0); y is linear between the knots ordered by x and
     /// holds the end knots' values outside them.
-    LVector GetPoint(Real t) const;
+    LVector GetPoint(double t) const;
 
   private:
     VtCustomData* Handle() { return reinterpret_cast<VtCustomData*>(this); }

@@ -1,15 +1,15 @@
 // Images the plug-in hands to the host (icons).
 #pragma once
 
-#include "c4d_string.h"
+#include "String.h"
 
 /// A decoded image, a host handle.
 class BaseBitmap {
 public:
     BaseBitmap() = delete;
     ~BaseBitmap() = delete;
-    LONG GetBw() const;
-    LONG GetBh() const;
+    int32_t GetBw() const;
+    int32_t GetBh() const;
 };
 
 /// An image loaded from the plug-in's res folder and freed with this object.

@@ -1,11 +1,11 @@
-#include "c4d_string.h"
+#include "String.h"
 
-#include "ge_memory.h"
+#include "HostMemory.h"
 
 #include <cstring>
 
 String::String(const char* text) {
-    if (text != nullptr) Assign(text, static_cast<LONG>(std::strlen(text)));
+    if (text != nullptr) Assign(text, static_cast<int32_t>(std::strlen(text)));
 }
 
 String::String(const String& other) { Assign(other.GetCString(), other.length_); }
@@ -25,12 +25,12 @@ String& String::operator=(const String& other) {
 String::~String() { Clear(); }
 
 void String::Clear() {
-    GeFreeT(data_);
+    GeFreeBlock(data_);
     length_ = 0;
     valid_ = TRUE;
 }
 
-void String::Assign(const char* text, LONG length) {
+void String::Assign(const char* text, int32_t length) {
     Clear();
     if (length <= 0) return;
     data_ = static_cast<char*>(GeAlloc(static_cast<size_t>(length) + 1));
@@ -45,7 +45,7 @@ void String::Assign(const char* text, LONG length) {
 
 String String::operator+(const String& tail) const {
     String joined;
-    const LONG total = length_ + tail.length_;
+    const int32_t total = length_ + tail.length_;
     if (total == 0) return joined;
     joined.data_ = static_cast<char*>(GeAlloc(static_cast<size_t>(total) + 1));
     if (joined.data_ == nullptr) {

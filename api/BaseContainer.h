@@ -1,7 +1,7 @@
 // The host's parameter container, seen through its handle.
 #pragma once
 
-#include "c4d_gedata.h"
+#include "GeData.h"
 
 class BaseDocument;
 
@@ -13,21 +13,21 @@ public:
     BaseContainer() = delete;
     ~BaseContainer() = delete;
 
-    LONG GetLong(LONG id, LONG preset = 0) const;
-    Real GetReal(LONG id, Real preset = 0.0) const;
-    Bool GetBool(LONG id, Bool preset = FALSE) const;
-    LVector GetVector(LONG id) const;
+    int32_t GetLong(int32_t id, int32_t preset = 0) const;
+    double GetReal(int32_t id, double preset = 0.0) const;
+    Bool GetBool(int32_t id, Bool preset = FALSE) const;
+    LVector GetVector(int32_t id) const;
     /// The linked object if it still exists in `doc` (null: in any document).
-    BaseList2D* GetLink(LONG id, const BaseDocument* doc) const;
+    ParameterNode* GetLink(int32_t id, const BaseDocument* doc) const;
     /// The entry's custom value of type `type`, owned by the container; null otherwise.
-    CustomDataType* GetCustomDataType(LONG id, LONG type) const;
-    GeData GetData(LONG id) const;
+    CustomDataType* GetCustomDataType(int32_t id, int32_t type) const;
+    GeData GetData(int32_t id) const;
 
-    Bool SetData(LONG id, const GeData& value);
-    void SetLong(LONG id, LONG value) { SetData(id, GeData(value)); }
-    void SetReal(LONG id, Real value) { SetData(id, GeData(value)); }
-    void SetBool(LONG id, Bool value) { SetData(id, GeData(static_cast<LONG>(value != 0))); }
-    void SetVector(LONG id, const LVector& value) { SetData(id, GeData(value)); }
+    Bool SetData(int32_t id, const GeData& value);
+    void SetLong(int32_t id, int32_t value) { SetData(id, GeData(value)); }
+    void SetReal(int32_t id, double value) { SetData(id, GeData(value)); }
+    void SetBool(int32_t id, Bool value) { SetData(id, GeData(static_cast<int32_t>(value != 0))); }
+    void SetVector(int32_t id, const LVector& value) { SetData(id, GeData(value)); }
 
 private:
     const VtContainer* Handle() const { return reinterpret_cast<const VtContainer*>(this); }

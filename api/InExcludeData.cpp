@@ -1,13 +1,13 @@
-#include "customgui_inexclude.h"
+#include "InExcludeData.h"
 
 #include "host_binding.h"
 
-LONG InExcludeData::GetObjectCount() const {
+int32_t InExcludeData::GetObjectCount() const {
     return vt::Host()->containers->in_exclude_get_count(Handle());
 }
 
-BaseList2D* InExcludeData::ObjectFromIndex(const BaseDocument* doc, LONG i) const {
+ParameterNode* InExcludeData::ObjectFromIndex(const BaseDocument* doc, int32_t i) const {
     VtAtom* document = reinterpret_cast<VtAtom*>(const_cast<BaseDocument*>(doc));
-    return reinterpret_cast<BaseList2D*>(
+    return reinterpret_cast<ParameterNode*>(
         vt::Host()->containers->in_exclude_get_object(Handle(), i, document));
 }

@@ -1,4 +1,4 @@
-#include "c4d_utility.h"
+#include "SceneHandles.h"
 
 #include "host_binding.h"
 
@@ -16,10 +16,10 @@ void BaseLink::SetLink(C4DAtom* target) {
                                   target != nullptr ? target->Handle() : nullptr);
 }
 
-BaseList2D* BaseLink::GetLink(const BaseDocument* doc) const {
+ParameterNode* BaseLink::GetLink(const BaseDocument* doc) const {
     VtLink* link = reinterpret_cast<VtLink*>(const_cast<BaseLink*>(this));
     VtAtom* document = doc != nullptr ? doc->Handle() : nullptr;
-    return FromHandle<BaseList2D>(vt::Host()->objects->link_get(link, document));
+    return FromHandle<ParameterNode>(vt::Host()->objects->link_get(link, document));
 }
 
 AliasTrans* AliasTrans::Alloc() {
@@ -55,9 +55,9 @@ void AtomArray::Free(AtomArray*& array) {
     array = nullptr;
 }
 
-LONG AtomArray::GetCount() const { return vt::Host()->objects->array_get_count(ArrayHandle(this)); }
+int32_t AtomArray::GetCount() const { return vt::Host()->objects->array_get_count(ArrayHandle(this)); }
 
-C4DAtom* AtomArray::GetIndex(LONG index) const {
+C4DAtom* AtomArray::GetIndex(int32_t index) const {
     return FromHandle<C4DAtom>(vt::Host()->objects->array_get_index(ArrayHandle(this), index));
 }
 
@@ -73,15 +73,15 @@ Bool AtomArray::Remove(C4DAtom* atom) {
 
 void AtomArray::Flush() { vt::Host()->objects->array_flush(ArrayHandle(this)); }
 
-LONG AtomArray::Find(C4DAtom* atom) const {
-    const LONG count = GetCount();
-    for (LONG i = 0; i < count; ++i) {
+int32_t AtomArray::Find(C4DAtom* atom) const {
+    const int32_t count = GetCount();
+    for (int32_t i = 0; i < count; ++i) {
         if (GetIndex(i) == atom) return i;
     }
     return -1;
 }
 
-void PriorityList::Add(GeListNode* node, LONG priority, LONG flags) {
+void PriorityList::Add(GeListNode* node, int32_t priority, int32_t flags) {
     vt::Host()->objects->priority_add(reinterpret_cast<VtPriorityList*>(this),
                                       node != nullptr ? node->Handle() : nullptr, priority, flags);
 }

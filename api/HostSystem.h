@@ -2,7 +2,7 @@
 // state of the host's animation.
 #pragma once
 
-#include "c4d_string.h"
+#include "String.h"
 
 /// Prints one line to the host's console.
 void GePrint(const String& text);
@@ -25,23 +25,26 @@ private:
 extern GeResource resource;
 
 /// String `id` of the plug-in's string table; empty when there is none.
-String GeLoadString(LONG id);
+String GeLoadString(int32_t id);
 
 /// The folder from which the host loaded the plug-in (empty before initialisation).
 Filename GeGetPluginPath();
 
 /// A local date and time in whole seconds.
 struct DateTime {
-    LONG year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+    int32_t year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
     DateTime() = default;
-    DateTime(LONG y, LONG mo, LONG d, LONG h, LONG mi, LONG s)
+    DateTime(int32_t y, int32_t mo, int32_t d, int32_t h, int32_t mi, int32_t s)
         : year(y), month(mo), day(d), hour(h), minute(mi), second(s) {}
 };
 
 /// The host's current local date and time.
 void GetDateTimeNow(DateTime& out);
 
-enum { CHECKISRUNNING_ANIMATIONRUNNING = 0 };
+/// Host states that CheckIsRunning answers.
+namespace HostQuery {
+constexpr int32_t AnimationRunning = VT_QUERY_ANIMATION_RUNNING;
+}
 
-/// Whether the host is in the given state (CHECKISRUNNING_ANIMATIONRUNNING: playing).
-Bool CheckIsRunning(LONG what);
+/// Whether the host is in the given state (HostQuery::AnimationRunning: playing).
+Bool CheckIsRunning(int32_t what);

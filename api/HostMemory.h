@@ -15,7 +15,7 @@ void GeFree(void*& block);
 
 /// Typed form of GeFree for any pointer variable.
 template <typename T>
-inline void GeFreeT(T*& block) {
+inline void GeFreeBlock(T*& block) {
     void* raw = const_cast<void*>(static_cast<const void*>(block));
     GeFree(raw);
     block = nullptr;

@@ -1,6 +1,6 @@
-#include "c4d_general.h"
+#include "HostSystem.h"
 
-#include "ge_memory.h"
+#include "HostMemory.h"
 #include "host_binding.h"
 
 GeResource resource;
@@ -26,7 +26,7 @@ void GeResource::Free() {
     handle_ = nullptr;
 }
 
-String GeLoadString(LONG id) {
+String GeLoadString(int32_t id) {
     HostApi* host = vt::Host();
     if (host == nullptr || resource.Get() == nullptr) return String();
     char small[256];
@@ -38,7 +38,7 @@ String GeLoadString(LONG id) {
     if (big == nullptr) return String();
     host->resources->load_string(resource.Get(), id, big, length + 1);
     String text(big);
-    GeFreeT(big);
+    GeFreeBlock(big);
     return text;
 }
 
@@ -50,7 +50,7 @@ void GetDateTimeNow(DateTime& out) {
     out = DateTime(now.year, now.month, now.day, now.hour, now.minute, now.second);
 }
 
-Bool CheckIsRunning(LONG what) {
+Bool CheckIsRunning(int32_t what) {
     HostApi* host = vt::Host();
     return host != nullptr && host->objects->check_is_running(what) != 0;
 }

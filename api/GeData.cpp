@@ -1,29 +1,29 @@
-#include "c4d_gedata.h"
+#include "GeData.h"
 
 #include "host_binding.h"
 
 
-DescID::DescID(LONG id) : DescID(DescLevel(id)) {}
+DescID::DescID(int32_t id) : DescID(DescIdLevel(id)) {}
 
-DescID::DescID(const DescLevel& level) {
+DescID::DescID(const DescIdLevel& level) {
     id_.depth = 1;
     id_.level[0] = VtDescLevel{level.id, level.dtype, level.creator};
 }
 
-DescID::DescID(const DescLevel& first, const DescLevel& second) : DescID(first) {
+DescID::DescID(const DescIdLevel& first, const DescIdLevel& second) : DescID(first) {
     id_.depth = 2;
     id_.level[1] = VtDescLevel{second.id, second.dtype, second.creator};
 }
 
-DescLevel DescID::operator[](LONG level) const {
-    if (level < 0 || level >= id_.depth) return DescLevel();
+DescIdLevel DescID::operator[](int32_t level) const {
+    if (level < 0 || level >= id_.depth) return DescIdLevel();
     const VtDescLevel& l = id_.level[level];
-    return DescLevel(l.id, l.dtype, l.creator);
+    return DescIdLevel(l.id, l.dtype, l.creator);
 }
 
-Bool DescID::IsPartOf(const DescID& whole, LONG* position) const {
+Bool DescID::IsPartOf(const DescID& whole, int32_t* position) const {
     if (id_.depth == 0 || id_.depth > whole.id_.depth) return FALSE;
-    for (LONG i = 0; i < id_.depth; ++i) {
+    for (int32_t i = 0; i < id_.depth; ++i) {
         if (id_.level[i].id != whole.id_.level[i].id) return FALSE;
     }
     if (position != nullptr) *position = id_.depth;
@@ -32,7 +32,7 @@ Bool DescID::IsPartOf(const DescID& whole, LONG* position) const {
 
 bool DescID::operator==(const DescID& other) const {
     if (id_.depth != other.id_.depth) return false;
-    for (LONG i = 0; i < id_.depth; ++i) {
+    for (int32_t i = 0; i < id_.depth; ++i) {
         if (id_.level[i].id != other.id_.level[i].id) return false;
     }
     return true;
@@ -46,12 +46,12 @@ DescID DescID::FromAbi(const VtDescId& id) {
     return result;
 }
 
-GeData::GeData(LONG value) {
+GeData::GeData(int32_t value) {
     data_.type = VT_DTYPE_LONG;
     data_.value.integer = value;
 }
 
-GeData::GeData(Real value) {
+GeData::GeData(double value) {
     data_.type = VT_DTYPE_REAL;
     data_.value.real = value;
 }
@@ -76,7 +76,7 @@ GeData::GeData(const BaseLink* link) {
     }
 }
 
-GeData::GeData(LONG type, const CustomDataType& value) {
+GeData::GeData(int32_t type, const CustomDataType& value) {
     HostApi* host = vt::Host();
     if (host == nullptr) return;
     VtCustomData* copy =
@@ -124,29 +124,29 @@ void GeData::AdoptFromHost(const VtData& value) {
     }
 }
 
-LONG GeData::GetLong() const {
+int32_t GeData::GetLong() const {
     switch (data_.type) {
     case VT_DTYPE_LONG:
         return data_.value.integer;
     case VT_DTYPE_REAL: {
         // Truncates toward zero; out-of-range values saturate instead of overflowing.
-        const Real r = data_.value.real;
+        const double r = data_.value.real;
         if (!(r == r)) return 0;
         if (r >= 2147483647.0) return 2147483647;
         if (r <= -2147483648.0) return -2147483647 - 1;
-        return static_cast<LONG>(r);
+        return static_cast<int32_t>(r);
     }
     default:
         return 0;
     }
 }
 
-Real GeData::GetReal() const {
+double GeData::GetReal() const {
     switch (data_.type) {
     case VT_DTYPE_REAL:
         return data_.value.real;
     case VT_DTYPE_LONG:
-        return static_cast<Real>(data_.value.integer);
+        return static_cast<double>(data_.value.integer);
     default:
         return 0.0;
     }
@@ -156,11 +156,11 @@ LVector GeData::GetVector() const {
     return data_.type == VT_DTYPE_VECTOR ? FromAbi(data_.value.vector) : LVector();
 }
 
-BaseList2D* GeData::GetLink() const {
-    return data_.type == VT_DTYPE_LINK ? reinterpret_cast<BaseList2D*>(data_.value.link) : nullptr;
+ParameterNode* GeData::GetLink() const {
+    return data_.type == VT_DTYPE_LINK ? reinterpret_cast<ParameterNode*>(data_.value.link) : nullptr;
 }
 
-CustomDataType* GeData::GetCustomDataType(LONG type) const {
+CustomDataType* GeData::GetCustomDataType(int32_t type) const {
     if (data_.type != type || type < 1000000) return nullptr;
     return reinterpret_cast<CustomDataType*>(data_.value.custom);
 }

@@ -1,10 +1,10 @@
-#include "c4d_atom.h"
+#include "C4DAtom.h"
 
 #include "host_binding.h"
 
-LONG C4DAtom::GetType() const { return vt::Host()->atoms->get_type(Handle()); }
+int32_t C4DAtom::GetType() const { return vt::Host()->atoms->get_type(Handle()); }
 
-Bool C4DAtom::GetParameter(const DescID& id, GeData& out, LONG flags) {
+Bool C4DAtom::GetParameter(const DescID& id, GeData& out, int32_t flags) {
     VtData value{};
     if (!vt::Host()->atoms->get_parameter(Handle(), &id.Abi(), &value, flags)) {
         out = GeData();
@@ -14,11 +14,11 @@ Bool C4DAtom::GetParameter(const DescID& id, GeData& out, LONG flags) {
     return TRUE;
 }
 
-Bool C4DAtom::SetParameter(const DescID& id, const GeData& value, LONG flags) {
+Bool C4DAtom::SetParameter(const DescID& id, const GeData& value, int32_t flags) {
     return vt::Host()->atoms->set_parameter(Handle(), &id.Abi(), &value.Abi(), flags) != 0;
 }
 
-Bool C4DAtom::Message(LONG type, void* data) {
+Bool C4DAtom::Message(int32_t type, void* data) {
     return vt::Host()->atoms->send_message(Handle(), type, data) != 0;
 }
 
@@ -43,12 +43,12 @@ void GeListNode::InsertUnderLast(GeListNode* parent) {
     vt::Host()->atoms->insert_under_last(Handle(), parent->Handle());
 }
 
-BaseContainer* BaseList2D::GetDataInstance() const {
+BaseContainer* ParameterNode::GetDataInstance() const {
     return reinterpret_cast<BaseContainer*>(vt::Host()->atoms->get_data_instance(Handle()));
 }
 
-String BaseList2D::GetName() const { return String(vt::Host()->atoms->get_name(Handle())); }
+String ParameterNode::GetName() const { return String(vt::Host()->atoms->get_name(Handle())); }
 
-void BaseList2D::SetName(const String& name) {
+void ParameterNode::SetName(const String& name) {
     vt::Host()->atoms->set_name(Handle(), name.GetCString());
 }

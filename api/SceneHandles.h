@@ -2,7 +2,7 @@
 // execution pipeline. Each class is a host handle.
 #pragma once
 
-#include "c4d_baseobject.h"
+#include "BaseObject.h"
 
 /// A weak link to a scene node.
 class BaseLink {
@@ -14,7 +14,7 @@ public:
     static void Free(BaseLink*& link);
     void SetLink(C4DAtom* target);
     /// The target if it still exists in `doc` (null: any document).
-    BaseList2D* GetLink(const BaseDocument* doc) const;
+    ParameterNode* GetLink(const BaseDocument* doc) const;
 };
 
 /// Carries links from an original hierarchy to its clone.
@@ -35,13 +35,13 @@ public:
     ~AtomArray() = delete;
     static AtomArray* Alloc();
     static void Free(AtomArray*& array);
-    LONG GetCount() const;
-    C4DAtom* GetIndex(LONG index) const;
+    int32_t GetCount() const;
+    C4DAtom* GetIndex(int32_t index) const;
     Bool Append(C4DAtom* atom);
     Bool Remove(C4DAtom* atom);
     void Flush();
     /// Index of the first occurrence of `atom`, or -1.
-    LONG Find(C4DAtom* atom) const;
+    int32_t Find(C4DAtom* atom) const;
 };
 
 /// The execution pipeline being collected by the host.
@@ -49,7 +49,7 @@ class PriorityList {
 public:
     PriorityList() = delete;
     ~PriorityList() = delete;
-    void Add(GeListNode* node, LONG priority, LONG flags);
+    void Add(GeListNode* node, int32_t priority, int32_t flags);
 };
 
 /// The host's cache-building context, passed through to the host.
@@ -60,14 +60,21 @@ public:
 };
 
 /// The host thread running a call.
-class BaseThread {
+class HostThread {
 public:
-    BaseThread() = delete;
-    ~BaseThread() = delete;
+    HostThread() = delete;
+    ~HostThread() = delete;
 };
 
-enum { EXECUTIONPRIORITY_GENERATOR = 5000, EXECUTIONFLAGS_EXPRESSION = 4 };
-enum { EXECUTIONRESULT_OK = 0 };
-typedef LONG EXECUTIONRESULT;
-typedef LONG EXECUTIONFLAGS;
-typedef LONG COPYFLAGS;
+/// Priorities and flags of an entry in the execution pipeline.
+namespace ExecutionPriority {
+constexpr int32_t Generator = VT_EXECUTION_PRIORITY_GENERATOR;
+}
+namespace ExecutionFlag {
+constexpr int32_t EveryFrame = VT_EXECUTION_FLAG_EVERY_FRAME;
+}
+
+/// What Execute answers.
+enum class ExecutionResult : int32_t { Ok = VT_EXECUTION_RESULT_OK };
+typedef int32_t EXECUTIONFLAGS;
+typedef int32_t COPYFLAGS;

@@ -1,20 +1,20 @@
-#include "customgui_splinecontrol.h"
+#include "SplineData.h"
 
 #include "host_binding.h"
 
 #include <cstddef>
 #include <type_traits>
 
-static_assert(std::is_standard_layout<CustomSplineKnot>::value &&
-                  sizeof(CustomSplineKnot) == sizeof(VtSplineKnot) &&
-                  offsetof(CustomSplineKnot, vPos) == offsetof(VtSplineKnot, position) &&
-                  offsetof(CustomSplineKnot, vTangentLeft) ==
+static_assert(std::is_standard_layout<CurveKnot>::value &&
+                  sizeof(CurveKnot) == sizeof(VtSplineKnot) &&
+                  offsetof(CurveKnot, position) == offsetof(VtSplineKnot, position) &&
+                  offsetof(CurveKnot, tangent_left) ==
                       offsetof(VtSplineKnot, tangent_left) &&
-                  offsetof(CustomSplineKnot, vTangentRight) ==
+                  offsetof(CurveKnot, tangent_right) ==
                       offsetof(VtSplineKnot, tangent_right) &&
-                  offsetof(CustomSplineKnot, interpol) == offsetof(VtSplineKnot, interpolation) &&
-                  offsetof(CustomSplineKnot, lFlagsSettings) == offsetof(VtSplineKnot, flags),
-              "CustomSplineKnot must have the layout of VtSplineKnot");
+                  offsetof(CurveKnot, interpolation) == offsetof(VtSplineKnot, interpolation) &&
+                  offsetof(CurveKnot, flags) == offsetof(VtSplineKnot, flags),
+              "CurveKnot must have the layout of VtSplineKnot");
 
 SplineData* SplineData::Alloc() {
     HostApi* host = vt::Host();
@@ -28,20 +28,20 @@ void SplineData::Free(SplineData*& data) {
     data = nullptr;
 }
 
-Bool SplineData::MakeLinearSpline(LONG count) {
+Bool SplineData::MakeLinearSpline(int32_t count) {
     return vt::Host()->containers->spline_make_linear(Handle(), count) != 0;
 }
 
-LONG SplineData::GetKnotCount() const {
+int32_t SplineData::GetKnotCount() const {
     return vt::Host()->containers->spline_get_knot_count(Handle());
 }
 
-CustomSplineKnot* SplineData::GetKnot(LONG i) {
-    return reinterpret_cast<CustomSplineKnot*>(
+CurveKnot* SplineData::GetKnot(int32_t i) {
+    return reinterpret_cast<CurveKnot*>(
         vt::Host()->containers->spline_get_knot(Handle(), i));
 }
 
-LVector SplineData::GetPoint(Real t) const {
+LVector SplineData::GetPoint(double t) const {
     VtVector point{t, 0.0, 0.0};
     vt::Host()->containers->spline_get_point(Handle(), t, &point);
     return FromAbi(point);

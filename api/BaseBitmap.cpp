@@ -1,13 +1,13 @@
-#include "c4d_bitmap.h"
+#include "BaseBitmap.h"
 
-#include "c4d_general.h"
+#include "HostSystem.h"
 #include "host_binding.h"
 
-LONG BaseBitmap::GetBw() const {
+int32_t BaseBitmap::GetBw() const {
     return vt::Host()->bitmaps->get_width(reinterpret_cast<const VtBitmap*>(this));
 }
 
-LONG BaseBitmap::GetBh() const {
+int32_t BaseBitmap::GetBh() const {
     return vt::Host()->bitmaps->get_height(reinterpret_cast<const VtBitmap*>(this));
 }
 

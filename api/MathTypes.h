@@ -11,13 +11,8 @@
 #include <cmath>
 #include <cstdint>
 
-typedef int32_t LONG;
-typedef uint32_t ULONG;
-typedef double Real;
-typedef double LReal;
-typedef float SReal;
+/// The host's boolean: an int, so that it crosses the C boundary unchanged.
 typedef int Bool;
-typedef char CHAR;
 
 #ifndef TRUE
 #define TRUE 1
@@ -28,10 +23,10 @@ typedef char CHAR;
 
 /// Three 64-bit floats; a default-constructed vector is (0, 0, 0).
 struct LVector {
-    LReal x = 0.0, y = 0.0, z = 0.0;
+    double x = 0.0, y = 0.0, z = 0.0;
 
     LVector() = default;
-    LVector(LReal ax, LReal ay, LReal az) : x(ax), y(ay), z(az) {}
+    LVector(double ax, double ay, double az) : x(ax), y(ay), z(az) {}
 
     LVector& operator+=(const LVector& v) {
         x += v.x;
@@ -45,15 +40,15 @@ struct LVector {
         z -= v.z;
         return *this;
     }
-    LVector& operator*=(LReal s) {
+    LVector& operator*=(double s) {
         x *= s;
         y *= s;
         z *= s;
         return *this;
     }
     /// sqrt(x*x + y*y + z*z).
-    LReal GetLength() const { return std::sqrt(x * x + y * y + z * z); }
-    LReal GetSquaredLength() const { return x * x + y * y + z * z; }
+    double GetLength() const { return std::sqrt(x * x + y * y + z * z); }
+    double GetSquaredLength() const { return x * x + y * y + z * z; }
 };
 
 inline LVector operator+(const LVector& a, const LVector& b) {
@@ -63,11 +58,11 @@ inline LVector operator-(const LVector& a, const LVector& b) {
     return LVector(a.x - b.x, a.y - b.y, a.z - b.z);
 }
 inline LVector operator-(const LVector& a) { return LVector(-a.x, -a.y, -a.z); }
-inline LVector operator*(const LVector& a, LReal s) { return LVector(a.x * s, a.y * s, a.z * s); }
-inline LVector operator*(LReal s, const LVector& a) { return LVector(s * a.x, s * a.y, s * a.z); }
-inline LVector operator/(const LVector& a, LReal s) { return LVector(a.x / s, a.y / s, a.z / s); }
+inline LVector operator*(const LVector& a, double s) { return LVector(a.x * s, a.y * s, a.z * s); }
+inline LVector operator*(double s, const LVector& a) { return LVector(s * a.x, s * a.y, s * a.z); }
+inline LVector operator/(const LVector& a, double s) { return LVector(a.x / s, a.y / s, a.z / s); }
 /// Dot product.
-inline LReal operator*(const LVector& a, const LVector& b) {
+inline double operator*(const LVector& a, const LVector& b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 /// Cross product.
@@ -78,7 +73,7 @@ inline bool operator==(const LVector& a, const LVector& b) {
     return a.x == b.x && a.y == b.y && a.z == b.z;
 }
 inline bool operator!=(const LVector& a, const LVector& b) { return !(a == b); }
-inline LReal Len(const LVector& v) { return v.GetLength(); }
+inline double Len(const LVector& v) { return v.GetLength(); }
 
 /// An affine transform: p maps to off + p.x*v1 + p.y*v2 + p.z*v3. A default-constructed matrix
 /// is the identity.

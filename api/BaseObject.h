@@ -1,25 +1,31 @@
 // Objects and documents of the host's scene, through their handles.
 #pragma once
 
-#include "c4d_atom.h"
+#include "C4DAtom.h"
 
 class AliasTrans;
 class HierarchyHelp;
 
 /// Host object types the crowd code creates or recognises.
-enum {
-    Onull = 5140,
-    Oinstance = 5126,
-    INSTANCEOBJECT_LINK = 1001,
-};
+namespace HostObjectType {
+constexpr int32_t Null = VT_OBJECT_TYPE_NULL;
+constexpr int32_t Instance = VT_OBJECT_TYPE_INSTANCE;
+}  // namespace HostObjectType
+
+/// The instance object's parameter that links the object it repeats.
+namespace InstanceParameter {
+constexpr int32_t Source = VT_INSTANCE_PARAMETER_SOURCE;
+}
 
 /// Flags of the generator's output request.
-enum { HIERARCHYCLONEFLAGS_ASIS = 1 };
+namespace CloneFlag {
+constexpr int32_t Unchanged = VT_CLONE_FLAG_UNCHANGED;
+}
 
-class BaseObject : public BaseList2D {
+class BaseObject : public ParameterNode {
 public:
     /// A new object of host type `type` outside any document, or null.
-    static BaseObject* Alloc(LONG type);
+    static BaseObject* Alloc(int32_t type);
     /// Frees an object the caller owns, with its children, and sets the pointer to null.
     static void Free(BaseObject*& object);
 
@@ -45,15 +51,15 @@ public:
 
     /// For a generator: its previous output when `child` and what follows are unchanged
     /// (owned by the host), else a new clone of them (owned by the caller), or null.
-    BaseObject* GetAndCheckHierarchyClone(HierarchyHelp* hh, BaseObject* child, LONG flags,
+    BaseObject* GetAndCheckHierarchyClone(HierarchyHelp* hh, BaseObject* child, int32_t flags,
                                           Bool* dirty, AliasTrans* trans, Bool all_children);
 };
 
-class BaseDocument : public BaseList2D {
+class BaseDocument : public ParameterNode {
 public:
     BaseTime GetTime() const;
     BaseTime GetMinTime() const;
     BaseTime GetMaxTime() const;
-    LONG GetFps() const;
+    int32_t GetFps() const;
     BaseObject* GetFirstObject() const { return static_cast<BaseObject*>(GetDown()); }
 };

@@ -6,15 +6,15 @@
 // keeps the behaviour of these base classes.
 #pragma once
 
-#include "c4d_basedraw.h"
-#include "c4d_bitmap.h"
-#include "c4d_description.h"
+#include "BaseDraw.h"
+#include "BaseBitmap.h"
+#include "Description.h"
 
 class NodeData {
 public:
     virtual ~NodeData() = default;
     virtual Bool Init(GeListNode* node);
-    virtual Bool Message(GeListNode* node, LONG type, void* data);
+    virtual Bool Message(GeListNode* node, int32_t type, void* data);
     virtual Bool CopyTo(NodeData* dest, GeListNode* snode, GeListNode* dnode, COPYFLAGS flags,
                         AliasTrans* trans);
     virtual Bool GetDDescription(GeListNode* node, Description* description,
@@ -23,28 +23,28 @@ public:
 
 class ObjectData : public NodeData {
 public:
-    virtual DRAWRESULT Draw(BaseObject* op, DRAWPASS drawpass, BaseDraw* bd, BaseDrawHelp* bh);
+    virtual DrawResult Draw(BaseObject* op, DRAWPASS drawpass, BaseDraw* bd, BaseDrawHelp* bh);
     virtual Bool AddToExecution(BaseObject* op, PriorityList* list);
-    virtual EXECUTIONRESULT Execute(BaseObject* op, BaseDocument* doc, BaseThread* bt,
-                                    LONG priority, EXECUTIONFLAGS flags);
+    virtual ExecutionResult Execute(BaseObject* op, BaseDocument* doc, HostThread* bt,
+                                    int32_t priority, EXECUTIONFLAGS flags);
     virtual BaseObject* GetVirtualObjects(BaseObject* op, HierarchyHelp* hh);
 };
 
-typedef NodeData* DataAllocator();
+typedef NodeData* NodeAllocator();
 
 /// Object-type flags.
-enum {
-    OBJECT_MODIFIER = 0x1,
-    OBJECT_HIERARCHYMODIFIER = 0x2,
-    OBJECT_GENERATOR = 0x4,
-    OBJECT_INPUT = 0x8,
-    OBJECT_CALL_ADDEXECUTION = 0x8000,
-};
+namespace ObjectTypeFlag {
+constexpr int32_t Modifier = VT_TYPE_FLAG_MODIFIER;
+constexpr int32_t HierarchyModifier = VT_TYPE_FLAG_HIERARCHY_MODIFIER;
+constexpr int32_t Generator = VT_TYPE_FLAG_GENERATOR;
+constexpr int32_t Input = VT_TYPE_FLAG_INPUT;
+constexpr int32_t CallsAddToExecution = VT_TYPE_FLAG_CALLS_ADD_TO_EXECUTION;
+}  // namespace ObjectTypeFlag
 
 /// Registers an object type with the host. False when the host refuses it (or no more types
 /// can be registered by this plug-in).
-Bool RegisterObjectPlugin(LONG id, const String& name, LONG info, DataAllocator* alloc,
-                          const String& description, BaseBitmap* icon, LONG disk_level);
+Bool RegisterObjectPlugin(int32_t id, const String& name, int32_t info, NodeAllocator* alloc,
+                          const String& description, BaseBitmap* icon, int32_t disk_level);
 
 /// How many types this plug-in can register.
 enum { VT_MAX_OBJECT_TYPES = 16 };
