@@ -6,10 +6,10 @@
 
 #include "eval/Player.h"
 #include "memory/Allocator.h"
-#include "output/AgentRecords.h"
-#include "output/AgentsCsv.h"
-#include "output/OutputFolder.h"
-#include "output/RunReport.h"
+#include "results/AgentRecords.h"
+#include "results/AgentsCsv.h"
+#include "results/OutputFolder.h"
+#include "results/RunReport.h"
 #include "scenefile/SceneBuilder.h"
 
 #include <chrono>

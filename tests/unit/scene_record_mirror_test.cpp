@@ -2,7 +2,7 @@
 // lay out every field where the plug-in's own structs do, and see the records of a real
 // array.
 #include "CrowdRecords.h"
-#include "output/AgentRecords.h"
+#include "results/AgentRecords.h"
 #include "test_allocator_binding.h"
 
 #include <gtest/gtest.h>

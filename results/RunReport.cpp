@@ -1,4 +1,4 @@
-#include "output/RunReport.h"
+#include "results/RunReport.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,4 +1,4 @@
-#include "output/OutputFolder.h"
+#include "results/OutputFolder.h"
 
 #include <filesystem>
 #include <unistd.h>

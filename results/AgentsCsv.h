@@ -3,7 +3,7 @@
 // significant digits so that they read back as the same doubles.
 #pragma once
 
-#include "output/AgentRecords.h"
+#include "results/AgentRecords.h"
 
 #include <cstdio>
 #include <string>

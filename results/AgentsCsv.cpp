@@ -1,4 +1,4 @@
-#include "output/AgentsCsv.h"
+#include "results/AgentsCsv.h"
 
 #include "scene/Transform.h"
 

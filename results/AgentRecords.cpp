@@ -1,4 +1,4 @@
-#include "output/AgentRecords.h"
+#include "results/AgentRecords.h"
 
 #include "plugin/ObjectTypes.h"
 
