@@ -80,9 +80,19 @@ void insert_under_last(VtAtom* atom, VtAtom* parent) {
 }
 
 const VtAtomTable kTable = {
-    sizeof(VtAtomTable), get_type,     get_parameter, set_parameter, send_message,
-    get_data_instance,   get_name,     set_name,      get_document,  get_down,
-    get_next,            get_up,       insert_under_last,
+    .size = sizeof(VtAtomTable),
+    .get_type = get_type,
+    .get_parameter = get_parameter,
+    .set_parameter = set_parameter,
+    .send_message = send_message,
+    .get_data_instance = get_data_instance,
+    .get_name = get_name,
+    .set_name = set_name,
+    .get_document = get_document,
+    .get_down = get_down,
+    .get_next = get_next,
+    .get_up = get_up,
+    .insert_under_last = insert_under_last,
 };
 
 }  // namespace

@@ -23,8 +23,12 @@ VtContainer* get_parameter_i(VtDescription* desc, const VtDescId* id, VtAtomArra
     return entry != nullptr ? entry->attributes.handle() : nullptr;
 }
 
-const VtDescriptionTable kTable = {sizeof(VtDescriptionTable), load, get_single_id,
-                                   get_parameter_i};
+const VtDescriptionTable kTable = {
+    .size = sizeof(VtDescriptionTable),
+    .load = load,
+    .get_single_id = get_single_id,
+    .get_parameter_i = get_parameter_i,
+};
 
 }  // namespace
 

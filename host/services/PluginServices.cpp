@@ -18,10 +18,13 @@ int32_t register_object(const VtObjectRegistration* registration) {
     return 1;
 }
 
-const VtPluginTable kPlugins = {sizeof(VtPluginTable), register_object};
-const VtSplineTable kSplines = {sizeof(VtSplineTable)};
-const VtRayTable kRays = {sizeof(VtRayTable)};
-const VtDrawTable kDraw = {sizeof(VtDrawTable)};
+const VtPluginTable kPlugins = {
+    .size = sizeof(VtPluginTable),
+    .register_object = register_object,
+};
+const VtSplineTable kSplines = {.size = sizeof(VtSplineTable)};
+const VtRayTable kRays = {.size = sizeof(VtRayTable)};
+const VtDrawTable kDraw = {.size = sizeof(VtDrawTable)};
 
 }  // namespace
 

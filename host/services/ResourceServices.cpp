@@ -41,7 +41,12 @@ int32_t load_string(const VtResource* resource, int32_t id, char* buffer, int32_
     return static_cast<int32_t>(text.size());
 }
 
-const VtResourceTable kResources = {sizeof(VtResourceTable), load, release, load_string};
+const VtResourceTable kResources = {
+    .size = sizeof(VtResourceTable),
+    .load = load,
+    .release = release,
+    .load_string = load_string,
+};
 
 VtBitmap* bitmap_load(const char* path) {
     if (path == nullptr) return nullptr;
@@ -70,8 +75,13 @@ int32_t bitmap_height(const VtBitmap* bitmap) {
     return bitmap != nullptr ? reinterpret_cast<const Image*>(bitmap)->height : 0;
 }
 
-const VtBitmapTable kBitmaps = {sizeof(VtBitmapTable), bitmap_load, bitmap_free, bitmap_width,
-                                bitmap_height};
+const VtBitmapTable kBitmaps = {
+    .size = sizeof(VtBitmapTable),
+    .load = bitmap_load,
+    .free = bitmap_free,
+    .get_width = bitmap_width,
+    .get_height = bitmap_height,
+};
 
 }  // namespace
 

@@ -15,7 +15,13 @@ void date_time_now(VtDateTime* out) {
     if (out != nullptr) *out = Host::current().now();
 }
 
-const VtSystemTable kTable = {sizeof(VtSystemTable), alloc, release, print, date_time_now};
+const VtSystemTable kTable = {
+    .size = sizeof(VtSystemTable),
+    .alloc = alloc,
+    .free = release,
+    .print = print,
+    .date_time_now = date_time_now,
+};
 
 }  // namespace
 
