@@ -92,14 +92,14 @@ int describe_command(const std::vector<std::string>& arguments) {
         return 2;
     }
     auto document = std::make_unique<Document>();
-    SceneObject* object = create_object(type->id, &error);
+    SceneObject* object = create_object(session.host().types(), type->id, &error);
     if (object == nullptr) {
         std::fprintf(stderr, "vantri describe: %s\n", error.c_str());
         return 1;
     }
     document->insert(object);
     DescriptionBuild description;
-    if (!build_description(*object, description)) {
+    if (!build_description(session.host(), *object, description)) {
         std::fprintf(stderr, "vantri describe: %s refused to build its description\n",
                      type->description.c_str());
         return 1;

@@ -226,7 +226,7 @@ int run_command(const std::vector<std::string>& arguments) {
     auto document = std::make_unique<Document>();
     std::vector<BuiltObject> objects;
     try {
-        objects = build_scene(scene, *document);
+        objects = build_scene(session.host(), scene, *document);
     } catch (const SceneError& e) {
         if (allocator().refusals() != refusals) return out_of_memory("building the scene");
         return fail(e.kind() == SceneError::Kind::Input ? kExitInput : kExitPlugin,
@@ -253,7 +253,7 @@ int run_command(const std::vector<std::string>& arguments) {
     Progress progress(options.quiet, first, last);
     const auto begun = std::chrono::steady_clock::now();
     try {
-        play_range(*document, first, last, options.render ? PlayMode::Render : PlayMode::Play,
+        play_range(session.host(), *document, first, last, options.render ? PlayMode::Render : PlayMode::Play,
                    [&](int32_t frame) {
                        if (allocator().refusals() != refusals) throw OutOfMemory{frame};
                        size_t agents = 0;

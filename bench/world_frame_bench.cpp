@@ -26,10 +26,10 @@ constexpr int32_t kWorldType = 1027811;
 constexpr int32_t kBehaviourType = 1027813;
 constexpr int32_t kNullType = 5140;
 
-vantri::SceneObject* add(vantri::Document& document, int32_t type, const std::string& name,
+vantri::SceneObject* add(const vantri::Host& host, vantri::Document& document, int32_t type, const std::string& name,
                          vantri::SceneObject* parent) {
     std::string why;
-    vantri::SceneObject* object = vantri::create_object(type, &why);
+    vantri::SceneObject* object = vantri::create_object(host.types(), type, &why);
     if (object == nullptr) {
         std::fprintf(stderr, "cannot create %s: %s\n", name.c_str(), why.c_str());
         std::abort();
@@ -59,17 +59,17 @@ void BM_WorldFrame(benchmark::State& state) {
     }
     {
         vantri::Document document;
-        vantri::SceneObject* world = add(document, kWorldType, "World", nullptr);
-        vantri::SceneObject* generator = add(document, kGeneratorType, "Crowd", world);
+        vantri::SceneObject* world = add(host, document, kWorldType, "World", nullptr);
+        vantri::SceneObject* generator = add(host, document, kGeneratorType, "Crowd", world);
         const int32_t rows = static_cast<int32_t>(state.range(0) / 100);
         set_int(generator, CROWDGEN_COUNT_X, rows);
         set_int(generator, CROWDGEN_COUNT_Y, 1);
         set_int(generator, CROWDGEN_COUNT_Z, 100);
         set_real(generator, CROWDGEN_SIZE_X, 10.0);
         set_real(generator, CROWDGEN_SIZE_Z, 10.0);
-        add(document, kNullType, "Source", generator);
+        add(host, document, kNullType, "Source", generator);
 
-        vantri::SceneObject* behaviour = add(document, kBehaviourType, "Flock", nullptr);
+        vantri::SceneObject* behaviour = add(host, document, kBehaviourType, "Flock", nullptr);
         set_int(behaviour, CROWDBEHAV_ALIGN, 1);
         set_int(behaviour, CROWDBEHAV_ALIGN_RADIUS, 150);
         set_int(behaviour, CROWDBEHAV_COHESION, 1);
@@ -85,7 +85,7 @@ void BM_WorldFrame(benchmark::State& state) {
 
         // The crew is made at frame 0 with the animation stopped; from then on every
         // iteration is one later frame that the world simulates.
-        vantri::FrameEvaluator evaluator(document);
+        vantri::FrameEvaluator evaluator(host, document);
         evaluator.evaluate(0);
         host.set_animation_running(true);
         const vantri::ObjectType* type = world->object_type();

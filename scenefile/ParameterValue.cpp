@@ -1,6 +1,5 @@
 #include "scenefile/ParameterValue.h"
 
-#include "Host.h"
 #include "scenefile/CustomValues.h"
 #include "scenefile/JsonValues.h"
 
@@ -94,11 +93,11 @@ class Converter {
             std::find(accepted.begin(), accepted.end(), target->type()) == accepted.end()) {
             std::string names;
             for (int32_t type : accepted) {
-                const ObjectType* known = Host::current().types().find(type);
+                const ObjectType* known = site_.types ? site_.types->find(type) : nullptr;
                 names += (names.empty() ? "" : ", ") +
                          (known != nullptr ? known->name : "type " + std::to_string(type));
             }
-            const ObjectType* own = Host::current().types().find(target->type());
+            const ObjectType* own = site_.types ? site_.types->find(target->type()) : nullptr;
             throw SceneError(
                 path, "object " + site_.object + ": " + p_.symbol + " accepts only " + names +
                           " objects, and '" + name + "' is a " +

@@ -3,6 +3,7 @@
 // parameter is stored as a real), links and lists resolved to the scene's objects by name.
 #pragma once
 
+#include "plugin/ObjectTypes.h"
 #include "resources/DescriptionFile.h"
 #include "scene/SceneObject.h"
 #include "scene/Value.h"
@@ -20,6 +21,8 @@ using ObjectLookup = std::function<SceneObject*(const std::string& name)>;
 struct ParameterSite {
     std::string object;
     std::string path;
+    /// The types known to the host, to name the types a link accepts.
+    const TypeRegistry* types = nullptr;
 };
 
 /// The value of `parameter` written as `json`. Throws SceneError at the site's path, naming

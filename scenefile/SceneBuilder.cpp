@@ -28,7 +28,8 @@ bool is_id(const std::string& text) {
 
 class Builder {
   public:
-    Builder(const SceneFile& scene, Document& document) : scene_(scene), document_(document) {}
+    Builder(const Host& host, const SceneFile& scene, Document& document)
+        : host_(host), scene_(scene), document_(document) {}
 
     std::vector<BuiltObject> build() {
         document_.set_fps(scene_.fps);
@@ -47,9 +48,9 @@ class Builder {
   private:
     void create(const SceneObjectEntry& entry, SceneObject* parent) {
         const std::string type_path = json_path(entry.path, "type");
-        const ObjectType& type = resolve_scene_type(Host::current().types(), entry.type, type_path);
+        const ObjectType& type = resolve_scene_type(host_.types(), entry.type, type_path);
         std::string why;
-        SceneObject* object = create_object(type.id, &why);
+        SceneObject* object = create_object(host_.types(), type.id, &why);
         if (object == nullptr)
             throw SceneError(entry.path, "cannot create '" + entry.name + "': " + why,
                              SceneError::Kind::Plugin);
@@ -70,12 +71,12 @@ class Builder {
         SceneObject& object = *built.object;
         const SceneObjectEntry& entry = *built.entry;
         if (entry.params.empty()) return;
-        const ObjectType& type = *Host::current().types().find(object.type());
+        const ObjectType& type = *host_.types().find(object.type());
         if (!type.is_plugin())
             throw SceneError(json_path(entry.path, "params"),
                              "object " + label(object, type) +
                                  " is a host object and has no parameters");
-        const DescriptionResource* description = Host::current().find_description(type.description);
+        const DescriptionResource* description = host_.find_description(type.description);
         if (description == nullptr)
             throw SceneError(json_path(entry.path, "params"),
                              "no description resource '" + type.description +
@@ -94,12 +95,13 @@ class Builder {
                 throw SceneError(param.path, "object " + label(object, type) +
                                                  " has no parameter '" + param.key + "'");
             Value value = parameter_value(*parameter, param.value, lookup,
-                                          ParameterSite{label(object, type), param.path});
+                                          ParameterSite{label(object, type), param.path, &host_.types()});
             object.data().set(parameter->id, std::move(value));
             object.touch();
         }
     }
 
+    const Host& host_;
     const SceneFile& scene_;
     Document& document_;
     std::map<std::string, SceneObject*> names_;
@@ -109,8 +111,9 @@ class Builder {
 
 } // namespace
 
-std::vector<BuiltObject> build_scene(const SceneFile& scene, Document& document) {
-    return Builder(scene, document).build();
+std::vector<BuiltObject> build_scene(const Host& host, const SceneFile& scene,
+                                     Document& document) {
+    return Builder(host, scene, document).build();
 }
 
 } // namespace vantri

@@ -5,6 +5,7 @@
 // document, which applies them at every evaluated frame.
 #pragma once
 
+#include "Host.h"
 #include "scene/Document.h"
 #include "scenefile/SceneFile.h"
 
@@ -20,6 +21,6 @@ struct BuiltObject {
 /// Builds `scene` into `document`, which should be empty, and sets its frame rate and time
 /// range. Returns the objects in file order. Throws SceneError; the document then holds
 /// part of the scene and should be discarded.
-std::vector<BuiltObject> build_scene(const SceneFile& scene, Document& document);
+std::vector<BuiltObject> build_scene(const Host& host, const SceneFile& scene, Document& document);
 
 } // namespace vantri

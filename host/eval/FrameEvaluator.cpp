@@ -39,7 +39,7 @@ void FrameEvaluator::build_caches() {
         SceneObject* output = SceneObject::from(result);
         if (output == object->cache()) continue;
         if (output != nullptr && (output->parent() != nullptr || output->cache_owner() != nullptr)) {
-            Host::current().report_misuse("generator '" + object->name() +
+            host_.report_misuse("generator '" + object->name() +
                                           "' returned an object that belongs elsewhere");
             continue;
         }

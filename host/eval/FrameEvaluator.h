@@ -7,9 +7,11 @@
 
 namespace vantri {
 
+class Host;
+
 class FrameEvaluator {
 public:
-    explicit FrameEvaluator(Document& document) : document_(document) {}
+    FrameEvaluator(Host& host, Document& document) : host_(host), document_(document) {}
 
     /// Sets the document to `frame`, applies its animation and evaluates it.
     void evaluate(int32_t frame);
@@ -21,6 +23,7 @@ public:
     void send_render_notification(bool start);
 
 private:
+    Host& host_;
     Document& document_;
 };
 

@@ -4,11 +4,10 @@
 
 namespace vantri {
 
-void play_range(Document& document, int32_t first, int32_t last, PlayMode mode,
+void play_range(Host& host, Document& document, int32_t first, int32_t last, PlayMode mode,
                 const std::function<void(int32_t frame)>& after_frame) {
-    Host& host = Host::current();
     const bool was_running = host.animation_running();
-    FrameEvaluator evaluator(document);
+    FrameEvaluator evaluator(host, document);
     host.set_animation_running(mode == PlayMode::Play);
     if (mode == PlayMode::Render) evaluator.send_render_notification(true);
     for (int32_t frame = first; frame <= last; ++frame) {

@@ -12,7 +12,7 @@ enum class PlayMode { Play, Render };
 
 /// Evaluates every frame from `first` to `last` (both included) and calls `after_frame`
 /// after each. Restores the host's running state at the end.
-void play_range(Document& document, int32_t first, int32_t last, PlayMode mode,
+void play_range(Host& host, Document& document, int32_t first, int32_t last, PlayMode mode,
                 const std::function<void(int32_t frame)>& after_frame = {});
 
 }  // namespace vantri

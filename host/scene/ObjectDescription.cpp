@@ -4,10 +4,10 @@
 
 namespace vantri {
 
-bool DescriptionBuild::load(int32_t type) {
-    const ObjectType* object_type = Host::current().types().find(type);
+bool DescriptionBuild::load(const Host& host, int32_t type) {
+    const ObjectType* object_type = host.types().find(type);
     if (object_type == nullptr || object_type->description.empty()) return false;
-    const DescriptionResource* found = Host::current().find_description(object_type->description);
+    const DescriptionResource* found = host.find_description(object_type->description);
     if (found == nullptr) return false;
     resource = found;
     entries.clear();
@@ -44,7 +44,8 @@ bool DescriptionBuild::open(int32_t id) const {
     return false;
 }
 
-bool build_description(SceneObject& object, DescriptionBuild& out, const VtDescId* single) {
+bool build_description(const Host& host, SceneObject& object, DescriptionBuild& out,
+                       const VtDescId* single) {
     out = DescriptionBuild();
     if (single != nullptr) out.single = *single;
     int32_t flags = 0;
@@ -53,7 +54,7 @@ bool build_description(SceneObject& object, DescriptionBuild& out, const VtDescI
                                               &flags))
             return false;
     }
-    if ((flags & kDescriptionLoaded) == 0) out.load(object.type());
+    if ((flags & kDescriptionLoaded) == 0) out.load(host, object.type());
     return true;
 }
 

@@ -11,6 +11,8 @@
 
 namespace vantri {
 
+class Host;
+
 /// Attribute ids of a description entry.
 constexpr int32_t kDescName = 1;
 constexpr int32_t kDescHide = 15;
@@ -29,7 +31,7 @@ struct DescriptionBuild {
     std::optional<VtDescId> single;
 
     /// Fills the entries from the description registered for object type `type`.
-    bool load(int32_t type);
+    bool load(const Host& host, int32_t type);
     DescriptionEntry* find(int32_t id);
     bool hidden(int32_t id) const;
     /// Whether entry `id` (a group) is open; false for an entry that is not there.
@@ -42,7 +44,7 @@ struct DescriptionBuild {
 /// Builds `object`'s description: its code's GetDDescription first; when that did not load
 /// the description itself, the host loads it. False when the code refused. `single` asks for
 /// one parameter only.
-bool build_description(SceneObject& object, DescriptionBuild& out,
+bool build_description(const Host& host, SceneObject& object, DescriptionBuild& out,
                        const VtDescId* single = nullptr);
 
 }  // namespace vantri

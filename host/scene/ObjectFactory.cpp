@@ -1,6 +1,5 @@
 #include "scene/ObjectFactory.h"
 
-#include "Host.h"
 
 namespace vantri {
 
@@ -20,8 +19,8 @@ void AliasMap::translate() {
     }
 }
 
-SceneObject* create_object(int32_t type, std::string* why) {
-    const ObjectType* object_type = Host::current().types().find(type);
+SceneObject* create_object(const TypeRegistry& types, int32_t type, std::string* why) {
+    const ObjectType* object_type = types.find(type);
     if (object_type == nullptr) {
         if (why != nullptr) *why = "unknown object type " + std::to_string(type);
         return nullptr;
@@ -44,8 +43,9 @@ SceneObject* create_object(int32_t type, std::string* why) {
     return object;
 }
 
-SceneObject* clone_object(const SceneObject& original, AliasMap* aliases) {
-    SceneObject* copy = create_object(original.type());
+SceneObject* clone_object(const TypeRegistry& types, const SceneObject& original,
+                          AliasMap* aliases) {
+    SceneObject* copy = create_object(types, original.type());
     if (copy == nullptr) return nullptr;
     copy->set_name(original.name());
     copy->data() = original.data();
@@ -62,7 +62,7 @@ SceneObject* clone_object(const SceneObject& original, AliasMap* aliases) {
     for (Atom* child = original.first_child(); child != nullptr; child = child->next()) {
         const SceneObject* object = SceneObject::from(child);
         if (object == nullptr) continue;
-        SceneObject* child_copy = clone_object(*object, aliases);
+        SceneObject* child_copy = clone_object(types, *object, aliases);
         if (child_copy == nullptr) {
             delete copy;
             return nullptr;

@@ -3,6 +3,7 @@
 // then the plug-in's CopyTo.
 #pragma once
 
+#include "plugin/ObjectTypes.h"
 #include "scene/SceneObject.h"
 
 #include <string>
@@ -21,9 +22,10 @@ struct AliasMap {
 
 /// A new object of `type`, or null (with the reason in `why`) when the type is unknown or
 /// the plug-in cannot make its instance.
-SceneObject* create_object(int32_t type, std::string* why = nullptr);
+SceneObject* create_object(const TypeRegistry& types, int32_t type, std::string* why = nullptr);
 
 /// A deep copy of `original` and its children, outside any tree; null on failure.
-SceneObject* clone_object(const SceneObject& original, AliasMap* aliases);
+SceneObject* clone_object(const TypeRegistry& types, const SceneObject& original,
+                          AliasMap* aliases);
 
 }  // namespace vantri

@@ -1,6 +1,7 @@
 // Descriptions being built.
 #include "services/Services.h"
 
+#include "Host.h"
 #include "scene/ObjectDescription.h"
 
 namespace vantri {
@@ -8,7 +9,7 @@ namespace vantri {
 namespace {
 
 int32_t load(VtDescription* desc, int32_t type) {
-    return desc != nullptr && DescriptionBuild::from(desc)->load(type) ? 1 : 0;
+    return desc != nullptr && DescriptionBuild::from(desc)->load(Host::current(), type) ? 1 : 0;
 }
 
 const VtDescId* get_single_id(VtDescription* desc) {

@@ -21,7 +21,7 @@ SceneObject* object_of(VtAtom* handle) { return SceneObject::from(handle); }
 
 VtAtom* alloc(int32_t type) {
     if (!allocator().admit(sizeof(SceneObject))) return nullptr;
-    SceneObject* object = create_object(type);
+    SceneObject* object = create_object(Host::current().types(), type);
     if (object == nullptr) {
         allocator().retire(sizeof(SceneObject));
         return nullptr;
@@ -102,11 +102,11 @@ VtAtom* get_and_check_hierarchy_clone(VtAtom* op_handle, VtHierarchyHelp*, VtAto
     AliasMap* aliases = reinterpret_cast<AliasMap*>(trans);
     SceneObject* clone = nullptr;
     if (all_children) {
-        clone = create_object(kNullType);
+        clone = create_object(Host::current().types(), kNullType);
         for (Atom* node = child; clone != nullptr && node != nullptr; node = node->next()) {
             SceneObject* source = SceneObject::from(node);
             if (source == nullptr) continue;
-            SceneObject* copy = clone_object(*source, aliases);
+            SceneObject* copy = clone_object(Host::current().types(), *source, aliases);
             if (copy == nullptr) {
                 delete clone;
                 clone = nullptr;
@@ -115,7 +115,7 @@ VtAtom* get_and_check_hierarchy_clone(VtAtom* op_handle, VtHierarchyHelp*, VtAto
             copy->insert_under_last(clone);
         }
     } else {
-        clone = clone_object(*child, aliases);
+        clone = clone_object(Host::current().types(), *child, aliases);
     }
     if (clone == nullptr) {
         allocator().retire(sizeof(SceneObject));

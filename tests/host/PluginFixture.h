@@ -69,7 +69,7 @@ protected:
     vantri::SceneObject* add(int32_t type, const std::string& name,
                              vantri::SceneObject* parent = nullptr) {
         std::string why;
-        vantri::SceneObject* object = vantri::create_object(type, &why);
+        vantri::SceneObject* object = vantri::create_object(host.types(), type, &why);
         EXPECT_NE(object, nullptr) << why;
         if (object == nullptr) return nullptr;
         object->set_name(name);
@@ -82,7 +82,7 @@ protected:
         return host.api()->atoms->send_message(object->handle(), type, data);
     }
 
-    void evaluate(int32_t frame) { vantri::FrameEvaluator(*document).evaluate(frame); }
+    void evaluate(int32_t frame) { vantri::FrameEvaluator(host, *document).evaluate(frame); }
 
     /// Parameter writes as the attribute manager makes them: the value, then a change mark.
     static void set_int(vantri::SceneObject* object, int32_t id, int32_t value) {

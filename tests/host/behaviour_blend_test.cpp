@@ -37,7 +37,7 @@ class BehaviourAndBlend : public vantri_test::StartedPlugin {
     }
     bool hidden_index(vantri::SceneObject* blend, const VtDescId* single = nullptr) {
         vantri::DescriptionBuild description;
-        EXPECT_TRUE(vantri::build_description(*blend, description, single));
+        EXPECT_TRUE(vantri::build_description(host, *blend, description, single));
         EXPECT_NE(description.find(1007), nullptr) << "the blend's description is loaded";
         return description.hidden(1007);
     }
@@ -89,7 +89,7 @@ TEST_F(BehaviourAndBlend, ARefusedAllocationNeverLeavesAHalfMadeProfile) {
     for (int32_t n = 1; n <= 4; ++n) {
         vantri::allocator().fail_nth(n);
         std::string why;
-        vantri::SceneObject* behaviour = vantri::create_object(kBehaviourType, &why);
+        vantri::SceneObject* behaviour = vantri::create_object(host.types(), kBehaviourType, &why);
         vantri::allocator().fail_nth(0);
         if (behaviour != nullptr) {
             const vantri::Value* profile = behaviour->data().find(1041);
@@ -166,7 +166,7 @@ TEST_F(BehaviourAndBlend, TheBlendShowsItsIndexOnlyInTheSingleEntryMode) {
 
     // The blend's own changes leave the rest as loaded: its group stays open and shown.
     vantri::DescriptionBuild description;
-    ASSERT_TRUE(vantri::build_description(*blend, description));
+    ASSERT_TRUE(vantri::build_description(host, *blend, description));
     EXPECT_TRUE(description.open(1100));
     EXPECT_FALSE(description.hidden(1100));
     EXPECT_FALSE(description.open(1005)) << "a parameter is no group";

@@ -57,7 +57,7 @@ TEST_F(GeneratorTest, PlayingCreatesTheCrewOnceAndRewindingOnceMoreAlike) {
     ASSERT_EQ(at_start.size(), 4u);
 
     // Later frames return the previous output; the world moves an agent meanwhile.
-    vantri::play_range(*document, 1, 20, vantri::PlayMode::Play, [&](int32_t frame) {
+    vantri::play_range(host, *document, 1, 20, vantri::PlayMode::Play, [&](int32_t frame) {
         EXPECT_EQ(generator->cache(), output) << "frame " << frame;
         (*agents_of(generator))[0].mg.off.x += 1.0;
     });
@@ -82,7 +82,7 @@ TEST_F(GeneratorTest, PlayingCreatesTheCrewOnceAndRewindingOnceMoreAlike) {
 TEST_F(GeneratorTest, AChildChangedLaterRebuildsOnlyTheInstances) {
     vantri::SceneObject* generator = add_generator({"A"});
     set_counts(generator, 3, 1, 1);
-    vantri::play_range(*document, 0, 49, vantri::PlayMode::Play, [&](int32_t) {
+    vantri::play_range(host, *document, 0, 49, vantri::PlayMode::Play, [&](int32_t) {
         AgentArray& agents = *agents_of(generator);
         for (int32_t i = 0; i < agents.GetCount(); ++i)
             agents[i].mg.off.z += 2.0;
@@ -125,7 +125,7 @@ TEST_F(GeneratorTest, ExecuteAppliesRecordsOnlyWhilePlayingOrRendering) {
     EXPECT_EQ(instance->position().x, 0.0);
     EXPECT_EQ(instance->rotation().x, 0.0);
 
-    vantri::play_range(*document, 3, 3, vantri::PlayMode::Render);
+    vantri::play_range(host, *document, 3, 3, vantri::PlayMode::Render);
     EXPECT_EQ(instance->position().x, 50.0) << "a render applies the records";
     EXPECT_EQ(instance->rotation().x, 0.1);
 

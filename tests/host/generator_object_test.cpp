@@ -74,7 +74,7 @@ TEST_F(GeneratorTest, AnswersThePrivateDataRequestBeforeAnyCrewExists) {
 TEST_F(GeneratorTest, LoadsItsOwnDescription) {
     vantri::SceneObject* generator = add(vantri_test::kGeneratorType, "Generator");
     vantri::DescriptionBuild build;
-    ASSERT_TRUE(vantri::build_description(*generator, build));
+    ASSERT_TRUE(vantri::build_description(host, *generator, build));
     ASSERT_NE(build.resource, nullptr);
     EXPECT_NE(build.find(CROWDGEN_COUNT_X), nullptr);
     EXPECT_NE(build.find(CROWDGEN_MAX_TURN), nullptr);
@@ -93,7 +93,7 @@ TEST_F(GeneratorTest, ACopyHoldsTheSameRecordsInOrder) {
     const AgentArray& original = *agents_of(generator);
     ASSERT_EQ(original.GetCount(), 6);
 
-    vantri::SceneObject* copy = vantri::clone_object(*generator, nullptr);
+    vantri::SceneObject* copy = vantri::clone_object(host.types(), *generator, nullptr);
     ASSERT_NE(copy, nullptr);
     const AgentArray& copied = *agents_of(copy);
     EXPECT_NE(&copied, &original) << "the copy has an array of its own";
@@ -115,7 +115,7 @@ TEST_F(GeneratorTest, ACopyShortOfMemoryLeavesOutOnlyTheRecordItCouldNotStore) {
     for (uint64_t n = 1; !clean_run && n < 100; ++n) {
         const uint64_t refusals = vantri::allocator().refusals();
         vantri::allocator().fail_nth(n);
-        vantri::SceneObject* copy = vantri::clone_object(*generator, nullptr);
+        vantri::SceneObject* copy = vantri::clone_object(host.types(), *generator, nullptr);
         vantri::allocator().fail_nth(0);
         clean_run = vantri::allocator().refusals() == refusals;
         if (copy != nullptr) {

@@ -123,7 +123,7 @@ class GeneratorTest : public StartedPlugin {
     }
 
     void play(int32_t first, int32_t last) {
-        vantri::play_range(*document, first, last, vantri::PlayMode::Play);
+        vantri::play_range(host, *document, first, last, vantri::PlayMode::Play);
     }
 };
 

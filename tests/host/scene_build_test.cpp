@@ -20,7 +20,7 @@ class SceneBuild : public vantri_test::StartedPlugin {
   protected:
     std::vector<BuiltObject> build(const std::string& text) {
         scene = vantri::parse_scene(text);
-        return vantri::build_scene(scene, *document);
+        return vantri::build_scene(host, scene, *document);
     }
 
     /// A parameter as the plug-in reads it through the host.
@@ -205,7 +205,7 @@ TEST_F(SceneBuild, TracksMoveObjectsLinearlyBetweenKeysAndHoldBeyondThem) {
     evaluate(5);
     EXPECT_EQ(target->rotation().x, 45 * kDegree);
     // The document knows its tracks: a second evaluator (as in a render) applies them too.
-    vantri::play_range(*document, 12, 12, vantri::PlayMode::Render);
+    vantri::play_range(host, *document, 12, 12, vantri::PlayMode::Render);
     EXPECT_EQ(target->position().x, 20.0);
 }
 

@@ -125,7 +125,7 @@ class CrossingCrowds : public WorldAvoidance {
         set_list(south, CROWDGEN_OTHER_GROUPS, {north});
 
         double closest = 1e300;
-        vantri::play_range(*document, 0, 600, vantri::PlayMode::Play, [&](int32_t) {
+        vantri::play_range(host, *document, 0, 600, vantri::PlayMode::Play, [&](int32_t) {
             AgentArray& a = *agents(north);
             AgentArray& b = *agents(south);
             for (int32_t i = 0; i < a.GetCount(); ++i) {

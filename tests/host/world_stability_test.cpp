@@ -34,7 +34,7 @@ class WorldFlock : public vantri_test::WorldScene {
         set_list(generator, CROWDGEN_BEHAVIOURS, {behaviour});
 
         int32_t broken = 0;
-        vantri::play_range(*document, 0, 1000, mode, [&](int32_t frame) {
+        vantri::play_range(host, *document, 0, 1000, mode, [&](int32_t frame) {
             if (frame == 0) first_position = (*agents(generator))[0].global_mg.off;
             for (const Agent_ID_Data& a : *agents(generator))
                 broken += vantri_test::finite(a) ? 0 : 1;

@@ -74,7 +74,7 @@ class WorldScene : public StartedPlugin {
     }
 
     void TearDown() override {
-        vantri::Host::current().set_animation_running(false);
+        host.set_animation_running(false);
         StartedPlugin::TearDown();
     }
 
@@ -145,7 +145,7 @@ class WorldScene : public StartedPlugin {
     /// Creates the crew at frame 0 with the animation stopped (the world only notes the
     /// frame), so that records can be set up before the first simulated frame.
     void create_crew() {
-        vantri::Host::current().set_animation_running(false);
+        host.set_animation_running(false);
         evaluate(0);
     }
 
@@ -170,7 +170,7 @@ class WorldScene : public StartedPlugin {
 
     /// Evaluates one frame with the animation running.
     void simulate(int32_t frame) {
-        vantri::Host::current().set_animation_running(true);
+        host.set_animation_running(true);
         evaluate(frame);
     }
 

@@ -74,7 +74,7 @@ TEST_F(WorldFrames, ScrubbingWhileStoppedOnlyMovesTheLastFrame) {
 
 TEST_F(WorldFrames, RenderSimulatesEveryRenderedFrameLikePlaying) {
     create_crew();
-    vantri::play_range(*document, 0, 30, vantri::PlayMode::Render);
+    vantri::play_range(host, *document, 0, 30, vantri::PlayMode::Render);
     const Agent_ID_Data rendered = agent(generator, 0);
     EXPECT_GT(rendered.speed, 0.0);
 
@@ -85,11 +85,11 @@ TEST_F(WorldFrames, RenderSimulatesEveryRenderedFrameLikePlaying) {
     behaviour = add_behaviour("Idle");
     set_list(generator, CROWDGEN_BEHAVIOURS, {behaviour});
     create_crew();
-    vantri::play_range(*document, 0, 30, vantri::PlayMode::Play);
+    vantri::play_range(host, *document, 0, 30, vantri::PlayMode::Play);
     EXPECT_EQ(vantri_test::values_of(agent(generator, 0)), vantri_test::values_of(rendered));
 
     // After the render ended, the stopped animation updates nothing.
-    vantri::Host::current().set_animation_running(false);
+    host.set_animation_running(false);
     evaluate(31);
     EXPECT_EQ(speed(), rendered.speed);
 }
