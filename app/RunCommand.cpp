@@ -258,7 +258,7 @@ int run_command(const std::vector<std::string>& arguments) {
                        if (allocator().refusals() != refusals) throw OutOfMemory{frame};
                        size_t agents = 0;
                        for (size_t g = 0; g < generators.size(); ++g) {
-                           const std::vector<AgentRecordMirror> records =
+                           const std::vector<VtAgentRecord> records =
                                read_agent_records(*generators[g]);
                            csv.write_frame(frame, generators[g]->name(), records,
                                            generators[g]->global_matrix());

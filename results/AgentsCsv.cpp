@@ -37,12 +37,12 @@ bool AgentsCsv::open(const std::string& path, std::string& error) {
 }
 
 void AgentsCsv::write_frame(int32_t frame, const std::string& generator,
-                            const std::vector<AgentRecordMirror>& records,
+                            const std::vector<VtAgentRecord>& records,
                             const VtMatrix& generator_mg) {
     if (file_ == nullptr) return;
     const std::string name = csv_field(generator);
     for (size_t i = 0; i < records.size(); ++i) {
-        const AgentRecordMirror& r = records[i];
+        const VtAgentRecord& r = records[i];
         const VtVector p = transform_point(generator_mg, r.mg.off);
         std::fprintf(file_, "%d,%s,%zu,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%d\n", frame,
                      name.c_str(), i, p.x, p.y, p.z, r.rotation.x, r.rotation.y, r.rotation.z,

@@ -21,7 +21,7 @@ class AgentsCsv {
     bool open(const std::string& path, std::string& error);
     /// Writes one row per record; `generator_mg` is the generator's global matrix.
     void write_frame(int32_t frame, const std::string& generator,
-                     const std::vector<AgentRecordMirror>& records, const VtMatrix& generator_mg);
+                     const std::vector<VtAgentRecord>& records, const VtMatrix& generator_mg);
     /// Flushes and closes; false with the reason when anything could not be written.
     bool close(std::string& error);
 

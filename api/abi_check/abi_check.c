@@ -1,5 +1,6 @@
 /* Compiles the boundary header as plain, pedantic C11. */
 #include "host_abi.h"
+#include "CrowdRecordLayout.h"
 
 typedef char vt_check_vector_size[sizeof(VtVector) == 3 * sizeof(double) ? 1 : -1];
 typedef char vt_check_matrix_size[sizeof(VtMatrix) == 4 * sizeof(VtVector) ? 1 : -1];

@@ -1,5 +1,6 @@
 // Compiles the boundary header as pedantic C++17 and pins the layout of its plain values.
 #include "host_abi.h"
+#include "CrowdRecordLayout.h"
 
 #include <type_traits>
 

@@ -6,9 +6,11 @@
 // them is written to a scene file.
 #pragma once
 
+#include "CrowdRecordLayout.h"
 #include "GeDynamicArray.h"
 #include "MathTypes.h"
 
+#include <cstddef>
 #include <type_traits>
 
 class BaseObject;
@@ -71,6 +73,56 @@ struct Crowd_Data {
 static_assert(std::is_trivial<Crowd_Data>::value, "crowd entries are zero-filled raw bytes");
 
 template <> struct GeArrayConstructs<Crowd_Data> : std::false_type {};
+
+/// The host reads agent records and crowd entries in place (VtAgentRecord, VtCrowdEntry,
+/// VtRecordArray): any field that moves, changes size or disappears fails the build here.
+struct RecordLayoutCheck {
+#define VT_SAME_FIELD(ours, theirs, field)                                                         \
+    static_assert(offsetof(ours, field) == offsetof(theirs, field) &&                              \
+                      sizeof(ours::field) == sizeof(theirs::field),                                \
+                  #ours "::" #field " must lie where the host reads it")
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, speed);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, acceleration);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, look_ahead);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, random_value);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, waiting);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, wait_frames);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, size);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, direction);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, rotation);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, global_mg);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, mg);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, parent_mg);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, object);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, hit_normal);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, hit_point);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, hit_obstacle);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, max_speed);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, collision_steer);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, avoid_steer);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, extra_velocity);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, steer_vector);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, crowd_index);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, crowd);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, nearest_offset);
+    VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, spline_mg);
+    static_assert(sizeof(Agent_ID_Data) == sizeof(VtAgentRecord), "agent record size");
+
+    VT_SAME_FIELD(Crowd_Data, VtCrowdEntry, index);
+    VT_SAME_FIELD(Crowd_Data, VtCrowdEntry, side_radius);
+    VT_SAME_FIELD(Crowd_Data, VtCrowdEntry, agents);
+    VT_SAME_FIELD(Crowd_Data, VtCrowdEntry, settings);
+    VT_SAME_FIELD(Crowd_Data, VtCrowdEntry, generator);
+    static_assert(sizeof(Crowd_Data) == sizeof(VtCrowdEntry), "crowd entry size");
+#undef VT_SAME_FIELD
+
+    static_assert(offsetof(AgentArray, block_) == offsetof(VtRecordArray, block) &&
+                      offsetof(AgentArray, capacity_) == offsetof(VtRecordArray, capacity) &&
+                      offsetof(AgentArray, front_) == offsetof(VtRecordArray, front) &&
+                      offsetof(AgentArray, count_) == offsetof(VtRecordArray, count) &&
+                      sizeof(AgentArray) == sizeof(VtRecordArray),
+                  "the agent array's header must read as the host's VtRecordArray");
+};
 
 /// One sample of a spline, in the spline object's local space.
 struct SplineNfo {

@@ -266,6 +266,8 @@ template <typename T, int32_t BLOCK = 4> class GeDynamicArray {
         front_ += shift;
     }
 
+    // The header's layout is shared with the host (VtRecordArray); RecordLayoutCheck checks it.
+    friend struct RecordLayoutCheck;
     T* block_ = nullptr;
     int32_t capacity_ = 0;
     int32_t front_ = 0;
