@@ -466,6 +466,14 @@ typedef struct HostApi {
 /* Cache building: flags of get_and_check_hierarchy_clone. */
 #define VT_CLONE_FLAG_UNCHANGED 1
 
+/* The crowd plug-in's registered object types. The host's tools find a scene's generators,
+ * whose agents they read through the private-data request, by the first. */
+#define VT_CROWD_TYPE_GENERATOR 1027810
+#define VT_CROWD_TYPE_WORLD 1027811
+#define VT_CROWD_TYPE_OBSTACLE 1027812
+#define VT_CROWD_TYPE_BEHAVIOUR 1027813
+#define VT_CROWD_TYPE_BLEND 1027814
+
 /* Host states asked with check_is_running. */
 #define VT_QUERY_ANIMATION_RUNNING 0
 

@@ -27,7 +27,7 @@ constexpr int kExitPlugin = 1;
 constexpr int kExitInput = 2;
 constexpr int kExitMemory = 3;
 
-constexpr int32_t kGeneratorType = 1027810;
+constexpr int32_t kGeneratorType = VT_CROWD_TYPE_GENERATOR;
 constexpr size_t kDefaultMemoryLimit = size_t(4) << 30;
 
 const char* const kUsage =

@@ -21,10 +21,10 @@
 
 namespace {
 
-constexpr int32_t kGeneratorType = 1027810;
-constexpr int32_t kWorldType = 1027811;
-constexpr int32_t kBehaviourType = 1027813;
-constexpr int32_t kNullType = 5140;
+constexpr int32_t kGeneratorType = VT_CROWD_TYPE_GENERATOR;
+constexpr int32_t kWorldType = VT_CROWD_TYPE_WORLD;
+constexpr int32_t kBehaviourType = VT_CROWD_TYPE_BEHAVIOUR;
+constexpr int32_t kNullType = VT_OBJECT_TYPE_NULL;
 
 vantri::SceneObject* add(const vantri::Host& host, vantri::Document& document, int32_t type, const std::string& name,
                          vantri::SceneObject* parent) {

@@ -15,9 +15,16 @@ Bool RegisterCrowdObject(int32_t id, int32_t name_string, int32_t flags, NodeAll
                          const char* description, const char* icon);
 
 enum {
-    ID_CROWDGENERATOR = 1027810,
-    ID_CROWDWORLD = 1027811,
-    ID_CROWDOBSTACLE = 1027812,
-    ID_CROWDBEHAV = 1027813,
-    ID_CROWDBLEND = 1027814,
+    ID_CROWDGENERATOR = VT_CROWD_TYPE_GENERATOR,
+    ID_CROWDWORLD = VT_CROWD_TYPE_WORLD,
+    ID_CROWDOBSTACLE = VT_CROWD_TYPE_OBSTACLE,
+    ID_CROWDBEHAV = VT_CROWD_TYPE_BEHAVIOUR,
+    ID_CROWDBLEND = VT_CROWD_TYPE_BLEND,
 };
+
+/// The flags of the two types that take part in the execution pipeline and build output
+/// (32780), and of the three that only hold parameters (8).
+constexpr int32_t kPipelineTypeFlags =
+    ObjectTypeFlag::CallsAddToExecution | ObjectTypeFlag::Input | ObjectTypeFlag::Generator;
+constexpr int32_t kParameterTypeFlags = ObjectTypeFlag::Input;
+static_assert(kPipelineTypeFlags == 32780 && kParameterTypeFlags == 8, "registration flags");

@@ -72,7 +72,8 @@ void FrameEvaluator::execute() {
 void FrameEvaluator::send_render_notification(bool start) {
     VtRenderNotification notification{document_.handle(), start ? 1 : 0};
     for (SceneObject* object : plugin_objects(document_)) {
-        object->object_type()->callbacks->message(object->instance(), object->handle(), 1001071,
+        object->object_type()->callbacks->message(object->instance(), object->handle(),
+                                                  VT_OBJECT_MESSAGE_RENDER_NOTIFICATION,
                                                   &notification);
     }
 }

@@ -13,12 +13,12 @@
 namespace vantri {
 
 /// Host object types.
-constexpr int32_t kNullType = 5140;
-constexpr int32_t kInstanceType = 5126;
-constexpr int32_t kInstanceLink = 1001;
+constexpr int32_t kNullType = VT_OBJECT_TYPE_NULL;
+constexpr int32_t kInstanceType = VT_OBJECT_TYPE_INSTANCE;
+constexpr int32_t kInstanceLink = VT_INSTANCE_PARAMETER_SOURCE;
 constexpr int32_t kCubeType = 5159;
 /// The object-type flag that makes the host build an object's output.
-constexpr int32_t kGeneratorFlag = 0x4;
+constexpr int32_t kGeneratorFlag = VT_TYPE_FLAG_GENERATOR;
 
 struct ObjectType {
     int32_t id = 0;

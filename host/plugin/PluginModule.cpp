@@ -53,7 +53,7 @@ bool PluginModule::start_up(Host& host, std::vector<std::string>& arguments, std
         return false;
     }
     started_ = true;
-    if (message(1, nullptr) != 1) {
+    if (message(VT_PLUGIN_MESSAGE_LOAD_RESOURCES, nullptr) != 1) {
         error = path_ + ": the plug-in could not load its resources from " + folder_ + "/res";
         if (!host.last_resource_error().empty()) error += ": " + host.last_resource_error();
         return false;
@@ -61,7 +61,7 @@ bool PluginModule::start_up(Host& host, std::vector<std::string>& arguments, std
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     VtCommandLine line{static_cast<int32_t>(argv.size()), argv.data()};
-    message(1002, &line);
+    message(VT_PLUGIN_MESSAGE_COMMAND_LINE, &line);
     std::vector<std::string> left;
     for (size_t i = 0; i < argv.size(); ++i) {
         if (argv[i] != nullptr) left.push_back(arguments[i]);

@@ -15,10 +15,10 @@ class Host;
 
 /// Attribute ids of a description entry.
 constexpr int32_t kDescName = 1;
-constexpr int32_t kDescHide = 15;
-constexpr int32_t kDescOpen = 25;
+constexpr int32_t kDescHide = VT_DESC_ATTRIBUTE_HIDDEN;
+constexpr int32_t kDescOpen = VT_DESC_ATTRIBUTE_GROUP_OPEN;
 /// The flag an object's code sets when it loaded its description itself.
-constexpr int32_t kDescriptionLoaded = 2;
+constexpr int32_t kDescriptionLoaded = VT_DESC_FLAG_LOADED;
 
 struct DescriptionEntry {
     const DescriptionParameter* parameter = nullptr;

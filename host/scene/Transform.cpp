@@ -1,5 +1,7 @@
 #include "scene/Transform.h"
 
+#include "AngleConstants.h"
+
 #include <cmath>
 
 namespace vantri {
@@ -49,7 +51,7 @@ VtMatrix axes_from_rotation(const VtVector& hpb, const VtVector& scale) {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
+using angle::kPi;
 
 double heading_of(double x, double z) {
     const double l = std::sqrt(x * x + z * z);

@@ -1,14 +1,16 @@
 #include "RotationConversion.h"
 
+#include "AngleConstants.h"
+
 #include <cmath>
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kThreeHalfPi = 4.71238898038469;
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kInvTwoPi = 0.15915494309189535;
+using angle::kHalfPi;
+using angle::kInvTwoPi;
+using angle::kPi;
+using angle::kThreeHalfPi;
+using angle::kTwoPi;
 // A horizontal length below this counts as a vertical direction.
 constexpr double kDegenerate = 1e-5;
 

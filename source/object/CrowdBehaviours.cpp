@@ -65,6 +65,6 @@ Bool CrowdBehav::Message(GeListNode* node, int32_t type, void* data) {
 }
 
 Bool RegisterCrowdBehav() {
-    return RegisterCrowdObject(ID_CROWDBEHAV, 1007, 8, CrowdBehav::Alloc, "ocrowdbehav",
+    return RegisterCrowdObject(ID_CROWDBEHAV, 1007, kParameterTypeFlags, CrowdBehav::Alloc, "ocrowdbehav",
                                "CrowdBehav.tif");
 }

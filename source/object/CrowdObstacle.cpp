@@ -7,5 +7,5 @@
 NodeData* CrowdObstacle::Alloc() { return new (std::nothrow) CrowdObstacle; }
 
 Bool RegisterCrowdObstacle() {
-    return RegisterCrowdObject(ID_CROWDOBSTACLE, 1008, 8, CrowdObstacle::Alloc, "ocrowdobstacle", "Crowdobstacle.tif");
+    return RegisterCrowdObject(ID_CROWDOBSTACLE, 1008, kParameterTypeFlags, CrowdObstacle::Alloc, "ocrowdobstacle", "Crowdobstacle.tif");
 }

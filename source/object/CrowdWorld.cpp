@@ -1,5 +1,7 @@
 #include "CrowdWorld.h"
 
+#include "AngleConstants.h"
+
 #include "frame_time.h"
 #include "messages.h"
 
@@ -189,7 +191,7 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
         } else {
             target.rotation = VectorToHPB(sum);
             if (forward_axis == CROWDGEN_AXIS_XNEG) {
-                target.rotation.x += 4.71238898038469;
+                target.rotation.x += angle::kThreeHalfPi;
             } else if (forward_axis == CROWDGEN_AXIS_ZNEG) {
                 target.rotation.x += 3.141592653589793;
             } else if (forward_axis == CROWDGEN_AXIS_XPOS) {
@@ -236,6 +238,6 @@ double Crowdworld::GetDirVersus(int& code) {
 }
 
 Bool RegisterCrowdworld() {
-    return RegisterCrowdObject(ID_CROWDWORLD, 1009, 32780, Crowdworld::Alloc, "ocrowdworld",
+    return RegisterCrowdObject(ID_CROWDWORLD, 1009, kPipelineTypeFlags, Crowdworld::Alloc, "ocrowdworld",
                                "Crowdworld.tif");
 }

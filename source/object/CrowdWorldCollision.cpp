@@ -8,6 +8,8 @@
 
 #include "VectorMath.h"
 
+#include "AngleConstants.h"
+
 #include <cmath>
 
 namespace {
@@ -15,7 +17,7 @@ namespace {
 // Single-precision constants of the avoidance weights, as the exact doubles they widen to.
 constexpr double kOncomingFactor = 2.4000000953674316;
 constexpr double kSameWayFactor = 1.2000000476837158;
-constexpr double kPi = 3.141592653589793;
+using angle::kPi;
 
 } // namespace
 
