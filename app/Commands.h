@@ -1,14 +1,49 @@
-// The verbs of the vantri command. Each takes the arguments after the verb and returns the
-// process's exit code: 0 success, 1 the plug-in failed, 2 bad input, 3 out of memory.
+// The verbs of the vantri command. Each verb adds its options to its CLI11 subcommand
+// (add_*_options) and then runs from the parsed options, returning the process's exit
+// code: 0 success, 1 the plug-in failed, 2 bad input, 3 out of memory.
 #pragma once
 
+#include "CommandLine.h"
+
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace vantri {
 
-int plugins_command(const std::vector<std::string>& args);
-int describe_command(const std::vector<std::string>& args);
-int run_command(const std::vector<std::string>& args);
+struct PluginsOptions {
+    std::string module_path;
+};
+void add_plugins_options(CLI::App& verb, PluginsOptions& options);
+int plugins_command(const PluginsOptions& options);
 
-}  // namespace vantri
+struct DescribeOptions {
+    std::string module_path;
+    std::string type;
+};
+void add_describe_options(CLI::App& verb, DescribeOptions& options);
+/// Checks what CLI11 does not; false with a message for the command line's mistake.
+bool check_describe_options(DescribeOptions& options, const std::vector<std::string>& leftover,
+                            std::string& error);
+int describe_command(const DescribeOptions& options);
+
+struct RunOptions {
+    std::string module_path;
+    std::string scene;
+    std::optional<int32_t> start, end;
+    std::string out; ///< empty: out/<scene's stem>
+    bool render = false;
+    bool quiet = false;
+    size_t max_memory = size_t(4) << 30;
+    /// What the run writes besides run.json, which it always writes.
+    std::set<std::string> outputs{"csv"};
+};
+void add_run_options(CLI::App& verb, RunOptions& options);
+/// Checks what CLI11 does not (one scene file, given the values it did not take) and fills
+/// in the default results folder; false with a message for the command line's mistake.
+bool check_run_options(RunOptions& options, const std::vector<std::string>& leftover,
+                       std::string& error);
+int run_command(const RunOptions& options);
+
+} // namespace vantri

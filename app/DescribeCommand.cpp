@@ -17,16 +17,26 @@ namespace {
 
 std::string type_name(int32_t dtype) {
     switch (dtype) {
-    case VT_DTYPE_GROUP: return "group";
-    case VT_DTYPE_LONG: return "integer";
-    case VT_DTYPE_REAL: return "real";
-    case VT_DTYPE_BOOL: return "bool";
-    case VT_DTYPE_VECTOR: return "vector";
-    case VT_DTYPE_STRING: return "string";
-    case VT_DTYPE_LINK: return "link";
-    case VT_CUSTOMDATA_INEXCLUDE: return "in/exclude list";
-    case VT_CUSTOMDATA_SPLINE: return "spline curve";
-    default: return "type " + std::to_string(dtype);
+    case VT_DTYPE_GROUP:
+        return "group";
+    case VT_DTYPE_LONG:
+        return "integer";
+    case VT_DTYPE_REAL:
+        return "real";
+    case VT_DTYPE_BOOL:
+        return "bool";
+    case VT_DTYPE_VECTOR:
+        return "vector";
+    case VT_DTYPE_STRING:
+        return "string";
+    case VT_DTYPE_LINK:
+        return "link";
+    case VT_CUSTOMDATA_INEXCLUDE:
+        return "in/exclude list";
+    case VT_CUSTOMDATA_SPLINE:
+        return "spline curve";
+    default:
+        return "type " + std::to_string(dtype);
     }
 }
 
@@ -39,17 +49,21 @@ std::string real_text(double value) {
 std::string value_text(const Value* value) {
     if (value == nullptr) return "-";
     switch (value->type) {
-    case VT_DTYPE_LONG: return std::to_string(value->integer);
-    case VT_DTYPE_REAL: return real_text(value->real);
+    case VT_DTYPE_LONG:
+        return std::to_string(value->integer);
+    case VT_DTYPE_REAL:
+        return real_text(value->real);
     case VT_DTYPE_VECTOR:
         return "(" + real_text(value->vector.x) + ", " + real_text(value->vector.y) + ", " +
                real_text(value->vector.z) + ")";
-    case VT_DTYPE_STRING: return "\"" + value->text + "\"";
+    case VT_DTYPE_STRING:
+        return "\"" + value->text + "\"";
     case VT_DTYPE_LINK: {
         Atom* target = value->target();
         return target != nullptr ? "-> " + target->name() : "-";
     }
-    default: return value->custom ? value->custom->summary() : "-";
+    default:
+        return value->custom ? value->custom->summary() : "-";
     }
 }
 
@@ -66,17 +80,33 @@ const ObjectType* find_type(const TypeRegistry& types, const std::string& wanted
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
-int describe_command(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
-    std::string error;
-    const std::string module_path = PluginSession::take_module_option(args, error);
-    if (!error.empty() || args.size() != 1) {
-        std::fprintf(stderr, "vantri describe: %s\n",
-                     error.empty() ? "usage: vantri describe TYPE" : error.c_str());
-        return 2;
+void add_describe_options(CLI::App& verb, DescribeOptions& options) {
+    verb.add_option("TYPE", options.type,
+                    "the object type: its description name (ocrowdgenerator), type id or "
+                    "display name")
+        ->type_name("");
+    add_plugin_option(verb, options.module_path);
+}
+
+bool check_describe_options(DescribeOptions& options, const std::vector<std::string>& leftover,
+                            std::string& error) {
+    if (options.type.empty()) {
+        error = "which object type?";
+        return false;
     }
+    if (!leftover.empty()) {
+        error = "one object type at a time ('" + options.type + "' and '" + leftover.front() + "')";
+        return false;
+    }
+    return true;
+}
+
+int describe_command(const DescribeOptions& options) {
+    const std::string& module_path = options.module_path;
+    const std::vector<std::string> args{options.type};
+    std::string error;
     PluginSession session;
     if (!session.start(module_path, error)) {
         std::fprintf(stderr, "vantri describe: %s\n", error.c_str());
@@ -116,10 +146,10 @@ int describe_command(const std::vector<std::string>& arguments) {
         const bool hidden = entry.attributes.get_bool(kDescHide);
         const std::string value =
             p.dtype == VT_DTYPE_GROUP ? "" : value_text(object->data().find(p.id));
-        std::printf("%-6d %-32s %-16s %-8s %s\n", p.id, p.symbol.c_str(), type_name(p.dtype).c_str(),
-                    hidden ? "hidden" : "shown", value.c_str());
+        std::printf("%-6d %-32s %-16s %-8s %s\n", p.id, p.symbol.c_str(),
+                    type_name(p.dtype).c_str(), hidden ? "hidden" : "shown", value.c_str());
     }
     return 0;
 }
 
-}  // namespace vantri
+} // namespace vantri

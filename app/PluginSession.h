@@ -10,7 +10,7 @@
 namespace vantri {
 
 class PluginSession {
-public:
+  public:
     /// Where the command finds the module unless told otherwise.
     static std::string default_module_path();
 
@@ -21,13 +21,10 @@ public:
     Host& host() { return host_; }
     PluginModule& module() { return module_; }
 
-    /// Takes "--plugin PATH" out of `args`; the default path when absent.
-    static std::string take_module_option(std::vector<std::string>& args, std::string& error);
-
-private:
+  private:
     Host host_;
     PluginModule module_;
     bool started_ = false;
 };
 
-}  // namespace vantri
+} // namespace vantri

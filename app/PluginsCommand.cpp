@@ -6,16 +6,13 @@
 
 namespace vantri {
 
-int plugins_command(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
+void add_plugins_options(CLI::App& verb, PluginsOptions& options) {
+    add_plugin_option(verb, options.module_path);
+}
+
+int plugins_command(const PluginsOptions& options) {
+    const std::string& module_path = options.module_path;
     std::string error;
-    const std::string module_path = PluginSession::take_module_option(args, error);
-    if (!error.empty() || !args.empty()) {
-        std::fprintf(stderr, "vantri plugins: %s\n",
-                     error.empty() ? ("unexpected argument '" + args.front() + "'").c_str()
-                                   : error.c_str());
-        return 2;
-    }
     PluginSession session;
     if (!session.start(module_path, error)) {
         std::fprintf(stderr, "vantri plugins: %s\n", error.c_str());
@@ -34,8 +31,9 @@ int plugins_command(const std::vector<std::string>& arguments) {
                     type->description.c_str(), flags, icon.c_str());
     }
     std::printf("console:\n");
-    for (const std::string& line : session.host().console()) std::printf("  \"%s\"\n", line.c_str());
+    for (const std::string& line : session.host().console())
+        std::printf("  \"%s\"\n", line.c_str());
     return 0;
 }
 
-}  // namespace vantri
+} // namespace vantri

@@ -17,131 +17,38 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <unistd.h>
 
 namespace vantri {
 
 namespace {
 
-constexpr int kExitPlugin = 1;
-constexpr int kExitInput = 2;
-constexpr int kExitMemory = 3;
+constexpr int kExitPlugin = ExitCode::PluginFailed;
+constexpr int kExitInput = ExitCode::BadInput;
+constexpr int kExitMemory = ExitCode::OutOfMemory;
 
 constexpr int32_t kGeneratorType = VT_CROWD_TYPE_GENERATOR;
-constexpr size_t kDefaultMemoryLimit = size_t(4) << 30;
 
-const char* const kUsage =
-    "usage: vantri run SCENE [--start F] [--end F] [--out DIR] [--render-mode] [--quiet]\n"
-    "                        [--max-memory BYTES] [--plugin PATH]";
+/// What a run can write besides run.json, which it always writes.
+const char* const kKnownOutputs[] = {"csv"};
 
-struct RunOptions {
-    std::string scene;
-    std::optional<int32_t> start, end;
-    std::string out;
-    bool render = false;
-    bool quiet = false;
-    size_t max_memory = kDefaultMemoryLimit;
-};
-
-bool parse_frame(const std::string& text, int32_t& frame) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno != 0 || value < INT32_MIN || value > INT32_MAX)
-        return false;
-    frame = static_cast<int32_t>(value);
-    return true;
-}
-
-// "512M", "4G", "1000000" (bytes); binary multiples.
-bool parse_bytes(const std::string& text, size_t& bytes) {
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-    if (text.empty() || end == text.c_str() || errno != 0 || text[0] == '-') return false;
-    std::string suffix(end);
-    if (suffix.size() == 3 && suffix.substr(1) == "iB") suffix = suffix.substr(0, 1);
-    int shift = 0;
-    if (suffix == "K" || suffix == "k")
-        shift = 10;
-    else if (suffix == "M")
-        shift = 20;
-    else if (suffix == "G")
-        shift = 30;
-    else if (suffix == "T")
-        shift = 40;
-    else if (!suffix.empty())
-        return false;
-    if (value == 0 || value > (~0ull >> shift)) return false;
-    bytes = static_cast<size_t>(value << shift);
-    return true;
-}
-
-std::string bytes_text(size_t bytes) {
-    const char* units[] = {"bytes", "KiB", "MiB", "GiB", "TiB"};
-    int unit = 0;
-    while (unit < 4 && bytes % 1024 == 0 && bytes >= 1024) {
-        bytes /= 1024;
-        ++unit;
+/// "csv" or a comma-separated list of known outputs.
+bool read_outputs(const std::string& text, std::set<std::string>& outputs) {
+    std::set<std::string> wanted;
+    size_t begin = 0;
+    while (begin <= text.size()) {
+        size_t end = text.find(',', begin);
+        if (end == std::string::npos) end = text.size();
+        const std::string name = text.substr(begin, end - begin);
+        bool known = false;
+        for (const char* output : kKnownOutputs)
+            known = known || name == output;
+        if (!known) return false;
+        wanted.insert(name);
+        begin = end + 1;
     }
-    return std::to_string(bytes) + " " + units[unit];
-}
-
-bool parse_options(std::vector<std::string> args, RunOptions& options, std::string& error) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const auto value = [&](const char* what) -> const std::string* {
-            if (i + 1 >= args.size()) {
-                error = arg + " needs " + what;
-                return nullptr;
-            }
-            return &args[++i];
-        };
-        if (arg == "--render-mode") {
-            options.render = true;
-        } else if (arg == "--quiet") {
-            options.quiet = true;
-        } else if (arg == "--start" || arg == "--end") {
-            const std::string* text = value("a frame number");
-            if (text == nullptr) return false;
-            int32_t frame = 0;
-            if (!parse_frame(*text, frame)) {
-                error = arg + " needs a whole frame number, not '" + *text + "'";
-                return false;
-            }
-            (arg == "--start" ? options.start : options.end) = frame;
-        } else if (arg == "--out") {
-            const std::string* text = value("a folder");
-            if (text == nullptr) return false;
-            if (text->empty()) {
-                error = "--out needs a folder";
-                return false;
-            }
-            options.out = *text;
-        } else if (arg == "--max-memory") {
-            const std::string* text = value("a size such as 512M or 4G");
-            if (text == nullptr) return false;
-            if (!parse_bytes(*text, options.max_memory)) {
-                error = "--max-memory needs a size above 0 such as 512M or 4G, not '" + *text + "'";
-                return false;
-            }
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            error = "unknown option '" + arg + "'";
-            return false;
-        } else if (options.scene.empty()) {
-            options.scene = arg;
-        } else {
-            error = "one scene file at a time ('" + options.scene + "' and '" + arg + "')";
-            return false;
-        }
-    }
-    if (options.scene.empty()) {
-        error = "which scene file?";
-        return false;
-    }
-    if (options.out.empty())
-        options.out =
-            (std::filesystem::path("out") / std::filesystem::path(options.scene).stem()).string();
+    outputs = wanted;
     return true;
 }
 
@@ -189,13 +96,63 @@ int fail(int code, const std::string& message) {
 
 } // namespace
 
-int run_command(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
+void add_run_options(CLI::App& verb, RunOptions& options) {
+    verb.add_option("SCENE", options.scene, "the scene file to play")->type_name("");
+    const OptionReader<std::optional<int32_t>> frame = [](const std::string& text,
+                                                          std::optional<int32_t>& value) {
+        int32_t number = 0;
+        if (!read_frame(text, number)) return false;
+        value = number;
+        return true;
+    };
+    add_checked_option(verb, "--start", options.start, frame, "a whole frame number",
+                       "the first frame to play (default: the file's start)")
+        ->type_name("FRAME");
+    add_checked_option(verb, "--end", options.end, frame, "a whole frame number",
+                       "the last frame to play (default: the file's end)")
+        ->type_name("FRAME");
+    add_checked_option<std::string>(
+        verb, "--out", options.out,
+        [](const std::string& text, std::string& out) {
+            out = text;
+            return !text.empty();
+        },
+        "a folder",
+        "the results folder (default: out/<scene name>); replaced only when it holds nothing "
+        "but an earlier run's results")
+        ->type_name("DIR");
+    add_checked_option<std::set<std::string>>(
+        verb, "--outputs", options.outputs, read_outputs, "a list of outputs such as csv",
+        "what the run writes besides run.json, comma-separated (default and only: csv)")
+        ->type_name("LIST");
+    verb.add_flag("--render-mode", options.render, "evaluate every frame as a render does");
+    verb.add_flag("--quiet", options.quiet, "no progress on stderr and no summary line");
+    add_checked_option<size_t>(verb, "--max-memory", options.max_memory, read_bytes,
+                               "a size above 0 such as 512M or 4G",
+                               "the most memory the plug-in may take (default 4G)")
+        ->type_name("BYTES");
+    add_plugin_option(verb, options.module_path);
+}
+
+bool check_run_options(RunOptions& options, const std::vector<std::string>& leftover,
+                       std::string& error) {
+    if (options.scene.empty()) {
+        error = "which scene file?";
+        return false;
+    }
+    if (!leftover.empty()) {
+        error = "one scene file at a time ('" + options.scene + "' and '" + leftover.front() + "')";
+        return false;
+    }
+    if (options.out.empty())
+        options.out =
+            (std::filesystem::path("out") / std::filesystem::path(options.scene).stem()).string();
+    return true;
+}
+
+int run_command(const RunOptions& options) {
+    const std::string& module_path = options.module_path;
     std::string error;
-    const std::string module_path = PluginSession::take_module_option(args, error);
-    RunOptions options;
-    if (!error.empty() || !parse_options(args, options, error))
-        return fail(kExitInput, error + "\n" + kUsage);
 
     SceneFile scene;
     if (!load_scene_file(options.scene, scene, error)) return fail(kExitInput, error);
@@ -238,8 +195,10 @@ int run_command(const std::vector<std::string>& arguments) {
     }
 
     if (!folder.begin(error)) return fail(kExitPlugin, error);
+    const bool write_csv = options.outputs.count("csv") != 0;
     AgentsCsv csv;
-    if (!csv.open(folder.staging() + "/agents.csv", error)) return fail(kExitPlugin, error);
+    if (write_csv && !csv.open(folder.staging() + "/agents.csv", error))
+        return fail(kExitPlugin, error);
 
     RunReport report;
     report.scene = options.scene;
@@ -260,8 +219,9 @@ int run_command(const std::vector<std::string>& arguments) {
                        for (size_t g = 0; g < generators.size(); ++g) {
                            const std::vector<VtAgentRecord> records =
                                read_agent_records(*generators[g]);
-                           csv.write_frame(frame, generators[g]->name(), records,
-                                           generators[g]->global_matrix());
+                           if (write_csv)
+                               csv.write_frame(frame, generators[g]->name(), records,
+                                               generators[g]->global_matrix());
                            report.generators[g].agents = records.size();
                            agents += records.size();
                        }
@@ -275,7 +235,7 @@ int run_command(const std::vector<std::string>& arguments) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
     report.console = session.host().console();
 
-    if (!csv.close(error) || !report.write(folder.staging() + "/run.json", error) ||
+    if ((write_csv && !csv.close(error)) || !report.write(folder.staging() + "/run.json", error) ||
         !folder.commit(error))
         return fail(kExitPlugin, error);
     if (!options.quiet) {

@@ -2,44 +2,130 @@
 #include "Commands.h"
 
 #include <cstdio>
-#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
-void usage(FILE* out) {
-    std::fputs(
-        "usage: vantri <verb> [options]\n"
-        "\n"
-        "verbs:\n"
-        "  plugins                 load the plug-in and list the object types it registers\n"
-        "  describe TYPE           the parameters of a new object of TYPE (description name,\n"
-        "                          type id or display name)\n"
-        "  run SCENE [options]     play a scene file and write the agents' motion\n"
-        "\n"
-        "common options:\n"
-        "  --plugin PATH           the plug-in module to load (default: the built one)\n"
-        "  --help                  this text\n",
-        out);
+using namespace vantri;
+
+/// One verb: its subcommand, a check of what CLI11 leaves to us (given the arguments it did
+/// not take), and the work itself.
+struct Verb {
+    CLI::App* command = nullptr;
+    std::function<bool(const std::vector<std::string>&, std::string&)> check;
+    std::function<int()> run;
+};
+
+/// The arguments CLI11 did not take: an unknown option is a mistake of every verb; a stray
+/// value is left to the verb's own check. False with the message.
+bool check_options_known(const std::vector<std::string>& leftover, std::string& error) {
+    for (const std::string& argument : leftover) {
+        if (argument.size() > 1 && argument[0] == '-') {
+            error = "unknown option '" + argument + "'";
+            return false;
+        }
+    }
+    return true;
 }
 
-}  // namespace
+bool check_no_leftover(const std::vector<std::string>& leftover, std::string& error) {
+    if (leftover.empty()) return true;
+    error = "unexpected argument '" + leftover.front() + "'";
+    return false;
+}
+
+int usage_mistake(const std::string& who, const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n(try '%s --help')\n", who.c_str(), message.c_str(), who.c_str());
+    return ExitCode::BadInput;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        usage(stderr);
-        return 2;
+    CLI::App app("Plays crowd scenes through the Vantri plug-in in a stand-in host.", "vantri");
+    app.allow_extras();
+    app.set_help_flag("-h,--help", "this text");
+
+    PluginsOptions plugins;
+    DescribeOptions describe;
+    RunOptions run;
+    std::vector<Verb> verbs;
+    {
+        Verb verb;
+        verb.command = app.add_subcommand(
+            "plugins", "load the plug-in and list the object types it registers");
+        add_plugins_options(*verb.command, plugins);
+        verb.check = check_no_leftover;
+        verb.run = [&] { return plugins_command(plugins); };
+        verbs.push_back(verb);
     }
-    const std::string verb = argv[1];
-    std::vector<std::string> args(argv + 2, argv + argc);
-    if (verb == "--help" || verb == "-h" || verb == "help") {
-        usage(stdout);
-        return 0;
+    {
+        Verb verb;
+        verb.command = app.add_subcommand(
+            "describe",
+            "the parameters of a new object of TYPE (description name, type id or display name)");
+        add_describe_options(*verb.command, describe);
+        verb.check = [&](const std::vector<std::string>& leftover, std::string& error) {
+            return check_describe_options(describe, leftover, error);
+        };
+        verb.run = [&] { return describe_command(describe); };
+        verbs.push_back(verb);
     }
-    if (verb == "plugins") return vantri::plugins_command(args);
-    if (verb == "describe") return vantri::describe_command(args);
-    if (verb == "run") return vantri::run_command(args);
-    std::fprintf(stderr, "vantri: unknown verb '%s' (try 'vantri --help')\n", verb.c_str());
-    return 2;
+    {
+        Verb verb;
+        verb.command = app.add_subcommand("run", "play a scene file and write the agents' motion");
+        add_run_options(*verb.command, run);
+        verb.check = [&](const std::vector<std::string>& leftover, std::string& error) {
+            return check_run_options(run, leftover, error);
+        };
+        verb.run = [&] { return run_command(run); };
+        verbs.push_back(verb);
+    }
+    app.footer("Each verb has its own --help.");
+    for (Verb& verb : verbs) {
+        verb.command->allow_extras();
+        verb.command->set_help_flag("-h,--help", "this text");
+    }
+
+    // The verb whose options were being read when a mistake was found names the message.
+    const auto current_verb = [&]() -> const Verb* {
+        for (const Verb& verb : verbs)
+            if (verb.command->parsed()) return &verb;
+        return nullptr;
+    };
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        const Verb* verb = current_verb();
+        std::fputs((verb != nullptr ? verb->command->help("vantri") : app.help()).c_str(), stdout);
+        return ExitCode::Success;
+    } catch (const CLI::ParseError& e) {
+        const Verb* verb = current_verb();
+        return usage_mistake(verb != nullptr ? "vantri " + verb->command->get_name() : "vantri",
+                             e.what());
+    }
+
+    const Verb* verb = current_verb();
+    if (verb == nullptr) {
+        const std::vector<std::string> leftover = app.remaining();
+        if (leftover.empty()) {
+            std::fputs(app.help().c_str(), stderr);
+            return ExitCode::BadInput;
+        }
+        if (leftover.front() == "help") {
+            std::fputs(app.help().c_str(), stdout);
+            return ExitCode::Success;
+        }
+        std::fprintf(stderr, "vantri: unknown verb '%s' (try 'vantri --help')\n",
+                     leftover.front().c_str());
+        return ExitCode::BadInput;
+    }
+    const std::string who = "vantri " + verb->command->get_name();
+    const std::vector<std::string> leftover = verb->command->remaining();
+    std::string error;
+    if (!check_options_known(leftover, error) || !verb->check(leftover, error))
+        return usage_mistake(who, error);
+    return verb->run();
 }

@@ -18,7 +18,8 @@ Outcome run(const std::string& arguments) {
     if (pipe == nullptr) return outcome;
     char buffer[4096];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.output.append(buffer, n);
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        outcome.output.append(buffer, n);
     const int status = pclose(pipe);
     outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
@@ -65,4 +66,44 @@ TEST(CommandVerbs, MistakesSayWhatWentWrong) {
         << outcome.output;
 }
 
-}  // namespace
+TEST(CommandVerbs, EveryVerbHasHelpAndUsageMistakesExitTwo) {
+    for (const char* verb : {"plugins", "describe", "run"}) {
+        const Outcome help = run(std::string(verb) + " --help");
+        EXPECT_EQ(help.exit_code, 0) << help.output;
+        EXPECT_NE(help.output.find(std::string("Usage: vantri ") + verb), std::string::npos)
+            << help.output;
+        EXPECT_NE(help.output.find("--plugin PATH"), std::string::npos) << help.output;
+    }
+    EXPECT_NE(run("run --help").output.find("--max-memory BYTES"), std::string::npos);
+    const Outcome top = run("--help");
+    EXPECT_EQ(top.exit_code, 0);
+    EXPECT_NE(top.output.find("describe"), std::string::npos);
+    EXPECT_EQ(run("").exit_code, 2);
+
+    struct Mistake {
+        const char* arguments;
+        const char* message;
+    };
+    for (const Mistake& mistake : {
+             Mistake{"run s.json --end 1e3",
+                     "vantri run: --end needs a whole frame number, not '1e3'"},
+             Mistake{"run s.json --end 99999999999",
+                     "vantri run: --end needs a whole frame number, not '99999999999'"},
+             Mistake{"run s.json --outputs csv,pdf",
+                     "vantri run: --outputs needs a list of outputs such as csv, not 'csv,pdf'"},
+             Mistake{"run s.json --out ''", "vantri run: --out needs a folder, not ''"},
+             Mistake{"run s.json --start", "vantri run: --start"},
+             Mistake{"run a.json b.json",
+                     "vantri run: one scene file at a time ('a.json' and 'b.json')"},
+             Mistake{"describe", "vantri describe: which object type?"},
+             Mistake{"plugins extra", "vantri plugins: unexpected argument 'extra'"},
+             Mistake{"plugins --verbose", "vantri plugins: unknown option '--verbose'"},
+         }) {
+        const Outcome outcome = run(mistake.arguments);
+        EXPECT_EQ(outcome.exit_code, 2) << mistake.arguments << "\n" << outcome.output;
+        EXPECT_EQ(outcome.output.rfind(mistake.message, 0), 0u) << mistake.arguments << "\n"
+                                                                << outcome.output;
+    }
+}
+
+} // namespace
