@@ -16,7 +16,7 @@ void RayCollider::forget() {
     ready_ = false;
     has_hit_ = false;
     serial_ = mark_ = 0;
-    bvh_ = TriangleBvh();
+    bvh_.reset();
     if (counted_bytes_ != 0) allocator().retire(counted_bytes_);
     counted_bytes_ = 0;
 }
@@ -30,17 +30,15 @@ bool RayCollider::init(SceneObject* object, bool force) {
     if (ready_ && !force && serial_ == object->serial() && mark_ == object->geometry_mark())
         return true;
     forget();
-    TriangleBvh bvh;
-    bvh.build(*object->mesh());
-    // The hierarchy is memory the host holds for the plug-in: it counts, and may be refused.
-    const size_t bytes = bvh.bytes() + 1;
+    std::shared_ptr<const TriangleBvh> bvh = object->ray_hierarchy(force);
+    // The hierarchy the collider holds counts as the plug-in's memory, and may be refused.
+    const size_t bytes = bvh->bytes() + 1;
     if (!allocator().admit(bytes)) return false;
     counted_bytes_ = bytes;
     bvh_ = std::move(bvh);
     serial_ = object->serial();
     mark_ = object->geometry_mark();
     ready_ = true;
-    ++builds_;
     return true;
 }
 
@@ -51,7 +49,7 @@ bool RayCollider::intersect(const VtVector& start, const VtVector& direction, do
     const double len = vantri::length(direction);
     if (!(len > 0.0) || !std::isfinite(len) || !(length >= 0.0)) return false;
     const VtVector unit = direction * (1.0 / len);
-    has_hit_ = bvh_.intersect(start, unit, length, only_test, hit_);
+    has_hit_ = bvh_->intersect(start, unit, length, only_test, hit_);
     return has_hit_;
 }
 

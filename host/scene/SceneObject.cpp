@@ -2,6 +2,7 @@
 
 #include "geometry/Mesh.h"
 #include "geometry/SplinePath.h"
+#include "geometry/TriangleBvh.h"
 #include "memory/Allocator.h"
 #include "plugin/ObjectTypes.h"
 #include "scene/Document.h"
@@ -69,6 +70,7 @@ void SceneObject::copy_transform_from(const SceneObject& other) {
     spline_ = other.spline_;
     mesh_ = other.mesh_;
     geometry_mark_ = other.geometry_mark_;
+    hierarchy_ = other.hierarchy_;
     touch();
 }
 
@@ -109,7 +111,19 @@ void SceneObject::set_spline(std::shared_ptr<const SplinePath> spline) {
     touch();
 }
 
+std::shared_ptr<const TriangleBvh> SceneObject::ray_hierarchy(bool rebuild) const {
+    if (mesh_ == nullptr) return nullptr;
+    if (hierarchy_ == nullptr || rebuild) {
+        auto bvh = std::make_shared<TriangleBvh>();
+        bvh->build(*mesh_);
+        hierarchy_ = std::move(bvh);
+        ++hierarchy_builds_;
+    }
+    return hierarchy_;
+}
+
 void SceneObject::set_mesh(std::shared_ptr<const Mesh> mesh) {
+    hierarchy_.reset();
     mesh_ = std::move(mesh);
     geometry_mark_ = next_change();
     touch();

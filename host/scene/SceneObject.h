@@ -11,6 +11,7 @@ namespace vantri {
 struct ObjectType;
 class Mesh;
 class SplinePath;
+class TriangleBvh;
 
 class SceneObject : public Atom {
   public:
@@ -58,6 +59,12 @@ class SceneObject : public Atom {
     void set_mesh(std::shared_ptr<const Mesh> mesh);
     /// A change counter of the geometry alone (0: never set).
     uint64_t geometry_mark() const { return geometry_mark_; }
+    /// The hierarchy of the polygons for rays, built on first use (or anew with `rebuild`)
+    /// and kept until the geometry changes, so that every collider on this object shares it.
+    /// Null without polygons.
+    std::shared_ptr<const TriangleBvh> ray_hierarchy(bool rebuild) const;
+    /// How often this object's hierarchy was built.
+    uint64_t hierarchy_builds() const { return hierarchy_builds_; }
 
     /// The registered type, when this is a plug-in object.
     const ObjectType* object_type() const { return object_type_; }
@@ -91,6 +98,8 @@ class SceneObject : public Atom {
     std::shared_ptr<const SplinePath> spline_;
     std::shared_ptr<const Mesh> mesh_;
     uint64_t geometry_mark_ = 0;
+    mutable std::shared_ptr<const TriangleBvh> hierarchy_;
+    mutable uint64_t hierarchy_builds_ = 0;
     const ObjectType* object_type_ = nullptr;
     VtNodeData* instance_ = nullptr;
     SceneObject* cache_ = nullptr;

@@ -250,12 +250,17 @@ TEST(RayCollider, BuildsOnceReusesAndFailsAfterAFailedInit) {
         ASSERT_TRUE(collider.init(&plane, false));
         plane.set_position({5, 5, 5});
         ASSERT_TRUE(collider.init(&plane, false));
-        EXPECT_EQ(collider.builds(), 1u) << "moving the object keeps its local-space hierarchy";
+        RayCollider another;
+        ASSERT_TRUE(another.init(&plane, false));
+        EXPECT_EQ(plane.hierarchy_builds(), 1u)
+            << "moving the object keeps its local-space hierarchy, shared by every collider";
         ASSERT_TRUE(collider.init(&plane, true));
-        EXPECT_EQ(collider.builds(), 2u) << "forced";
+        EXPECT_EQ(plane.hierarchy_builds(), 2u) << "forced";
         plane.set_mesh(std::make_shared<Mesh>(make_cube({10, 10, 10})));
+        ASSERT_TRUE(another.intersect({0, 20, 0}, {0, -1, 0}, 100, false))
+            << "a collider keeps what it was initialised on";
         ASSERT_TRUE(collider.init(&plane, false));
-        EXPECT_EQ(collider.builds(), 3u) << "new geometry";
+        EXPECT_EQ(plane.hierarchy_builds(), 3u) << "new geometry";
 
         ASSERT_TRUE(collider.intersect({0, 20, 0}, {0, -3, 0}, 100, false));
         TriangleHit hit;
