@@ -18,10 +18,9 @@ namespace vantri_test {
 
 class EnvironmentScene : public WorldScene {
   protected:
-    vantri::SceneObject* add_spline(const std::string& name, std::vector<VtVector> points,
-                                    bool closed = false,
-                                    vantri::SplineInterpolation kind =
-                                        vantri::SplineInterpolation::Linear) {
+    vantri::SceneObject*
+    add_spline(const std::string& name, std::vector<VtVector> points, bool closed = false,
+               vantri::SplineInterpolation kind = vantri::SplineInterpolation::Linear) {
         vantri::SceneObject* spline = add(vantri::kSplineType, name);
         spline->set_spline(std::make_shared<vantri::SplinePath>(std::move(points), closed, kind));
         return spline;
@@ -48,7 +47,8 @@ class EnvironmentScene : public WorldScene {
         auto curve = std::make_unique<vantri::SplineCurve>();
         curve->add_knot(0.0, y0);
         curve->add_knot(1.0, y1);
-        behaviour->data().set(CROWDBEHAV_SPLINE_PROFILE, vantri::Value::of_custom(std::move(curve)));
+        behaviour->data().set(CROWDBEHAV_SPLINE_PROFILE,
+                              vantri::Value::of_custom(std::move(curve)));
         behaviour->touch();
     }
 
@@ -79,8 +79,12 @@ class EnvironmentScene : public WorldScene {
     int32_t frame = 0;
 };
 
-inline double heading_of(const LVector& v) { return std::atan2(-v.x, v.z); }
+inline double heading_of(const LVector& v) {
+    return std::atan2(-v.x, v.z);
+}
 
-inline LVector unit(const LVector& v) { return v / std::sqrt(v * v); }
+inline LVector unit(const LVector& v) {
+    return v / std::sqrt(v * v);
+}
 
 } // namespace vantri_test

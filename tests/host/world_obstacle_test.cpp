@@ -181,8 +181,8 @@ std::string shown(vantri::SceneObject* obstacle) {
     vantri::DescriptionBuild description;
     EXPECT_TRUE(vantri::build_description(*obstacle, description, nullptr));
     std::string result;
-    for (int32_t group : {CROWDOBSTACLE_GROUP_SPHERE, CROWDOBSTACLE_GROUP_BOX,
-                          CROWDOBSTACLE_GROUP_OBJECT}) {
+    for (int32_t group :
+         {CROWDOBSTACLE_GROUP_SPHERE, CROWDOBSTACLE_GROUP_BOX, CROWDOBSTACLE_GROUP_OBJECT}) {
         if (description.hidden(group)) continue;
         result += std::to_string(group) + (description.open(group) ? " open " : " closed ");
     }
@@ -192,8 +192,8 @@ std::string shown(vantri::SceneObject* obstacle) {
 TEST_F(ObstacleObject, ShowsExactlyTheGroupOfItsShapeAndAnswersWithItsContainer) {
     vantri::SceneObject* obstacle = add(vantri_test::kObstacleType, "Obstacle");
     EXPECT_EQ(obstacle->data().get_int(CROWDOBSTACLE_SHAPE, 0), CROWDOBSTACLE_SHAPE_BOX);
-    for (int32_t id : {CROWDOBSTACLE_SIZE_X, CROWDOBSTACLE_SIZE_Y, CROWDOBSTACLE_SIZE_Z,
-                       CROWDOBSTACLE_RADIUS})
+    for (int32_t id :
+         {CROWDOBSTACLE_SIZE_X, CROWDOBSTACLE_SIZE_Y, CROWDOBSTACLE_SIZE_Z, CROWDOBSTACLE_RADIUS})
         EXPECT_EQ(obstacle->data().get_real(id, 0.0), 100.0) << id;
     EXPECT_EQ(shown(obstacle), "1008 open ");
     set_int(obstacle, CROWDOBSTACLE_SHAPE, CROWDOBSTACLE_SHAPE_SPHERE);
@@ -206,7 +206,8 @@ TEST_F(ObstacleObject, ShowsExactlyTheGroupOfItsShapeAndAnswersWithItsContainer)
     VtPrivateData request{7, nullptr};
     EXPECT_EQ(send(obstacle, 23, &request), 1);
     EXPECT_EQ(request.answered, 7) << "the flag is left as it was";
-    EXPECT_EQ(request.data, static_cast<void*>(host.api()->atoms->get_data_instance(obstacle->handle())));
+    EXPECT_EQ(request.data,
+              static_cast<void*>(host.api()->atoms->get_data_instance(obstacle->handle())));
     VtPrivateData other{3, nullptr};
     EXPECT_EQ(send(obstacle, 24, &other), 1);
     EXPECT_EQ(other.data, nullptr);

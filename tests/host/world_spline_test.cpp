@@ -69,7 +69,6 @@ TEST_F(WorldSpline, NoStepNoSegmentOrNoSplineGivesNothing) {
     a = &step({follow}, LVector(10, 0, 0), LVector(0, 0, 1), mark);
     EXPECT_NEAR(heading_after(*a), 0.0, kTolerance) << "a null has no curve";
     EXPECT_EQ(a->spline_mg.off, LVector(-7, -7, -7));
-
 }
 
 TEST_F(WorldSpline, EverySegmentIsSampled) {
