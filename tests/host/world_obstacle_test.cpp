@@ -177,9 +177,9 @@ namespace {
 class ObstacleObject : public vantri_test::StartedPlugin {};
 
 // Which of the three groups (sphere 1006, box 1008, object 1012) the attribute manager shows.
-std::string shown(vantri::SceneObject* obstacle) {
+std::string shown(const vantri::Host& host, vantri::SceneObject* obstacle) {
     vantri::DescriptionBuild description;
-    EXPECT_TRUE(vantri::build_description(*obstacle, description, nullptr));
+    EXPECT_TRUE(vantri::build_description(host, *obstacle, description, nullptr));
     std::string result;
     for (int32_t group :
          {CROWDOBSTACLE_GROUP_SPHERE, CROWDOBSTACLE_GROUP_BOX, CROWDOBSTACLE_GROUP_OBJECT}) {
@@ -195,13 +195,13 @@ TEST_F(ObstacleObject, ShowsExactlyTheGroupOfItsShapeAndAnswersWithItsContainer)
     for (int32_t id :
          {CROWDOBSTACLE_SIZE_X, CROWDOBSTACLE_SIZE_Y, CROWDOBSTACLE_SIZE_Z, CROWDOBSTACLE_RADIUS})
         EXPECT_EQ(obstacle->data().get_real(id, 0.0), 100.0) << id;
-    EXPECT_EQ(shown(obstacle), "1008 open ");
+    EXPECT_EQ(shown(host, obstacle), "1008 open ");
     set_int(obstacle, CROWDOBSTACLE_SHAPE, CROWDOBSTACLE_SHAPE_SPHERE);
-    EXPECT_EQ(shown(obstacle), "1006 open ");
+    EXPECT_EQ(shown(host, obstacle), "1006 open ");
     set_int(obstacle, CROWDOBSTACLE_SHAPE, CROWDOBSTACLE_SHAPE_OBJECT);
-    EXPECT_EQ(shown(obstacle), "1012 open ");
+    EXPECT_EQ(shown(host, obstacle), "1012 open ");
     set_int(obstacle, CROWDOBSTACLE_SHAPE, 1003);
-    EXPECT_EQ(shown(obstacle), "") << "an unknown shape shows no group";
+    EXPECT_EQ(shown(host, obstacle), "") << "an unknown shape shows no group";
 
     VtPrivateData request{7, nullptr};
     EXPECT_EQ(send(obstacle, 23, &request), 1);
