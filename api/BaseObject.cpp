@@ -70,6 +70,12 @@ LVector BaseObject::GetRad() const {
     return FromAbi(v);
 }
 
+LVector BaseObject::GetMp() const {
+    VtVector v{};
+    vt::Host()->objects->get_mp(Handle(), &v);
+    return FromAbi(v);
+}
+
 BaseObject* BaseObject::GetCache() const {
     return FromHandle<BaseObject>(vt::Host()->objects->get_cache(Handle()));
 }

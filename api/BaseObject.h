@@ -46,6 +46,8 @@ public:
     LVector GetRelScale() const;
     /// Half the size of the object's bounding box.
     LVector GetRad() const;
+    /// The centre of the object's bounding box, in its own space.
+    LVector GetMp() const;
     /// The object's generated output, owned by the host, or null.
     BaseObject* GetCache() const;
 

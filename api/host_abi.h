@@ -112,6 +112,8 @@ typedef struct VtThread VtThread;                 /* the host thread running a c
 typedef struct VtDraw VtDraw;                     /* a viewport being drawn */
 typedef struct VtDrawHelp VtDrawHelp;             /* per-object drawing context */
 typedef struct VtNodeData VtNodeData;             /* a plug-in object instance; opaque to host */
+typedef struct VtSplineLength VtSplineLength;     /* arc-length table of one spline segment */
+typedef struct VtRayCollider VtRayCollider;       /* rays against one object's polygons */
 
 /** A parameter value. The string, link and custom members are handles whose ownership the
  *  function that passes the value states. Booleans travel as VT_DTYPE_LONG 0 or 1. */
@@ -260,6 +262,10 @@ typedef struct VtObjectTable {
     /** Removes the first occurrence of `atom`; 1 when found. */
     int32_t (*array_remove)(VtAtomArray* array, VtAtom* atom);
     void (*array_flush)(VtAtomArray* array);
+
+    /** The centre of the object's bounding box in its own space ((0,0,0) for an object
+     *  without geometry); get_rad gives the box's half-size. */
+    void (*get_mp)(VtAtom* object, VtVector* out);
 } VtObjectTable;
 
 /** Parameter containers and custom data. */
@@ -325,14 +331,66 @@ typedef struct VtDescriptionTable {
                                     VtAtomArray* array);
 } VtDescriptionTable;
 
-/** Spline objects and their sampling (extended as the crowd code gains spline services). */
+/** Spline objects and their sampling. A spline has one or more segments; each segment is
+ *  addressed by a natural parameter from 0 at its start to 1 at its end. */
 typedef struct VtSplineTable {
     uint32_t size;
+    /** 1 when the object is a spline object, else 0 (also for null). */
+    int32_t (*is_spline)(VtAtom* object);
+    /** The number of segments the spline records: 0 for a spline whose points form one
+     *  segment without segment information, and for an object that is not a spline. */
+    int32_t (*get_segment_count)(VtAtom* spline);
+    /** The number of points of all segments; 0 for an object that is not a spline. */
+    int32_t (*get_point_count)(VtAtom* spline);
+    /** The point (in the spline's own space) and the unit tangent at natural parameter w
+     *  (clamped to [0, 1]) of `segment`. 1 on success; 0 (out untouched) when the segment
+     *  does not exist or the object is not a spline. */
+    int32_t (*get_point)(VtAtom* spline, double w, int32_t segment, VtVector* out);
+    int32_t (*get_tangent)(VtAtom* spline, double w, int32_t segment, VtVector* out);
+
+    /** An empty arc-length table, or null on failure; owned by the caller until
+     *  length_free. */
+    VtSplineLength* (*length_alloc)(void);
+    void (*length_free)(VtSplineLength* table);
+    /** Measures `segment` of `spline` (a segment-less spline's points are segment 0). The
+     *  table keeps what it measured, even if the spline changes later. 1 on success; 0 (the
+     *  table empty) when the segment does not exist or the object is not a spline. */
+    int32_t (*length_init)(VtSplineLength* table, VtAtom* spline, int32_t segment);
+    /** The segment's arc length; 0 for an empty table. */
+    double (*length_get)(const VtSplineLength* table);
+    /** The natural parameter at which the arc length from the segment's start is u (clamped
+     *  to [0, 1]) times the segment's length; 0 for an empty table. */
+    double (*length_uniform_to_natural)(const VtSplineLength* table, double u);
 } VtSplineTable;
 
-/** The polygon ray collider. */
+/** The nearest hit of a ray: the point, its distance from the ray's start, the unit normal
+ *  of the face hit (all in the object's own space), the face's index, and 1 when the ray met
+ *  the face from behind. */
+typedef struct VtRayHit {
+    VtVector position;
+    double distance;
+    VtVector face_normal;
+    int32_t face;
+    int32_t backface;
+} VtRayHit;
+
+/** The polygon ray collider: rays in an object's own space against its polygons. */
 typedef struct VtRayTable {
     uint32_t size;
+    /** A new collider, or null on failure; owned by the caller until free. */
+    VtRayCollider* (*alloc)(void);
+    void (*free)(VtRayCollider* collider);
+    /** Prepares rays against `object` (a polygon object or a primitive). The acceleration
+     *  structure is kept and reused while the object's geometry is unchanged, unless `force`
+     *  is 1. 1 on success; 0 for an object without polygons or when memory is short, and
+     *  every ray fails until the next successful init. */
+    int32_t (*init)(VtRayCollider* collider, VtAtom* object, int32_t force);
+    /** Casts a ray from `start` along `direction` (normalised by the host) up to `length`.
+     *  With only_test 1 it stops at the first hit found. 1 when it hit something. */
+    int32_t (*intersect)(VtRayCollider* collider, const VtVector* start,
+                         const VtVector* direction, double length, int32_t only_test);
+    /** The nearest hit of the last intersect. 1 on success; 0 when it hit nothing. */
+    int32_t (*get_nearest)(VtRayCollider* collider, VtRayHit* out);
 } VtRayTable;
 
 /** Viewport drawing. */

@@ -19,6 +19,7 @@ int32_t BindHost(HostApi* api) {
     const bool complete = TableFits(api->system) && TableFits(api->resources) &&
                           TableFits(api->atoms) && TableFits(api->objects) &&
                           TableFits(api->containers) && TableFits(api->descriptions) &&
+                          TableFits(api->splines) && TableFits(api->rays) &&
                           TableFits(api->bitmaps) && TableFits(api->plugins);
     if (!complete) return 0;
     g_host = api;

@@ -139,7 +139,8 @@ class Reader {
                                  json_kind(object));
         check_keys(object, path,
                    {"type", "name", "comment", "position", "rotation", "scale", "size", "params",
-                    "children", "track"},
+                    "children", "track", "points", "segments", "closed", "interpolation", "width",
+                    "depth", "heights", "radius", "faces"},
                    "an object");
         SceneObjectEntry entry;
         entry.path = path;
@@ -160,7 +161,7 @@ class Reader {
                 read_vector(object["position"], json_path(path, "position"), "position");
         if (object.contains("rotation"))
             entry.rotation = degrees(read_vector(object["rotation"], json_path(path, "rotation"),
-                                                "rotation (heading, pitch, bank in degrees)"));
+                                                 "rotation (heading, pitch, bank in degrees)"));
         if (object.contains("scale"))
             entry.scale = read_vector(object["scale"], json_path(path, "scale"), "scale");
         if (object.contains("size"))
@@ -189,6 +190,10 @@ class Reader {
             if (track.contains("rotation"))
                 entry.rotation_track =
                     read_track(track["rotation"], json_path(track_path, "rotation"), true);
+        }
+        for (const char* key : {"points", "segments", "closed", "interpolation", "width", "depth",
+                                "heights", "radius", "faces"}) {
+            if (object.contains(key)) entry.geometry[key] = object[key];
         }
         if (object.contains("children"))
             entry.children = read_list(object["children"], json_path(path, "children"));

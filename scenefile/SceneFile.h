@@ -60,6 +60,9 @@ struct SceneObjectEntry {
     std::optional<VtVector> rotation; ///< heading, pitch, bank in radians (degrees in the file)
     std::optional<VtVector> scale;
     std::optional<VtVector> size; ///< cubes: the edge lengths
+    /// The geometry keys as written (points, segments, closed, interpolation, width, depth,
+    /// heights, radius, faces), checked against the type when the object is built.
+    Json geometry = Json::object();
     std::vector<SceneParameter> params;
     std::vector<TrackKey> position_track; ///< keys in increasing frame order
     std::vector<TrackKey> rotation_track; ///< radians

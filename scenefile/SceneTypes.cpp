@@ -1,5 +1,10 @@
 #include "scenefile/SceneTypes.h"
 
+#include "geometry/Primitives.h"
+#include "scenefile/SceneGeometry.h"
+
+#include <memory>
+
 namespace vantri {
 
 namespace {
@@ -21,8 +26,8 @@ struct HostPrimitive {
 };
 
 const HostPrimitive kPrimitives[] = {
-    {"null", kNullType}, {"cube", kCubeType}, {"sphere", 0},
-    {"plane", 0},        {"polygon", 0},      {"spline", 0},
+    {"null", kNullType},   {"cube", kCubeType},       {"sphere", kSphereType},
+    {"plane", kPlaneType}, {"polygon", kPolygonType}, {"spline", kSplineType},
 };
 
 /// A cube's edge lengths when the file gives none.
@@ -69,9 +74,12 @@ void shape_object(SceneObject& object, const SceneObjectEntry& entry) {
         if (size.x < 0 || size.y < 0 || size.z < 0)
             throw SceneError(json_path(entry.path, "size"), "a cube's size cannot be negative");
         object.set_radius(VtVector{size.x / 2, size.y / 2, size.z / 2});
+        object.set_mesh(std::make_shared<Mesh>(make_cube(size)));
+        build_geometry(object, entry);
         return;
     }
     if (entry.size) throw SceneError(json_path(entry.path, "size"), "only cubes have a \"size\"");
+    build_geometry(object, entry);
 }
 
 } // namespace vantri

@@ -14,6 +14,10 @@ TypeRegistry::TypeRegistry() {
     host_type(kNullType, "Null");
     host_type(kInstanceType, "Instance");
     host_type(kCubeType, "Cube");
+    host_type(kPolygonType, "Polygon");
+    host_type(kSplineType, "Spline");
+    host_type(kPlaneType, "Plane");
+    host_type(kSphereType, "Sphere");
 }
 
 bool TypeRegistry::add(const VtObjectRegistration& registration, std::string& why) {

@@ -17,6 +17,11 @@ constexpr int32_t kNullType = VT_OBJECT_TYPE_NULL;
 constexpr int32_t kInstanceType = VT_OBJECT_TYPE_INSTANCE;
 constexpr int32_t kInstanceLink = VT_INSTANCE_PARAMETER_SOURCE;
 constexpr int32_t kCubeType = 5159;
+/// Geometry the crowd code follows, stands on or steers around.
+constexpr int32_t kPolygonType = 5100;
+constexpr int32_t kSplineType = 5101;
+constexpr int32_t kPlaneType = 5168;
+constexpr int32_t kSphereType = 5160;
 /// The object-type flag that makes the host build an object's output.
 constexpr int32_t kGeneratorFlag = VT_TYPE_FLAG_GENERATOR;
 

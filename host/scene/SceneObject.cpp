@@ -1,5 +1,8 @@
 #include "scene/SceneObject.h"
 
+#include "geometry/Mesh.h"
+#include "geometry/SplinePath.h"
+#include "geometry/TriangleBvh.h"
 #include "memory/Allocator.h"
 #include "plugin/ObjectTypes.h"
 #include "scene/Document.h"
@@ -17,7 +20,9 @@ SceneObject::~SceneObject() {
     if (counted_bytes_ != 0) allocator().retire(counted_bytes_);
 }
 
-SceneObject* SceneObject::from(VtAtom* h) { return from(Atom::from(h)); }
+SceneObject* SceneObject::from(VtAtom* h) {
+    return from(Atom::from(h));
+}
 
 SceneObject* SceneObject::from(Atom* atom) {
     if (atom == nullptr || atom->kind() != Kind::Object) return nullptr;
@@ -62,6 +67,10 @@ void SceneObject::copy_transform_from(const SceneObject& other) {
     rotation_ = other.rotation_;
     scale_ = other.scale_;
     radius_ = other.radius_;
+    spline_ = other.spline_;
+    mesh_ = other.mesh_;
+    geometry_mark_ = other.geometry_mark_;
+    hierarchy_ = other.hierarchy_;
     touch();
 }
 
@@ -76,7 +85,49 @@ VtMatrix SceneObject::global_matrix() const {
     return multiply(parent_global_matrix(), local_);
 }
 
-VtVector SceneObject::radius() const { return radius_; }
+VtVector SceneObject::radius() const {
+    if (mesh_ != nullptr) return mesh_->bounds_half_size();
+    if (spline_ != nullptr) {
+        VtVector centre, half;
+        bounding_box(spline_->points(), centre, half);
+        return half;
+    }
+    return radius_;
+}
+
+VtVector SceneObject::bounds_centre() const {
+    if (mesh_ != nullptr) return mesh_->bounds_centre();
+    if (spline_ != nullptr) {
+        VtVector centre, half;
+        bounding_box(spline_->points(), centre, half);
+        return centre;
+    }
+    return VtVector{0, 0, 0};
+}
+
+void SceneObject::set_spline(std::shared_ptr<const SplinePath> spline) {
+    spline_ = std::move(spline);
+    geometry_mark_ = next_change();
+    touch();
+}
+
+std::shared_ptr<const TriangleBvh> SceneObject::ray_hierarchy(bool rebuild) const {
+    if (mesh_ == nullptr) return nullptr;
+    if (hierarchy_ == nullptr || rebuild) {
+        auto bvh = std::make_shared<TriangleBvh>();
+        bvh->build(*mesh_);
+        hierarchy_ = std::move(bvh);
+        ++hierarchy_builds_;
+    }
+    return hierarchy_;
+}
+
+void SceneObject::set_mesh(std::shared_ptr<const Mesh> mesh) {
+    hierarchy_.reset();
+    mesh_ = std::move(mesh);
+    geometry_mark_ = next_change();
+    touch();
+}
 
 void SceneObject::attach_instance(const ObjectType* type, VtNodeData* instance) {
     object_type_ = type;
@@ -107,4 +158,4 @@ Document* SceneObject::document() {
     }
 }
 
-}  // namespace vantri
+} // namespace vantri

@@ -4,12 +4,17 @@
 
 #include "scene/Atom.h"
 
+#include <memory>
+
 namespace vantri {
 
 struct ObjectType;
+class Mesh;
+class SplinePath;
+class TriangleBvh;
 
 class SceneObject : public Atom {
-public:
+  public:
     /// A bare object of `type`. Plug-in types get their instance from the type registry
     /// (see ObjectFactory); this constructor does not call into any plug-in.
     explicit SceneObject(int32_t type);
@@ -29,7 +34,7 @@ public:
     const VtVector& scale() const { return scale_; }
     void set_scale(const VtVector& s);
 
-    /// Takes the transform and bounding box of `other` exactly as they are.
+    /// Takes the transform, bounding box and geometry of `other` exactly as they are.
     void copy_transform_from(const SceneObject& other);
 
     /// The global matrix: the parent's (or, for generated output, the generator's) global
@@ -38,9 +43,28 @@ public:
     /// The global matrix of what this object hangs under (identity at the top).
     VtMatrix parent_global_matrix() const;
 
-    /// Half the size of the bounding box.
+    /// Half the size of the bounding box: of the geometry when the object has some, else
+    /// as set.
     VtVector radius() const;
     void set_radius(const VtVector& r) { radius_ = r; }
+    /// The centre of the bounding box in the object's own space ((0,0,0) without geometry).
+    VtVector bounds_centre() const;
+
+    /// The curve of a spline object, or null. Geometry is shared and never changed in place:
+    /// a change replaces it, and raises geometry_mark().
+    const std::shared_ptr<const SplinePath>& spline() const { return spline_; }
+    void set_spline(std::shared_ptr<const SplinePath> spline);
+    /// The polygons of a polygon object or a primitive, or null.
+    const std::shared_ptr<const Mesh>& mesh() const { return mesh_; }
+    void set_mesh(std::shared_ptr<const Mesh> mesh);
+    /// A change counter of the geometry alone (0: never set).
+    uint64_t geometry_mark() const { return geometry_mark_; }
+    /// The hierarchy of the polygons for rays, built on first use (or anew with `rebuild`)
+    /// and kept until the geometry changes, so that every collider on this object shares it.
+    /// Null without polygons.
+    std::shared_ptr<const TriangleBvh> ray_hierarchy(bool rebuild) const;
+    /// How often this object's hierarchy was built.
+    uint64_t hierarchy_builds() const { return hierarchy_builds_; }
 
     /// The registered type, when this is a plug-in object.
     const ObjectType* object_type() const { return object_type_; }
@@ -62,7 +86,7 @@ public:
 
     Document* document() override;
 
-private:
+  private:
     /// The local axes from the rotation and scale; the offset stays.
     void rebuild_axes();
 
@@ -71,6 +95,11 @@ private:
     VtVector rotation_{0, 0, 0};
     VtVector scale_{1, 1, 1};
     VtVector radius_{0, 0, 0};
+    std::shared_ptr<const SplinePath> spline_;
+    std::shared_ptr<const Mesh> mesh_;
+    uint64_t geometry_mark_ = 0;
+    mutable std::shared_ptr<const TriangleBvh> hierarchy_;
+    mutable uint64_t hierarchy_builds_ = 0;
     const ObjectType* object_type_ = nullptr;
     VtNodeData* instance_ = nullptr;
     SceneObject* cache_ = nullptr;
@@ -79,4 +108,4 @@ private:
     size_t counted_bytes_ = 0;
 };
 
-}  // namespace vantri
+} // namespace vantri

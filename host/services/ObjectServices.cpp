@@ -71,6 +71,9 @@ void get_rel_scale(VtAtom* h, VtVector* out) {
 void get_rad(VtAtom* h, VtVector* out) {
     if (SceneObject* o = object_of(h); o && out) *out = o->radius();
 }
+void get_mp(VtAtom* h, VtVector* out) {
+    if (SceneObject* o = object_of(h); o && out) *out = o->bounds_centre();
+}
 
 VtAtom* get_cache(VtAtom* h) {
     SceneObject* o = object_of(h);
@@ -279,6 +282,7 @@ const VtObjectTable kTable = {
     .array_get_index = array_get_index,
     .array_remove = array_remove,
     .array_flush = array_flush,
+    .get_mp = get_mp,
 };
 
 }  // namespace

@@ -22,15 +22,11 @@ const VtPluginTable kPlugins = {
     .size = sizeof(VtPluginTable),
     .register_object = register_object,
 };
-const VtSplineTable kSplines = {.size = sizeof(VtSplineTable)};
-const VtRayTable kRays = {.size = sizeof(VtRayTable)};
 const VtDrawTable kDraw = {.size = sizeof(VtDrawTable)};
 
 }  // namespace
 
 const VtPluginTable* plugin_table() { return &kPlugins; }
-const VtSplineTable* spline_table() { return &kSplines; }
-const VtRayTable* ray_table() { return &kRays; }
 const VtDrawTable* draw_table() { return &kDraw; }
 
 }  // namespace vantri

@@ -22,14 +22,24 @@ constexpr int32_t kWorldSeed = 15678934;
 
 } // namespace
 
+// A world without its terrain collider could not stand agents on a terrain, so it is not
+// made at all when the host cannot give one.
 NodeData* Crowdworld::Alloc() {
-    return new (std::nothrow) Crowdworld;
+    Crowdworld* world = new (std::nothrow) Crowdworld;
+    if (world == nullptr) return nullptr;
+    world->collider = GeRayCollider::Alloc();
+    if (world->collider == nullptr) {
+        delete world;
+        return nullptr;
+    }
+    return world;
 }
 
 Crowdworld::~Crowdworld() {
     crowds.FreeArray();
     FreeSplineCache();
     splines.FreeArray();
+    GeRayCollider::Free(collider);
 }
 
 Bool Crowdworld::Init(GeListNode*) {
@@ -95,8 +105,9 @@ ExecutionResult Crowdworld::Execute(BaseObject* op, BaseDocument* doc, HostThrea
     BaseContainer* data = op->GetDataInstance();
     terrain = data != nullptr ? static_cast<BaseObject*>(data->GetLink(CROWDWORLD_TERRAIN, doc))
                               : nullptr;
-    // The ray collider is not yet part of the host's services, so there is nothing to
-    // initialise on the terrain here.
+    // The host keeps the terrain's hierarchy while its geometry is unchanged, so this is
+    // cheap after the first frame. A failed init leaves every terrain cast of the frame a miss.
+    if (terrain != nullptr && collider != nullptr) collider->Init(terrain, FALSE);
 
     crowds.FreeArray();
     FreeSplineCache();

@@ -22,6 +22,10 @@
 class GeRayCollider;
 class InExcludeData;
 
+/// Fills `samples` with evenly spaced samples of every segment of `spline`, `step` apart along
+/// the curve (none for a step of 0 or less); the weights are left for the caller.
+void Sample_Spline_Points(SplineObject* spline, GeDynamicArray<SplineNfo>& samples, double step);
+
 /// What the world answers to message 23: the agent being updated, its index in its crowd
 /// group and the index of that group. Between crowd groups the agent is null and its index -1.
 struct CrowdWorldState {
@@ -85,10 +89,23 @@ class Crowdworld : public ObjectData {
     /// request; null for any other object or when none comes back. `type` gets its type.
     static BaseContainer* Steering_Settings(BaseObject* item, int32_t& type);
 
+    /// Probes the agent's way with five rays against every obstacle of the list; a unit vector
+    /// away from the surfaces it heads into, or (0, 0, 0). Writes the push-out of the hits into
+    /// the agent's extra_velocity. The crowd is not read.
     LVector Calc_Collisions(BaseObject* generator, Crowd_Data* crowd, Agent_ID_Data* agent,
                             InExcludeData* obstacles);
+    /// One probe ray from the agent's position along `probe`, as far as its length, against
+    /// one obstacle: 1 on a hit (hit_point, hit_normal and hit_obstacle written), else 0.
+    int32_t CollisionTest(BaseObject* obstacle, BaseObject* generator, Agent_ID_Data* agent,
+                          LVector probe);
     LVector Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent);
+    /// Steering along the spline linked to a behaviour, pulled onto it, with the length of the
+    /// nearest sample's profile weight; (0, 0, 0) when no sample lies within the capture
+    /// distance or the object is not a spline. Writes the agent's spline_mg.
     LVector Calc_FollowSpline(BaseContainer* behaviour, SplineObject* spline, Agent_ID_Data* agent);
+    /// Stands an agent's matrix on the terrain: sets its height to the ground found along its
+    /// up axis and returns the heading, pitch and bank of the matrix tilted to the ground;
+    /// (0, 0, 0) with `mg` unchanged when no ground lies within 100000 units.
     LVector Get_Terrain_Angle(LMatrix& mg, BaseObject* object);
 
   private:

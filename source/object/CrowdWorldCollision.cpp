@@ -1,4 +1,4 @@
-// Keeping agents off obstacles and off each other.
+// Keeping agents off each other (obstacles: CrowdWorldObstacles.cpp).
 //
 // Agent avoidance looks at the agents of one crowd group inside an ellipse ahead of the agent
 // (its look-ahead forward, its group's side radius across) and steers away from them, twice as
@@ -20,11 +20,6 @@ constexpr double kSameWayFactor = 1.2000000476837158;
 using angle::kPi;
 
 } // namespace
-
-// Probes no obstacle: gives no steering and leaves the agent's collision fields as they are.
-LVector Crowdworld::Calc_Collisions(BaseObject*, Crowd_Data*, Agent_ID_Data*, InExcludeData*) {
-    return LVector();
-}
 
 LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
     const CrowdTransform transform = Crowd_Transform(crowd, agent);

@@ -1,0 +1,34 @@
+#include "GeRayCollider.h"
+
+#include "host_binding.h"
+
+GeRayCollider* GeRayCollider::Alloc() {
+    return reinterpret_cast<GeRayCollider*>(vt::Host()->rays->alloc());
+}
+
+void GeRayCollider::Free(GeRayCollider*& collider) {
+    if (collider != nullptr) vt::Host()->rays->free(collider->Handle());
+    collider = nullptr;
+}
+
+Bool GeRayCollider::Init(BaseObject* object, Bool force) {
+    return vt::Host()->rays->init(Handle(), object != nullptr ? object->Handle() : nullptr,
+                                  force ? 1 : 0);
+}
+
+Bool GeRayCollider::Intersect(const LVector& start, const LVector& direction, double length,
+                              Bool only_test) {
+    const VtVector s = ToAbi(start), d = ToAbi(direction);
+    return vt::Host()->rays->intersect(Handle(), &s, &d, length, only_test ? 1 : 0);
+}
+
+Bool GeRayCollider::GetNearestIntersection(RayHit* result) {
+    VtRayHit hit{};
+    if (result == nullptr || !vt::Host()->rays->get_nearest(Handle(), &hit)) return FALSE;
+    result->position = FromAbi(hit.position);
+    result->distance = hit.distance;
+    result->face_normal = FromAbi(hit.face_normal);
+    result->face = hit.face;
+    result->backface = hit.backface ? TRUE : FALSE;
+    return TRUE;
+}
