@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config googletest libgtest-dev libgmock-dev
-          libbenchmark-dev nlohmann-json3-dev libtiff-dev libcli11-dev)
+          libbenchmark-dev nlohmann-json3-dev libtiff-dev libcli11-dev
+          clang-format clang-tidy)
 
 missing=()
 for package in "${packages[@]}"; do
