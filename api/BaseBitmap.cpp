@@ -4,11 +4,11 @@
 #include "host_binding.h"
 
 int32_t BaseBitmap::GetBw() const {
-    return vt::Host()->bitmaps->get_width(reinterpret_cast<const VtBitmap*>(this));
+    return vt::Tables()->bitmaps->get_width(reinterpret_cast<const VtBitmap*>(this));
 }
 
 int32_t BaseBitmap::GetBh() const {
-    return vt::Host()->bitmaps->get_height(reinterpret_cast<const VtBitmap*>(this));
+    return vt::Tables()->bitmaps->get_height(reinterpret_cast<const VtBitmap*>(this));
 }
 
 AutoBitmap::AutoBitmap(const String& name) {

@@ -3,28 +3,28 @@
 #include "host_binding.h"
 
 GeRayCollider* GeRayCollider::Alloc() {
-    return reinterpret_cast<GeRayCollider*>(vt::Host()->rays->alloc());
+    return reinterpret_cast<GeRayCollider*>(vt::Tables()->rays->alloc());
 }
 
 void GeRayCollider::Free(GeRayCollider*& collider) {
-    if (collider != nullptr) vt::Host()->rays->free(collider->Handle());
+    if (collider != nullptr) vt::Tables()->rays->free(collider->Handle());
     collider = nullptr;
 }
 
 Bool GeRayCollider::Init(BaseObject* object, Bool force) {
-    return vt::Host()->rays->init(Handle(), object != nullptr ? object->Handle() : nullptr,
+    return vt::Tables()->rays->init(Handle(), object != nullptr ? object->Handle() : nullptr,
                                   force ? 1 : 0);
 }
 
 Bool GeRayCollider::Intersect(const LVector& start, const LVector& direction, double length,
                               Bool only_test) {
     const VtVector s = ToAbi(start), d = ToAbi(direction);
-    return vt::Host()->rays->intersect(Handle(), &s, &d, length, only_test ? 1 : 0);
+    return vt::Tables()->rays->intersect(Handle(), &s, &d, length, only_test ? 1 : 0);
 }
 
 Bool GeRayCollider::GetNearestIntersection(RayHit* result) {
     VtRayHit hit{};
-    if (result == nullptr || !vt::Host()->rays->get_nearest(Handle(), &hit)) return FALSE;
+    if (result == nullptr || !vt::Tables()->rays->get_nearest(Handle(), &hit)) return FALSE;
     result->position = FromAbi(hit.position);
     result->distance = hit.distance;
     result->face_normal = FromAbi(hit.face_normal);

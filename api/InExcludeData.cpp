@@ -3,11 +3,11 @@
 #include "host_binding.h"
 
 int32_t InExcludeData::GetObjectCount() const {
-    return vt::Host()->containers->in_exclude_get_count(Handle());
+    return vt::Tables()->containers->in_exclude_get_count(Handle());
 }
 
 ParameterNode* InExcludeData::ObjectFromIndex(const BaseDocument* doc, int32_t i) const {
     VtAtom* document = reinterpret_cast<VtAtom*>(const_cast<BaseDocument*>(doc));
     return reinterpret_cast<ParameterNode*>(
-        vt::Host()->containers->in_exclude_get_object(Handle(), i, document));
+        vt::Tables()->containers->in_exclude_get_object(Handle(), i, document));
 }

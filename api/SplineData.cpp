@@ -29,20 +29,20 @@ void SplineData::Free(SplineData*& data) {
 }
 
 Bool SplineData::MakeLinearSpline(int32_t count) {
-    return vt::Host()->containers->spline_make_linear(Handle(), count) != 0;
+    return vt::Tables()->containers->spline_make_linear(Handle(), count) != 0;
 }
 
 int32_t SplineData::GetKnotCount() const {
-    return vt::Host()->containers->spline_get_knot_count(Handle());
+    return vt::Tables()->containers->spline_get_knot_count(Handle());
 }
 
 CurveKnot* SplineData::GetKnot(int32_t i) {
     return reinterpret_cast<CurveKnot*>(
-        vt::Host()->containers->spline_get_knot(Handle(), i));
+        vt::Tables()->containers->spline_get_knot(Handle(), i));
 }
 
 LVector SplineData::GetPoint(double t) const {
     VtVector point{t, 0.0, 0.0};
-    vt::Host()->containers->spline_get_point(Handle(), t, &point);
+    vt::Tables()->containers->spline_get_point(Handle(), t, &point);
     return FromAbi(point);
 }

@@ -6,12 +6,22 @@
 
 #include "host_abi.h"
 
+#include <cassert>
+
 namespace vt {
 
 /// The tables the plug-in was bound to, or null before binding.
 extern HostApi* g_host;
 
 inline HostApi* Host() { return g_host; }
+
+/// The tables, for a forwarder that only runs once the plug-in is bound: every object
+/// operation comes after the first initialise action. A call before it is a bug in the
+/// plug-in, loud in a debug build.
+inline HostApi* Tables() {
+    assert(g_host != nullptr && "the host API is used before the plug-in was bound");
+    return g_host;
+}
 
 /// Checks the version and every table the plug-in needs, then keeps `api`. Returns the
 /// host's version, or a value below VT_API_VERSION when `api` is null or a table is missing
