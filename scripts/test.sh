@@ -1,14 +1,27 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: on the release build, then again on
-# the asan build (address and undefined-behaviour sanitizers).
+# Installs what is missing, checks the formatting, builds and runs every test: the debug
+# build (assertions on), the release build (then clang-tidy over the sources), and the asan
+# build (address and undefined-behaviour sanitizers). Prints how long each step took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+step() {
+    local name=$1
+    shift
+    local started=$SECONDS
+    echo "== $name"
+    "$@"
+    echo "== $name: $((SECONDS - started)) s"
+}
 
-for preset in release asan; do
-    echo "== $preset: build"
-    scripts/build.sh "$preset"
-    echo "== $preset: test"
-    ctest --preset "$preset" -j "${VANTRI_JOBS:-$(nproc)}"
+step "install" scripts/install-deps.sh
+step "format" scripts/check-format.sh
+
+for preset in debug release asan; do
+    step "$preset: build" scripts/build.sh "$preset"
+    step "$preset: test" ctest --preset "$preset" -j "${VANTRI_JOBS:-$(nproc)}"
+    if [ "$preset" = release ]; then
+        step "clang-tidy" scripts/check-tidy.sh release
+    fi
 done
+echo "== all steps passed in $SECONDS s"
