@@ -1,6 +1,7 @@
 #include "resources/DescriptionFile.h"
 
 #include "host_abi.h"
+#include "resources/ResourceJson.h"
 #include "resources/TextFile.h"
 
 #include <cctype>
@@ -234,38 +235,42 @@ class DescriptionReader {
     void default_value(const ResourceField& in, DescriptionParameter& p) {
         const ResourceJson& json = in.json();
         const std::string of = "the default of '" + p.symbol + "'";
+        ParameterDefault& value = p.default_value;
+        value.stated = true;
         switch (p.dtype) {
         case VT_DTYPE_LONG:
             if (!p.cycle.empty()) {
-                for (const CycleOption& option : p.cycle)
+                bool found = false;
+                for (const CycleOption& option : p.cycle) {
                     if ((json.is_string() && json.get<std::string>() == option.symbol) ||
-                        (json.is_number() && json.get<double>() == option.value))
-                        p.default_value = option.value;
-                if (p.default_value.is_null())
-                    in.expected(of + ", one of its options (a symbol or a value)");
+                        (json.is_number() && json.get<double>() == option.value)) {
+                        value.integer = option.value;
+                        found = true;
+                    }
+                }
+                if (!found) in.expected(of + ", one of its options (a symbol or a value)");
             } else if (p.is_switch) {
-                if (json.is_boolean()) p.default_value = json.get<bool>() ? 1 : 0;
-                if (json.is_number() && (json.get<double>() == 0 || json.get<double>() == 1))
-                    p.default_value = json.get<double>() == 1 ? 1 : 0;
-                if (p.default_value.is_null()) in.expected(of + ", 0, 1, true or false");
+                const bool number = json.is_number() && (json == 0 || json == 1);
+                if (!json.is_boolean() && !number) in.expected(of + ", 0, 1, true or false");
+                value.integer = json.is_boolean() ? json.get<bool>() : json == 1;
             } else {
-                p.default_value = in_range(in, p, in.int32());
+                value.integer = in_range(in, p, in.int32());
             }
             return;
-        case VT_DTYPE_REAL:
-            p.default_value = in_range(in, p, in.number());
-            return;
         case VT_DTYPE_BOOL:
-            p.default_value = in.flag();
+            value.integer = in.flag() ? 1 : 0;
+            return;
+        case VT_DTYPE_REAL:
+            value.real = in_range(in, p, in.number());
             return;
         case VT_DTYPE_STRING:
-            p.default_value = in.text();
+            value.text = in.text();
             return;
         case VT_DTYPE_VECTOR:
             if (!json.is_array() || json.size() != 3) in.expected(of + ", a vector [x, y, z]");
-            p.default_value = ResourceJson::array();
-            for (size_t i = 0; i < 3; ++i)
-                p.default_value.push_back(in_range(in.element(i), p, in.element(i).number()));
+            value.vector.x = in_range(in.element(0), p, in.element(0).number());
+            value.vector.y = in_range(in.element(1), p, in.element(1).number());
+            value.vector.z = in_range(in.element(2), p, in.element(2).number());
             return;
         case VT_CUSTOMDATA_SPLINE: {
             in.expect_object("a spline curve", {"knots"});
@@ -273,13 +278,11 @@ class DescriptionReader {
             const ResourceField knots = in.member("knots");
             if (!knots.json().is_array() || knots.json().empty())
                 knots.expected("a list of knots [[x, y], ...]");
-            ResourceJson points = ResourceJson::array();
             for (size_t i = 0; i < knots.json().size(); ++i) {
                 const ResourceField knot = knots.element(i);
                 if (!knot.json().is_array() || knot.json().size() != 2) knot.expected("[x, y]");
-                points.push_back({knot.element(0).number(), knot.element(1).number()});
+                value.knots.emplace_back(knot.element(0).number(), knot.element(1).number());
             }
-            p.default_value = {{"knots", points}};
             return;
         }
         }

@@ -4,11 +4,12 @@
 // plug-in's id headers are generated from the same file.
 #pragma once
 
-#include "resources/ResourceJson.h"
+#include "host_abi.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vantri {
@@ -18,6 +19,17 @@ struct CycleOption {
     int32_t value;
     std::string symbol;
     std::string label;
+};
+
+/// The value a new object's Init writes to a parameter, as its description states it. The
+/// member that holds it follows the parameter's data type.
+struct ParameterDefault {
+    bool stated = false; ///< false where the description states none (Init writes nothing)
+    int32_t integer = 0; ///< integers (a choice's option value, a switch's 0 or 1), bools (0, 1)
+    double real = 0.0;   ///< reals
+    VtVector vector{0.0, 0.0, 0.0};
+    std::string text;                             ///< strings
+    std::vector<std::pair<double, double>> knots; ///< spline curves: x and y of each knot
 };
 
 struct DescriptionParameter {
@@ -33,10 +45,7 @@ struct DescriptionParameter {
     std::string unit;                     ///< "degree", "meter", "percent", or empty
     std::vector<int32_t> accepted_types;  ///< for links and lists; empty accepts any
     bool is_switch = false;               ///< an integer shown as a switch
-    /// The value a new object's Init writes, null when it writes none: an integer (a
-    /// choice's option value, a switch's 0 or 1), a real, a bool, [x, y, z], a string, or
-    /// {"knots": [[x, y], ...]}.
-    ResourceJson default_value;
+    ParameterDefault default_value;
 };
 
 struct DescriptionResource {

@@ -6,56 +6,76 @@
 #include "scene/ObjectDescription.h"
 #include "scene/SplineCurve.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
 
 using vantri::DescriptionParameter;
-using vantri::ResourceJson;
 using vantri::Value;
 
-/// Why `value` is not `expected` (as the description states it), or "" when it is. Reals
+std::string text(double value) {
+    char out[40];
+    std::snprintf(out, sizeof out, "%.17g", value);
+    return out;
+}
+
+/// What the description states as `p`'s default, for messages.
+std::string stated(const DescriptionParameter& p) {
+    const vantri::ParameterDefault& d = p.default_value;
+    switch (p.dtype) {
+    case VT_DTYPE_LONG:
+    case VT_DTYPE_BOOL:
+        return std::to_string(d.integer);
+    case VT_DTYPE_REAL:
+        return text(d.real);
+    case VT_DTYPE_VECTOR:
+        return "(" + text(d.vector.x) + ", " + text(d.vector.y) + ", " + text(d.vector.z) + ")";
+    case VT_DTYPE_STRING:
+        return "\"" + d.text + "\"";
+    default:
+        return std::to_string(d.knots.size()) + " knots";
+    }
+}
+
+/// Why `value` is not the default the description states for `p`, or "" when it is. Reals
 /// compare bit for bit.
 std::string mismatch(const DescriptionParameter& p, const Value* value) {
-    const ResourceJson& expected = p.default_value;
-    if (expected.is_null())
+    const vantri::ParameterDefault& expected = p.default_value;
+    if (!expected.stated)
         return value == nullptr ? "" : "Init writes a value, the description states none";
-    if (value == nullptr) return "Init writes nothing, the description states " + expected.dump();
+    if (value == nullptr) return "Init writes nothing, the description states " + stated(p);
     const auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
     bool equal = false;
     switch (p.dtype) {
     case VT_DTYPE_LONG:
-        equal = value->type == VT_DTYPE_LONG && value->integer == expected.get<int32_t>();
-        break;
-    case VT_DTYPE_BOOL:
-        // The host stores booleans as the integers 0 and 1.
-        equal = value->type == VT_DTYPE_LONG && value->integer == (expected.get<bool>() ? 1 : 0);
+    case VT_DTYPE_BOOL: // the host stores booleans as the integers 0 and 1
+        equal = value->type == VT_DTYPE_LONG && value->integer == expected.integer;
         break;
     case VT_DTYPE_REAL:
-        equal = value->type == VT_DTYPE_REAL && same(value->real, expected.get<double>());
+        equal = value->type == VT_DTYPE_REAL && same(value->real, expected.real);
         break;
     case VT_DTYPE_VECTOR:
-        equal = value->type == VT_DTYPE_VECTOR &&
-                same(value->vector.x, expected[0].get<double>()) &&
-                same(value->vector.y, expected[1].get<double>()) &&
-                same(value->vector.z, expected[2].get<double>());
+        equal = value->type == VT_DTYPE_VECTOR && same(value->vector.x, expected.vector.x) &&
+                same(value->vector.y, expected.vector.y) &&
+                same(value->vector.z, expected.vector.z);
         break;
     case VT_DTYPE_STRING:
-        equal = value->type == VT_DTYPE_STRING && value->text == expected.get<std::string>();
+        equal = value->type == VT_DTYPE_STRING && value->text == expected.text;
         break;
     case VT_CUSTOMDATA_SPLINE: {
         const auto* curve = dynamic_cast<const vantri::SplineCurve*>(value->custom.get());
-        const ResourceJson& knots = expected["knots"];
-        equal = curve != nullptr && curve->knot_count() == static_cast<int32_t>(knots.size());
+        equal =
+            curve != nullptr && curve->knot_count() == static_cast<int32_t>(expected.knots.size());
         for (int32_t i = 0; equal && i < curve->knot_count(); ++i)
-            equal = same(curve->knot(i)->position.x, knots[i][0].get<double>()) &&
-                    same(curve->knot(i)->position.y, knots[i][1].get<double>());
+            equal = same(curve->knot(i)->position.x, expected.knots[i].first) &&
+                    same(curve->knot(i)->position.y, expected.knots[i].second);
         break;
     }
     default:
         return "a default for data type " + std::to_string(p.dtype);
     }
-    return equal ? "" : "Init writes another value than " + expected.dump();
+    return equal ? "" : "Init writes another value than " + stated(p);
 }
 
 class DescriptionDefaultsTest : public vantri_test::StartedPlugin {};

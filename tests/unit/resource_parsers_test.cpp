@@ -158,18 +158,19 @@ TEST(DescriptionFileTest, ReadsEveryKindOfEntry) {
     EXPECT_EQ(count->max, 10.0);
     EXPECT_EQ(count->step, 2.0);
     EXPECT_EQ(count->unit, "meter");
-    EXPECT_EQ(count->default_value, ResourceJson(4));
+    EXPECT_TRUE(count->default_value.stated);
+    EXPECT_EQ(count->default_value.integer, 4);
 
     const DescriptionParameter* group = d.find(2000);
     EXPECT_EQ(group->dtype, VT_DTYPE_GROUP);
     EXPECT_TRUE(group->open);
     EXPECT_FALSE(group->hidden);
-    EXPECT_TRUE(group->default_value.is_null());
+    EXPECT_FALSE(group->default_value.stated);
     EXPECT_TRUE(d.find("T_SWITCH")->is_switch);
     EXPECT_EQ(d.find("T_SWITCH")->dtype, VT_DTYPE_LONG);
     EXPECT_EQ(d.find("T_SWITCH")->group, 2000);
-    EXPECT_EQ(d.find("T_SWITCH")->default_value, ResourceJson(1)); // true, stored as 1
-    EXPECT_EQ(d.find("T_SWITCH")->label, "");                      // no label: empty
+    EXPECT_EQ(d.find("T_SWITCH")->default_value.integer, 1); // true, stored as 1
+    EXPECT_EQ(d.find("T_SWITCH")->label, "");                // no label: empty
     EXPECT_DOUBLE_EQ(*d.find("T_ANGLE")->step, 0.01);
     EXPECT_EQ(d.find("T_INNER")->group, 2000);
     EXPECT_TRUE(d.find("T_INNER")->hidden);
@@ -183,17 +184,20 @@ TEST(DescriptionFileTest, ReadsEveryKindOfEntry) {
     EXPECT_TRUE(d.find("T_LIST")->accepted_types.empty());
     EXPECT_EQ(d.find("T_CURVE")->dtype, VT_CUSTOMDATA_SPLINE);
     EXPECT_EQ(d.find("T_CURVE")->group, 2000);
-    EXPECT_EQ(d.find("T_CURVE")->default_value,
-              ResourceJson::parse(R"({"knots": [[0.0, 1.0], [1.0, 0.5]]})"));
+    EXPECT_EQ(d.find("T_CURVE")->default_value.knots,
+              (std::vector<std::pair<double, double>>{{0.0, 1.0}, {1.0, 0.5}}));
     EXPECT_EQ(d.find("T_NAME")->dtype, VT_DTYPE_STRING);
     EXPECT_TRUE(d.find("T_NAME")->hidden);
-    EXPECT_EQ(d.find("T_NAME")->default_value, ResourceJson("none"));
+    EXPECT_EQ(d.find("T_NAME")->default_value.text, "none");
     EXPECT_EQ(d.find("T_FLAG")->dtype, VT_DTYPE_BOOL);
-    EXPECT_EQ(d.find("T_FLAG")->default_value, ResourceJson(true));
+    EXPECT_EQ(d.find("T_FLAG")->default_value.integer, 1); // as the host stores a bool
     EXPECT_EQ(d.find("T_OFFSET")->dtype, VT_DTYPE_VECTOR);
-    EXPECT_EQ(d.find("T_OFFSET")->default_value, ResourceJson::parse("[1.0, 2.5, -3.0]"));
-    EXPECT_TRUE(d.find("T_OFFSET")->default_value[0].is_number_float());
-    EXPECT_TRUE(d.find("T_ANGLE")->default_value.is_number_float());
+    const VtVector offset = d.find("T_OFFSET")->default_value.vector;
+    EXPECT_EQ(offset.x, 1.0);
+    EXPECT_EQ(offset.y, 2.5);
+    EXPECT_EQ(offset.z, -3.0);
+    EXPECT_EQ(d.find("T_ANGLE")->default_value.real, 0.5);
+    EXPECT_FALSE(d.find("T_LIST")->default_value.stated);
 
     const DescriptionParameter* mode = d.find("T_MODE");
     ASSERT_EQ(mode->cycle.size(), 3u);
@@ -201,7 +205,7 @@ TEST(DescriptionFileTest, ReadsEveryKindOfEntry) {
     EXPECT_EQ(mode->cycle[0].symbol, "T_MODE_B");
     EXPECT_EQ(mode->cycle[0].label, "B");
     EXPECT_EQ(mode->cycle[1].value, 1020);
-    EXPECT_EQ(mode->default_value, ResourceJson(1020)); // the option's value, not its symbol
+    EXPECT_EQ(mode->default_value.integer, 1020); // the option's value, not its symbol
     // An option may share its value with a parameter's id and keeps its own label.
     EXPECT_EQ(mode->cycle[2].value, 1001);
     EXPECT_EQ(mode->cycle[2].label, "Like Count");
