@@ -9,8 +9,8 @@
 #include "scene/InExcludeList.h"
 #include "scene/ObjectFactory.h"
 
-#include "../res/description/ocrowdbehav.h"
-#include "../res/description/ocrowdgenerator.h"
+#include "ocrowdbehav.h"
+#include "ocrowdgenerator.h"
 
 #include <benchmark/benchmark.h>
 

@@ -9,7 +9,7 @@ namespace vantri {
 
 namespace {
 
-/// The host type that stands for "any object" in a description's ACCEPT list.
+/// The host type that stands for "any object" in a description's "accept" list.
 constexpr int32_t kAnyObjectType = 5155;
 
 std::string cycle_text(const DescriptionParameter& p) {

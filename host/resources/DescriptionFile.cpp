@@ -1,39 +1,40 @@
 #include "resources/DescriptionFile.h"
 
 #include "host_abi.h"
-#include "resources/ResourceTokens.h"
-#include "resources/StringTable.h"
+#include "resources/ResourceJson.h"
 #include "resources/TextFile.h"
 
+#include <cctype>
 #include <cmath>
 #include <map>
-#include <set>
 
 namespace vantri {
 namespace {
 
-struct TypeKeyword {
-    const char* word;
+struct TypeName {
+    const char* name;
     int32_t dtype;
 };
 
-const TypeKeyword kTypes[] = {
-    {"LONG", VT_DTYPE_LONG},
-    {"REAL", VT_DTYPE_REAL},
-    {"BOOL", VT_DTYPE_BOOL},
-    {"VECTOR", VT_DTYPE_VECTOR},
-    {"STRING", VT_DTYPE_STRING},
-    {"LINK", VT_DTYPE_LINK},
-    {"IN_EXCLUDE", VT_CUSTOMDATA_INEXCLUDE},
-    {"SPLINE", VT_CUSTOMDATA_SPLINE},
+const TypeName kTypes[] = {
+    {"group", VT_DTYPE_GROUP},
+    {"integer", VT_DTYPE_LONG},
+    {"real", VT_DTYPE_REAL},
+    {"bool", VT_DTYPE_BOOL},
+    {"vector", VT_DTYPE_VECTOR},
+    {"string", VT_DTYPE_STRING},
+    {"link", VT_DTYPE_LINK},
+    {"in/exclude list", VT_CUSTOMDATA_INEXCLUDE},
+    {"spline curve", VT_CUSTOMDATA_SPLINE},
 };
 
-const char* const kTypeList = "LONG, REAL, BOOL, VECTOR, STRING, LINK, IN_EXCLUDE, SPLINE or GROUP";
+const char* const kTypeList =
+    "group, integer, real, bool, vector, string, link, in/exclude list or spline curve";
 
-const TypeKeyword* find_type(const std::string& word) {
-    for (const TypeKeyword& type : kTypes)
-        if (word == type.word) return &type;
-    return nullptr;
+const char* type_name(int32_t dtype) {
+    for (const TypeName& type : kTypes)
+        if (type.dtype == dtype) return type.name;
+    return "unknown";
 }
 
 bool is_numeric(int32_t dtype) {
@@ -44,304 +45,260 @@ bool is_link(int32_t dtype) {
     return dtype == VT_DTYPE_LINK || dtype == VT_CUSTOMDATA_INEXCLUDE;
 }
 
-class DescriptionParser {
-  public:
-    DescriptionParser(TokenCursor& cursor, const SymbolHeader& symbols, DescriptionResource& out)
-        : in_(cursor), symbols_(symbols), out_(out) {}
+/// Symbols become enum constants of the plug-in's generated id header.
+bool is_identifier(const std::string& text) {
+    if (text.empty() || std::isdigit(static_cast<unsigned char>(text[0]))) return false;
+    for (char c : text)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    return true;
+}
 
-    bool parse(const std::string& name, std::string& error) {
-        if (!in_.at_word("DESCRIPTION")) {
-            error = in_.expected("'DESCRIPTION' at the start of a description");
-            return false;
-        }
-        in_.take();
-        const Token& declared = in_.peek();
-        if (declared.kind != TokenKind::Word) {
-            error = in_.expected("the description name '" + name + "'");
-            return false;
-        }
-        in_.take();
-        if (declared.text != name) {
-            error = in_.error_at(declared, "description is named '" + declared.text +
-                                               "': expected '" + name + "', the name of its file");
-            return false;
-        }
-        out_.name = name;
-        const int open_line = in_.peek().line;
-        if (!in_.expect_punct('{', "to open the description", error)) return false;
-        if (!items(0, "the description", open_line, nullptr, error)) return false;
-        if (!in_.at_end()) {
-            error = in_.expected("the end of the file after the description's closing '}'");
-            return false;
-        }
-        return true;
+class DescriptionReader {
+  public:
+    void read(const ResourceField& root, const std::string& name, DescriptionResource& out) {
+        root.expect_object("a description", {"comment", "name", "title", "parameters"});
+        root.require("name", "the description's name, '" + name + "'");
+        const ResourceField declared = root.member("name");
+        if (declared.text() != name)
+            declared.fail("the description is named '" + declared.text() + "': expected '" + name +
+                          "', the name of its file");
+        out.name = name;
+        if (root.has("title")) out.label = root.member("title").text();
+        if (!root.has("parameters")) return;
+        const ResourceField list = root.member("parameters");
+        list.expect_list("a list of parameters");
+        for (size_t i = 0; i < list.json().size(); ++i)
+            out.parameters.push_back(parameter(list.element(i)));
     }
 
   private:
-    /// The members of a block up to and including its closing '}'. `group` is the enclosing
-    /// group's index in out_.parameters, or null at the top level (which has no attributes).
-    bool items(int32_t group_id, const std::string& block, int open_line, size_t* group,
-               std::string& error) {
-        while (!in_.at_punct('}')) {
-            const Token& word = in_.peek();
-            if (word.kind != TokenKind::Word) {
-                error = in_.expected(
-                    in_.at_end()
-                        ? "'}' to close " + block + " opened on line " + std::to_string(open_line)
-                        : std::string("a parameter type (") + kTypeList + ") or '}'");
-                return false;
-            }
-            if (group != nullptr && (word.text == "OPEN" || word.text == "HIDDEN")) {
-                in_.take();
-                DescriptionParameter& g = out_.parameters[*group];
-                bool& flag = word.text == "OPEN" ? g.open : g.hidden;
-                if (flag) {
-                    error = in_.error_at(word, "duplicate attribute " + word.text);
-                    return false;
-                }
-                flag = true;
-                if (!in_.expect_punct(';', "after " + word.text, error)) return false;
-            } else if (word.text == "GROUP") {
-                in_.take();
-                if (!group_entry(group_id, error)) return false;
-            } else if (const TypeKeyword* type = find_type(word.text)) {
-                in_.take();
-                if (!parameter(*type, group_id, error)) return false;
-            } else {
-                error = in_.error_at(word, "unknown parameter type '" + word.text + "': expected " +
-                                               kTypeList +
-                                               (group != nullptr ? ", or a group attribute "
-                                                                   "(OPEN, HIDDEN)"
-                                                                 : ""));
-                return false;
-            }
+    DescriptionParameter parameter(const ResourceField& in) {
+        in.expect_object("a parameter",
+                         {"comment", "symbol", "id", "type", "group", "label", "hidden", "open",
+                          "default", "min", "max", "step", "unit", "switch", "options", "accept"});
+        in.require("symbol", "the parameter's symbol, such as \"CROWDGEN_COUNT_X\"");
+        in.require("id", "the parameter's id, a whole number");
+        in.require("type", std::string("the parameter's type: ") + kTypeList);
+        DescriptionParameter p;
+        p.symbol = declare_symbol(in.member("symbol"));
+        const ResourceField id = in.member("id");
+        p.id = id.int32();
+        const auto taken = ids_.find(p.id);
+        if (taken != ids_.end())
+            id.fail("duplicate id " + std::to_string(p.id) + " ('" + p.symbol +
+                    "'): already declared at " + taken->second);
+        ids_[p.id] = in.path();
+
+        const ResourceField type = in.member("type");
+        const std::string type_text = type.text();
+        for (const TypeName& known : kTypes)
+            if (type_text == known.name) p.dtype = known.dtype;
+        if (p.dtype == 0)
+            type.fail("unknown parameter type '" + type_text + "': expected " + kTypeList);
+
+        if (in.has("group")) {
+            const ResourceField group = in.member("group");
+            const auto found = groups_.find(group.text());
+            if (found == groups_.end())
+                group.fail("unknown group '" + group.text() +
+                           "': expected the symbol of a group listed before this parameter");
+            p.group = found->second;
         }
-        in_.take();
-        return true;
+        if (in.has("label")) p.label = in.member("label").text();
+        if (in.has("hidden")) p.hidden = in.member("hidden").flag();
+
+        check_applies(in, p);
+        if (in.has("open")) p.open = in.member("open").flag();
+        range(in, "min", p, p.min);
+        range(in, "max", p, p.max);
+        range(in, "step", p, p.step);
+        if (in.has("unit")) {
+            const ResourceField unit = in.member("unit");
+            if (!unit.json().is_string() ||
+                (unit.text() != "meter" && unit.text() != "degree" && unit.text() != "percent"))
+                unit.expected("a unit (meter, degree or percent)");
+            p.unit = unit.text();
+        }
+        if (in.has("switch")) p.is_switch = in.member("switch").flag();
+        if (in.has("options")) options(in.member("options"), p);
+        if (in.has("accept")) accept(in.member("accept"), p);
+        check_combination(in, p);
+        if (in.has("default")) default_value(in.member("default"), p);
+        if (p.dtype == VT_DTYPE_GROUP) groups_[p.symbol] = p.id;
+        return p;
     }
 
-    /// Resolves the symbol of a new entry and checks that its id is not taken.
-    bool declare(int32_t dtype, int32_t group_id, std::string& error) {
-        const Token& name = in_.peek();
-        if (name.kind != TokenKind::Word) {
-            error = in_.expected("a parameter symbol");
-            return false;
-        }
-        in_.take();
-        const Symbol* symbol = symbols_.find(name.text);
-        if (symbol == nullptr) {
-            error = in_.error_at(name, "unknown symbol '" + name.text + "': expected a name from " +
-                                           symbols_.path);
-            return false;
-        }
-        const auto taken = id_lines_.find(symbol->value);
-        if (taken != id_lines_.end()) {
-            error = in_.error_at(name, "duplicate id " + std::to_string(symbol->value) + " ('" +
-                                           name.text + "'): already declared on line " +
-                                           std::to_string(taken->second));
-            return false;
-        }
-        id_lines_[symbol->value] = name.line;
-        DescriptionParameter entry;
-        entry.id = symbol->value;
-        entry.symbol = name.text;
-        entry.dtype = dtype;
-        entry.group = group_id;
-        out_.parameters.push_back(entry);
-        return true;
+    /// A symbol of a parameter or an option: a C++ identifier, unique in the description
+    /// (the generated header declares them all in one enum).
+    std::string declare_symbol(const ResourceField& field) {
+        const std::string symbol = field.text();
+        if (!is_identifier(symbol))
+            field.expected("a symbol made of letters, digits and '_' that does not start with a "
+                           "digit");
+        const auto taken = symbols_.find(symbol);
+        if (taken != symbols_.end())
+            field.fail("duplicate symbol '" + symbol + "': already declared at " + taken->second);
+        symbols_[symbol] = field.path();
+        return symbol;
     }
 
-    bool group_entry(int32_t parent, std::string& error) {
-        const std::string symbol = in_.peek().text;
-        if (!declare(VT_DTYPE_GROUP, parent, error)) return false;
-        size_t index = out_.parameters.size() - 1;
-        const int open_line = in_.peek().line;
-        if (!in_.expect_punct('{', "to open group '" + symbol + "'", error)) return false;
-        return items(out_.parameters[index].id, "group '" + symbol + "'", open_line, &index, error);
-    }
-
-    bool parameter(const TypeKeyword& type, int32_t group_id, std::string& error) {
-        const Token& name = in_.peek();
-        const std::string symbol = name.text;
-        if (!declare(type.dtype, group_id, error)) return false;
-        const size_t index = out_.parameters.size() - 1;
-        if (in_.at_punct(';')) {
-            in_.take();
-            return true;
-        }
-        const int open_line = in_.peek().line;
-        if (!in_.expect_punct('{', "or ';' after parameter '" + symbol + "'", error)) return false;
-        std::set<std::string> seen;
-        while (!in_.at_punct('}')) {
-            const Token& word = in_.peek();
-            if (word.kind != TokenKind::Word) {
-                error =
-                    in_.expected(in_.at_end() ? "'}' to close parameter '" + symbol +
-                                                    "' opened on line " + std::to_string(open_line)
-                                              : "an attribute of '" + symbol + "' or '}'");
-                return false;
-            }
-            in_.take();
-            if (!seen.insert(word.text).second) {
-                error =
-                    in_.error_at(word, "duplicate attribute " + word.text + " of '" + symbol + "'");
-                return false;
-            }
-            if (!attribute(word, type, out_.parameters[index], error)) return false;
-        }
-        in_.take();
-        return check_parameter(name, out_.parameters[index], error);
-    }
-
-    bool attribute(const Token& word, const TypeKeyword& type, DescriptionParameter& p,
-                   std::string& error) {
-        const std::string& a = word.text;
-        const auto not_for = [&](const std::string& which) {
-            error = in_.error_at(word, "attribute " + a + " does not apply to " + type.word +
-                                           " parameter '" + p.symbol + "': it is for " + which);
-            return false;
+    void check_applies(const ResourceField& in, const DescriptionParameter& p) {
+        const auto only_for = [&](const char* key, bool applies, const char* which) {
+            if (in.has(key) && !applies)
+                in.member(key).fail(std::string("\"") + key + "\" does not apply to the " +
+                                    type_name(p.dtype) + " parameter '" + p.symbol +
+                                    "': it is for " + which);
         };
-        if (a == "MIN" || a == "MAX" || a == "STEP") {
-            if (!is_numeric(type.dtype)) return not_for("LONG, REAL and VECTOR");
-            double value = 0.0;
-            if (!in_.expect_number("a number after " + a, value, error)) return false;
-            if (type.dtype == VT_DTYPE_LONG && value != std::floor(value)) {
-                error = in_.error_at(word, a + " of LONG parameter '" + p.symbol +
-                                               "': expected an integer");
-                return false;
-            }
-            if (a == "STEP" && !(value > 0.0)) {
-                error = in_.error_at(word, "STEP of '" + p.symbol + "': expected a number above 0");
-                return false;
-            }
-            (a == "MIN" ? p.min : a == "MAX" ? p.max : p.step) = value;
-        } else if (a == "UNIT") {
-            if (!is_numeric(type.dtype)) return not_for("LONG, REAL and VECTOR");
-            const Token& unit = in_.peek();
-            if (unit.kind != TokenKind::Word ||
-                (unit.text != "METER" && unit.text != "DEGREE" && unit.text != "PERCENT")) {
-                error = in_.expected("a unit (METER, DEGREE or PERCENT) after UNIT");
-                return false;
-            }
-            p.unit = in_.take().text;
-        } else if (a == "HIDDEN") {
-            p.hidden = true;
-        } else if (a == "SWITCH") {
-            if (type.dtype != VT_DTYPE_LONG) return not_for("LONG (a BOOL is always a switch)");
-            p.is_switch = true;
-        } else if (a == "CYCLE") {
-            if (type.dtype != VT_DTYPE_LONG) return not_for("LONG");
-            return cycle(word, p, error);
-        } else if (a == "ACCEPT") {
-            if (!is_link(type.dtype)) return not_for("LINK and IN_EXCLUDE");
-            return accept(word, p, error);
-        } else {
-            error = in_.error_at(word, "unknown attribute '" + a + "' of '" + p.symbol +
-                                           "': expected MIN, MAX, STEP, UNIT, HIDDEN, SWITCH, "
-                                           "CYCLE or ACCEPT");
-            return false;
-        }
-        return in_.expect_punct(';', "after " + a, error);
+        const bool numeric = is_numeric(p.dtype);
+        only_for("open", p.dtype == VT_DTYPE_GROUP, "groups");
+        for (const char* key : {"min", "max", "step", "unit"})
+            only_for(key, numeric, "integer, real and vector parameters");
+        only_for("switch", p.dtype == VT_DTYPE_LONG,
+                 "integer parameters (a bool is always a switch)");
+        only_for("options", p.dtype == VT_DTYPE_LONG, "integer parameters");
+        only_for("accept", is_link(p.dtype), "link and in/exclude list parameters");
+        only_for("default", p.dtype != VT_DTYPE_GROUP && !is_link(p.dtype),
+                 "parameters that hold a value of their own (not groups, links or lists)");
     }
 
-    bool cycle(const Token& word, DescriptionParameter& p, std::string& error) {
-        if (!in_.expect_punct('{', "after CYCLE", error)) return false;
-        std::map<int32_t, int> value_lines;
-        while (!in_.at_punct('}')) {
-            const Token& option = in_.peek();
-            if (option.kind != TokenKind::Word) {
-                error =
-                    in_.expected(in_.at_end() ? "'}' to close the CYCLE of '" + p.symbol +
-                                                    "' opened on line " + std::to_string(word.line)
-                                              : "a cycle option symbol or '}'");
-                return false;
-            }
-            in_.take();
-            const Symbol* symbol = symbols_.find(option.text);
-            if (symbol == nullptr) {
-                error =
-                    in_.error_at(option, "unknown symbol '" + option.text +
-                                             "': expected a cycle option from " + symbols_.path);
-                return false;
-            }
-            const auto taken = value_lines.find(symbol->value);
-            if (taken != value_lines.end()) {
-                error = in_.error_at(option, "duplicate cycle value " +
-                                                 std::to_string(symbol->value) + " ('" +
-                                                 option.text + "'): already an option on line " +
-                                                 std::to_string(taken->second));
-                return false;
-            }
-            value_lines[symbol->value] = option.line;
-            p.cycle.push_back(CycleOption{symbol->value, option.text, ""});
-            if (!in_.expect_punct(';', "after cycle option '" + option.text + "'", error))
-                return false;
-        }
-        in_.take();
-        if (p.cycle.empty()) {
-            error = in_.error_at(word,
-                                 "empty CYCLE of '" + p.symbol + "': expected at least one option");
-            return false;
-        }
-        return true;
+    void range(const ResourceField& in, const char* key, const DescriptionParameter& p,
+               std::optional<double>& out) {
+        if (!in.has(key)) return;
+        const ResourceField field = in.member(key);
+        const double value = field.number();
+        const std::string what = std::string(key) + " of '" + p.symbol + "': expected ";
+        if (p.dtype == VT_DTYPE_LONG && value != std::floor(value))
+            field.fail(what + "a whole number for an integer parameter, found " +
+                       resource_number_text(value));
+        if (std::string(key) == "step" && !(value > 0.0))
+            field.fail(what + "a number above 0, found " + resource_number_text(value));
+        out = value;
     }
 
-    bool accept(const Token& word, DescriptionParameter& p, std::string& error) {
-        if (!in_.expect_punct('{', "after ACCEPT", error)) return false;
-        while (!in_.at_punct('}')) {
-            const Token& entry = in_.peek();
+    void options(const ResourceField& list, DescriptionParameter& p) {
+        list.expect_list("a list of options {\"symbol\", \"value\", \"label\"}");
+        if (list.json().empty())
+            list.fail("empty options of '" + p.symbol + "': expected at least one option");
+        std::map<int32_t, std::string> values;
+        for (size_t i = 0; i < list.json().size(); ++i) {
+            const ResourceField in = list.element(i);
+            in.expect_object("an option", {"comment", "symbol", "value", "label"});
+            in.require("symbol", "the option's symbol");
+            in.require("value", "the value the parameter stores when the option is chosen");
+            CycleOption option{0, declare_symbol(in.member("symbol")), ""};
+            const ResourceField value = in.member("value");
+            option.value = value.int32();
+            const auto taken = values.find(option.value);
+            if (taken != values.end())
+                value.fail("duplicate option value " + std::to_string(option.value) + " ('" +
+                           option.symbol + "'): already the value of " + taken->second);
+            values[option.value] = in.path();
+            if (in.has("label")) option.label = in.member("label").text();
+            p.cycle.push_back(option);
+        }
+    }
+
+    void accept(const ResourceField& list, DescriptionParameter& p) {
+        list.expect_list("a list of object types");
+        if (list.json().empty())
+            list.fail("empty accept list of '" + p.symbol +
+                      "': expected at least one type (leave \"accept\" out to accept any object)");
+        for (size_t i = 0; i < list.json().size(); ++i) {
+            const ResourceField entry = list.element(i);
             int32_t type = 0;
-            if (entry.kind == TokenKind::Word) {
-                in_.take();
-                if (!host_type_by_name(entry.text, type)) {
-                    error = in_.error_at(entry, "unknown object type '" + entry.text +
-                                                    "': expected a type id or one of Obase, "
-                                                    "Onull, Oinstance, Opolygon, Ospline");
-                    return false;
-                }
-            } else if (entry.kind == TokenKind::Integer) {
-                if (!in_.expect_int32("a type id", type, error)) return false;
+            if (entry.json().is_string()) {
+                if (!host_type_by_name(entry.text(), type))
+                    entry.fail("unknown object type '" + entry.text() +
+                               "': expected a type id or one of any object, null, instance, "
+                               "polygon, spline");
+            } else if (entry.json().is_number()) {
+                type = entry.int32();
             } else {
-                error =
-                    in_.expected(in_.at_end() ? "'}' to close the ACCEPT of '" + p.symbol +
-                                                    "' opened on line " + std::to_string(word.line)
-                                              : "an object type (a name or an id) or '}'");
-                return false;
+                entry.expected("an object type (a type id or a name)");
             }
             p.accepted_types.push_back(type);
-            if (!in_.expect_punct(';', "after an accepted type", error)) return false;
         }
-        in_.take();
-        if (p.accepted_types.empty()) {
-            error = in_.error_at(word, "empty ACCEPT of '" + p.symbol +
-                                           "': expected at least one type (leave ACCEPT out to "
-                                           "accept any object)");
-            return false;
-        }
-        return true;
     }
 
-    /// Checks that hold across the attributes of one parameter.
-    bool check_parameter(const Token& name, const DescriptionParameter& p, std::string& error) {
-        const auto fail = [&](const std::string& message) {
-            error = in_.error_at(name, message);
-            return false;
-        };
+    /// Rules that hold across the attributes of one parameter.
+    void check_combination(const ResourceField& in, const DescriptionParameter& p) {
+        const bool ranged = p.min || p.max || p.step || !p.unit.empty();
         if (p.min && p.max && *p.min > *p.max)
-            return fail("MIN of '" + p.symbol + "' is above its MAX");
-        if (!p.cycle.empty() && (p.is_switch || p.min || p.max || p.step || !p.unit.empty()))
-            return fail("cycle parameter '" + p.symbol +
-                        "' takes no SWITCH, MIN, MAX, STEP or UNIT: its value is one of its "
-                        "options");
-        if (p.is_switch && (p.min || p.max || p.step || !p.unit.empty()))
-            return fail("switch '" + p.symbol + "' takes no MIN, MAX, STEP or UNIT");
-        return true;
+            in.fail("min of '" + p.symbol + "' is above its max");
+        if (!p.cycle.empty() && (p.is_switch || ranged))
+            in.fail("choice parameter '" + p.symbol +
+                    "' takes no switch, min, max, step or unit: its value is one of its options");
+        if (p.is_switch && ranged)
+            in.fail("switch '" + p.symbol + "' takes no min, max, step or unit");
     }
 
-    TokenCursor& in_;
-    const SymbolHeader& symbols_;
-    DescriptionResource& out_;
-    std::map<int32_t, int> id_lines_;
+    void default_value(const ResourceField& in, DescriptionParameter& p) {
+        const ResourceJson& json = in.json();
+        const std::string of = "the default of '" + p.symbol + "'";
+        ParameterDefault& value = p.default_value;
+        value.stated = true;
+        switch (p.dtype) {
+        case VT_DTYPE_LONG:
+            if (!p.cycle.empty()) {
+                bool found = false;
+                for (const CycleOption& option : p.cycle) {
+                    if ((json.is_string() && json.get<std::string>() == option.symbol) ||
+                        (json.is_number() && json.get<double>() == option.value)) {
+                        value.integer = option.value;
+                        found = true;
+                    }
+                }
+                if (!found) in.expected(of + ", one of its options (a symbol or a value)");
+            } else if (p.is_switch) {
+                const bool number = json.is_number() && (json == 0 || json == 1);
+                if (!json.is_boolean() && !number) in.expected(of + ", 0, 1, true or false");
+                value.integer = json.is_boolean() ? json.get<bool>() : json == 1;
+            } else {
+                value.integer = in_range(in, p, in.int32());
+            }
+            return;
+        case VT_DTYPE_BOOL:
+            value.integer = in.flag() ? 1 : 0;
+            return;
+        case VT_DTYPE_REAL:
+            value.real = in_range(in, p, in.number());
+            return;
+        case VT_DTYPE_STRING:
+            value.text = in.text();
+            return;
+        case VT_DTYPE_VECTOR:
+            if (!json.is_array() || json.size() != 3) in.expected(of + ", a vector [x, y, z]");
+            value.vector.x = in_range(in.element(0), p, in.element(0).number());
+            value.vector.y = in_range(in.element(1), p, in.element(1).number());
+            value.vector.z = in_range(in.element(2), p, in.element(2).number());
+            return;
+        case VT_CUSTOMDATA_SPLINE: {
+            in.expect_object("a spline curve", {"knots"});
+            in.require("knots", "the curve's knots, [[x, y], ...]");
+            const ResourceField knots = in.member("knots");
+            if (!knots.json().is_array() || knots.json().empty())
+                knots.expected("a list of knots [[x, y], ...]");
+            for (size_t i = 0; i < knots.json().size(); ++i) {
+                const ResourceField knot = knots.element(i);
+                if (!knot.json().is_array() || knot.json().size() != 2) knot.expected("[x, y]");
+                value.knots.emplace_back(knot.element(0).number(), knot.element(1).number());
+            }
+            return;
+        }
+        }
+    }
+
+    template <typename T> T in_range(const ResourceField& in, const DescriptionParameter& p, T v) {
+        if ((p.min && v < *p.min) || (p.max && v > *p.max))
+            in.fail("the default of '" + p.symbol + "' lies outside its range [" +
+                    (p.min ? resource_number_text(*p.min) : "") + ", " +
+                    (p.max ? resource_number_text(*p.max) : "") + "]");
+        return v;
+    }
+
+    std::map<std::string, std::string> symbols_; ///< symbol -> where it was declared
+    std::map<int32_t, std::string> ids_;         ///< parameter id -> where it was declared
+    std::map<std::string, int32_t> groups_;      ///< group symbol -> id, groups read so far
 };
 
 } // namespace
@@ -363,11 +320,8 @@ bool host_type_by_name(const std::string& name, int32_t& type) {
         const char* name;
         int32_t type;
     } kHostTypes[] = {
-        {"Obase", 5155},     // any object
-        {"Onull", 5140},     // null object
-        {"Oinstance", 5126}, // instance object
-        {"Opolygon", 5100},  // polygon object
-        {"Ospline", 5101},   // spline object
+        {"any object", 5155}, {"null", 5140},   {"instance", 5126},
+        {"polygon", 5100},    {"spline", 5101},
     };
     for (const auto& entry : kHostTypes) {
         if (name == entry.name) {
@@ -378,36 +332,26 @@ bool host_type_by_name(const std::string& name, int32_t& type) {
     return false;
 }
 
-bool parse_description(const std::string& text, const std::string& path,
-                       const SymbolHeader& symbols, const std::string& name,
+bool parse_description(const std::string& text, const std::string& path, const std::string& name,
                        DescriptionResource& out, std::string& error) {
-    std::vector<Token> tokens;
-    if (!tokenize(text, path, TokenMode::Resource, tokens, error)) return false;
-    TokenCursor cursor(tokens, path);
+    ResourceJson root;
+    if (!parse_resource_json(text, path, root, error)) return false;
     DescriptionResource description;
-    DescriptionParser parser(cursor, symbols, description);
-    if (!parser.parse(name, error)) return false;
+    try {
+        DescriptionReader().read(ResourceField(root, ""), name, description);
+    } catch (const ResourceFault& fault) {
+        error = fault.describe(path);
+        return false;
+    }
     out = std::move(description);
     return true;
 }
 
-bool load_description(const std::string& path, const SymbolHeader& symbols, const std::string& name,
-                      DescriptionResource& out, std::string& error) {
+bool load_description(const std::string& path, const std::string& name, DescriptionResource& out,
+                      std::string& error) {
     std::string text;
     if (!read_text_file(path, text, error)) return false;
-    return parse_description(text, path, symbols, name, out, error);
-}
-
-void apply_description_labels(const StringTable& strings, DescriptionResource& description) {
-    description.label = strings.title;
-    for (DescriptionParameter& p : description.parameters) {
-        const StringEntry* entry = strings.find(p.symbol);
-        p.label = entry != nullptr ? entry->text : std::string();
-        for (CycleOption& option : p.cycle) {
-            const StringEntry* text = strings.find(option.symbol);
-            option.label = text != nullptr ? text->text : std::string();
-        }
-    }
+    return parse_description(text, path, name, out, error);
 }
 
 } // namespace vantri

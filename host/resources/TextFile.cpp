@@ -33,9 +33,4 @@ bool read_text_file(const std::string& path, std::string& text, std::string& err
     return true;
 }
 
-std::string located_error(const std::string& path, int line, int column,
-                          const std::string& message) {
-    return path + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " + message;
-}
-
 } // namespace vantri

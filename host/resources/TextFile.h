@@ -9,8 +9,4 @@ namespace vantri {
 /// and sets `error` to "path: why it could not be read".
 bool read_text_file(const std::string& path, std::string& text, std::string& error);
 
-/// "path:line:column: message", the form of every error the resource loader reports.
-std::string located_error(const std::string& path, int line, int column,
-                          const std::string& message);
-
 } // namespace vantri

@@ -5,7 +5,7 @@
 
 #include "PluginFixture.h"
 
-#include "../../res/description/ocrowdgenerator.h"
+#include "ocrowdgenerator.h"
 #include "../../source/geometry/CrowdRecords.h"
 
 #include <cstdint>

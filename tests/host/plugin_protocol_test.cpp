@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -158,17 +159,18 @@ protected:
     void TearDown() override { std::filesystem::remove_all(folder); }
 
     void drop_string(int32_t id) {
-        const auto path = folder / "res" / "strings_us" / "c4d_strings.str";
+        const auto path = folder / "res" / "strings.json";
         std::ifstream in(path);
-        std::stringstream kept;
-        std::string line;
-        const std::string symbol = id == 1009 ? "IDS_CROWDWORLD" : "";
-        while (std::getline(in, line)) {
-            if (!symbol.empty() && line.find(symbol) != std::string::npos) continue;
-            kept << line << "\n";
-        }
+        nlohmann::ordered_json table = nlohmann::ordered_json::parse(in);
         in.close();
-        std::ofstream(path) << kept.str();
+        auto& strings = table["strings"];
+        for (auto it = strings.begin(); it != strings.end(); ++it) {
+            if ((*it)["id"] == id) {
+                strings.erase(it);
+                break;
+            }
+        }
+        std::ofstream(path) << table.dump(2);
     }
 
     std::filesystem::path folder;

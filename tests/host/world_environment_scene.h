@@ -4,7 +4,7 @@
 
 #include "world_test_scene.h"
 
-#include "../../res/description/ocrowdobstacle.h"
+#include "ocrowdobstacle.h"
 
 #include "geometry/Primitives.h"
 #include "geometry/SplinePath.h"

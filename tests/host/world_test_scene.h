@@ -4,10 +4,10 @@
 
 #include "PluginFixture.h"
 
-#include "../../res/description/ocrowdBlend.h"
-#include "../../res/description/ocrowdbehav.h"
-#include "../../res/description/ocrowdgenerator.h"
-#include "../../res/description/ocrowdworld.h"
+#include "ocrowdBlend.h"
+#include "ocrowdbehav.h"
+#include "ocrowdgenerator.h"
+#include "ocrowdworld.h"
 #include "../../source/geometry/CrowdRecords.h"
 
 #include "scene/InExcludeList.h"

@@ -1,5 +1,6 @@
-// Broken resource folders and images: each failure names the file and the line to fix, and
-// the caller's data stays as it was.
+// Broken resource folders and images: each failure names the file and the place in it to
+// fix (a JSON path, or the line and column of text that is not JSON), and the caller's data
+// stays as it was.
 #include "resource_test_support.h"
 
 #include "resources/ImageFile.h"
@@ -17,36 +18,33 @@ using vantri_test::ScratchFolder;
 
 namespace {
 
-const char* const kSymbols = "enum { IDS_THING = 1000, IDS_OTHER = 1001, IDS_ALIAS = 1001 };\n";
-const char* const kStrings = "STRINGTABLE\n{\n    IDS_THING \"Thing\";\n}\n";
-const char* const kHeader = "#pragma once\n"
-                            "enum {\n"
-                            "    THING_SIZE = 1000,\n"
-                            "    THING_MODE = 1001,\n"
-                            "    THING_MODE_A = 1002,\n"
-                            "};\n";
-const char* const kDescription = "DESCRIPTION othing\n"
-                                 "{\n"
-                                 "    REAL THING_SIZE { MIN 0; }\n"
-                                 "    LONG THING_MODE { CYCLE { THING_MODE_A; } }\n"
-                                 "}\n";
-const char* const kLabels = "STRINGTABLE othing\n"
-                            "{\n"
-                            "    othing \"Thing\";\n"
-                            "    THING_SIZE \"Size\";\n"
-                            "    THING_MODE \"Mode\";\n"
-                            "    THING_MODE_A \"A\";\n"
-                            "}\n";
+const char* const kStrings = "{\n"
+                             "  \"strings\": [\n"
+                             "    {\"id\": 1000, \"text\": \"Thing\"}\n"
+                             "  ]\n"
+                             "}\n";
+const char* const kDescription =
+    "{\n"
+    "  \"name\": \"othing\",\n"
+    "  \"title\": \"Thing\",\n"
+    "  \"parameters\": [\n"
+    "    {\"symbol\": \"THING_SIZE\", \"id\": 1000, \"type\": \"real\", \"min\": 0},\n"
+    "    {\"symbol\": \"THING_MODE\", \"id\": 1001, \"type\": \"integer\", \"label\": \"Mode\",\n"
+    "     \"options\": [{\"symbol\": \"THING_MODE_A\", \"value\": 1002, \"label\": \"A\"}]}\n"
+    "  ]\n"
+    "}\n";
+
+/// A description file named `name` holding `parameters` (the text inside its list).
+std::string description(const std::string& name, const std::string& parameters) {
+    return "{\n  \"name\": \"" + name + "\",\n  \"parameters\": [\n" + parameters + "\n  ]\n}\n";
+}
 
 /// A small resource folder that loads, for each test to break in one place.
 class ResourceFolderErrorsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_.write("c4d_symbols.h", kSymbols);
-        folder_.write("strings_us/c4d_strings.str", kStrings);
-        folder_.write("description/othing.h", kHeader);
-        folder_.write("description/othing.res", kDescription);
-        folder_.write("strings_us/description/othing.str", kLabels);
+        folder_.write("strings.json", kStrings);
+        folder_.write("descriptions/othing.json", kDescription);
         out_.strings[1] = "sentinel";
         out_.descriptions["sentinel"].name = "sentinel";
     }
@@ -66,6 +64,7 @@ class ResourceFolderErrorsTest : public ::testing::Test {
 };
 
 TEST_F(ResourceFolderErrorsTest, TheUnbrokenFolderLoads) {
+    folder_.write("descriptions/notes.txt", "not a description: ignored");
     std::string error;
     ASSERT_TRUE(load_resource_folder(folder_.path().string(), out_, error)) << error;
     EXPECT_EQ(out_.strings, (std::map<int32_t, std::string>{{1000, "Thing"}}));
@@ -76,116 +75,128 @@ TEST_F(ResourceFolderErrorsTest, TheUnbrokenFolderLoads) {
     EXPECT_EQ(d.parameters[1].cycle[0].label, "A");
 }
 
-TEST_F(ResourceFolderErrorsTest, UnterminatedBlock) {
-    folder_.write("description/othing.res", "DESCRIPTION othing\n{\n    REAL THING_SIZE;\n");
-    EXPECT_TRUE(error_names(fail(), folder_.file("description/othing.res"), 4,
-                            "expected '}' to close the description opened on line 2"));
+TEST_F(ResourceFolderErrorsTest, UnterminatedFile) {
+    folder_.write("descriptions/othing.json",
+                  "{\n  \"name\": \"othing\",\n  \"parameters\": [\n    {\"symbol\": "
+                  "\"THING_SIZE\", \"id\": 1000, \"type\": \"real\"}\n");
+    EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/othing.json"), "5",
+                            "not valid JSON: unexpected end of input"));
 
-    folder_.write("description/othing.res", kDescription);
-    folder_.write("strings_us/c4d_strings.str", "STRINGTABLE\n{\n    IDS_THING \"Thing\";\n");
-    EXPECT_TRUE(error_names(fail(), folder_.file("strings_us/c4d_strings.str"), 4,
-                            "expected '}' to close the string table opened on line 2"));
+    folder_.write("descriptions/othing.json", kDescription);
+    folder_.write("strings.json", "{\n  \"strings\": [\n    {\"id\": 1000, \"text\": \"Thing\"}\n");
+    EXPECT_TRUE(error_names(fail(), folder_.file("strings.json"), "4",
+                            "not valid JSON: unexpected end of input"));
 }
 
-TEST_F(ResourceFolderErrorsTest, UnknownSymbolInEachKindOfFile) {
-    folder_.write("description/othing.res", "DESCRIPTION othing\n{\n    REAL THING_SIZ;\n}\n");
-    std::string error = fail();
-    EXPECT_TRUE(error_names(error, folder_.file("description/othing.res"), 3,
-                            "unknown symbol 'THING_SIZ'"));
-    EXPECT_NE(error.find("description/othing.h"), std::string::npos) << error;
+TEST_F(ResourceFolderErrorsTest, UnknownNameInEachKindOfFile) {
+    folder_.write("descriptions/othing.json",
+                  description("othing", "{\"symbol\": \"THING_SIZE\", \"id\": 1000, \"type\": "
+                                        "\"real\", \"group\": \"THING_GROUP\"}"));
+    EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/othing.json"), "parameters[0].group",
+                            "unknown group 'THING_GROUP'"));
 
-    folder_.write("description/othing.res", kDescription);
-    folder_.write(
-        "strings_us/description/othing.str",
-        "STRINGTABLE othing\n{\n    THING_SIZE \"Size\";\n    THING_COLOR \"Colour\";\n}");
-    EXPECT_TRUE(error_names(fail(), folder_.file("strings_us/description/othing.str"), 4,
-                            "unknown symbol 'THING_COLOR'"));
+    folder_.write("descriptions/othing.json",
+                  description("othing", "{\"symbol\": \"THING_SIZE\", \"id\": 1000, \"type\": "
+                                        "\"real\", \"lable\": \"Size\"}"));
+    EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/othing.json"), "parameters[0].lable",
+                            "unknown key 'lable' in a parameter"));
 
-    folder_.write("strings_us/description/othing.str", kLabels);
-    folder_.write("strings_us/c4d_strings.str", "STRINGTABLE\n{\n    IDS_THNG \"Thing\";\n}\n");
-    EXPECT_TRUE(error_names(fail(), folder_.file("strings_us/c4d_strings.str"), 3,
-                            "unknown symbol 'IDS_THNG': expected a name from " +
-                                folder_.file("c4d_symbols.h")));
+    folder_.write("descriptions/othing.json", kDescription);
+    folder_.write("strings.json", "{\"strings\": [{\"id\": 1000, \"txt\": \"Thing\"}]}");
+    EXPECT_TRUE(error_names(fail(), folder_.file("strings.json"), "strings[0].txt",
+                            "unknown key 'txt' in a string: expected comment, id, text"));
 }
 
 TEST_F(ResourceFolderErrorsTest, UnknownType) {
-    folder_.write("description/othing.res",
-                  "DESCRIPTION othing\n{\n    REAL THING_SIZE;\n    INTEGER THING_MODE;\n}\n");
-    EXPECT_TRUE(error_names(fail(), folder_.file("description/othing.res"), 4,
-                            "unknown parameter type 'INTEGER': expected LONG, REAL"));
+    folder_.write("descriptions/othing.json",
+                  description("othing", "{\"symbol\": \"THING_SIZE\", \"id\": 1000, \"type\": "
+                                        "\"real\"},\n{\"symbol\": \"THING_MODE\", \"id\": 1001, "
+                                        "\"type\": \"LONG\"}"));
+    EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/othing.json"), "parameters[1].type",
+                            "unknown parameter type 'LONG': expected group, integer, real"));
 }
 
 TEST_F(ResourceFolderErrorsTest, DuplicateId) {
-    folder_.write("description/othing.res",
-                  "DESCRIPTION othing\n{\n    REAL THING_SIZE;\n    GROUP THING_MODE\n    {\n"
-                  "        REAL THING_SIZE;\n    }\n}\n");
-    EXPECT_TRUE(error_names(fail(), folder_.file("description/othing.res"), 6,
-                            "duplicate id 1000 ('THING_SIZE'): already declared on line 3"));
+    folder_.write("descriptions/othing.json",
+                  description("othing", "{\"symbol\": \"THING_SIZE\", \"id\": 1000, \"type\": "
+                                        "\"real\"},\n{\"symbol\": \"THING_GROUP\", \"id\": 1001, "
+                                        "\"type\": \"group\"},\n{\"symbol\": \"THING_WIDTH\", "
+                                        "\"id\": 1000, \"type\": \"real\", \"group\": "
+                                        "\"THING_GROUP\"}"));
+    EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/othing.json"), "parameters[2].id",
+                            "duplicate id 1000 ('THING_WIDTH'): already declared at "
+                            "parameters[0]"));
 
-    folder_.write("description/othing.res", kDescription);
-    folder_.write("strings_us/c4d_strings.str",
-                  "STRINGTABLE\n{\n    IDS_OTHER \"Other\";\n    IDS_ALIAS \"Alias\";\n}\n");
-    EXPECT_TRUE(
-        error_names(fail(), folder_.file("strings_us/c4d_strings.str"), 4, "duplicate id 1001"));
+    folder_.write("descriptions/othing.json", kDescription);
+    folder_.write("strings.json", "{\"strings\": [{\"id\": 1001, \"text\": \"Other\"}, {\"id\": "
+                                  "1001, \"text\": \"Alias\"}]}");
+    EXPECT_TRUE(error_names(fail(), folder_.file("strings.json"), "strings[1].id",
+                            "duplicate id 1001: already has a text at strings[0]"));
 }
 
 TEST_F(ResourceFolderErrorsTest, BadStringLiteral) {
-    folder_.write("strings_us/c4d_strings.str", "STRINGTABLE\n{\n    IDS_THING \"Thing;\n}\n");
-    EXPECT_TRUE(error_names(fail(), folder_.file("strings_us/c4d_strings.str"), 3,
-                            "unterminated string literal"));
+    folder_.write("strings.json", "{\"strings\": [\n  {\"id\": 1000, \"text\": \"Thing}\n]}\n");
+    EXPECT_TRUE(error_names(fail(), folder_.file("strings.json"), "2",
+                            "not valid JSON: invalid string: control character"));
 
-    folder_.write("strings_us/c4d_strings.str", kStrings);
-    folder_.write("strings_us/description/othing.str",
-                  "STRINGTABLE othing\n{\n    THING_SIZE \"Size \\x\";\n}\n");
+    folder_.write("strings.json", kStrings);
+    folder_.write("descriptions/othing.json",
+                  description("othing", "{\"symbol\": \"THING_SIZE\", \"id\": 1000, \"type\": "
+                                        "\"real\", \"label\": \"Size \\x\"}"));
     const std::string error = fail();
-    EXPECT_TRUE(error_names(error, folder_.file("strings_us/description/othing.str"), 3,
-                            "bad escape '\\x'"));
-    EXPECT_EQ(error.find(folder_.file("strings_us/description/othing.str") + ":3:22:"), 0u)
-        << "the column points at the backslash: " << error;
+    EXPECT_TRUE(error_names(error, folder_.file("descriptions/othing.json"), "4",
+                            "forbidden character after backslash"));
+    EXPECT_EQ(error.find(folder_.file("descriptions/othing.json") + ":4:70:"), 0u)
+        << "the column points at the character after the backslash: " << error;
 }
 
-TEST_F(ResourceFolderErrorsTest, BrokenSymbolHeader) {
-    folder_.write("description/othing.h", "enum {\n    THING_SIZE = 1000\n    THING_MODE\n};\n");
-    EXPECT_TRUE(error_names(fail(), folder_.file("description/othing.h"), 3,
-                            "expected ',' or '}' after enum constant 'THING_SIZE'"));
-}
-
-TEST_F(ResourceFolderErrorsTest, MissingFileIsNamedWithWhatNeedsIt) {
+TEST_F(ResourceFolderErrorsTest, BrokenIdCannotReachTheHeader) {
+    // What the id header generator would have to write: a symbol that is no C++ name, an id
+    // beyond 32 bits, an id written as text. The loader refuses each, as the generator does.
     const struct {
-        const char* file;
-        const char* needed_by;
+        const char* entry;
+        const char* where;
+        const char* words;
     } cases[] = {
-        {"c4d_symbols.h", ""},
-        {"strings_us/c4d_strings.str", ""},
-        {"description/othing.h", "description/othing.res"},
-        {"strings_us/description/othing.str", "description/othing.res"},
+        {"{\"symbol\": \"THING-SIZE\", \"id\": 1000, \"type\": \"real\"}", "parameters[0].symbol",
+         "expected a symbol made of letters, digits and '_'"},
+        {"{\"symbol\": \"THING_SIZE\", \"id\": 4294967296, \"type\": \"real\"}", "parameters[0].id",
+         "expected a whole number within 32 bits"},
+        {"{\"symbol\": \"THING_SIZE\", \"id\": \"1000\", \"type\": \"real\"}", "parameters[0].id",
+         "found the string \"1000\""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        folder_.remove(c.file);
-        const std::string error = fail();
-        EXPECT_EQ(error.rfind(folder_.file(c.file) + ": cannot be opened", 0), 0u) << error;
-        if (*c.needed_by != '\0') {
-            EXPECT_NE(error.find(folder_.file(c.needed_by)), std::string::npos) << error;
-        }
-        SetUp(); // put everything back
+        folder_.write("descriptions/othing.json", description("othing", c.entry));
+        EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/othing.json"), c.where, c.words))
+            << c.entry;
     }
+}
 
-    std::string error;
-    EXPECT_FALSE(load_resource_folder(folder_.file("no-such-folder"), out_, error));
-    EXPECT_EQ(error.rfind(folder_.file("no-such-folder") + ": not a resource folder", 0), 0u);
+TEST_F(ResourceFolderErrorsTest, MissingFileIsNamed) {
+    folder_.remove("strings.json");
+    const std::string error = fail();
+    EXPECT_EQ(error.rfind(folder_.file("strings.json") + ": cannot be opened", 0), 0u) << error;
+
+    SetUp(); // put everything back
+    folder_.remove("descriptions/othing.json");
+    folder_.write("descriptions/othing.json/inside", "a folder named like a description");
+    std::string ignored;
+    EXPECT_TRUE(load_resource_folder(folder_.path().string(), out_, ignored)) << ignored;
+    EXPECT_TRUE(out_.descriptions.empty()) << "only files are descriptions";
+
+    std::string missing;
+    EXPECT_FALSE(load_resource_folder(folder_.file("no-such-folder"), out_, missing));
+    EXPECT_EQ(missing.rfind(folder_.file("no-such-folder") + ": not a resource folder", 0), 0u);
 }
 
 TEST_F(ResourceFolderErrorsTest, LaterBadDescriptionLeavesNothingHalfLoaded) {
     // "athing" loads first and is good; "zthing" breaks after it.
-    folder_.write("description/athing.h", kHeader);
-    folder_.write("description/athing.res", "DESCRIPTION athing { REAL THING_SIZE; }");
-    folder_.write("strings_us/description/athing.str", "STRINGTABLE athing { }");
-    folder_.write("description/zthing.h", kHeader);
-    folder_.write("description/zthing.res", "DESCRIPTION othing { }");
-    folder_.write("strings_us/description/zthing.str", "STRINGTABLE zthing { }");
-    EXPECT_TRUE(error_names(fail(), folder_.file("description/zthing.res"), 1,
-                            "description is named 'othing': expected 'zthing'"));
+    folder_.write("descriptions/athing.json",
+                  description("athing", "{\"symbol\": \"THING_SIZE\", \"id\": 1000, \"type\": "
+                                        "\"real\"}"));
+    folder_.write("descriptions/zthing.json", description("othing", ""));
+    EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/zthing.json"), "name",
+                            "the description is named 'othing': expected 'zthing'"));
 }
 
 // ------------------------------------------------------------------ images

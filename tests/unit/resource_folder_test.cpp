@@ -213,6 +213,9 @@ TEST_F(ResourceFolderTest, GeneratorHoldsEveryParameterWithValidDefaults) {
     EXPECT_TRUE(has(option_values(d.find(CROWDGEN_MODE)), 1009));
     EXPECT_TRUE(has(option_values(d.find(CROWDGEN_CHOICE_1027)), 1028));
     EXPECT_TRUE(has(option_values(axis), 1015));
+    EXPECT_EQ(d.find(CROWDGEN_MODE)->default_value.integer, 1009);
+    EXPECT_EQ(d.find(CROWDGEN_CHOICE_1027)->default_value.integer, 1028);
+    EXPECT_EQ(axis->default_value.integer, 1015);
 
     // Integer switches stay integers in the container; only the display differs.
     for (int32_t id : {1018, 1039, 1040, 1041}) {
@@ -220,7 +223,7 @@ TEST_F(ResourceFolderTest, GeneratorHoldsEveryParameterWithValidDefaults) {
         EXPECT_TRUE(d.find(id)->is_switch) << id;
         EXPECT_EQ(d.find(id)->dtype, VT_DTYPE_LONG) << id;
     }
-    EXPECT_EQ(d.find(CROWDGEN_MAX_TURN)->unit, "DEGREE");
+    EXPECT_EQ(d.find(CROWDGEN_MAX_TURN)->unit, "degree");
     EXPECT_EQ(d.find(CROWDGEN_BEHAVIOURS)->accepted_types,
               (std::vector<int32_t>{1027813, 1027814}));
     EXPECT_EQ(d.find(CROWDGEN_OTHER_GROUPS)->accepted_types, (std::vector<int32_t>{1027810}));

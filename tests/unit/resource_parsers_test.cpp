@@ -1,11 +1,14 @@
-// The three text formats of a resource folder, one parser at a time: what each accepts and
-// how precisely it points at a mistake.
+// The two kinds of resource file, one reader at a time: what each accepts and how precisely
+// it points at a mistake. The description with every kind of entry is also turned into a
+// C++ header at build time (othing.h), which must agree with what the loader reads.
 #include "resource_test_support.h"
 
 #include "host_abi.h"
 #include "resources/DescriptionFile.h"
+#include "resources/ResourceJson.h"
 #include "resources/StringTable.h"
-#include "resources/SymbolHeader.h"
+
+#include "othing.h"
 
 #include <gtest/gtest.h>
 
@@ -14,203 +17,132 @@ using vantri_test::error_names;
 
 namespace {
 
-SymbolHeader header_of(const std::string& text) {
-    SymbolHeader header;
-    std::string error;
-    EXPECT_TRUE(parse_symbol_header(text, "test.h", header, error)) << error;
-    return header;
-}
+// ------------------------------------------------------------------ JSON
 
-int32_t value_of(const SymbolHeader& header, const std::string& name) {
-    const Symbol* symbol = header.find(name);
-    EXPECT_NE(symbol, nullptr) << name;
-    return symbol != nullptr ? symbol->value : -1;
-}
-
-// ------------------------------------------------------------------ symbol headers
-
-TEST(ResourceSymbolHeaderTest, ReadsEnumsTheWayACompilerDoes) {
-    const SymbolHeader header = header_of("#ifndef X_H\n"
-                                          "#define X_H \\\n"
-                                          "    continued\n"
-                                          "// a comment\n"
-                                          "enum Named {\n"
-                                          "    FIRST,              /* 0 */\n"
-                                          "    SECOND,\n"
-                                          "    BASE = 1000,\n"
-                                          "    NEXT,               // 1001\n"
-                                          "    HEX = 0x10,\n"
-                                          "    NEGATIVE = -5,\n"
-                                          "    AFTER_NEGATIVE,\n"
-                                          "    ALIAS = BASE,       // two names, one value\n"
-                                          "    OFFSET = BASE + 7,\n"
-                                          "};\n"
-                                          "enum { RESTART };\n"
-                                          "#endif\n");
-    EXPECT_EQ(value_of(header, "FIRST"), 0);
-    EXPECT_EQ(value_of(header, "SECOND"), 1);
-    EXPECT_EQ(value_of(header, "NEXT"), 1001);
-    EXPECT_EQ(value_of(header, "HEX"), 16);
-    EXPECT_EQ(value_of(header, "NEGATIVE"), -5);
-    EXPECT_EQ(value_of(header, "AFTER_NEGATIVE"), -4);
-    EXPECT_EQ(value_of(header, "ALIAS"), 1000);
-    EXPECT_EQ(value_of(header, "OFFSET"), 1007);
-    EXPECT_EQ(value_of(header, "RESTART"), 0); // a new enum counts from 0 again
-    ASSERT_EQ(header.symbols.size(), 10u);
-    EXPECT_EQ(header.symbols[0].name, "FIRST");
-    EXPECT_EQ(header.symbols[0].line, 6);
-    EXPECT_EQ(header.find("MISSING"), nullptr);
-}
-
-TEST(ResourceSymbolHeaderTest, RejectsWhatACompilerWouldRejectAndSaysWhere) {
+TEST(ResourceJsonTest, RejectsTextThatIsNotJsonAndSaysWhere) {
     struct Case {
         const char* text;
-        int line;
+        const char* where; ///< "line:column" where the parser stopped, at or just after the fault
         const char* words;
     } cases[] = {
-        {"enum {\n  A = 1,\n  A = 2,\n};\n", 3, "duplicate symbol 'A': already defined on line 2"},
-        {"enum {\n  A = B,\n};\n", 2, "unknown symbol 'B'"},
-        {"enum {\n  A = 1\n  B = 2\n};\n", 3, "expected ',' or '}' after enum constant 'A'"},
-        {"enum {\n  A = 1,\n}\n", 4, "expected ';' after the closing '}'"},
-        {"enum {\n  A = 1,\n", 3, "expected an enum constant name or '}'"},
-        {"int x;\n", 1, "expected 'enum'"},
-        {"enum { A = 4294967296 };\n", 1, "does not fit in 32 bits"},
-        {"enum { A = 1001L };\n", 1, "malformed number '1001L'"},
-        {"enum { A = 1 }; /* never closed\n", 1, "unterminated comment"},
-        {"enum { A = 1 @ };\n", 1, "unexpected character '@'"},
+        {"{\n  \"a\": \"never closed\n}", "2:21", "control character U+000A (LF) must be escaped"},
+        {"{\n  \"a\": \"bad \\q escape\"\n}", "2:14", "forbidden character after backslash"},
+        {"{\n  \"a\": \"\\u12\"\n}", "2:13", "'\\u' must be followed by 4 hex digits"},
+        {"{\n  \"a\": \"latin-1 \xE9\"\n}", "2:18", "ill-formed UTF-8 byte"},
+        {"{\n  // a comment\n}", "2:3", "invalid literal"},
+        {"{\n  \"a\": [1, 2,]\n}", "2:14", "unexpected ']'"},
+        {"{\n  \"a\": 1\n  \"b\": 2\n}", "3:5", "expected '}'"},
+        {"{\n  \"a\": 1\n", "3:1", "unexpected end of input"},
+        {"{}\n{}", "2:1", "expected end of input"},
+        {"{ \"a\": 1001L }", "1:12", "invalid literal"},
     };
     for (const Case& c : cases) {
-        SymbolHeader header;
-        header.path = "untouched";
+        ResourceJson json = "untouched";
         std::string error;
-        EXPECT_FALSE(parse_symbol_header(c.text, "bad.h", header, error)) << c.text;
-        EXPECT_TRUE(error_names(error, "bad.h", c.line, c.words)) << c.text;
-        EXPECT_EQ(header.path, "untouched");
+        EXPECT_FALSE(parse_resource_json(c.text, "bad.json", json, error)) << c.text;
+        EXPECT_TRUE(error_names(error, "bad.json", c.where, "not valid JSON: ")) << c.text;
+        EXPECT_NE(error.find(c.words), std::string::npos) << error;
     }
 }
 
-TEST(ResourceSymbolHeaderTest, ColumnPointsAtTheOffendingToken) {
-    SymbolHeader header;
+TEST(ResourceJsonTest, AKeyWrittenTwiceIsRefusedWithItsPath) {
+    ResourceJson json;
     std::string error;
-    EXPECT_FALSE(parse_symbol_header("enum {\n    A = ;\n};\n", "col.h", header, error));
-    EXPECT_EQ(error.rfind("col.h:2:9: expected a value for 'A'", 0), 0u) << error;
+    EXPECT_FALSE(parse_resource_json("{\"parameters\": [{\"a\": 1}, {\"b\": [{}, {\"c\": 1, "
+                                     "\"c\": 2}]}]}",
+                                     "twice.json", json, error));
+    EXPECT_TRUE(error_names(error, "twice.json", "parameters[1].b[1].c",
+                            "the key 'c' is written twice in one object"));
+    // The same key in two objects is fine.
+    EXPECT_TRUE(parse_resource_json("[{\"a\": 1}, {\"a\": 2}]", "twice.json", json, error));
 }
 
-// ------------------------------------------------------------------ string tables
+TEST(ResourceJsonTest, IdsAreWholeNumbersWrittenAsIntegersWithin32Bits) {
+    const auto read = [](const char* text, int32_t& out) {
+        const ResourceJson json = ResourceJson::parse(text);
+        try {
+            out = ResourceField(json, "id").int32();
+            return std::string();
+        } catch (const ResourceFault& fault) {
+            return fault.describe("f");
+        }
+    };
+    int32_t value = 0;
+    EXPECT_EQ(read("2147483647", value), "");
+    EXPECT_EQ(value, 2147483647);
+    EXPECT_EQ(read("-2147483648", value), "");
+    EXPECT_EQ(value, -2147483647 - 1);
+    EXPECT_EQ(read("2147483648", value),
+              "f: id: expected a whole number within 32 bits, found the number 2147483648");
+    EXPECT_EQ(read("-2147483649", value),
+              "f: id: expected a whole number within 32 bits, found the number -2147483649");
+    EXPECT_EQ(read("1001.0", value),
+              "f: id: expected a whole number within 32 bits, found the number 1001.0");
+    EXPECT_EQ(read("\"1001\"", value),
+              "f: id: expected a whole number within 32 bits, found the string \"1001\"");
+}
 
-const char* const kStringSymbols = "enum { IDS_ONE = 10, IDS_TWO = 20, IDS_SAME = 20, "
-                                   "PARAM = 1001, OPTION = 1001 };";
+// ------------------------------------------------------------------ strings
 
-TEST(StringTableTest, DecodesLiteralsAndConcatenatesAdjacentOnes) {
-    const SymbolHeader symbols = header_of(kStringSymbols);
-    StringTable table;
+TEST(StringTableTest, DecodesEscapesAndSkipsAByteOrderMark) {
+    std::map<int32_t, std::string> strings;
     std::string error;
     ASSERT_TRUE(parse_string_table("\xEF\xBB\xBF" // a byte-order mark is skipped
-                                   "STRINGTABLE {\n"
-                                   "  IDS_ONE \"Quote \\\" back\\\\slash\\n\\ttab \\u00e9 "
-                                   "\xC3\xA9\";\n"
-                                   "  IDS_TWO \"Two \" \"parts\";\n"
-                                   "}\n",
-                                   "plugin.str", symbols, "", table, error))
+                                   "{\"comment\": \"ignored\", \"strings\": [\n"
+                                   "  {\"id\": 10, \"text\": \"Quote \\\" back\\\\slash\\n\\ttab "
+                                   "\\u00e9 \xC3\xA9\"},\n"
+                                   "  {\"id\": 20, \"text\": \"Two\", \"comment\": \"ignored\"}\n"
+                                   "]}\n",
+                                   "strings.json", strings, error))
         << error;
-    ASSERT_EQ(table.entries.size(), 2u);
-    EXPECT_EQ(table.entries[0].symbol, "IDS_ONE");
-    EXPECT_EQ(table.entries[0].id, 10);
-    EXPECT_EQ(table.entries[0].text, "Quote \" back\\slash\n\ttab \xC3\xA9 \xC3\xA9");
-    EXPECT_EQ(table.entries[0].line, 2);
-    EXPECT_EQ(table.entries[1].text, "Two parts");
-    EXPECT_TRUE(table.name.empty());
-}
-
-TEST(StringTableTest, DescriptionTableHasATitleAndMayLabelSymbolsOfOneValue) {
-    const SymbolHeader symbols = header_of(kStringSymbols);
-    StringTable table;
-    std::string error;
-    ASSERT_TRUE(parse_string_table("STRINGTABLE othing { othing \"Thing\"; PARAM \"Param\"; "
-                                   "OPTION \"Option\"; }",
-                                   "othing.str", symbols, "othing", table, error))
-        << error;
-    EXPECT_EQ(table.name, "othing");
-    EXPECT_EQ(table.title, "Thing");
-    ASSERT_NE(table.find("OPTION"), nullptr);
-    EXPECT_EQ(table.find("OPTION")->text, "Option");
-    EXPECT_EQ(table.find("PARAM")->text, "Param");
+    EXPECT_EQ(strings, (std::map<int32_t, std::string>{
+                           {10, "Quote \" back\\slash\n\ttab \xC3\xA9 \xC3\xA9"}, {20, "Two"}}));
 }
 
 TEST(StringTableTest, RejectsBadTablesAndSaysWhere) {
-    const SymbolHeader symbols = header_of(kStringSymbols);
     struct Case {
         const char* text;
-        const char* name;
-        int line;
+        const char* where;
         const char* words;
     } cases[] = {
-        {"STRINGTABLE {\n IDS_ONE \"a\";\n IDS_ONE \"b\";\n}", "", 3, "duplicate symbol 'IDS_ONE'"},
-        {"STRINGTABLE {\n IDS_TWO \"a\";\n IDS_SAME \"b\";\n}", "", 3,
-         "duplicate id 20 ('IDS_SAME'): already has a text on line 2"},
-        {"STRINGTABLE {\n IDS_NONE \"a\";\n}", "", 2, "unknown symbol 'IDS_NONE'"},
-        {"STRINGTABLE {\n IDS_ONE \"never closed;\n}", "", 2, "unterminated string literal"},
-        {"STRINGTABLE {\n IDS_ONE \"bad \\q escape\";\n}", "", 2, "bad escape '\\q'"},
-        {"STRINGTABLE {\n IDS_ONE \"\\u12\";\n}", "", 2, "four hex digits"},
-        {"STRINGTABLE {\n IDS_ONE \"latin-1 \xE9\";\n}", "", 2, "invalid UTF-8"},
-        {"STRINGTABLE {\n IDS_ONE \"a\"\n}", "", 3, "expected ';' after the text of 'IDS_ONE'"},
-        {"STRINGTABLE {\n IDS_ONE;\n}", "", 2, "expected a string literal for 'IDS_ONE'"},
-        {"STRINGTABLE {\n IDS_ONE \"a\";\n", "", 3,
-         "expected '}' to close the string table opened on line 1"},
-        {"STRINGTABLE {\n}\n}", "", 3, "expected the end of the file"},
-        {"STRINGS {\n}", "", 1, "expected 'STRINGTABLE'"},
-        {"STRINGTABLE other {\n}", "othing", 1, "named 'other': expected 'othing'"},
-        {"STRINGTABLE {\n}", "othing", 1, "expected the description name 'othing'"},
-        {"STRINGTABLE othing {\n othing \"a\";\n othing \"b\";\n}", "othing", 3, "duplicate title"},
+        {R"({"strings": [{"id": 20, "text": "a"}, {"id": 20, "text": "b"}]})", "strings[1].id",
+         "duplicate id 20: already has a text at strings[0]"},
+        {R"({"strings": [{"id": 20}]})", "strings[0]", "missing \"text\""},
+        {R"({"strings": [{"text": "a"}]})", "strings[0]", "missing \"id\""},
+        {R"({"strings": [{"id": 20, "text": 5}]})", "strings[0].text",
+         "expected a string, found the number 5"},
+        {R"({"strings": [{"id": "IDS_ONE", "text": "a"}]})", "strings[0].id",
+         "expected a whole number within 32 bits, found the string \"IDS_ONE\""},
+        {R"({"strings": [{"id": 20, "txt": "a"}]})", "strings[0].txt",
+         "unknown key 'txt' in a string: expected comment, id, text"},
+        {R"({"strings": [{"id": 20, "text": "a", "text": "b"}]})", "strings[0].text",
+         "written twice"},
+        {R"({"strings": {"20": "a"}})", "strings", "expected a list of strings"},
+        {R"({"strings": ["a"]})", "strings[0]", "expected a string (an object with"},
+        {R"({"string": []})", "string", "unknown key 'string' in a strings file"},
+        {R"({})", "", "missing \"strings\""},
+        {R"([])", "", "expected a strings file (an object with comment, strings), found a list"},
+        {"{\"strings\": [\n  {\"id\": 20, \"text\": \"a\"}\n", "3:1", "not valid JSON"},
     };
     for (const Case& c : cases) {
-        StringTable table;
-        table.title = "untouched";
+        std::map<int32_t, std::string> strings{{1, "untouched"}};
         std::string error;
-        EXPECT_FALSE(parse_string_table(c.text, "t.str", symbols, c.name, table, error)) << c.text;
-        EXPECT_TRUE(error_names(error, "t.str", c.line, c.words)) << c.text;
-        EXPECT_EQ(table.title, "untouched");
+        EXPECT_FALSE(parse_string_table(c.text, "t.json", strings, error)) << c.text;
+        EXPECT_TRUE(error_names(error, "t.json", c.where, c.words)) << c.text;
+        EXPECT_EQ(strings, (std::map<int32_t, std::string>{{1, "untouched"}}));
     }
 }
 
 // ------------------------------------------------------------------ descriptions
 
-const char* const kDescriptionSymbols = "enum {\n"
-                                        "  T_COUNT = 1001, T_SWITCH, T_ANGLE, T_LINK, T_LIST,\n"
-                                        "  T_CURVE, T_NAME, T_FLAG, T_OFFSET, T_MODE,\n"
-                                        "  T_MODE_A = 1020, T_MODE_B, T_MODE_ALIAS = 1020,\n"
-                                        "  T_GROUP = 2000, T_INNER = 2001,\n"
-                                        "};";
-
-bool parse(const std::string& text, DescriptionResource& out, std::string& error) {
-    static const SymbolHeader symbols = header_of(kDescriptionSymbols);
-    return parse_description(text, "othing.res", symbols, "othing", out, error);
-}
+const std::string kFixtures = std::string(VANTRI_SOURCE_DIR) + "/tests/unit/fixtures";
 
 TEST(DescriptionFileTest, ReadsEveryKindOfEntry) {
     DescriptionResource d;
     std::string error;
-    ASSERT_TRUE(parse("DESCRIPTION othing {\n"
-                      "  LONG T_COUNT { MIN -2; MAX 10; STEP 2; UNIT METER; }\n"
-                      "  GROUP T_GROUP {\n"
-                      "    OPEN;\n"
-                      "    LONG T_SWITCH { SWITCH; }\n"
-                      "    REAL T_ANGLE { UNIT DEGREE; MIN 0; MAX 3.14159; STEP 1e-2; }\n"
-                      "    GROUP T_INNER {\n"
-                      "      HIDDEN;\n"
-                      "      LINK T_LINK { ACCEPT { Ospline; 1027810; } }\n"
-                      "      IN_EXCLUDE T_LIST;\n"
-                      "    }\n"
-                      "    SPLINE T_CURVE { }\n"
-                      "  }\n"
-                      "  STRING T_NAME { HIDDEN; }\n"
-                      "  BOOL T_FLAG;\n"
-                      "  VECTOR T_OFFSET { STEP 0.5; }\n"
-                      "  LONG T_MODE { CYCLE { T_MODE_B; T_MODE_A; } }\n"
-                      "}\n",
-                      d, error))
-        << error;
+    ASSERT_TRUE(load_description(kFixtures + "/othing.json", "othing", d, error)) << error;
     EXPECT_EQ(d.name, "othing");
+    EXPECT_EQ(d.label, "Thing");
     const char* order[] = {"T_COUNT", "T_GROUP", "T_SWITCH", "T_ANGLE", "T_INNER",  "T_LINK",
                            "T_LIST",  "T_CURVE", "T_NAME",   "T_FLAG",  "T_OFFSET", "T_MODE"};
     ASSERT_EQ(d.parameters.size(), std::size(order));
@@ -220,19 +152,25 @@ TEST(DescriptionFileTest, ReadsEveryKindOfEntry) {
     const DescriptionParameter* count = d.find("T_COUNT");
     EXPECT_EQ(count->id, 1001);
     EXPECT_EQ(count->dtype, VT_DTYPE_LONG);
+    EXPECT_EQ(count->label, "Count");
     EXPECT_EQ(count->group, 0);
     EXPECT_EQ(count->min, -2.0);
     EXPECT_EQ(count->max, 10.0);
     EXPECT_EQ(count->step, 2.0);
-    EXPECT_EQ(count->unit, "METER");
+    EXPECT_EQ(count->unit, "meter");
+    EXPECT_TRUE(count->default_value.stated);
+    EXPECT_EQ(count->default_value.integer, 4);
 
     const DescriptionParameter* group = d.find(2000);
     EXPECT_EQ(group->dtype, VT_DTYPE_GROUP);
     EXPECT_TRUE(group->open);
     EXPECT_FALSE(group->hidden);
+    EXPECT_FALSE(group->default_value.stated);
     EXPECT_TRUE(d.find("T_SWITCH")->is_switch);
     EXPECT_EQ(d.find("T_SWITCH")->dtype, VT_DTYPE_LONG);
     EXPECT_EQ(d.find("T_SWITCH")->group, 2000);
+    EXPECT_EQ(d.find("T_SWITCH")->default_value.integer, 1); // true, stored as 1
+    EXPECT_EQ(d.find("T_SWITCH")->label, "");                // no label: empty
     EXPECT_DOUBLE_EQ(*d.find("T_ANGLE")->step, 0.01);
     EXPECT_EQ(d.find("T_INNER")->group, 2000);
     EXPECT_TRUE(d.find("T_INNER")->hidden);
@@ -246,98 +184,220 @@ TEST(DescriptionFileTest, ReadsEveryKindOfEntry) {
     EXPECT_TRUE(d.find("T_LIST")->accepted_types.empty());
     EXPECT_EQ(d.find("T_CURVE")->dtype, VT_CUSTOMDATA_SPLINE);
     EXPECT_EQ(d.find("T_CURVE")->group, 2000);
+    EXPECT_EQ(d.find("T_CURVE")->default_value.knots,
+              (std::vector<std::pair<double, double>>{{0.0, 1.0}, {1.0, 0.5}}));
     EXPECT_EQ(d.find("T_NAME")->dtype, VT_DTYPE_STRING);
     EXPECT_TRUE(d.find("T_NAME")->hidden);
+    EXPECT_EQ(d.find("T_NAME")->default_value.text, "none");
     EXPECT_EQ(d.find("T_FLAG")->dtype, VT_DTYPE_BOOL);
+    EXPECT_EQ(d.find("T_FLAG")->default_value.integer, 1); // as the host stores a bool
     EXPECT_EQ(d.find("T_OFFSET")->dtype, VT_DTYPE_VECTOR);
+    const VtVector offset = d.find("T_OFFSET")->default_value.vector;
+    EXPECT_EQ(offset.x, 1.0);
+    EXPECT_EQ(offset.y, 2.5);
+    EXPECT_EQ(offset.z, -3.0);
+    EXPECT_EQ(d.find("T_ANGLE")->default_value.real, 0.5);
+    EXPECT_FALSE(d.find("T_LIST")->default_value.stated);
 
     const DescriptionParameter* mode = d.find("T_MODE");
-    ASSERT_EQ(mode->cycle.size(), 2u);
+    ASSERT_EQ(mode->cycle.size(), 3u);
     EXPECT_EQ(mode->cycle[0].value, 1021); // file order, not value order
     EXPECT_EQ(mode->cycle[0].symbol, "T_MODE_B");
+    EXPECT_EQ(mode->cycle[0].label, "B");
     EXPECT_EQ(mode->cycle[1].value, 1020);
+    EXPECT_EQ(mode->default_value.integer, 1020); // the option's value, not its symbol
+    // An option may share its value with a parameter's id and keeps its own label.
+    EXPECT_EQ(mode->cycle[2].value, 1001);
+    EXPECT_EQ(mode->cycle[2].label, "Like Count");
+    EXPECT_EQ(d.find(1001), count);
     EXPECT_EQ(d.find(9999), nullptr);
 }
 
-TEST(DescriptionFileTest, LabelsComeFromTheStringTableBySymbol) {
+TEST(DescriptionFileTest, TheGeneratedHeaderHoldsWhatTheLoaderReads) {
     DescriptionResource d;
     std::string error;
-    ASSERT_TRUE(parse("DESCRIPTION othing { LONG T_MODE { CYCLE { T_MODE_A; T_MODE_B; } } "
-                      "BOOL T_FLAG; }",
-                      d, error))
-        << error;
-    const SymbolHeader symbols = header_of(kDescriptionSymbols);
-    StringTable strings;
-    // T_MODE_ALIAS shares T_MODE_A's value: a label must follow the symbol, not the value.
-    ASSERT_TRUE(parse_string_table("STRINGTABLE othing { othing \"Thing\"; T_MODE \"Mode\"; "
-                                   "T_MODE_ALIAS \"Alias\"; T_MODE_A \"A\"; T_MODE_B \"B\"; }",
-                                   "othing.str", symbols, "othing", strings, error))
-        << error;
-    apply_description_labels(strings, d);
-    EXPECT_EQ(d.label, "Thing");
-    EXPECT_EQ(d.find("T_MODE")->label, "Mode");
-    EXPECT_EQ(d.find("T_MODE")->cycle[0].label, "A");
-    EXPECT_EQ(d.find("T_MODE")->cycle[1].label, "B");
-    EXPECT_EQ(d.find("T_FLAG")->label, ""); // no text: an empty label, not an error
+    ASSERT_TRUE(load_description(kFixtures + "/othing.json", "othing", d, error)) << error;
+    const std::pair<const char*, int32_t> header[] = {
+        {"T_COUNT", T_COUNT}, {"T_GROUP", T_GROUP}, {"T_SWITCH", T_SWITCH}, {"T_ANGLE", T_ANGLE},
+        {"T_INNER", T_INNER}, {"T_LINK", T_LINK},   {"T_LIST", T_LIST},     {"T_CURVE", T_CURVE},
+        {"T_NAME", T_NAME},   {"T_FLAG", T_FLAG},   {"T_OFFSET", T_OFFSET}, {"T_MODE", T_MODE},
+    };
+    for (const auto& [symbol, value] : header) {
+        ASSERT_NE(d.find(symbol), nullptr) << symbol;
+        EXPECT_EQ(d.find(symbol)->id, value) << symbol;
+    }
+    EXPECT_EQ(T_OFFSET, -1009);
+    const CycleOption* options = d.find("T_MODE")->cycle.data();
+    EXPECT_EQ(options[0].value, T_MODE_B);
+    EXPECT_EQ(options[1].value, T_MODE_A);
+    EXPECT_EQ(options[2].value, T_MODE_LIKE_COUNT);
+}
+
+bool parse(const std::string& parameters, DescriptionResource& out, std::string& error) {
+    return parse_description("{\"name\": \"othing\", \"parameters\": [\n" + parameters + "\n]}",
+                             "othing.json", "othing", out, error);
 }
 
 TEST(DescriptionFileTest, RejectsBadDescriptionsAndSaysWhere) {
     struct Case {
-        const char* text;
-        int line;
+        const char* parameters;
+        const char* where;
         const char* words;
     } cases[] = {
-        {"DESCRIPTION othing {\n  LONG T_COUNT;\n", 3,
-         "expected '}' to close the description opened on line 1"},
-        {"DESCRIPTION othing {\n  GROUP T_GROUP {\n    BOOL T_FLAG;\n}\n", 5,
-         "expected '}' to close the description opened on line 1"},
-        {"DESCRIPTION othing {\n  LONG T_COUNT { MIN 1;\n", 3,
-         "'}' to close parameter 'T_COUNT' opened on line 2"},
-        {"DESCRIPTION othing {\n  LONG T_MODE { CYCLE { T_MODE_A;\n", 3,
-         "'}' to close the CYCLE of 'T_MODE' opened on line 2"},
-        {"DESCRIPTION othing {\n  LONG T_MISSING;\n}", 2, "unknown symbol 'T_MISSING'"},
-        {"DESCRIPTION othing {\n  LONG T_MODE { CYCLE { T_NOPE; } }\n}", 2,
-         "unknown symbol 'T_NOPE'"},
-        {"DESCRIPTION othing {\n  FLOAT T_COUNT;\n}", 2, "unknown parameter type 'FLOAT'"},
-        {"DESCRIPTION othing {\n  LONG T_COUNT;\n  REAL T_COUNT;\n}", 3,
-         "duplicate id 1001 ('T_COUNT'): already declared on line 2"},
-        {"DESCRIPTION othing {\n  LONG T_MODE { CYCLE { T_MODE_A;\n T_MODE_ALIAS; } }\n}", 3,
-         "duplicate cycle value 1020"},
-        {"DESCRIPTION othing {\n  LONG T_MODE { CYCLE { } }\n}", 2, "empty CYCLE"},
-        {"DESCRIPTION othing {\n  REAL T_ANGLE { SWITCH; }\n}", 2, "SWITCH does not apply to REAL"},
-        {"DESCRIPTION othing {\n  BOOL T_FLAG { MIN 0; }\n}", 2, "MIN does not apply to BOOL"},
-        {"DESCRIPTION othing {\n  REAL T_ANGLE { ACCEPT { Obase; } }\n}", 2,
-         "ACCEPT does not apply to REAL"},
-        {"DESCRIPTION othing {\n  LINK T_LINK { ACCEPT { Ocube; } }\n}", 2,
-         "unknown object type 'Ocube'"},
-        {"DESCRIPTION othing {\n  LINK T_LINK { ACCEPT { } }\n}", 2, "empty ACCEPT"},
-        {"DESCRIPTION othing {\n  REAL T_ANGLE { UNIT RADIAN; }\n}", 2,
-         "expected a unit (METER, DEGREE or PERCENT)"},
-        {"DESCRIPTION othing {\n  REAL T_ANGLE { COLOR 1; }\n}", 2, "unknown attribute 'COLOR'"},
-        {"DESCRIPTION othing {\n  REAL T_ANGLE { MIN 1; MIN 2; }\n}", 2, "duplicate attribute MIN"},
-        {"DESCRIPTION othing {\n  REAL T_ANGLE { MIN 2; MAX 1; }\n}", 2,
-         "MIN of 'T_ANGLE' is above"},
-        {"DESCRIPTION othing {\n  LONG T_COUNT { STEP 0.5; }\n}", 2, "expected an integer"},
-        {"DESCRIPTION othing {\n  REAL T_ANGLE { STEP 0; }\n}", 2, "above 0"},
-        {"DESCRIPTION othing {\n  LONG T_MODE { SWITCH; CYCLE { T_MODE_A; } }\n}", 2,
-         "takes no SWITCH"},
-        {"DESCRIPTION othing {\n  OPEN;\n}", 2, "unknown parameter type 'OPEN'"},
-        {"DESCRIPTION othing {\n  LONG T_COUNT\n}", 3, "expected '{' or ';' after parameter"},
-        {"DESCRIPTION othing {\n  REAL T_ANGLE { MIN; }\n}", 2, "expected a number after MIN"},
-        {"DESCRIPTION other {\n}", 1, "named 'other': expected 'othing'"},
-        {"CONTAINER othing {\n}", 1, "expected 'DESCRIPTION'"},
-        {"DESCRIPTION othing {\n}\nLONG T_COUNT;", 3, "expected the end of the file"},
-        {"DESCRIPTION othing {\n#include \"x.h\"\n}", 2, "preprocessor lines belong only"},
+        // The file as a whole.
+        {R"({"symbol": "T_COUNT", "id": 1001, "type": "integer"})", "", ""}, // (loads)
+        {R"({"symbol": "T_COUNT", "id": 1001, "type": "integer",)", "3:1", "not valid JSON"},
+        // Entries and their keys.
+        {R"("T_COUNT")", "parameters[0]", "expected a parameter (an object with comment, symbol"},
+        {R"({"symbol": "T_COUNT", "type": "integer"})", "parameters[0]", "missing \"id\""},
+        {R"({"id": 1001, "type": "integer"})", "parameters[0]", "missing \"symbol\""},
+        {R"({"symbol": "T_COUNT", "id": 1001})", "parameters[0]",
+         "missing \"type\": expected the parameter's type: group, integer"},
+        {R"({"symbol": "T_ANGLE", "id": 1003, "type": "real", "color": 1})", "parameters[0].color",
+         "unknown key 'color' in a parameter"},
+        {R"({"symbol": "T_ANGLE", "id": 1003, "type": "real", "min": 1, "min": 2})",
+         "parameters[0].min", "the key 'min' is written twice"},
+        {R"({"symbol": "T_COUNT", "id": 1001, "type": "float"})", "parameters[0].type",
+         "unknown parameter type 'float': expected group, integer, real, bool, vector, string, "
+         "link, in/exclude list or spline curve"},
+        // Symbols and ids.
+        {R"({"symbol": "T COUNT", "id": 1001, "type": "integer"})", "parameters[0].symbol",
+         "expected a symbol made of letters, digits and '_'"},
+        {R"({"symbol": "1ST", "id": 1001, "type": "integer"})", "parameters[0].symbol",
+         "does not start with a digit"},
+        {R"({"symbol": "T_COUNT", "id": 1001, "type": "integer"},
+            {"symbol": "T_OTHER", "id": 1001, "type": "real"})",
+         "parameters[1].id", "duplicate id 1001 ('T_OTHER'): already declared at parameters[0]"},
+        {R"({"symbol": "T_COUNT", "id": 1001, "type": "integer"},
+            {"symbol": "T_MODE", "id": 1010, "type": "integer",
+             "options": [{"symbol": "T_COUNT", "value": 1}]})",
+         "parameters[1].options[0].symbol",
+         "duplicate symbol 'T_COUNT': already declared at parameters[0].symbol"},
+        {R"({"symbol": "T_COUNT", "id": 4294967296, "type": "integer"})", "parameters[0].id",
+         "expected a whole number within 32 bits"},
+        // Groups.
+        {R"({"symbol": "T_COUNT", "id": 1001, "type": "integer", "group": "T_GROUP"},
+            {"symbol": "T_GROUP", "id": 2000, "type": "group"})",
+         "parameters[0].group",
+         "unknown group 'T_GROUP': expected the symbol of a group listed before this parameter"},
+        {R"({"symbol": "T_COUNT", "id": 1001, "type": "integer"},
+            {"symbol": "T_FLAG", "id": 1008, "type": "bool", "group": "T_COUNT"})",
+         "parameters[1].group", "unknown group 'T_COUNT'"},
+        {R"({"symbol": "T_COUNT", "id": 1001, "type": "integer", "open": true})",
+         "parameters[0].open", "\"open\" does not apply to the integer parameter 'T_COUNT'"},
+        {R"({"symbol": "T_GROUP", "id": 2000, "type": "group", "hidden": 1})",
+         "parameters[0].hidden", "expected true or false, found the number 1"},
+        // Options.
+        {R"({"symbol": "T_MODE", "id": 1010, "type": "integer",
+             "options": [{"symbol": "T_MODE_A", "value": 1020},
+                         {"symbol": "T_MODE_ALIAS", "value": 1020}]})",
+         "parameters[0].options[1].value",
+         "duplicate option value 1020 ('T_MODE_ALIAS'): already the value of "
+         "parameters[0].options[0]"},
+        {R"({"symbol": "T_MODE", "id": 1010, "type": "integer", "options": []})",
+         "parameters[0].options", "empty options of 'T_MODE'"},
+        {R"({"symbol": "T_MODE", "id": 1010, "type": "integer", "options": [{"symbol": "A"}]})",
+         "parameters[0].options[0]", "missing \"value\""},
+        {R"({"symbol": "T_MODE", "id": 1010, "type": "integer",
+             "options": [{"symbol": "A", "value": 1, "name": "x"}]})",
+         "parameters[0].options[0].name", "unknown key 'name' in an option"},
+        {R"({"symbol": "T_MODE", "id": 1010, "type": "real", "options": [{"symbol": "A", "value": 1}]})",
+         "parameters[0].options", "\"options\" does not apply to the real parameter"},
+        {R"({"symbol": "T_MODE", "id": 1010, "type": "integer", "switch": true,
+             "options": [{"symbol": "A", "value": 1}]})",
+         "parameters[0]", "choice parameter 'T_MODE' takes no switch"},
+        // What applies to which type.
+        {R"({"symbol": "T_ANGLE", "id": 1003, "type": "real", "switch": true})",
+         "parameters[0].switch", "\"switch\" does not apply to the real parameter 'T_ANGLE'"},
+        {R"({"symbol": "T_FLAG", "id": 1008, "type": "bool", "min": 0})", "parameters[0].min",
+         "\"min\" does not apply to the bool parameter"},
+        {R"({"symbol": "T_ANGLE", "id": 1003, "type": "real", "accept": ["any object"]})",
+         "parameters[0].accept", "\"accept\" does not apply to the real parameter"},
+        {R"({"symbol": "T_LINK", "id": 1004, "type": "link", "accept": ["cube"]})",
+         "parameters[0].accept[0]", "unknown object type 'cube'"},
+        {R"({"symbol": "T_LINK", "id": 1004, "type": "link", "accept": [true]})",
+         "parameters[0].accept[0]", "expected an object type (a type id or a name), found true"},
+        {R"({"symbol": "T_LINK", "id": 1004, "type": "link", "accept": []})",
+         "parameters[0].accept", "empty accept list"},
+        {R"({"symbol": "T_SWITCH", "id": 1002, "type": "integer", "switch": true, "min": 0})",
+         "parameters[0]", "switch 'T_SWITCH' takes no min, max, step or unit"},
+        // Ranges and units.
+        {R"({"symbol": "T_ANGLE", "id": 1003, "type": "real", "unit": "radian"})",
+         "parameters[0].unit", "expected a unit (meter, degree or percent), found the string"},
+        {R"({"symbol": "T_ANGLE", "id": 1003, "type": "real", "min": 2, "max": 1})",
+         "parameters[0]", "min of 'T_ANGLE' is above its max"},
+        {R"({"symbol": "T_COUNT", "id": 1001, "type": "integer", "step": 0.5})",
+         "parameters[0].step", "expected a whole number for an integer parameter, found 0.5"},
+        {R"({"symbol": "T_ANGLE", "id": 1003, "type": "real", "step": 0})", "parameters[0].step",
+         "expected a number above 0"},
+        {R"({"symbol": "T_ANGLE", "id": 1003, "type": "real", "min": "0"})", "parameters[0].min",
+         "expected a number, found the string \"0\""},
+        // Defaults.
+        {R"({"symbol": "T_COUNT", "id": 1001, "type": "integer", "max": 10, "default": 11})",
+         "parameters[0].default", "the default of 'T_COUNT' lies outside its range [, 10]"},
+        {R"({"symbol": "T_OFFSET", "id": 1009, "type": "vector", "min": 0, "default": [1, -1, 1]})",
+         "parameters[0].default[1]", "lies outside its range [0, ]"},
+        {R"({"symbol": "T_OFFSET", "id": 1009, "type": "vector", "default": [1, 2]})",
+         "parameters[0].default", "expected the default of 'T_OFFSET', a vector [x, y, z]"},
+        {R"({"symbol": "T_MODE", "id": 1010, "type": "integer", "default": "T_MODE_C",
+             "options": [{"symbol": "T_MODE_A", "value": 1020}]})",
+         "parameters[0].default", "one of its options (a symbol or a value)"},
+        {R"({"symbol": "T_SWITCH", "id": 1002, "type": "integer", "switch": true, "default": 2})",
+         "parameters[0].default", "0, 1, true or false"},
+        {R"({"symbol": "T_COUNT", "id": 1001, "type": "integer", "default": 1.5})",
+         "parameters[0].default", "expected a whole number"},
+        {R"({"symbol": "T_FLAG", "id": 1008, "type": "bool", "default": 1})",
+         "parameters[0].default", "expected true or false"},
+        {R"({"symbol": "T_LINK", "id": 1004, "type": "link", "default": "target"})",
+         "parameters[0].default", "\"default\" does not apply to the link parameter"},
+        {R"({"symbol": "T_CURVE", "id": 1006, "type": "spline curve", "default": {"knots": []}})",
+         "parameters[0].default.knots", "expected a list of knots"},
+        {R"({"symbol": "T_CURVE", "id": 1006, "type": "spline curve",
+             "default": {"knots": [[0, "1"]]}})",
+         "parameters[0].default.knots[0][1]", "expected a number"},
     };
     for (const Case& c : cases) {
         DescriptionResource d;
         d.name = "untouched";
         std::string error;
-        EXPECT_FALSE(parse(c.text, d, error)) << c.text;
-        EXPECT_TRUE(error_names(error, "othing.res", c.line, c.words)) << c.text;
+        const bool loaded = parse(c.parameters, d, error);
+        if (*c.words == '\0') {
+            EXPECT_TRUE(loaded) << error; // the control case
+            continue;
+        }
+        EXPECT_FALSE(loaded) << c.parameters;
+        EXPECT_TRUE(error_names(error, "othing.json", c.where, c.words)) << c.parameters;
         EXPECT_EQ(d.name, "untouched");
         EXPECT_TRUE(d.parameters.empty());
     }
+}
+
+TEST(DescriptionFileTest, TheFileNamesItsDescription) {
+    const struct {
+        const char* text;
+        const char* where;
+        const char* words;
+    } cases[] = {
+        {R"({"name": "other", "parameters": []})", "name",
+         "the description is named 'other': expected 'othing', the name of its file"},
+        {R"({"parameters": []})", "", "missing \"name\": expected the description's name"},
+        {R"({"name": "othing", "title": 7})", "title", "expected a string"},
+        {R"({"name": "othing", "parameters": {}})", "parameters", "expected a list of parameters"},
+        {R"({"name": "othing", "description": "x"})", "description",
+         "unknown key 'description' in a description: expected comment, name, title, parameters"},
+        {R"(["othing"])", "", "expected a description (an object with"},
+    };
+    for (const auto& c : cases) {
+        DescriptionResource d;
+        std::string error;
+        EXPECT_FALSE(parse_description(c.text, "othing.json", "othing", d, error)) << c.text;
+        EXPECT_TRUE(error_names(error, "othing.json", c.where, c.words)) << c.text;
+    }
+    DescriptionResource d;
+    std::string error;
+    ASSERT_TRUE(parse_description(R"({"name": "othing"})", "othing.json", "othing", d, error))
+        << error;
+    EXPECT_TRUE(d.parameters.empty()); // a description may have no parameters yet
 }
 
 } // namespace

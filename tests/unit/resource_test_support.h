@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -41,10 +42,14 @@ class ScratchFolder {
     std::filesystem::path path_;
 };
 
-/// Succeeds when `error` starts with "<path>:<line>:" and contains `words`.
+/// Succeeds when `error` starts with "<path>: <where>: " for a JSON path (or "<path>: " for
+/// an empty one), or with "<path>:<where>:" for a position "line:column" or "line", and
+/// contains `words`.
 inline ::testing::AssertionResult error_names(const std::string& error, const std::string& path,
-                                              int line, const std::string& words) {
-    const std::string prefix = path + ":" + std::to_string(line) + ":";
+                                              const std::string& where, const std::string& words) {
+    const bool position = !where.empty() && std::isdigit(static_cast<unsigned char>(where[0]));
+    const std::string prefix =
+        position ? path + ":" + where + ":" : path + ": " + (where.empty() ? "" : where + ": ");
     if (error.compare(0, prefix.size(), prefix) != 0)
         return ::testing::AssertionFailure()
                << "error does not start with '" << prefix << "': " << error;
