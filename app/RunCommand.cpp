@@ -8,6 +8,8 @@
 #include "memory/Allocator.h"
 #include "results/AgentRecords.h"
 #include "results/AgentsCsv.h"
+#include "results/FiniteRecords.h"
+#include "results/InterruptCleanup.h"
 #include "results/OutputFolder.h"
 #include "results/RunReport.h"
 #include "scenefile/SceneBuilder.h"
@@ -27,6 +29,7 @@ namespace {
 constexpr int kExitPlugin = ExitCode::PluginFailed;
 constexpr int kExitInput = ExitCode::BadInput;
 constexpr int kExitMemory = ExitCode::OutOfMemory;
+constexpr int kExitNonFinite = ExitCode::NonFinite;
 
 constexpr int32_t kGeneratorType = VT_CROWD_TYPE_GENERATOR;
 
@@ -87,6 +90,13 @@ class Progress {
 /// Thrown from inside the frame loop when the host's allocator refused memory.
 struct OutOfMemory {
     int32_t frame;
+};
+
+/// Thrown from inside the frame loop when an agent's record holds inf or nan.
+struct NonFinite {
+    int32_t frame;
+    std::string generator;
+    NonFiniteField found;
 };
 
 int fail(int code, const std::string& message) {
@@ -156,6 +166,14 @@ int run_command(const RunOptions& options) {
 
     SceneFile scene;
     if (!load_scene_file(options.scene, scene, error)) return fail(kExitInput, error);
+    // The document begins at the file's start: the world places its crowds there, and
+    // frames before it would be played with nothing moving.
+    if (options.start && *options.start < scene.start)
+        return fail(kExitInput,
+                    options.scene + ": --start " + std::to_string(*options.start) +
+                        " comes before the scene's start, frame " + std::to_string(scene.start) +
+                        ", where its crowds are placed; start at " + std::to_string(scene.start) +
+                        " or later, or change \"start\" in the file");
     const int32_t first = options.start.value_or(scene.start);
     const int32_t last = options.end.value_or(scene.end);
     if (last < first)
@@ -194,6 +212,7 @@ int run_command(const RunOptions& options) {
         if (built.object->type() == kGeneratorType) generators.push_back(built.object);
     }
 
+    install_interrupt_cleanup();
     if (!folder.begin(error)) return fail(kExitPlugin, error);
     const bool write_csv = options.outputs.count("csv") != 0;
     AgentsCsv csv;
@@ -219,6 +238,9 @@ int run_command(const RunOptions& options) {
                        for (size_t g = 0; g < generators.size(); ++g) {
                            const std::vector<VtAgentRecord> records =
                                read_agent_records(*generators[g]);
+                           NonFiniteField bad;
+                           if (find_non_finite(records, generators[g]->global_matrix(), bad))
+                               throw NonFinite{frame, generators[g]->name(), bad};
                            if (write_csv)
                                csv.write_frame(frame, generators[g]->name(), records,
                                                generators[g]->global_matrix());
@@ -230,6 +252,16 @@ int run_command(const RunOptions& options) {
     } catch (const OutOfMemory& e) {
         progress.interrupt();
         return out_of_memory("frame " + std::to_string(e.frame));
+    } catch (const NonFinite& e) {
+        progress.interrupt();
+        char value[32];
+        std::snprintf(value, sizeof value, "%g", e.found.value);
+        return fail(kExitNonFinite,
+                    options.scene + ": frame " + std::to_string(e.frame) + ", generator '" +
+                        e.generator + "', agent " + std::to_string(e.found.agent) + ": " +
+                        e.found.field + " came out as " + value +
+                        ", beyond the range of numbers (are speeds, spacing or sizes too "
+                        "large?); nothing was written");
     }
     report.wall_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
