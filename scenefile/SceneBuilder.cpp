@@ -2,6 +2,7 @@
 
 #include "Host.h"
 #include "scene/ObjectFactory.h"
+#include "scenefile/BlendExpansion.h"
 #include "scenefile/ParameterValue.h"
 #include "scenefile/SceneTypes.h"
 #include "scenefile/Tracks.h"
@@ -42,6 +43,7 @@ class Builder {
         for (const BuiltObject& built : built_)
             set_parameters(built);
         tracks_.attach(document_);
+        check_blend_expansion(built_, document_);
         return built_;
     }
 

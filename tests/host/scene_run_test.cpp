@@ -181,7 +181,7 @@ TEST(SceneRun, ACrowdTooLargeForTheMemoryLimitFailsCleanly) {
     ScratchFolder scratch;
     const std::string scene = scratch.write("huge.json", R"({"end": 3, "objects": [
         {"type": "generator", "name": "horde",
-         "params": {"CROWDGEN_COUNT_X": 200, "CROWDGEN_COUNT_Y": 100, "CROWDGEN_COUNT_Z": 10},
+         "params": {"CROWDGEN_COUNT_X": 14, "CROWDGEN_COUNT_Y": 10, "CROWDGEN_COUNT_Z": 10},
          "children": [{"type": "cube", "name": "body"}]}]})");
     const auto outcome =
         run_vantri("run " + scene + " --quiet --max-memory 1M --out " + scratch.path("results"));
