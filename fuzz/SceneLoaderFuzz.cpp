@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto document = std::make_unique<Document>();
     std::vector<BuiltObject> objects;
     try {
-        objects = build_scene(scene, *document);
+        objects = build_scene(session->host, scene, *document);
     } catch (const SceneError&) {
         return 0;
     }
@@ -66,6 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         agents += crew.agents;
     if (agents > kMostAgents) return 0;
     const int32_t last = scene.end > scene.start ? scene.start + 1 : scene.start;
-    play_range(*document, scene.start, last, PlayMode::Play);
+    play_range(session->host, *document, scene.start, last, PlayMode::Play);
     return 0;
 }

@@ -6,10 +6,10 @@
 
 namespace vantri {
 
-bool find_non_finite(const std::vector<AgentRecordMirror>& records, const VtMatrix& generator_mg,
+bool find_non_finite(const std::vector<VtAgentRecord>& records, const VtMatrix& generator_mg,
                      NonFiniteField& found) {
     for (size_t i = 0; i < records.size(); ++i) {
-        const AgentRecordMirror& r = records[i];
+        const VtAgentRecord& r = records[i];
         const VtVector p = transform_point(generator_mg, r.mg.off);
         const struct {
             const char* name;

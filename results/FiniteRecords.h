@@ -18,7 +18,7 @@ struct NonFiniteField {
 
 /// The first field of `records` that is not finite, as agents.csv would write it (the
 /// position in world space through `generator_mg`); false when every field is finite.
-bool find_non_finite(const std::vector<AgentRecordMirror>& records, const VtMatrix& generator_mg,
+bool find_non_finite(const std::vector<VtAgentRecord>& records, const VtMatrix& generator_mg,
                      NonFiniteField& found);
 
 } // namespace vantri

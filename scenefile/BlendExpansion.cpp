@@ -9,9 +9,9 @@ namespace vantri {
 namespace {
 
 // The plug-in's type and parameter ids that the walk reads.
-constexpr int32_t kGeneratorType = 1027810;
-constexpr int32_t kBehaviourType = 1027813;
-constexpr int32_t kBlendType = 1027814;
+constexpr int32_t kGeneratorType = VT_CROWD_TYPE_GENERATOR;
+
+constexpr int32_t kBlendType = VT_CROWD_TYPE_BLEND;
 constexpr int32_t kGeneratorBehaviours = 1017;
 constexpr int32_t kBlendList = 1000;
 constexpr int32_t kBlendMode = 1001;

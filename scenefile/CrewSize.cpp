@@ -4,7 +4,7 @@ namespace vantri {
 
 namespace {
 
-constexpr int32_t kGeneratorType = 1027810;
+constexpr int32_t kGeneratorType = VT_CROWD_TYPE_GENERATOR;
 constexpr int32_t kCountIds[] = {1001, 1002, 1003}; // CROWDGEN_COUNT_X, _Y, _Z
 
 } // namespace

@@ -137,10 +137,14 @@ TEST(SceneRun, ResultsAppearWholeOrNotAtAllAndNeverOverwriteOtherFolders) {
     outcome = run_vantri("run " + bad + " --quiet --out " + out);
     EXPECT_EQ(outcome.exit_code, 2);
     EXPECT_EQ(read_text(out + "/run.json"), first_report);
-    std::ofstream(out + "/stale.txt") << "from an earlier run";
+    // A file the user put among the results makes the folder theirs: it is kept.
+    std::ofstream(out + "/notes.txt") << "mine";
+    outcome = run_vantri("run " + good + " --quiet --render-mode --out " + out);
+    EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+    EXPECT_EQ(read_text(out + "/notes.txt"), "mine");
+    std::filesystem::remove(out + "/notes.txt");
     outcome = run_vantri("run " + good + " --quiet --render-mode --out " + out);
     ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
-    EXPECT_FALSE(std::filesystem::exists(out + "/stale.txt"));
     EXPECT_NE(read_text(out + "/run.json").find("\"render\""), std::string::npos);
     size_t entries = 0;
     for (const auto& entry : std::filesystem::directory_iterator(scratch.path("out/nested"))) {
