@@ -322,8 +322,8 @@ int run_command(const RunOptions& options) {
     CrewProgress crew_progress(options.quiet, crew_agents);
     const auto begun = std::chrono::steady_clock::now();
     try {
-        play_range(session.host(), *document, first, last, options.render ? PlayMode::Render : PlayMode::Play,
-                   [&](int32_t frame) {
+        play_range(session.host(), *document, first, last,
+                   options.render ? PlayMode::Render : PlayMode::Play, [&](int32_t frame) {
                        crew_progress.finish();
                        if (allocator().refusals() != refusals) throw OutOfMemory{frame};
                        size_t agents = 0;

@@ -408,7 +408,8 @@ void TreeBuilder::raise(const std::string& text) const {
     const std::string overflow = "number overflow parsing '";
     if (reason.compare(0, overflow.size(), overflow) == 0)
         throw SceneError(text_position(text, position_),
-                         "the number " + reason.substr(overflow.size(), reason.size() - overflow.size() - 1) +
+                         "the number " +
+                             reason.substr(overflow.size(), reason.size() - overflow.size() - 1) +
                              " is beyond the range of a double");
     const bool syntax = error_.find("parse_error") != std::string::npos;
     throw SceneError(text_position(text, position_),

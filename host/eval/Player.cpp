@@ -19,4 +19,4 @@ void play_range(Host& host, Document& document, int32_t first, int32_t last, Pla
     host.set_animation_running(was_running);
 }
 
-}  // namespace vantri
+} // namespace vantri
