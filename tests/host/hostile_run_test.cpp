@@ -170,6 +170,16 @@ TEST(HostileRun, ACrewBeyondTheMemoryLimitIsRefusedAtOnce) {
               0u)
         << outcome.output;
     EXPECT_EQ(scratch.listing(), "huge.json");
+
+    // A crew that fits but is large says that it is being built, before the first frame.
+    const std::string large = scratch.write("large.json", R"({"end": 0, "objects": [
+        {"type": "generator", "name": "crowd",
+         "params": {"CROWDGEN_COUNT_X": 400, "CROWDGEN_COUNT_Y": 250},
+         "children": [{"type": "null", "name": "body"}]}]})");
+    const auto building = run_bounded("run " + large + " --out " + scratch.path("large"), 3);
+    EXPECT_EQ(
+        building.output.rfind("building crews of 100,000 agents (67.1 MiB of records)...\n", 0), 0u)
+        << building.output;
 }
 
 TEST(HostileRun, BlendsThatExpandBeyondTheLimitAreRefusedAtBuildTime) {
