@@ -209,6 +209,10 @@ void add_run_options(CLI::App& verb, RunOptions& options) {
                                "the most memory the plug-in may take (default 4G)")
         ->type_name("BYTES");
     add_plugin_option(verb, options.module_path);
+    verb.footer("Exit codes: 0 the results are in place; 1 the plug-in failed or the results could "
+                "not be written; 2 a mistake in the scene file or the command line; 3 out of "
+                "memory; 4 a value beyond the range of numbers. Any code but 0 leaves the results "
+                "folder as it was (docs/run-promises.md).");
 }
 
 bool check_run_options(RunOptions& options, const std::vector<std::string>& leftover,
