@@ -18,6 +18,8 @@ constexpr int Success = 0;
 constexpr int PluginFailed = 1;
 constexpr int BadInput = 2;
 constexpr int OutOfMemory = 3;
+/// The simulation produced inf or nan, which the results cannot hold.
+constexpr int NonFinite = 4;
 } // namespace ExitCode
 
 /// Reads an option's text into its value; false when the text is no such value.

@@ -1,6 +1,7 @@
 // The verbs of the vantri command. Each verb adds its options to its CLI11 subcommand
 // (add_*_options) and then runs from the parsed options, returning the process's exit
-// code: 0 success, 1 the plug-in failed, 2 bad input, 3 out of memory.
+// code: 0 success, 1 the plug-in failed, 2 bad input, 3 out of memory, 4 a value the results
+// cannot hold (inf or nan). docs/run-promises.md lists what each leaves on disk.
 #pragma once
 
 #include "CommandLine.h"

@@ -8,11 +8,17 @@
 #include "memory/Allocator.h"
 #include "results/AgentRecords.h"
 #include "results/AgentsCsv.h"
+#include "results/FiniteRecords.h"
+#include "results/InterruptCleanup.h"
 #include "results/OutputFolder.h"
 #include "results/RunReport.h"
+#include "scenefile/CrewSize.h"
 #include "scenefile/SceneBuilder.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -27,6 +33,7 @@ namespace {
 constexpr int kExitPlugin = ExitCode::PluginFailed;
 constexpr int kExitInput = ExitCode::BadInput;
 constexpr int kExitMemory = ExitCode::OutOfMemory;
+constexpr int kExitNonFinite = ExitCode::NonFinite;
 
 constexpr int32_t kGeneratorType = VT_CROWD_TYPE_GENERATOR;
 
@@ -84,9 +91,79 @@ class Progress {
     std::chrono::steady_clock::time_point begun_, shown_;
 };
 
+/// "1,000,000".
+std::string count_text(uint64_t count) {
+    std::string digits = std::to_string(count);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<size_t>(at), ",");
+    return digits;
+}
+
+/// "5.2 GiB".
+std::string size_text(double bytes) {
+    const char* units[] = {"bytes", "KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
+    int unit = 0;
+    while (unit < 6 && bytes >= 1024) {
+        bytes /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", bytes, units[unit]);
+    return text;
+}
+
+/// While the first frame builds a large crew: a line saying so, then the time taken every
+/// few seconds, until the frame is done.
+class CrewProgress {
+  public:
+    static constexpr uint64_t kLargeCrew = 100000;
+
+    CrewProgress(bool quiet, uint64_t agents) {
+        if (quiet || agents < kLargeCrew) return;
+        std::fprintf(stderr, "building crews of %s agents (%s of records)...\n",
+                     count_text(agents).c_str(),
+                     size_text(static_cast<double>(agents) * kAgentRecordBytes).c_str());
+        std::fflush(stderr);
+        const auto begun = std::chrono::steady_clock::now();
+        ticker_ = std::thread([this, begun] {
+            std::unique_lock<std::mutex> lock(mutex_);
+            while (!cv_.wait_for(lock, std::chrono::seconds(5), [this] { return done_; })) {
+                const double seconds =
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+                std::fprintf(stderr, "building crews: %.0f s\n", seconds);
+                std::fflush(stderr);
+            }
+        });
+    }
+    /// The first frame is done.
+    void finish() {
+        if (!ticker_.joinable()) return;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        cv_.notify_one();
+        ticker_.join();
+    }
+    ~CrewProgress() { finish(); }
+
+  private:
+    std::thread ticker_;
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool done_ = false;
+};
+
 /// Thrown from inside the frame loop when the host's allocator refused memory.
 struct OutOfMemory {
     int32_t frame;
+};
+
+/// Thrown from inside the frame loop when an agent's record holds inf or nan.
+struct NonFinite {
+    int32_t frame;
+    std::string generator;
+    NonFiniteField found;
 };
 
 int fail(int code, const std::string& message) {
@@ -132,6 +209,10 @@ void add_run_options(CLI::App& verb, RunOptions& options) {
                                "the most memory the plug-in may take (default 4G)")
         ->type_name("BYTES");
     add_plugin_option(verb, options.module_path);
+    verb.footer("Exit codes: 0 the results are in place; 1 the plug-in failed or the results could "
+                "not be written; 2 a mistake in the scene file or the command line; 3 out of "
+                "memory; 4 a value beyond the range of numbers. Any code but 0 leaves the results "
+                "folder as it was (docs/run-promises.md).");
 }
 
 bool check_run_options(RunOptions& options, const std::vector<std::string>& leftover,
@@ -156,6 +237,14 @@ int run_command(const RunOptions& options) {
 
     SceneFile scene;
     if (!load_scene_file(options.scene, scene, error)) return fail(kExitInput, error);
+    // The document begins at the file's start: the world places its crowds there, and
+    // frames before it would be played with nothing moving.
+    if (options.start && *options.start < scene.start)
+        return fail(kExitInput,
+                    options.scene + ": --start " + std::to_string(*options.start) +
+                        " comes before the scene's start, frame " + std::to_string(scene.start) +
+                        ", where its crowds are placed; start at " + std::to_string(scene.start) +
+                        " or later, or change \"start\" in the file");
     const int32_t first = options.start.value_or(scene.start);
     const int32_t last = options.end.value_or(scene.end);
     if (last < first)
@@ -194,6 +283,30 @@ int run_command(const RunOptions& options) {
         if (built.object->type() == kGeneratorType) generators.push_back(built.object);
     }
 
+    // A crew whose records alone exceed the memory limit is refused before the first frame.
+    const std::vector<CrewSize> crews = crew_sizes(objects);
+    uint64_t crew_agents = 0;
+    for (const CrewSize& crew : crews) {
+        crew_agents += crew.agents;
+        const double bytes = static_cast<double>(crew.agents) * kAgentRecordBytes;
+        if (bytes > static_cast<double>(options.max_memory))
+            return fail(kExitMemory,
+                        options.scene + ": generator '" + crew.generator->name() +
+                            "' would build a crew of " + count_text(crew.agents) +
+                            " agents, which needs at least " + size_text(bytes) +
+                            ", more than the memory limit of " + bytes_text(options.max_memory) +
+                            " (raise it with --max-memory, or lower its CROWDGEN_COUNT_X, _Y, "
+                            "_Z); nothing was written");
+    }
+    if (static_cast<double>(crew_agents) * kAgentRecordBytes >
+        static_cast<double>(options.max_memory))
+        return fail(kExitMemory,
+                    options.scene + ": the generators' crews together hold " +
+                        count_text(crew_agents) + " agents, which need at least " +
+                        size_text(static_cast<double>(crew_agents) * kAgentRecordBytes) +
+                        ", more than the memory limit of " + bytes_text(options.max_memory) +
+                        " (raise it with --max-memory); nothing was written");
+    install_interrupt_cleanup();
     if (!folder.begin(error)) return fail(kExitPlugin, error);
     const bool write_csv = options.outputs.count("csv") != 0;
     AgentsCsv csv;
@@ -210,15 +323,20 @@ int run_command(const RunOptions& options) {
         report.generators.push_back({generator->name(), 0});
 
     Progress progress(options.quiet, first, last);
+    CrewProgress crew_progress(options.quiet, crew_agents);
     const auto begun = std::chrono::steady_clock::now();
     try {
-        play_range(session.host(), *document, first, last, options.render ? PlayMode::Render : PlayMode::Play,
-                   [&](int32_t frame) {
+        play_range(session.host(), *document, first, last,
+                   options.render ? PlayMode::Render : PlayMode::Play, [&](int32_t frame) {
+                       crew_progress.finish();
                        if (allocator().refusals() != refusals) throw OutOfMemory{frame};
                        size_t agents = 0;
                        for (size_t g = 0; g < generators.size(); ++g) {
                            const std::vector<VtAgentRecord> records =
                                read_agent_records(*generators[g]);
+                           NonFiniteField bad;
+                           if (find_non_finite(records, generators[g]->global_matrix(), bad))
+                               throw NonFinite{frame, generators[g]->name(), bad};
                            if (write_csv)
                                csv.write_frame(frame, generators[g]->name(), records,
                                                generators[g]->global_matrix());
@@ -230,6 +348,16 @@ int run_command(const RunOptions& options) {
     } catch (const OutOfMemory& e) {
         progress.interrupt();
         return out_of_memory("frame " + std::to_string(e.frame));
+    } catch (const NonFinite& e) {
+        progress.interrupt();
+        char value[32];
+        std::snprintf(value, sizeof value, "%g", e.found.value);
+        return fail(kExitNonFinite,
+                    options.scene + ": frame " + std::to_string(e.frame) + ", generator '" +
+                        e.generator + "', agent " + std::to_string(e.found.agent) + ": " +
+                        e.found.field + " came out as " + value +
+                        ", beyond the range of numbers (are speeds, spacing or sizes too "
+                        "large?); nothing was written");
     }
     report.wall_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();

@@ -2,6 +2,7 @@
 
 #include "Host.h"
 #include "scene/ObjectFactory.h"
+#include "scenefile/BlendExpansion.h"
 #include "scenefile/ParameterValue.h"
 #include "scenefile/SceneTypes.h"
 #include "scenefile/Tracks.h"
@@ -42,6 +43,7 @@ class Builder {
         for (const BuiltObject& built : built_)
             set_parameters(built);
         tracks_.attach(document_);
+        check_blend_expansion(built_, document_);
         return built_;
     }
 
@@ -94,8 +96,9 @@ class Builder {
             if (parameter == nullptr || parameter->dtype == VT_DTYPE_GROUP)
                 throw SceneError(param.path, "object " + label(object, type) +
                                                  " has no parameter '" + param.key + "'");
-            Value value = parameter_value(*parameter, param.value, lookup,
-                                          ParameterSite{label(object, type), param.path, &host_.types()});
+            Value value =
+                parameter_value(*parameter, param.value, lookup,
+                                ParameterSite{label(object, type), param.path, &host_.types()});
             object.data().set(parameter->id, std::move(value));
             object.touch();
         }
@@ -111,8 +114,7 @@ class Builder {
 
 } // namespace
 
-std::vector<BuiltObject> build_scene(const Host& host, const SceneFile& scene,
-                                     Document& document) {
+std::vector<BuiltObject> build_scene(const Host& host, const SceneFile& scene, Document& document) {
     return Builder(host, scene, document).build();
 }
 

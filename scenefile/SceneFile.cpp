@@ -4,17 +4,39 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <unordered_set>
 
 namespace vantri {
 
+namespace {
+
+// The text with its control characters written as \uXXXX, so that a message stays one line.
+std::string one_line(const std::string& text) {
+    std::string shown;
+    for (char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04X", byte);
+            shown += code;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+} // namespace
+
 std::string SceneError::describe(const std::string& file) const {
-    if (where_.empty()) return file + ": " + what();
+    if (where_.empty()) return file + ": " + one_line(what());
     // A position in the text reads "file:line:column", a JSON path "file: path".
     const bool position = !where_.empty() && std::isdigit(static_cast<unsigned char>(where_[0]));
-    return file + (position ? ":" : ": ") + where_ + ": " + what();
+    return file + (position ? ":" : ": ") + one_line(where_) + ": " + one_line(what());
 }
 
 std::string json_path(const std::string& parent, const std::string& key) {
@@ -152,6 +174,18 @@ class Reader {
             throw SceneError(json_path(path, "name"),
                              "an object needs a \"name\" (a non-empty string)");
         entry.name = object["name"].get<std::string>();
+        for (size_t i = 0; i < entry.name.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(entry.name[i]);
+            // A NUL would cut the name short in every file the results are written to, and
+            // a line break would split a row of agents.csv.
+            if (c < 0x20 || c == 0x7F) {
+                char code[8];
+                std::snprintf(code, sizeof code, "\\u%04X", c);
+                throw SceneError(json_path(path, "name"),
+                                 "a name must not hold control characters (" + std::string(code) +
+                                     " at byte " + std::to_string(i) + ")");
+            }
+        }
         if (!names_.insert(entry.name).second)
             throw SceneError(json_path(path, "name"),
                              "the name '" + entry.name +
@@ -226,66 +260,174 @@ std::string parse_reason(const std::string& what) {
     return colon == std::string::npos ? what : what.substr(colon + 2);
 }
 
-// Refuses a key written twice in one JSON object: the parser would keep one of the two
-// values silently (a second "params" would lose the first's parameters).
-class DuplicateKeyCheck {
+// The first byte at which the text's brackets, outside strings, open more than `limit`
+// levels; npos when they never do. Counts as the JSON parser does for well-formed text.
+size_t first_byte_too_deep(const std::string& text, size_t limit) {
+    size_t depth = 0;
+    bool in_string = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (in_string) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                in_string = false;
+        } else if (c == '"') {
+            in_string = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > limit) return i;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return std::string::npos;
+}
+
+// Builds the JSON tree from the parser's events, without recursion: refuses a key written
+// twice in one object (the parser would keep one of the two values silently, and a second
+// "params" would lose the first's parameters) and nesting deeper than kMaxSceneNesting, and
+// keeps the first error the parser reports (a syntax error, a number beyond the range of a
+// double) with its position instead of throwing it.
+class TreeBuilder {
   public:
-    bool operator()(int, Json::parse_event_t event, const Json& parsed) {
-        using Event = Json::parse_event_t;
-        if ((event == Event::object_start || event == Event::array_start ||
-             event == Event::value) &&
-            !stack_.empty() && stack_.back().array)
-            ++stack_.back().index;
-        switch (event) {
-        case Event::object_start:
-            stack_.push_back(Frame{false, 0, {}, {}});
-            break;
-        case Event::array_start:
-            stack_.push_back(Frame{true, 0, {}, {}});
-            break;
-        case Event::object_end:
-        case Event::array_end:
-            if (!stack_.empty()) stack_.pop_back();
-            break;
-        case Event::key: {
-            const std::string key = parsed.get<std::string>();
-            if (!stack_.back().keys.insert(key).second) {
-                std::string path;
-                for (size_t i = 0; i + 1 < stack_.size(); ++i)
-                    path = stack_[i].array ? json_path(path, stack_[i].index - 1)
-                                           : json_path(path, stack_[i].key);
-                throw SceneError(json_path(path, key),
-                                 "the key '" + key + "' is written twice in one object");
-            }
-            stack_.back().key = key;
-            break;
+    explicit TreeBuilder(Json& root) : root_(root) {}
+
+    bool null() { return value(Json(nullptr)); }
+    bool boolean(bool v) { return value(Json(v)); }
+    bool number_integer(Json::number_integer_t v) { return value(Json(v)); }
+    bool number_unsigned(Json::number_unsigned_t v) { return value(Json(v)); }
+    bool number_float(Json::number_float_t v, const Json::string_t&) { return value(Json(v)); }
+    bool string(Json::string_t& v) { return value(Json(std::move(v))); }
+    bool binary(Json::binary_t&) { return fail(std::string::npos, "binary values are not JSON"); }
+    bool start_object(std::size_t) { return open(Json::object()); }
+    bool start_array(std::size_t) { return open(Json::array()); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+    bool key(Json::string_t& key) {
+        Level& level = levels_.back();
+        if (!level.keys.insert(key).second) {
+            duplicate_ = key;
+            return false;
         }
-        default:
-            break;
-        }
+        level.key = key;
         return true;
     }
+    bool parse_error(std::size_t position, const std::string&,
+                     const nlohmann::detail::exception& e) {
+        return fail(position, e.what());
+    }
+
+    /// Throws the error that stopped the parse, with its place in `text`.
+    [[noreturn]] void raise(const std::string& text) const;
 
   private:
-    struct Frame {
-        bool array;
-        size_t index; // elements seen so far
-        std::string key;
-        std::set<std::string> keys;
+    struct Level {
+        Json* value;
+        std::string key; ///< the key being read, in an object
+        std::unordered_set<std::string> keys;
     };
-    std::vector<Frame> stack_;
+
+    // Where the next value goes: the root, the end of the open list, or the open object's key.
+    Json* place(Json&& v) {
+        if (levels_.empty()) {
+            root_ = std::move(v);
+            return &root_;
+        }
+        Json& parent = *levels_.back().value;
+        if (parent.is_array()) {
+            parent.get_ref<Json::array_t&>().push_back(std::move(v));
+            return &parent.get_ref<Json::array_t&>().back();
+        }
+        // The key is new to this object (checked in key()), so it is appended without the
+        // ordered map's search for an existing one.
+        auto& members = parent.get_ref<Json::object_t&>();
+        members.std::vector<Json::object_t::value_type>::emplace_back(levels_.back().key,
+                                                                      std::move(v));
+        return &members.back().second;
+    }
+    bool value(Json&& v) {
+        place(std::move(v));
+        return true;
+    }
+    bool open(Json&& container) {
+        if (levels_.size() >= kMaxSceneNesting) {
+            too_deep_ = true;
+            return false;
+        }
+        levels_.push_back(Level{place(std::move(container)), {}, {}});
+        return true;
+    }
+    bool close() {
+        levels_.pop_back();
+        return true;
+    }
+    bool fail(std::size_t position, const std::string& what) {
+        position_ = position;
+        error_ = what;
+        return false;
+    }
+    // The JSON path of the open levels, for the duplicate key's message.
+    std::string path() const {
+        std::string text;
+        for (size_t i = 0; i + 1 < levels_.size(); ++i) {
+            const Json& value = *levels_[i].value;
+            text = value.is_array() ? json_path(text, value.size() - 1)
+                                    : json_path(text, levels_[i].key);
+        }
+        return text;
+    }
+
+    Json& root_;
+    std::vector<Level> levels_;
+    std::string duplicate_;
+    bool too_deep_ = false;
+    std::size_t position_ = 0;
+    std::string error_;
 };
+
+// The library's reason without its own prefix ("[json.exception.parse_error.101] parse
+// error at line 1, column 2: ") and position.
+std::string library_reason(const std::string& what) {
+    std::string reason = what;
+    if (reason.compare(0, 16, "[json.exception.") == 0) {
+        const size_t close = reason.find("] ");
+        if (close != std::string::npos) reason = reason.substr(close + 2);
+    }
+    return parse_reason(reason);
+}
+
+void TreeBuilder::raise(const std::string& text) const {
+    if (!duplicate_.empty())
+        throw SceneError(json_path(path(), duplicate_),
+                         "the key '" + duplicate_ + "' is written twice in one object");
+    if (too_deep_)
+        throw SceneError(text_position(text, first_byte_too_deep(text, kMaxSceneNesting) + 1),
+                         "the file nests lists and objects more than " +
+                             std::to_string(kMaxSceneNesting) + " levels deep");
+    const std::string reason = library_reason(error_);
+    const std::string overflow = "number overflow parsing '";
+    if (reason.compare(0, overflow.size(), overflow) == 0)
+        throw SceneError(text_position(text, position_),
+                         "the number " +
+                             reason.substr(overflow.size(), reason.size() - overflow.size() - 1) +
+                             " is beyond the range of a double");
+    const bool syntax = error_.find("parse_error") != std::string::npos;
+    throw SceneError(text_position(text, position_),
+                     syntax ? "not valid JSON: " + reason : "cannot read the value: " + reason);
+}
 
 } // namespace
 
 SceneFile parse_scene(const std::string& text) {
     Json root;
+    TreeBuilder builder(root);
+    if (!Json::sax_parse(text, &builder)) builder.raise(text);
     try {
-        root = Json::parse(text, DuplicateKeyCheck());
-    } catch (const Json::parse_error& e) {
-        throw SceneError(text_position(text, e.byte), "not valid JSON: " + parse_reason(e.what()));
+        return Reader().read(root);
+    } catch (const Json::exception& e) {
+        // The reader checks every value's kind before it takes it; this is the last guard.
+        throw SceneError("", "cannot read the file: " + library_reason(e.what()));
     }
-    return Reader().read(root);
 }
 
 bool load_scene_file(const std::string& path, SceneFile& out, std::string& error) {

@@ -76,6 +76,11 @@ struct SceneFile {
     std::vector<SceneObjectEntry> objects;
 };
 
+/// The deepest nesting of lists and objects a scene file may have: checked while the file
+/// is parsed, before anything walks the tree, so that no reader recurses deeper. 256
+/// levels allow some 120 levels of "children".
+constexpr size_t kMaxSceneNesting = 256;
+
 /// Reads a scene from JSON text; throws SceneError.
 SceneFile parse_scene(const std::string& text);
 

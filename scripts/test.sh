@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds and runs every test: the debug
 # build (assertions on), the release build (then clang-tidy over the sources), and the asan
-# build (address and undefined-behaviour sanitizers). Prints how long each step took.
+# build (address and undefined-behaviour sanitizers); then fuzzes the scene loader for 60
+# seconds, failing on any finding. Prints how long each step took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,4 +25,5 @@ for preset in debug release asan; do
         step "clang-tidy" scripts/check-tidy.sh release
     fi
 done
+step "fuzz" scripts/fuzz.sh "${VANTRI_FUZZ_SECONDS:-60}"
 echo "== all steps passed in $SECONDS s"

@@ -10,12 +10,13 @@ void play_range(Host& host, Document& document, int32_t first, int32_t last, Pla
     FrameEvaluator evaluator(host, document);
     host.set_animation_running(mode == PlayMode::Play);
     if (mode == PlayMode::Render) evaluator.send_render_notification(true);
-    for (int32_t frame = first; frame <= last; ++frame) {
-        evaluator.evaluate(frame);
-        if (after_frame) after_frame(frame);
+    // Counted so that a last frame of INT32_MAX ends the loop instead of overflowing it.
+    for (int64_t frame = first; frame <= last; ++frame) {
+        evaluator.evaluate(static_cast<int32_t>(frame));
+        if (after_frame) after_frame(static_cast<int32_t>(frame));
     }
     if (mode == PlayMode::Render) evaluator.send_render_notification(false);
     host.set_animation_running(was_running);
 }
 
-}  // namespace vantri
+} // namespace vantri

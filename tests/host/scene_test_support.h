@@ -18,8 +18,9 @@ struct CommandOutcome {
     std::string output; ///< stdout and stderr together
 };
 
-inline CommandOutcome run_vantri(const std::string& arguments) {
-    const std::string command = std::string(VANTRI_COMMAND) + " " + arguments + " 2>&1";
+/// Runs the command with `prefix` before it (such as "timeout 60 ").
+inline CommandOutcome run_vantri_prefixed(const std::string& prefix, const std::string& arguments) {
+    const std::string command = prefix + std::string(VANTRI_COMMAND) + " " + arguments + " 2>&1";
     CommandOutcome outcome;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return outcome;
@@ -30,6 +31,10 @@ inline CommandOutcome run_vantri(const std::string& arguments) {
     const int status = pclose(pipe);
     outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
+}
+
+inline CommandOutcome run_vantri(const std::string& arguments) {
+    return run_vantri_prefixed("", arguments);
 }
 
 /// A fresh folder under the system's temporary folder, removed at the end of the test.

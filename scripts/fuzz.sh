@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the scene loader's fuzz target (clang, libFuzzer, address and undefined-behaviour
+# sanitizers) and runs it for SECONDS (default 60), seeded from examples/ and fuzz/seeds/,
+# with the format's dictionary. Exits non-zero on any finding (crash, leak, undefined
+# behaviour, timeout, out-of-memory); the input that caused it is left in build/fuzz/findings/.
+# docs/fuzzing.md says how to run it longer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-60}"
+jobs="${VANTRI_JOBS:-$(nproc)}"
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+
+fuzzer=build/fuzz/fuzz/scene_loader_fuzz
+corpus="${VANTRI_FUZZ_CORPUS:-build/fuzz/corpus}"
+findings=build/fuzz/findings
+mkdir -p "$corpus" "$findings"
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:allocator_may_return_null=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# The corpus grows in its own folder; the seeds are read from theirs.
+"$fuzzer" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 -max_len=65536 \
+    -dict=fuzz/scene.dict -artifact_prefix="$findings/" -print_final_stats=1 \
+    "$corpus" examples fuzz/seeds

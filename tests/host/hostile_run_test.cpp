@@ -1,0 +1,347 @@
+// Hostile scenes and interrupted runs, run as a person runs them: nothing crashes, hangs,
+// reports success for a wrong result, or deletes a user's files. Each case checks the exit
+// code, the message and what is on disk afterwards.
+#include "scene_test_support.h"
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+using namespace vantri_test;
+
+// Runs the command under `timeout`, so that a run that never ends fails the test.
+CommandOutcome run_bounded(const std::string& arguments, int seconds = 120) {
+    return run_vantri_prefixed("timeout " + std::to_string(seconds) + " ", arguments);
+}
+
+size_t line_count(const std::string& text) {
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The flock example with some of the generator's parameters changed and `end` frames.
+std::string flock_with(const nlohmann::json& generator_params, int end) {
+    nlohmann::json scene =
+        nlohmann::json::parse(read_text(std::string(VANTRI_SOURCE_DIR) + "/examples/flock.json"));
+    scene["end"] = end;
+    for (auto& object : scene["objects"]) {
+        if (object["type"] != "world") continue;
+        for (auto it = generator_params.begin(); it != generator_params.end(); ++it)
+            object["children"][0]["params"][it.key()] = it.value();
+    }
+    return scene.dump();
+}
+
+TEST(HostileRun, OnlyAFolderOfEarlierResultsIsReplaced) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("s.json", R"({"end": 1, "objects": []})");
+    // A user's folder that happens to hold a run.json.
+    const std::string mine = scratch.path("mine");
+    std::filesystem::create_directories(mine + "/chapters");
+    std::ofstream(mine + "/run.json") << "{}";
+    std::ofstream(mine + "/thesis.tex") << "precious";
+    auto outcome = run_bounded("run " + scene + " --quiet --out " + mine);
+    EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+    EXPECT_NE(outcome.output.find(mine + ": the folder holds other files (chapters/, thesis.tex)"),
+              std::string::npos)
+        << outcome.output;
+    EXPECT_EQ(read_text(mine + "/thesis.tex"), "precious");
+    EXPECT_EQ(read_text(mine + "/run.json"), "{}");
+    EXPECT_TRUE(std::filesystem::is_directory(mine + "/chapters"));
+
+    // A run.json that is no run's report, alone, is not results either.
+    std::filesystem::remove_all(mine + "/chapters");
+    std::filesystem::remove(mine + "/thesis.tex");
+    outcome = run_bounded("run " + scene + " --quiet --out " + mine);
+    EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+    EXPECT_NE(outcome.output.find("run.json is not a vantri run's report"), std::string::npos)
+        << outcome.output;
+    EXPECT_EQ(read_text(mine + "/run.json"), "{}");
+
+    // Earlier results with a user's file put beside them are kept too.
+    const std::string results = scratch.path("results");
+    ASSERT_EQ(run_bounded("run " + scene + " --quiet --out " + results).exit_code, 0);
+    std::ofstream(results + "/notes.txt") << "mine";
+    outcome = run_bounded("run " + scene + " --quiet --out " + results);
+    EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+    EXPECT_NE(outcome.output.find("(notes.txt) besides an earlier run's results"),
+              std::string::npos)
+        << outcome.output;
+    EXPECT_EQ(read_text(results + "/notes.txt"), "mine");
+}
+
+TEST(HostileRun, AFrameRangeEndingAtTheLargestFrameEnds) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("s.json", R"({"start": 2147483646, "end": 2147483647,
+        "objects": [{"type": "generator", "name": "g", "children": [{"type": "null", "name": "b"}],
+                     "params": {"CROWDGEN_COUNT_X": 1}}]})");
+    auto outcome = run_bounded("run " + scene + " --quiet --out " + scratch.path("a"), 60);
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    std::string csv = read_text(scratch.path("a/agents.csv"));
+    EXPECT_EQ(line_count(csv), 3u) << csv;
+    EXPECT_NE(csv.find("\n2147483647,g,0,"), std::string::npos) << csv;
+
+    outcome = run_bounded("run " + scene + " --quiet --start 2147483647 --end 2147483647 --out " +
+                              scratch.path("b"),
+                          60);
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    EXPECT_EQ(line_count(read_text(scratch.path("b/agents.csv"))), 2u);
+}
+
+TEST(HostileRun, EveryJsonErrorIsASceneMistake) {
+    struct Case {
+        const char* scene;
+        const char* message;
+    };
+    for (const Case& c : {
+             Case{R"({"start": 1e309})", ":1:15: the number 1e309 is beyond the range of a double"},
+             Case{"{\"comment\": [1,\n -2e400], \"objects\": []}",
+                  ":2:7: the number -2e400 is beyond the range of a double"},
+             Case{R"({"objects": [{"type": "generator", "name": "g",
+                  "params": {"CROWDGEN_SPEED": 1e999}}]})",
+                  ":2:52: the number 1e999 is beyond the range of a double"},
+             Case{R"({"objects": [}")", ":1:14: not valid JSON: syntax error"},
+         }) {
+        SCOPED_TRACE(c.scene);
+        ScratchFolder scratch;
+        const std::string file = scratch.write("bad.json", c.scene);
+        const auto outcome = run_bounded("run " + file + " --quiet --out " + scratch.path("out"));
+        EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+        EXPECT_EQ(outcome.output.rfind("vantri run: " + file + c.message, 0), 0u) << outcome.output;
+        EXPECT_EQ(line_count(outcome.output), 1u) << outcome.output;
+        EXPECT_EQ(scratch.listing(), "bad.json");
+    }
+}
+
+TEST(HostileRun, NestingBeyondTheLimitIsRefusedBeforeAnythingRecurses) {
+    const auto nested_children = [](int levels) {
+        std::string text = R"({"end": 0, "objects": [)";
+        for (int i = 0; i < levels; ++i)
+            text += R"({"type": "null", "name": "n)" + std::to_string(i) + R"(", "children": [)";
+        for (int i = 0; i < levels; ++i)
+            text += "]}";
+        return text + "]}";
+    };
+    ScratchFolder scratch;
+    const std::string deep = scratch.write("deep.json", nested_children(11000));
+    auto outcome = run_bounded("run " + deep + " --quiet --out " + scratch.path("out"));
+    EXPECT_EQ(outcome.exit_code, 2) << outcome.output.substr(0, 500);
+    EXPECT_EQ(outcome.output.rfind("vantri run: " + deep +
+                                       ":1:5756: the file nests lists and objects more than 256 "
+                                       "levels deep",
+                                   0),
+              0u)
+        << outcome.output.substr(0, 500);
+    const std::string comment =
+        scratch.write("comment.json", R"({"comment": )" + std::string(100000, '[') +
+                                          std::string(100000, ']') + "}");
+    outcome = run_bounded("run " + comment + " --quiet --out " + scratch.path("out"));
+    EXPECT_EQ(outcome.exit_code, 2) << outcome.output.substr(0, 500);
+    EXPECT_NE(outcome.output.find("more than 256 levels deep"), std::string::npos);
+    // Just under the limit the scene plays.
+    const std::string fine = scratch.write("fine.json", nested_children(126));
+    outcome = run_bounded("run " + fine + " --quiet --out " + scratch.path("out"));
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.output.substr(0, 500);
+    std::filesystem::remove_all(scratch.path("out"));
+    EXPECT_EQ(scratch.listing(), "comment.json deep.json fine.json");
+}
+
+TEST(HostileRun, ACrewBeyondTheMemoryLimitIsRefusedAtOnce) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("huge.json", R"({"end": 3, "objects": [
+        {"type": "generator", "name": "horde",
+         "params": {"CROWDGEN_COUNT_X": 100000, "CROWDGEN_COUNT_Y": 100000},
+         "children": [{"type": "cube", "name": "body"}]}]})");
+    const auto begun = std::chrono::steady_clock::now();
+    const auto outcome =
+        run_bounded("run " + scene + " --quiet --max-memory 4M --out " + scratch.path("out"), 60);
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(10));
+    EXPECT_EQ(outcome.exit_code, 3) << outcome.output;
+    EXPECT_EQ(outcome.output.rfind("vantri run: " + scene +
+                                       ": generator 'horde' would build a crew of "
+                                       "10,000,000,000 agents, which needs at least 6.4 TiB, more "
+                                       "than the memory limit of 4 MiB",
+                                   0),
+              0u)
+        << outcome.output;
+    EXPECT_EQ(scratch.listing(), "huge.json");
+
+    // A crew that fits but is large says that it is being built, before the first frame.
+    const std::string large = scratch.write("large.json", R"({"end": 0, "objects": [
+        {"type": "generator", "name": "crowd",
+         "params": {"CROWDGEN_COUNT_X": 400, "CROWDGEN_COUNT_Y": 250},
+         "children": [{"type": "null", "name": "body"}]}]})");
+    const auto building = run_bounded("run " + large + " --out " + scratch.path("large"), 3);
+    EXPECT_EQ(
+        building.output.rfind("building crews of 100,000 agents (67.1 MiB of records)...\n", 0), 0u)
+        << building.output;
+}
+
+TEST(HostileRun, BlendsThatExpandBeyondTheLimitAreRefusedAtBuildTime) {
+    // n blends, each listing a behaviour and all the others; the generator lists the first.
+    const auto blends = [](int n) {
+        nlohmann::json objects = nlohmann::json::array();
+        objects.push_back({{"type", "behaviour"}, {"name", "steer"}});
+        for (int i = 0; i < n; ++i) {
+            nlohmann::json list = {"steer"};
+            for (int j = 0; j < n; ++j)
+                if (j != i) list.push_back("b" + std::to_string(j));
+            objects.push_back({{"type", "blend"},
+                               {"name", "b" + std::to_string(i)},
+                               {"params", {{"CROWDBLEND_LIST", list}}}});
+        }
+        objects.push_back(
+            {{"type", "world"},
+             {"name", "w"},
+             {"children",
+              {{{"type", "generator"},
+                {"name", "g"},
+                {"params", {{"CROWDGEN_COUNT_X", 20}, {"CROWDGEN_BEHAVIOURS", {"b0"}}}},
+                {"children", {{{"type", "cube"}, {"name", "body"}}}}}}}});
+        return nlohmann::json{{"end", 1}, {"objects", objects}}.dump();
+    };
+    ScratchFolder scratch;
+    const std::string many = scratch.write("many.json", blends(9));
+    auto outcome = run_bounded("run " + many + " --quiet --out " + scratch.path("out"), 60);
+    EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+    EXPECT_EQ(outcome.output.rfind("vantri run: " + many +
+                                       ": objects[10].children[0].params.CROWDGEN_BEHAVIOURS: "
+                                       "generator 'g': its blends 'b0', 'b1', 'b2', 'b3', 'b4', "
+                                       "'b5', 'b6', 'b7', ... list each other so that one agent's "
+                                       "steering would visit more than 10000 entries",
+                                   0),
+              0u)
+        << outcome.output;
+    EXPECT_EQ(scratch.listing(), "many.json");
+    // Under the limit the same kind of scene plays.
+    const std::string few = scratch.write("few.json", blends(5));
+    outcome = run_bounded("run " + few + " --quiet --out " + scratch.path("out"), 60);
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.output;
+}
+
+// Starts the command with the usual signal dispositions, waits until its agents.csv is
+// being written, sends `signal` and returns the wait status.
+int interrupt_run(const ScratchFolder& scratch, const std::string& scene, int signal) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+            std::signal(s, SIG_DFL);
+        const std::string out = scratch.path("out");
+        execl(VANTRI_COMMAND, VANTRI_COMMAND, "run", scene.c_str(), "--quiet", "--out", out.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const std::string staging = scratch.path(".out.partial-" + std::to_string(pid));
+    for (int i = 0; i < 600; ++i) {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(staging + "/agents.csv", ec);
+        if (!ec && size > 10000) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill(pid, signal);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return status;
+}
+
+TEST(HostileRun, AnInterruptedRunLeavesNothingAndADeadRunsFolderGoesNextTime) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("long.json", R"({"end": 1000000, "objects": [
+        {"type": "generator", "name": "g", "params": {"CROWDGEN_COUNT_X": 100},
+         "children": [{"type": "null", "name": "b"}]}]})");
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        SCOPED_TRACE(signal);
+        const int status = interrupt_run(scratch, scene, signal);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(scratch.listing(), "long.json");
+    }
+    // Killed outright, a run leaves its staging folder; the next run into the same place
+    // removes it.
+    const int status = interrupt_run(scratch, scene, SIGKILL);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_NE(scratch.listing().find(".out.partial-"), std::string::npos);
+    const std::string short_scene = scratch.write("short.json", R"({"end": 1})");
+    const auto outcome =
+        run_bounded("run " + short_scene + " --quiet --out " + scratch.path("out"));
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    EXPECT_EQ(scratch.listing(), "long.json out short.json");
+}
+
+TEST(HostileRun, ReplacingEarlierResultsLeavesNothingBehindEvenWhenTheyAreReadOnly) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("s.json", R"({"end": 1, "objects": []})");
+    // Run as an ordinary user, for whom read-only means read-only.
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(scratch.path().c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chown(scene.c_str(), 65534, 65534), 0);
+    }
+    const std::string as_user = root ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const std::string out = scratch.path("out");
+    auto outcome = run_vantri_prefixed(as_user, "run " + scene + " --quiet --out " + out);
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    const std::string first = read_text(out + "/run.json");
+    chmod((out + "/run.json").c_str(), 0444);
+    chmod((out + "/agents.csv").c_str(), 0444);
+    chmod(out.c_str(), 0555);
+    outcome = run_vantri_prefixed(as_user, "run " + scene + " --quiet --render-mode --out " + out);
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    EXPECT_NE(read_text(out + "/run.json").find("\"render\""), std::string::npos);
+    EXPECT_EQ(scratch.listing(), "out s.json");
+}
+
+TEST(HostileRun, NamesWithControlCharactersAreRefused) {
+    for (const char* name : {R"(g\u0000x)", R"(two\nlines)", R"(tab\there)", R"(del\u007f)"}) {
+        SCOPED_TRACE(name);
+        ScratchFolder scratch;
+        const std::string file = scratch.write(
+            "bad.json", std::string(R"({"end": 1, "objects": [{"type": "generator", "name": ")") +
+                            name + R"(", "children": [{"type": "null", "name": "b"}]}]})");
+        const auto outcome = run_bounded("run " + file + " --quiet --out " + scratch.path("out"));
+        EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+        EXPECT_EQ(outcome.output.rfind("vantri run: " + file +
+                                           ": objects[0].name: a name must not hold control "
+                                           "characters",
+                                       0),
+                  0u)
+            << outcome.output;
+        EXPECT_EQ(line_count(outcome.output), 1u);
+        EXPECT_EQ(scratch.listing(), "bad.json");
+    }
+}
+
+TEST(HostileRun, ARunThatWouldWriteANonFiniteValueStops) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write(
+        "overflow.json",
+        flock_with({{"CROWDGEN_SPACING", {1e308, 1e308, 1e308}}, {"CROWDGEN_SIZE_X", 1e308}}, 5));
+    const auto outcome = run_bounded("run " + scene + " --quiet --out " + scratch.path("out"));
+    EXPECT_EQ(outcome.exit_code, 4) << outcome.output;
+    EXPECT_EQ(outcome.output.rfind("vantri run: " + scene +
+                                       ": frame 0, generator 'flock', agent 2: x came out as -nan",
+                                   0),
+              0u)
+        << outcome.output;
+    EXPECT_NE(outcome.output.find("nothing was written"), std::string::npos);
+    EXPECT_EQ(scratch.listing(), "overflow.json");
+}
+
+TEST(HostileRun, StartingBeforeTheFilesStartIsRefused) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("s.json", R"({"start": 10, "end": 12})");
+    const auto outcome = run_bounded("run " + scene + " --start 8 --out " + scratch.path("out"));
+    EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+    EXPECT_EQ(outcome.output.rfind("vantri run: " + scene +
+                                       ": --start 8 comes before the scene's start, frame 10",
+                                   0),
+              0u)
+        << outcome.output;
+    EXPECT_EQ(scratch.listing(), "s.json");
+}
+
+} // namespace
