@@ -1,21 +1,25 @@
 #include "scene/Container.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vantri {
 
+int64_t Container::position(int32_t id) const {
+    const auto at = std::lower_bound(
+        index_.begin(), index_.end(), id,
+        [](const std::pair<int32_t, uint32_t>& entry, int32_t key) { return entry.first < key; });
+    return at != index_.end() && at->first == id ? static_cast<int64_t>(at->second) : -1;
+}
+
 const Value* Container::find(int32_t id) const {
-    for (const auto& entry : entries_) {
-        if (entry.first == id) return &entry.second;
-    }
-    return nullptr;
+    const int64_t at = position(id);
+    return at < 0 ? nullptr : &entries_[static_cast<size_t>(at)].second;
 }
 
 Value* Container::find(int32_t id) {
-    for (auto& entry : entries_) {
-        if (entry.first == id) return &entry.second;
-    }
-    return nullptr;
+    const int64_t at = position(id);
+    return at < 0 ? nullptr : &entries_[static_cast<size_t>(at)].second;
 }
 
 void Container::set(int32_t id, Value value) {
@@ -23,15 +27,24 @@ void Container::set(int32_t id, Value value) {
         *existing = std::move(value);
         return;
     }
+    const auto at = std::lower_bound(
+        index_.begin(), index_.end(), id,
+        [](const std::pair<int32_t, uint32_t>& entry, int32_t key) { return entry.first < key; });
+    index_.insert(at, {id, static_cast<uint32_t>(entries_.size())});
     entries_.emplace_back(id, std::move(value));
 }
 
 void Container::remove(int32_t id) {
-    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+    const int64_t at = position(id);
+    if (at < 0) return;
+    entries_.erase(entries_.begin() + at);
+    for (auto it = index_.begin(); it != index_.end();) {
         if (it->first == id) {
-            entries_.erase(it);
-            return;
+            it = index_.erase(it);
+            continue;
         }
+        if (it->second > at) --it->second;
+        ++it;
     }
 }
 
