@@ -5,11 +5,37 @@
 
 namespace vantri {
 
+// Ids of one object type stand close together (1000 and up), so a table by id answers at
+// once. A container of a few values (an instance's link) looks through them instead, and so
+// does one whose ids spread too wide for a table.
+constexpr size_t kFewest = 4;
+constexpr int64_t kWidestTable = 4096;
+
+void Container::reindex() {
+    table_.clear();
+    if (entries_.size() <= kFewest) return;
+    int64_t low = entries_.front().first, high = low;
+    for (const auto& entry : entries_) {
+        low = std::min<int64_t>(low, entry.first);
+        high = std::max<int64_t>(high, entry.first);
+    }
+    if (high - low + 1 > kWidestTable) return;
+    table_base_ = static_cast<int32_t>(low);
+    table_.assign(static_cast<size_t>(high - low + 1), -1);
+    for (size_t at = 0; at < entries_.size(); ++at)
+        table_[static_cast<size_t>(entries_[at].first - low)] = static_cast<int32_t>(at);
+}
+
 int64_t Container::position(int32_t id) const {
-    const auto at = std::lower_bound(
-        index_.begin(), index_.end(), id,
-        [](const std::pair<int32_t, uint32_t>& entry, int32_t key) { return entry.first < key; });
-    return at != index_.end() && at->first == id ? static_cast<int64_t>(at->second) : -1;
+    if (!table_.empty()) {
+        const int64_t at = static_cast<int64_t>(id) - table_base_;
+        if (at < 0 || at >= static_cast<int64_t>(table_.size())) return -1;
+        return table_[static_cast<size_t>(at)];
+    }
+    for (size_t at = 0; at < entries_.size(); ++at) {
+        if (entries_[at].first == id) return static_cast<int64_t>(at);
+    }
+    return -1;
 }
 
 const Value* Container::find(int32_t id) const {
@@ -27,25 +53,15 @@ void Container::set(int32_t id, Value value) {
         *existing = std::move(value);
         return;
     }
-    const auto at = std::lower_bound(
-        index_.begin(), index_.end(), id,
-        [](const std::pair<int32_t, uint32_t>& entry, int32_t key) { return entry.first < key; });
-    index_.insert(at, {id, static_cast<uint32_t>(entries_.size())});
     entries_.emplace_back(id, std::move(value));
+    reindex();
 }
 
 void Container::remove(int32_t id) {
     const int64_t at = position(id);
     if (at < 0) return;
     entries_.erase(entries_.begin() + at);
-    for (auto it = index_.begin(); it != index_.end();) {
-        if (it->first == id) {
-            it = index_.erase(it);
-            continue;
-        }
-        if (it->second > at) --it->second;
-        ++it;
-    }
+    reindex();
 }
 
 int32_t Container::get_int(int32_t id, int32_t preset) const {

@@ -1,6 +1,6 @@
-// A parameter container: values by id, in the order they were first set. An index sorted by
-// id finds a value by binary search; the plug-in reads parameters for every agent of every
-// frame.
+// A parameter container: values by id, in the order they were first set. A table by id finds
+// a value without a walk through them all: the plug-in reads parameters for every agent of
+// every frame.
 #pragma once
 
 #include "scene/Value.h"
@@ -20,7 +20,7 @@ public:
     const std::vector<std::pair<int32_t, Value>>& entries() const { return entries_; }
     void clear() {
         entries_.clear();
-        index_.clear();
+        table_.clear();
     }
 
     /// Typed reads with the host's conversions: an integer read truncates a real toward zero
@@ -39,10 +39,14 @@ public:
 private:
     /// Where the entry of `id` stands in entries_, or -1.
     int64_t position(int32_t id) const;
+    /// Rebuilds the table by id after the ids changed.
+    void reindex();
 
     std::vector<std::pair<int32_t, Value>> entries_;
-    /// Each id with its entry's position, sorted by id.
-    std::vector<std::pair<int32_t, uint32_t>> index_;
+    /// The position of every id from table_base_ on, -1 for an id not set; empty when the
+    /// ids spread too wide for a table.
+    std::vector<int32_t> table_;
+    int32_t table_base_ = 0;
 };
 
 }  // namespace vantri

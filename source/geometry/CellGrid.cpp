@@ -15,10 +15,13 @@ constexpr int32_t kSamples = 1024;
 // a few stragglers far away would otherwise make every cell large. They live in the border
 // cells.
 constexpr double kStragglers = 0.01;
-// The grid aims at this many points per cell.
-constexpr double kPointsPerCell = 2.0;
+// The grid aims at this many points per cell: cells about as wide as the gaps between the
+// points, so that a query's box holds few points beyond its reach.
+constexpr double kPointsPerCell = 0.5;
 // Extents are capped so that their products stay finite.
 constexpr double kLargestExtent = 1e300;
+// A query shares the search of one that reached up to this many times further.
+constexpr double kWidestShare = 8.0;
 // A point that moves further than this share of a cell outside its home cell leaves home.
 constexpr double kMostDrift = 0.25;
 
@@ -70,15 +73,19 @@ void CellGrid::Release() {
     GeFreeBlock(order_);
     GeFreeBlock(start_);
     slot_ = home_ = away_next_ = away_cell_ = found_ = away_head_ = nullptr;
+    bits_ = nullptr;
     point_capacity_ = cell_capacity_ = 0;
 }
 
-// Two blocks: one of six lists by point (the result list has one spare entry), one of two
-// lists by cell.
+// Two blocks: one of six lists by point (the result list has one spare entry) and a bit set,
+// one of two lists by cell.
 bool CellGrid::Reserve(int32_t points, int32_t cells) {
     if (points > point_capacity_) {
         const size_t n = static_cast<size_t>(points);
-        int32_t* block = static_cast<int32_t*>(GeAlloc((6 * n + 1) * sizeof(int32_t)));
+        // The bit set that sorts a query's result: one bit per point, in whole words.
+        const size_t words = n / 64 + 2;
+        int32_t* block = static_cast<int32_t*>(
+            GeAlloc((6 * n + 2) * sizeof(int32_t) + words * sizeof(uint64_t)));
         if (block == nullptr) return false;
         GeFreeBlock(order_);
         order_ = block;
@@ -87,6 +94,8 @@ bool CellGrid::Reserve(int32_t points, int32_t cells) {
         away_next_ = block + 3 * n;
         away_cell_ = block + 4 * n;
         found_ = block + 5 * n;
+        // After six lists and the result's spare entry, on an even index: 8-byte aligned.
+        bits_ = reinterpret_cast<uint64_t*>(block + 6 * n + 2);
         point_capacity_ = points;
     }
     if (cells > cell_capacity_) {
@@ -102,9 +111,9 @@ bool CellGrid::Reserve(int32_t points, int32_t cells) {
 }
 
 // The grid covers the bulk of the points: on each axis, the range between the lowest and
-// highest percent of a sample. Its cells are cubes whose size gives about two points per cell
-// over that box, so the number of cells stays below the number of points; an axis along which
-// the points do not spread (a crowd on the ground) gets one layer of cells.
+// highest percent of a sample. Its cells are cubes whose size gives about two cells per point
+// over that box, so the number of cells stays within twice the number of points; an axis along
+// which the points do not spread (a crowd on the ground) gets one layer of cells.
 bool CellGrid::Build(const LVector* points, int32_t count) {
     count_ = 0;
     found_version_ = ~0ul;
@@ -287,7 +296,10 @@ const int32_t* CellGrid::Around(const LVector& centre, double reach, int32_t& co
         covered = found_reach_;
         return found_;
     }
-    widest_reach_ = std::max(widest_reach_, reach);
+    // The search widens to the widest reach asked for lately, so that terms with different
+    // radii share it; a reach far below that (after one far-reaching query, from a group
+    // seen through a shrinking transform, say) starts afresh instead of paying for it.
+    widest_reach_ = widest_reach_ > kWidestShare * reach ? reach : std::max(widest_reach_, reach);
     double wide = widest_reach_;
     // Points at home may stand up to the drift outside their home cells.
     const double home_wide = wide + drift_ * (1.0 + 1e-9) + 1e-9 * size_;
@@ -338,7 +350,7 @@ const int32_t* CellGrid::Around(const LVector& centre, double reach, int32_t& co
             for (int32_t k = away_head_[cells_]; k >= 0; k = away_next_[k])
                 found_[n++] = k;
         }
-        SortAscending(found_, n);
+        SortFound(n);
     }
     found_version_ = version_;
     found_centre_ = centre;
@@ -347,6 +359,33 @@ const int32_t* CellGrid::Around(const LVector& centre, double reach, int32_t& co
     count = n;
     covered = wide;
     return found_;
+}
+
+// The points of a query come cell by cell; their numbers mostly lie close together (a crew
+// is laid out row by row), so a bit set over the range they span sorts them in two passes.
+// When they spread too wide for that, they are sorted the usual way.
+void CellGrid::SortFound(int32_t n) {
+    if (n < 2) return;
+    int32_t low = found_[0], high = found_[0];
+    for (int32_t i = 1; i < n; ++i) {
+        low = std::min(low, found_[i]);
+        high = std::max(high, found_[i]);
+    }
+    const int32_t words = (high - low) / 64 + 1;
+    if (words > 4 * n + 16) {
+        SortAscending(found_, n);
+        return;
+    }
+    std::memset(bits_, 0, static_cast<size_t>(words) * sizeof(uint64_t));
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t at = found_[i] - low;
+        bits_[at / 64] |= uint64_t(1) << (at % 64);
+    }
+    int32_t out = 0;
+    for (int32_t w = 0; w < words; ++w) {
+        for (uint64_t word = bits_[w]; word != 0; word &= word - 1)
+            found_[out++] = low + w * 64 + __builtin_ctzll(word);
+    }
 }
 
 // A point at home in a cell more than `ring` cells away from the centre's cell along some

@@ -27,6 +27,8 @@
 
 #include "MathTypes.h"
 
+#include <cstdint>
+
 class CellGrid {
   public:
     CellGrid() = default;
@@ -79,6 +81,8 @@ class CellGrid {
     bool Reserve(int32_t points, int32_t cells);
     void Release();
     template <typename Visit> void VisitCell(int32_t cell, Visit& visit) const;
+    /// Sorts the first `n` entries of found_, which hold no repeats.
+    void SortFound(int32_t n);
 
     LVector origin_;              ///< low corner of the grid
     double size_ = 1.0;           ///< cell edge length
@@ -102,12 +106,13 @@ class CellGrid {
     int32_t away_count_ = 0;
 
     int32_t* found_ = nullptr; ///< the last query's result
+    uint64_t* bits_ = nullptr; ///< a bit per point, for sorting a result
     int32_t point_capacity_ = 0;
     int32_t cell_capacity_ = 0;
 
     // The last query, kept while no point changes its place in the grid: terms that look at
     // the same place one after another share one search. The reach searched grows to the
-    // largest asked for since the build, so that terms with different radii share it too.
+    // largest asked for lately, so that terms with different radii share it too.
     unsigned long version_ = 0;
     unsigned long found_version_ = ~0ul;
     LVector found_centre_;

@@ -61,7 +61,9 @@ TEST_F(CellGridTest, QueriesFindEveryPointWithinReachAsPointsMove) {
     std::uniform_real_distribution<double> spread(-500.0, 500.0);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (int round = 0; round < 20; ++round) {
-        const int32_t n = 1 + static_cast<int32_t>(unit(random) * 600);
+        // Mostly a few hundred points; now and then enough that a query's numbers spread
+        // too wide for the bit set that sorts them.
+        const int32_t n = 1 + static_cast<int32_t>(unit(random) * (round % 5 == 4 ? 20000 : 600));
         std::vector<LVector> points(static_cast<size_t>(n));
         const bool flat = round % 3 == 0;
         for (LVector& p : points)

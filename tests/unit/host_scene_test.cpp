@@ -45,7 +45,7 @@ TEST(HostAllocator, CountsBlocksAndRefusesTheChosenRequest) {
     EXPECT_EQ(allocator().live(), live);
 }
 
-// Values found by id through the container's index, in any order of setting and removing,
+// Values found by id through the container's table, in any order of setting and removing,
 // with the entries kept in the order they were first set.
 TEST(HostContainer, FindsEveryValueByIdAfterSetsAndRemovals) {
     vantri::Container container;
@@ -71,6 +71,13 @@ TEST(HostContainer, FindsEveryValueByIdAfterSetsAndRemovals) {
     }
     EXPECT_EQ(container.find(1000), nullptr);
     EXPECT_EQ(container.get_int(1000, 7), 7);
+    // Ids spread too wide for a table are still found.
+    container.set(1 << 30, vantri::Value::of_int(1));
+    container.set(-(1 << 30), vantri::Value::of_int(2));
+    EXPECT_EQ(container.get_int(1 << 30), 1);
+    EXPECT_EQ(container.get_int(-(1 << 30)), 2);
+    for (size_t e = 0; e < order.size(); ++e)
+        EXPECT_NE(container.find(order[e]), nullptr) << "id " << order[e];
     container.clear();
     EXPECT_EQ(container.find(order.front()), nullptr);
     container.set(5, vantri::Value::of_real(2.5));
