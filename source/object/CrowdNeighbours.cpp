@@ -153,8 +153,9 @@ CrowdNeighbours* NeighbourIndex::Of(int32_t slot, const AgentArray& agents) {
     }
     data->count = count;
     data->headed = 0;
-    data->together = count > 0;
     const Agent_ID_Data* records = agents.GetArray();
+    // Only a finite place: agents at one infinite place are NaN apart, which counts.
+    data->together = count > 0 && Finite(records[0].global_mg.off);
     if (count > 0) data->together_at = records[0].global_mg.off;
     for (int32_t k = 0; k < count; ++k) {
         data->local[k] = records[k].mg.off;

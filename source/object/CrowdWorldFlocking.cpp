@@ -66,6 +66,7 @@ bool Crowdworld::Find_Neighbours(Crowd_Data* crowd, Agent_ID_Data* agent,
                      : -1;
     return true;
 }
+
 CrowdTransform Crowdworld::Crowd_Transform(Crowd_Data* crowd, Agent_ID_Data* agent) {
     CrowdTransform transform;
     const int32_t own = agent->crowd_index;
