@@ -40,11 +40,12 @@ constexpr int32_t kGeneratorType = VT_CROWD_TYPE_GENERATOR;
 /// What a run can write besides run.json, which it always writes.
 const char* const kKnownOutputs[] = {"csv"};
 
-/// "csv" or a comma-separated list of known outputs.
+/// "csv" or a comma-separated list of known outputs; an empty list writes run.json alone,
+/// for a run that only measures its time.
 bool read_outputs(const std::string& text, std::set<std::string>& outputs) {
     std::set<std::string> wanted;
     size_t begin = 0;
-    while (begin <= text.size()) {
+    while (!text.empty() && begin <= text.size()) {
         size_t end = text.find(',', begin);
         if (end == std::string::npos) end = text.size();
         const std::string name = text.substr(begin, end - begin);
@@ -200,7 +201,8 @@ void add_run_options(CLI::App& verb, RunOptions& options) {
         ->type_name("DIR");
     add_checked_option<std::set<std::string>>(
         verb, "--outputs", options.outputs, read_outputs, "a list of outputs such as csv",
-        "what the run writes besides run.json, comma-separated (default and only: csv)")
+        "what the run writes besides run.json, comma-separated (default and only: csv; "
+        "an empty list writes run.json alone)")
         ->type_name("LIST");
     verb.add_flag("--render-mode", options.render, "evaluate every frame as a render does");
     verb.add_flag("--quiet", options.quiet, "no progress on stderr and no summary line");
@@ -332,16 +334,16 @@ int run_command(const RunOptions& options) {
                        if (allocator().refusals() != refusals) throw OutOfMemory{frame};
                        size_t agents = 0;
                        for (size_t g = 0; g < generators.size(); ++g) {
-                           const std::vector<VtAgentRecord> records =
-                               read_agent_records(*generators[g]);
+                           const AgentRecordView records = view_agent_records(*generators[g]);
                            NonFiniteField bad;
-                           if (find_non_finite(records, generators[g]->global_matrix(), bad))
+                           if (find_non_finite(records.records, records.count,
+                                               generators[g]->global_matrix(), bad))
                                throw NonFinite{frame, generators[g]->name(), bad};
                            if (write_csv)
-                               csv.write_frame(frame, generators[g]->name(), records,
-                                               generators[g]->global_matrix());
-                           report.generators[g].agents = records.size();
-                           agents += records.size();
+                               csv.write_frame(frame, generators[g]->name(), records.records,
+                                               records.count, generators[g]->global_matrix());
+                           report.generators[g].agents = records.count;
+                           agents += records.count;
                        }
                        progress.frame(frame, agents);
                    });
@@ -373,9 +375,9 @@ int run_command(const RunOptions& options) {
         size_t agents = 0;
         for (const RunReport::Generator& generator : report.generators)
             agents += generator.agents;
-        std::printf(
-            "played frames %d to %d (%s), %zu agents; results in %s/ (agents.csv, run.json)\n",
-            first, last, report.mode.c_str(), agents, shown.c_str());
+        std::printf("played frames %d to %d (%s), %zu agents; results in %s/ (%srun.json)\n",
+                    first, last, report.mode.c_str(), agents, shown.c_str(),
+                    write_csv ? "agents.csv, " : "");
     }
     return 0;
 }

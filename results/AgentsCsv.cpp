@@ -3,9 +3,19 @@
 #include "scene/Transform.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 
 namespace vantri {
+
+namespace {
+
+// Rows are gathered in a buffer of this size and written when the next might not fit.
+constexpr size_t kBufferSize = size_t(1) << 20;
+// The longest shortest form of a double ("-2.2250738585072014e-308") and of an integer.
+constexpr size_t kLongestNumber = 32;
+
+} // namespace
 
 const char* AgentsCsv::header() {
     return "frame,generator,agent,x,y,z,heading,pitch,bank,speed,max_speed,waiting";
@@ -32,29 +42,71 @@ bool AgentsCsv::open(const std::string& path, std::string& error) {
         error = path + ": cannot create the file: " + std::strerror(errno);
         return false;
     }
+    buffer_.assign(kBufferSize, '\0');
+    used_ = 0;
     std::fprintf(file_, "%s\n", header());
     return true;
 }
 
+void AgentsCsv::flush() {
+    if (used_ > 0) std::fwrite(buffer_.data(), 1, used_, file_);
+    used_ = 0;
+}
+
+// Each real goes out as the shortest decimal text that reads back as the same double
+// (std::to_chars without a precision), integers as plain decimals.
 void AgentsCsv::write_frame(int32_t frame, const std::string& generator,
-                            const std::vector<VtAgentRecord>& records,
+                            const VtAgentRecord* records, size_t count,
                             const VtMatrix& generator_mg) {
     if (file_ == nullptr) return;
     const std::string name = csv_field(generator);
-    for (size_t i = 0; i < records.size(); ++i) {
+    // Room for one whole row, however long the name.
+    const size_t longest_row = name.size() + 12 * kLongestNumber;
+    if (longest_row > buffer_.size()) {
+        flush();
+        buffer_.resize(longest_row);
+    }
+    char frame_text[kLongestNumber];
+    const size_t frame_length =
+        static_cast<size_t>(std::to_chars(frame_text, frame_text + kLongestNumber, frame).ptr -
+                            frame_text);
+    for (size_t i = 0; i < count; ++i) {
         const VtAgentRecord& r = records[i];
         const VtVector p = transform_point(generator_mg, r.mg.off);
-        std::fprintf(file_, "%d,%s,%zu,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%d\n", frame,
-                     name.c_str(), i, p.x, p.y, p.z, r.rotation.x, r.rotation.y, r.rotation.z,
-                     r.speed, r.max_speed, r.waiting);
+        if (used_ + longest_row > buffer_.size()) flush();
+        char* at = buffer_.data() + used_;
+        const auto put = [&at](auto value) {
+            at = std::to_chars(at, at + kLongestNumber, value).ptr;
+            *at++ = ',';
+        };
+        std::memcpy(at, frame_text, frame_length);
+        at += frame_length;
+        *at++ = ',';
+        std::memcpy(at, name.data(), name.size());
+        at += name.size();
+        *at++ = ',';
+        put(i);
+        put(p.x);
+        put(p.y);
+        put(p.z);
+        put(r.rotation.x);
+        put(r.rotation.y);
+        put(r.rotation.z);
+        put(r.speed);
+        put(r.max_speed);
+        put(r.waiting);
+        at[-1] = '\n';
+        used_ = static_cast<size_t>(at - buffer_.data());
     }
 }
 
 bool AgentsCsv::close(std::string& error) {
     if (file_ == nullptr) return true;
+    flush();
     const bool failed = std::ferror(file_) != 0;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
+    buffer_ = std::vector<char>();
     if (failed || !closed) {
         error = path_ + ": could not write the file (is the disk full?)";
         return false;

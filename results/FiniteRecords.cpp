@@ -6,9 +6,9 @@
 
 namespace vantri {
 
-bool find_non_finite(const std::vector<VtAgentRecord>& records, const VtMatrix& generator_mg,
+bool find_non_finite(const VtAgentRecord* records, size_t count, const VtMatrix& generator_mg,
                      NonFiniteField& found) {
-    for (size_t i = 0; i < records.size(); ++i) {
+    for (size_t i = 0; i < count; ++i) {
         const VtAgentRecord& r = records[i];
         const VtVector p = transform_point(generator_mg, r.mg.off);
         const struct {

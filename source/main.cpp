@@ -9,6 +9,8 @@
 #include "host_binding.h"
 #include "register.h"
 
+#include "NeighbourSearch.h"
+
 #include <cstring>
 #include <new>
 
@@ -69,6 +71,11 @@ Bool PluginMessage(int32_t id, void* data) {
                 args->argv[i] = nullptr;
         }
         return FALSE;
+    }
+    case VantriMessage::NeighbourSearch: {
+        // Not sent by hosts: tests and benchmarks choose the world's neighbour search.
+        const int32_t* mode = static_cast<const int32_t*>(data);
+        return mode != nullptr && SetNeighbourSearch(*mode);
     }
     default:
         return FALSE;

@@ -41,6 +41,7 @@ void* Allocator::allocate(size_t bytes) {
     static_cast<BlockHeader*>(raw)->bytes = bytes;
     ++live_;
     live_bytes_ += static_cast<int64_t>(bytes);
+    if (live_bytes_ > peak_bytes_) peak_bytes_ = live_bytes_;
     return static_cast<char*>(raw) + sizeof(BlockHeader);
 }
 
@@ -56,6 +57,7 @@ bool Allocator::admit(size_t bytes) {
     if (!decide(bytes)) return false;
     ++live_;
     live_bytes_ += static_cast<int64_t>(bytes);
+    if (live_bytes_ > peak_bytes_) peak_bytes_ = live_bytes_;
     return true;
 }
 

@@ -27,6 +27,10 @@ public:
     int64_t live() const { return live_; }
     /// Bytes currently held.
     int64_t live_bytes() const { return live_bytes_; }
+    /// The most bytes held at once since the start or the last reset_peak.
+    int64_t peak_bytes() const { return peak_bytes_; }
+    /// Starts a new peak from the bytes held now.
+    void reset_peak() { peak_bytes_ = live_bytes_; }
     /// Allocation requests seen so far, refused ones included.
     uint64_t requests() const { return requests_; }
     /// Requests refused so far.
@@ -43,6 +47,7 @@ private:
 
     int64_t live_ = 0;
     int64_t live_bytes_ = 0;
+    int64_t peak_bytes_ = 0;
     uint64_t requests_ = 0;
     uint64_t refusals_ = 0;
     uint64_t fail_at_ = 0;

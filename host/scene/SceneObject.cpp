@@ -29,12 +29,22 @@ SceneObject* SceneObject::from(Atom* atom) {
     return static_cast<SceneObject*>(atom);
 }
 
+// The rotation of the new axes is worked out when it is first asked for: a generator sets
+// the matrix of every agent and then its rotation at once, every frame.
 void SceneObject::set_local_matrix(const VtMatrix& m) {
     local_ = m;
     position_ = m.off;
-    rotation_ = rotation_from_axes(m);
+    rotation_stale_ = true;
     scale_ = scale_from_axes(m);
     touch();
+}
+
+const VtVector& SceneObject::rotation() const {
+    if (rotation_stale_) {
+        rotation_ = rotation_from_axes(local_);
+        rotation_stale_ = false;
+    }
+    return rotation_;
 }
 
 void SceneObject::set_position(const VtVector& p) {
@@ -45,10 +55,12 @@ void SceneObject::set_position(const VtVector& p) {
 
 void SceneObject::set_rotation(const VtVector& hpb) {
     rotation_ = hpb;
+    rotation_stale_ = false;
     rebuild_axes();
 }
 
 void SceneObject::set_scale(const VtVector& s) {
+    rotation();
     scale_ = s;
     rebuild_axes();
 }
@@ -64,7 +76,8 @@ void SceneObject::rebuild_axes() {
 void SceneObject::copy_transform_from(const SceneObject& other) {
     local_ = other.local_;
     position_ = other.position_;
-    rotation_ = other.rotation_;
+    rotation_ = other.rotation();
+    rotation_stale_ = false;
     scale_ = other.scale_;
     radius_ = other.radius_;
     spline_ = other.spline_;

@@ -29,7 +29,7 @@ class SceneObject : public Atom {
     const VtVector& position() const { return position_; }
     void set_position(const VtVector& p);
     /// The rotation as last set (or derived from the last matrix set).
-    const VtVector& rotation() const { return rotation_; }
+    const VtVector& rotation() const;
     void set_rotation(const VtVector& hpb);
     const VtVector& scale() const { return scale_; }
     void set_scale(const VtVector& s);
@@ -92,7 +92,8 @@ class SceneObject : public Atom {
 
     VtMatrix local_;
     VtVector position_{0, 0, 0};
-    VtVector rotation_{0, 0, 0};
+    mutable VtVector rotation_{0, 0, 0};
+    mutable bool rotation_stale_ = false; ///< the axes were set since the rotation was
     VtVector scale_{1, 1, 1};
     VtVector radius_{0, 0, 0};
     std::shared_ptr<const SplinePath> spline_;

@@ -97,6 +97,17 @@ template <typename T, int32_t BLOCK = 4> class GeDynamicArray {
         return block_ + front_ + first;
     }
 
+    /// Makes room behind the records for the array to hold `n` records in all without growing
+    /// again, so that appending a known number of records one at a time copies the array
+    /// once instead of once per block. The records stay as they are. False (the array
+    /// unchanged) when memory is short or `n` is out of range.
+    bool Reserve(int32_t n) {
+        if (n < 0 || static_cast<int64_t>(front_) + n > kMaxRecords) return false;
+        const int32_t needed = RoundUp(front_ + n);
+        if (needed <= capacity_) return true;
+        return Reallocate(needed, 0, count_);
+    }
+
     /// Appends one new record; null when memory is short.
     T* Push() { return Insert(count_, 1); }
 

@@ -80,6 +80,7 @@ Bool Crowdgenerator::CopyTo(NodeData* dest, GeListNode* snode, GeListNode* dnode
         // The copy holds exactly this generator's records; a record that cannot be stored is
         // left out and the copy goes on with the next.
         copy->agents.FreeArray();
+        copy->agents.Reserve(agents.GetCount());
         for (const Agent_ID_Data& record : agents)
             copy->agents.Push(record);
     }

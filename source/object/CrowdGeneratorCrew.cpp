@@ -69,6 +69,10 @@ BaseObject* Crowdgenerator::Create_Crew(BaseObject* op, AtomArray& sources) {
     if (root == nullptr) return nullptr;
     forward_axis = settings->GetLong(CROWDGEN_FORWARD_AXIS);
     agents.FreeArray();
+    // Room for the whole crew at once; without it the records still come, a block at a time.
+    const int64_t crew = static_cast<int64_t>(count_x) * count_y * count_z;
+    if (count_x > 0 && count_y > 0 && count_z > 0 && crew <= INT32_MAX)
+        agents.Reserve(static_cast<int32_t>(crew));
 
     LVector p;
     for (int32_t i = 0; i < count_x; ++i) {

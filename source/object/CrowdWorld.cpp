@@ -127,6 +127,7 @@ ExecutionResult Crowdworld::Execute(BaseObject* op, BaseDocument* doc, HostThrea
     }
 
     // The list is complete: pointers into it stay valid for the rest of the frame.
+    neighbours.BeginFrame();
     for (int32_t i = 0; i < crowds.GetCount(); ++i) {
         Crowd_Data* crowd = &crowds[i];
         if (crowd->generator->GetType() != ID_CROWDGENERATOR || crowd->agents == nullptr ||
@@ -220,6 +221,8 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
                 agent->rotation.y = agent->object->GetRelRot().y;
             }
         }
+        // The neighbour search sees the agent where it now stands.
+        neighbours.Moved(static_cast<int32_t>(crowd - crowds.GetArray()), k, *agent);
     }
     AtomArray::Free(visited);
 }

@@ -15,6 +15,7 @@
 
 #include "PluginApi.h"
 
+#include "CrowdNeighbours.h"
 #include "CrowdRecords.h"
 #include "GeDynamicArray.h"
 #include "Random.h"
@@ -44,6 +45,18 @@ struct CrowdTransform {
     LVector Direction(const LVector& d) const {
         return identity ? d : m.v1 * d.x + m.v2 * d.y + m.v3 * d.z;
     }
+};
+
+/// The agents of a crowd group that a neighbour term must look at: every agent the term could
+/// count, in ascending array order, as indices into the group's compact copies.
+struct NeighbourQuery {
+    CrowdNeighbours* data = nullptr; ///< the group's copies of positions and directions
+    CellGrid* grid = nullptr;        ///< the grid searched
+    const int32_t* index = nullptr;  ///< the agents found, ascending
+    int32_t count = 0;               ///< how many
+    double covered = 0.0;            ///< half-width searched around the centre, in the grid's space
+    int32_t self = -1;               ///< the asking agent's index in the group, or -1
+    SearchFrame frame;               ///< where the search looked
 };
 
 class Crowdworld : public ObjectData {
@@ -117,6 +130,11 @@ class Crowdworld : public ObjectData {
                                int32_t& i);
     /// Empties the spline cache, freeing every sample list first.
     void FreeSplineCache();
+    /// Finds the agents of `crowd` that may lie within `distance` (as the term computes it,
+    /// after `transform`) of the point `p` of `agent`'s space, among the agents' generator
+    /// positions (`local`) or global positions. False when the term must scan every agent.
+    bool Find_Neighbours(Crowd_Data* crowd, Agent_ID_Data* agent, const CrowdTransform& transform,
+                         const LVector& p, double distance, bool local, NeighbourQuery& query);
 
     double time_step = 0.0;                    ///< seconds the current update covers
     GeRayCollider* collider = nullptr;       ///< ray collider for the terrain
@@ -136,4 +154,5 @@ class Crowdworld : public ObjectData {
     Agent_ID_Data* current_agent = nullptr;  ///< agent being updated, null between groups
     int32_t current_agent_index = -1;           ///< its index in the group, -1 between groups
     int32_t current_crowd_index = 0;            ///< index of the group being updated
+    NeighbourIndex neighbours;               ///< the neighbour search of the current frame
 };

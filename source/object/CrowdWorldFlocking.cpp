@@ -4,6 +4,12 @@
 // record address, so nothing is skipped in another group) and returns its sum normalised: a
 // unit vector, or (0, 0, 0) when the sum cancels out. Alignment and cohesion compare global
 // positions, separation and following the positions in the generator's space.
+//
+// With the grid search (CrowdNeighbours.h) a force walks only the agents the search hands it,
+// still in array order, and computes each pair exactly as the full scan does, so the sums are
+// the same to the bit. Pairs beyond the radius are dropped on their squared distance first,
+// which saves the square root; the margin on the squared radius keeps every pair whose
+// rounded distance could still pass the force's own test.
 #include "CrowdWorld.h"
 
 #include "ForwardAxis.h"
@@ -22,7 +28,44 @@ bool HasAgents(const Crowd_Data* crowd) {
     return crowd != nullptr && crowd->agents != nullptr && crowd->agents->GetCount() > 0;
 }
 
+// Whether a direction has a component other than 0 (a NaN counts as one).
+bool Headed(const LVector& d) {
+    return d.x != 0.0 || d.y != 0.0 || d.z != 0.0;
+}
+
+// A squared distance above this belongs to a distance above `radius` (radius > 0), whatever
+// the rounding of the square root.
+double SquaredBeyond(double radius) {
+    return radius * radius * (1.0 + 1e-12);
+}
+
 } // namespace
+
+bool Crowdworld::Find_Neighbours(Crowd_Data* crowd, Agent_ID_Data* agent,
+                                 const CrowdTransform& transform, const LVector& p, double distance,
+                                 bool local, NeighbourQuery& query) {
+    if (crowd == nullptr || crowd->agents == nullptr || !std::isfinite(distance)) return false;
+    const int32_t slot = static_cast<int32_t>(crowd - crowds.GetArray());
+    if (crowds.GetCount() == 0 || slot < 0 || slot >= crowds.GetCount()) return false;
+    const AgentArray& agents = *crowd->agents;
+    CrowdNeighbours* data = neighbours.Of(slot, agents);
+    if (data == nullptr) return false;
+    CellGrid* grid = neighbours.Grid(*data, local);
+    if (grid == nullptr) return false;
+    const bool placed = transform.identity ? SearchFrame::Same(p, query.frame)
+                                           : SearchFrame::Through(transform.m, p, query.frame);
+    if (!placed) return false;
+    const double reach = query.frame.Reach(distance > 0.0 ? distance : 0.0);
+    if (!std::isfinite(reach)) return false;
+    query.data = data;
+    query.grid = grid;
+    query.index = grid->Around(query.frame.centre, reach, query.count, query.covered);
+    const Agent_ID_Data* first = agents.GetArray();
+    query.self = agent >= first && agent < first + agents.GetCount()
+                     ? static_cast<int32_t>(agent - first)
+                     : -1;
+    return true;
+}
 
 CrowdTransform Crowdworld::Crowd_Transform(Crowd_Data* crowd, Agent_ID_Data* agent) {
     CrowdTransform transform;
@@ -44,6 +87,24 @@ LVector Crowdworld::Calc_Align(const double& radius, Crowd_Data* crowd, Agent_ID
     if (radius <= 0.0 || !HasAgents(crowd)) return sum;
     const CrowdTransform transform = Crowd_Transform(crowd, agent);
     const LVector p = agent->global_mg.off;
+    NeighbourQuery near;
+    if (transform.identity && Find_Neighbours(crowd, agent, transform, p, radius, false, near)) {
+        // A neighbour without a direction adds nothing: a sum that starts at +0 stays as it
+        // is when a zero of either sign is added. A crew that has just been made has no
+        // directions yet, and all its agents stand at one global position.
+        const bool own_headed = near.self >= 0 && Headed(near.data->direction[near.self]);
+        if (near.data->headed - (own_headed ? 1 : 0) == 0) return sum;
+        const double beyond = SquaredBeyond(radius);
+        for (int32_t i = 0; i < near.count; ++i) {
+            const int32_t j = near.index[i];
+            if (j == near.self) continue;
+            const double squared = (p - near.data->global[j]).GetSquaredLength();
+            if (squared > beyond) continue;
+            const double d = std::sqrt(squared);
+            if (d <= radius) sum += (1.0 - d / radius) * near.data->direction[j];
+        }
+        return !sum;
+    }
     AgentArray& agents = *crowd->agents;
     for (int32_t j = 0; j < agents.GetCount(); ++j) {
         const Agent_ID_Data& other = agents[j];
@@ -63,13 +124,8 @@ LVector Crowdworld::Calc_Cohesion(const double& inner, const double& middle, con
     if (outer <= inner || outer <= middle || !HasAgents(crowd)) return !sum;
     const CrowdTransform transform = Crowd_Transform(crowd, agent);
     const LVector p = agent->global_mg.off;
-    AgentArray& agents = *crowd->agents;
-    for (int32_t j = 0; j < agents.GetCount(); ++j) {
-        const Agent_ID_Data& other = agents[j];
-        if (&other == agent) continue;
-        const LVector offset = transform.Point(other.global_mg.off) - p;
-        const double d = Len(offset);
-        if (d < inner || d > outer) continue;
+    // The weight of a neighbour at distance d, counted only from inner to outer.
+    const auto pull = [&](const LVector& offset, double d) {
         double k;
         if (d <= middle) {
             k = middle == inner ? 1.0 : (d - inner) / (middle - inner);
@@ -77,6 +133,34 @@ LVector Crowdworld::Calc_Cohesion(const double& inner, const double& middle, con
             k = 1.0 + (d - middle) / (middle - outer);
         }
         if (d != 0.0) sum += (offset / d) * k;
+    };
+    NeighbourQuery near;
+    if (transform.identity && outer > 0.0 &&
+        Find_Neighbours(crowd, agent, transform, p, outer, false, near)) {
+        // Neighbours at the agent's own place add nothing; a crew that has just been made
+        // stands at one global position.
+        if (near.data->together && p == near.data->together_at) return !sum;
+        const double beyond = SquaredBeyond(outer);
+        for (int32_t i = 0; i < near.count; ++i) {
+            const int32_t j = near.index[i];
+            if (j == near.self) continue;
+            const LVector offset = near.data->global[j] - p;
+            const double squared = offset.GetSquaredLength();
+            if (squared > beyond) continue;
+            const double d = std::sqrt(squared);
+            if (d < inner || d > outer) continue;
+            pull(offset, d);
+        }
+        return !sum;
+    }
+    AgentArray& agents = *crowd->agents;
+    for (int32_t j = 0; j < agents.GetCount(); ++j) {
+        const Agent_ID_Data& other = agents[j];
+        if (&other == agent) continue;
+        const LVector offset = transform.Point(other.global_mg.off) - p;
+        const double d = Len(offset);
+        if (d < inner || d > outer) continue;
+        pull(offset, d);
     }
     return !sum;
 }
@@ -87,6 +171,22 @@ LVector Crowdworld::Calc_Repulsion(const double& radius, Crowd_Data* crowd, Agen
     if (!HasAgents(crowd)) return !sum;
     const CrowdTransform transform = Crowd_Transform(crowd, agent);
     const LVector p = agent->mg.off;
+    NeighbourQuery near;
+    if (Find_Neighbours(crowd, agent, transform, p, radius, true, near)) {
+        // No distance is below a radius of 0 or less.
+        if (!(radius > 0.0)) return !sum;
+        const double beyond = SquaredBeyond(radius);
+        for (int32_t i = 0; i < near.count; ++i) {
+            const int32_t j = near.index[i];
+            if (j == near.self) continue;
+            const LVector offset = p - transform.Point(near.data->local[j]);
+            const double squared = offset.GetSquaredLength();
+            if (squared > beyond) continue;
+            const double d = std::sqrt(squared);
+            if (d < radius && d != 0.0) sum += (offset / d) * (1.0 - d / radius);
+        }
+        return !sum;
+    }
     AgentArray& agents = *crowd->agents;
     for (int32_t j = 0; j < agents.GetCount(); ++j) {
         const Agent_ID_Data& other = agents[j];

@@ -198,4 +198,28 @@ TEST_F(GeneratorTest, CountsOfZeroOrLessMakeAnEmptyOutput) {
     EXPECT_TRUE(children_of(generator->cache()).empty());
 }
 
+// A crew, and a copy of its generator, take their records in one array made to measure: at no
+// moment do two arrays of records live side by side, as they would while an array grows
+// block by block and is copied at every step.
+TEST_F(GeneratorTest, ACrewAndItsCopyHoldOneArrayOfRecordsAtATime) {
+    vantri::SceneObject* generator = add_generator({"A", "B"});
+    set_counts(generator, 40, 1, 50);
+    const int64_t array_bytes = 2000 * static_cast<int64_t>(sizeof(Agent_ID_Data));
+    vantri::allocator().reset_peak();
+    const int64_t before = vantri::allocator().live_bytes();
+    evaluate(0);
+    ASSERT_EQ(records_of(generator).size(), 2000u);
+    const int64_t made = vantri::allocator().live_bytes();
+    EXPECT_GE(made - before, array_bytes);
+    EXPECT_LT(vantri::allocator().peak_bytes() - made, array_bytes / 4);
+
+    vantri::allocator().reset_peak();
+    vantri::SceneObject* copy = vantri::clone_object(host.types(), *generator, nullptr);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(records_of(copy).size(), 2000u);
+    const int64_t copied = vantri::allocator().live_bytes();
+    EXPECT_LT(vantri::allocator().peak_bytes() - copied, array_bytes / 4);
+    delete copy;
+}
+
 } // namespace

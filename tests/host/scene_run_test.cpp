@@ -181,6 +181,21 @@ TEST(SceneRun, ProgressGoesToStderrUnlessQuiet) {
     EXPECT_EQ(outcome.output, "");
 }
 
+// A run that only measures its time writes run.json alone, with the same agent counts, and
+// says so.
+TEST(SceneRun, AnEmptyListOfOutputsWritesTheReportAlone) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("crew.json", kCrewScene);
+    const auto outcome = run_vantri("run " + scene + " --outputs '' --out " + scratch.path("timed"));
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    EXPECT_NE(outcome.output.find("results in " + scratch.path("timed") + "/ (run.json)"),
+              std::string::npos)
+        << outcome.output;
+    EXPECT_EQ(ScratchFolder::listing_of(scratch.path("timed")), "run.json");
+    const auto report = nlohmann::json::parse(read_text(scratch.path("timed/run.json")));
+    EXPECT_EQ(report["generators"][0]["agents"], 6);
+}
+
 TEST(SceneRun, ACrowdTooLargeForTheMemoryLimitFailsCleanly) {
     ScratchFolder scratch;
     const std::string scene = scratch.write("huge.json", R"({"end": 3, "objects": [

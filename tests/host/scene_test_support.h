@@ -59,9 +59,11 @@ class ScratchFolder {
         return path(name);
     }
     /// The names of the entries in the folder, sorted, joined by spaces.
-    std::string listing() const {
+    std::string listing() const { return listing_of(path_.string()); }
+    /// The same for any folder.
+    static std::string listing_of(const std::string& folder) {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_))
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         std::string text;

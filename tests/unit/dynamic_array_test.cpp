@@ -187,6 +187,39 @@ TEST(DynamicArray, FailedAllocationLeavesTheArrayAsItWas) {
     ExpectSame(a, {1, 2, 3});
 }
 
+// Making room ahead: the records stay, the appends that follow take no memory, and a refused
+// or impossible reservation leaves the array as it was.
+TEST(DynamicArray, ReservesRoomForTheRecordsToCome) {
+    vantri_test::AllocatorBinding binding;
+    ProbeArray a;
+    ASSERT_NE(a.Insert(0, 3), nullptr);
+    for (int32_t i = 0; i < 3; ++i)
+        a[i].tag = i + 1;
+    ASSERT_TRUE(a.Reserve(1001));
+    EXPECT_EQ(a.GetCapacity(), 1004) << "whole blocks";
+    ExpectSame(a, {1, 2, 3});
+    const Probe* storage = a.GetArray();
+    const uint64_t requests = allocator().requests();
+    for (int32_t i = 3; i < 1001; ++i)
+        a.Push()->tag = i + 1;
+    EXPECT_EQ(allocator().requests(), requests) << "no allocation while the room lasts";
+    EXPECT_EQ(a.GetArray(), storage);
+    EXPECT_EQ(a[1000].tag, 1001);
+    EXPECT_EQ(a[500].unit, LMatrix()) << "appended records are constructed";
+
+    EXPECT_TRUE(a.Reserve(10)) << "less than the array holds changes nothing";
+    EXPECT_EQ(a.GetCapacity(), 1004);
+    const int64_t live = allocator().live();
+    allocator().fail_nth(1);
+    EXPECT_FALSE(a.Reserve(5000));
+    allocator().fail_nth(0);
+    EXPECT_FALSE(a.Reserve(-1));
+    EXPECT_FALSE(a.Reserve(INT32_MAX));
+    EXPECT_EQ(a.GetCapacity(), 1004);
+    EXPECT_EQ(a.GetCount(), 1001);
+    EXPECT_EQ(allocator().live(), live);
+}
+
 TEST(DynamicArray, CopiesAppendsAndResizes) {
     vantri_test::AllocatorBinding binding;
     const int64_t live_before = allocator().live();

@@ -2,12 +2,15 @@
 // weak links, and values crossing the boundary.
 #include "memory/Allocator.h"
 #include "plugin/ObjectTypes.h"
+#include "scene/Container.h"
 #include "scene/Document.h"
 #include "scene/Transform.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -40,6 +43,45 @@ TEST(HostAllocator, CountsBlocksAndRefusesTheChosenRequest) {
     allocator().set_limit(0);
     allocator().release(small);
     EXPECT_EQ(allocator().live(), live);
+}
+
+// Values found by id through the container's table, in any order of setting and removing,
+// with the entries kept in the order they were first set.
+TEST(HostContainer, FindsEveryValueByIdAfterSetsAndRemovals) {
+    vantri::Container container;
+    std::vector<int32_t> order;
+    std::mt19937 random(3);
+    for (int i = 0; i < 300; ++i) {
+        const int32_t id = static_cast<int32_t>(random() % 200) - 50;
+        const bool present = container.find(id) != nullptr;
+        if (i % 5 == 4 && present) {
+            container.remove(id);
+            order.erase(std::find(order.begin(), order.end(), id));
+        } else {
+            container.set(id, vantri::Value::of_int(i));
+            if (!present) order.push_back(id);
+        }
+        ASSERT_EQ(container.entries().size(), order.size());
+        for (size_t e = 0; e < order.size(); ++e) {
+            ASSERT_EQ(container.entries()[e].first, order[e]) << "first-set order";
+            const vantri::Value* value = container.find(order[e]);
+            ASSERT_NE(value, nullptr) << "id " << order[e];
+            EXPECT_EQ(value, &container.entries()[e].second);
+        }
+    }
+    EXPECT_EQ(container.find(1000), nullptr);
+    EXPECT_EQ(container.get_int(1000, 7), 7);
+    // Ids spread too wide for a table are still found.
+    container.set(1 << 30, vantri::Value::of_int(1));
+    container.set(-(1 << 30), vantri::Value::of_int(2));
+    EXPECT_EQ(container.get_int(1 << 30), 1);
+    EXPECT_EQ(container.get_int(-(1 << 30)), 2);
+    for (size_t e = 0; e < order.size(); ++e)
+        EXPECT_NE(container.find(order[e]), nullptr) << "id " << order[e];
+    container.clear();
+    EXPECT_EQ(container.find(order.front()), nullptr);
+    container.set(5, vantri::Value::of_real(2.5));
+    EXPECT_EQ(container.get_real(5), 2.5);
 }
 
 TEST(HostScene, TreeChangesRaiseTheMarksGeneratorsCompare) {

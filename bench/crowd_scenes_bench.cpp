@@ -1,0 +1,278 @@
+// The standard scenes of bench/scenes played through the real module with the generator
+// running: one benchmark per scene, each iteration one whole frame (the generators' output,
+// the world's simulation and the generators' placement of their instances), with the grid
+// neighbour search. Per scene it also reports, as counters:
+//
+//   crew_ms          the frame that makes the crew (the animation standing still)
+//   all_pairs_ms     a frame with the scan of every pair, the reference search, over the
+//                    same frames as grid_ms (scenes of up to 10,000 agents)
+//   grid_ms          those frames with the grid
+//   x_faster         all_pairs_ms / grid_ms, measured in the same run
+//   bytes_per_agent  the most host memory the plug-in and its objects held at once, over
+//                    the crew and the frames, per agent
+//   rss_per_agent    the growth of the process's peak resident memory over the same span,
+//                    per agent (everything the host and the plug-in hold for the scene)
+//
+// bench/README.md says how to run it.
+#include "Host.h"
+#include "eval/FrameEvaluator.h"
+#include "memory/Allocator.h"
+#include "plugin/PluginModule.h"
+#include "results/AgentsCsv.h"
+#include "scene/Document.h"
+#include "scenefile/SceneBuilder.h"
+#include "scenefile/SceneFile.h"
+
+#include "../source/object/NeighbourSearch.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <malloc.h>
+#include <memory>
+#include <string>
+#include <time.h>
+#include <vector>
+
+namespace {
+
+// The machine is shared, so frames are timed by the processor time of this thread: the time
+// a frame costs, not the time it waited for a processor.
+double ThreadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+constexpr int32_t kGeneratorType = 1027810;
+// Frames timed after the crew's frame; the reference search only gets a few of them.
+constexpr int32_t kFrames = 12;
+constexpr int32_t kReferenceFrames = 3;
+constexpr size_t kLargestReference = 10000;
+
+// A resident-memory figure of this process from /proc/self/status, in bytes.
+int64_t resident(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(key, 0) == 0) return std::stoll(line.substr(std::strlen(key))) * 1024;
+    }
+    return 0;
+}
+
+// Starts a new peak of resident memory from what the process holds now.
+void reset_resident_peak() {
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+/// The module, started, with a chosen neighbour search.
+class Session {
+  public:
+    explicit Session(std::string& error) {
+        std::vector<std::string> arguments;
+        started_ = module_.open(std::string(VANTRI_PLUGIN_DIR) + "/vantri.so", error) &&
+                   module_.start_up(host_, arguments, error);
+    }
+    ~Session() {
+        if (started_) module_.shut_down(host_);
+    }
+    bool started() const { return started_; }
+    vantri::Host& host() { return host_; }
+    bool choose(NeighbourSearch search) {
+        int32_t value = static_cast<int32_t>(search);
+        return module_.message(VantriMessage::NeighbourSearch, &value) == 1;
+    }
+
+  private:
+    vantri::Host host_;
+    vantri::PluginModule module_;
+    bool started_ = false;
+};
+
+/// One scene built in a document: its crew made at the first frame, then frames played one
+/// at a time.
+class PlayedScene {
+  public:
+    PlayedScene(vantri::Host& host, const vantri::SceneFile& scene)
+        : host_(host), frame_(scene.start) {
+        for (const vantri::BuiltObject& built : vantri::build_scene(host, scene, document_)) {
+            if (built.object->type() == kGeneratorType) ++generators_;
+        }
+    }
+    /// Makes the crew with the animation standing still; returns the seconds it took.
+    double make_crew() {
+        host_.set_animation_running(false);
+        const double begun = ThreadSeconds();
+        vantri::FrameEvaluator(host_, document_).evaluate(frame_);
+        return ThreadSeconds() - begun;
+    }
+    /// Plays the next frame; returns the seconds it took.
+    double play() {
+        host_.set_animation_running(true);
+        const double begun = ThreadSeconds();
+        vantri::FrameEvaluator(host_, document_).evaluate(++frame_);
+        const double seconds = ThreadSeconds() - begun;
+        host_.set_animation_running(false);
+        return seconds;
+    }
+
+  private:
+    vantri::Host& host_;
+    vantri::Document document_;
+    int32_t frame_;
+    int generators_ = 0;
+};
+
+size_t agents_of(const vantri::SceneFile& scene) {
+    size_t agents = 0;
+    const std::function<void(const vantri::SceneObjectEntry&)> count = [&](const vantri::
+                                                                               SceneObjectEntry&
+                                                                                   entry) {
+        if (entry.type == "generator" || entry.type == "ocrowdgenerator") {
+            int64_t n = 1;
+            for (const char* axis : {"CROWDGEN_COUNT_X", "CROWDGEN_COUNT_Y", "CROWDGEN_COUNT_Z"}) {
+                for (const vantri::SceneParameter& p : entry.params) {
+                    if (p.key == axis) n *= p.value.get<int64_t>();
+                }
+            }
+            agents += static_cast<size_t>(n);
+        }
+        for (const vantri::SceneObjectEntry& child : entry.children)
+            count(child);
+    };
+    for (const vantri::SceneObjectEntry& entry : scene.objects)
+        count(entry);
+    return agents;
+}
+
+double mean(const std::vector<double>& values, size_t count) {
+    count = std::min(count, values.size());
+    double sum = 0.0;
+    for (size_t i = 0; i < count; ++i)
+        sum += values[i];
+    return count > 0 ? sum / static_cast<double>(count) : 0.0;
+}
+
+void BM_Scene(benchmark::State& state, const std::string& path) {
+    vantri::SceneFile scene;
+    std::string error;
+    if (!vantri::load_scene_file(path, scene, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const size_t agents = agents_of(scene);
+    Session session(error);
+    if (!session.started() || !session.choose(NeighbourSearch::Grid)) {
+        state.SkipWithError(error.empty() ? "the plug-in has no neighbour search choice"
+                                          : error.c_str());
+        return;
+    }
+
+    std::vector<double> grid;
+    {
+        reset_resident_peak();
+        const int64_t resident_before = resident("VmRSS:");
+        vantri::allocator().reset_peak();
+        const int64_t held_before = vantri::allocator().live_bytes();
+        PlayedScene played(session.host(), scene);
+        state.counters["crew_ms"] = played.make_crew() * 1e3;
+        for (auto _ : state) {
+            const double seconds = played.play();
+            state.SetIterationTime(seconds);
+            grid.push_back(seconds);
+        }
+        const double per_agent = static_cast<double>(std::max<size_t>(agents, 1));
+        state.counters["bytes_per_agent"] =
+            static_cast<double>(vantri::allocator().peak_bytes() - held_before) / per_agent;
+        state.counters["rss_per_agent"] =
+            static_cast<double>(resident("VmHWM:") - resident_before) / per_agent;
+    }
+    state.counters["grid_ms"] = mean(grid, kReferenceFrames) * 1e3;
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * agents));
+
+    if (agents <= kLargestReference && session.choose(NeighbourSearch::AllPairs)) {
+        PlayedScene played(session.host(), scene);
+        played.make_crew();
+        std::vector<double> reference;
+        for (int32_t i = 0; i < kReferenceFrames; ++i)
+            reference.push_back(played.play());
+        const double all_pairs = mean(reference, kReferenceFrames);
+        state.counters["all_pairs_ms"] = all_pairs * 1e3;
+        state.counters["x_faster"] = all_pairs / mean(grid, kReferenceFrames);
+        session.choose(NeighbourSearch::Grid);
+    }
+}
+
+// agents.csv: rows of agents spread over a few thousand units, turned every way, formatted
+// and written to /dev/null, so that the figure is the writer's own cost per row and not the
+// disk's; reported per row, in the processor time of this thread.
+void BM_AgentsCsvRows(benchmark::State& state) {
+    std::vector<VtAgentRecord> records(10000);
+    uint64_t seed = 88172645463325252ull;
+    const auto next = [&seed]() {
+        seed ^= seed << 13;
+        seed ^= seed >> 7;
+        seed ^= seed << 17;
+        return static_cast<double>(seed >> 11) * 0x1.0p-53;
+    };
+    for (VtAgentRecord& r : records) {
+        std::memset(&r, 0, sizeof r);
+        r.mg.off = VtVector{next() * 3000.0, 0.0, next() * 3000.0};
+        r.rotation = VtVector{next() * 6.28 - 3.14, next() * 0.2, 0.0};
+        r.speed = next() * 40.0;
+        r.max_speed = 40.0 + next() * 12.0;
+        r.waiting = next() < 0.1 ? 1 : 0;
+    }
+    const VtMatrix mg{{100, 0, -50}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    vantri::AgentsCsv csv;
+    std::string error;
+    if (!csv.open("/dev/null", error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    int32_t frame = 0;
+    double seconds = 0.0;
+    for (auto _ : state) {
+        const double begun = ThreadSeconds();
+        csv.write_frame(frame++, "crowd", records, mg);
+        const double spent = ThreadSeconds() - begun;
+        state.SetIterationTime(spent);
+        seconds += spent;
+    }
+    csv.close(error);
+    state.counters["ns_per_row"] =
+        seconds * 1e9 / static_cast<double>(state.iterations() * records.size());
+}
+BENCHMARK(BM_AgentsCsvRows)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// One benchmark per scene file, smallest first, as moderate-1k, dense-1k, moderate-10k ...
+const bool kRegistered = [] {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(VANTRI_BENCH_SCENES)) {
+        if (entry.path().extension() == ".json") files.push_back(entry.path());
+    }
+    const auto size_of = [](const std::filesystem::path& file) {
+        const std::string name = file.stem().string();
+        const std::string size = name.substr(name.rfind('-') + 1);
+        return std::stod(size) * (size.back() == 'k' ? 1000.0 : 1.0);
+    };
+    std::sort(files.begin(), files.end(), [&](const auto& a, const auto& b) {
+        return size_of(a) != size_of(b) ? size_of(a) < size_of(b) : a.stem() > b.stem();
+    });
+    for (const auto& file : files) {
+        benchmark::RegisterBenchmark(("Scene/" + file.stem().string()).c_str(), BM_Scene,
+                                     file.string())
+            ->Iterations(kFrames)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+    }
+    return true;
+}();
+
+} // namespace

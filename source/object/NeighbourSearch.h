@@ -1,0 +1,24 @@
+// The choice between the world's two neighbour searches, and the plug-in message that makes
+// it. The grid search is the normal one; the scan of every pair of agents is kept as the
+// reference that the grids must match to the bit. Tests and benchmarks switch between them;
+// nothing else does, and a user never sees the choice.
+#pragma once
+
+#include <cstdint>
+
+/// The search that the world's neighbour terms use.
+enum class NeighbourSearch : int32_t {
+    Grid = 0,     ///< cell grids; the default
+    AllPairs = 1, ///< every pair of agents, the reference the grids must match
+};
+
+namespace VantriMessage {
+/// Plug-in message (c4d_main action 6) that chooses the search of every world in the process.
+/// Its data points to an int32_t holding a NeighbourSearch value. Hosts do not send it; tests
+/// and benchmarks do, to compare the two searches. The answer is true for a known value.
+constexpr int32_t NeighbourSearch = 1027811;
+} // namespace VantriMessage
+
+NeighbourSearch CurrentNeighbourSearch();
+/// Chooses the search; false (nothing changed) for an unknown value.
+bool SetNeighbourSearch(int32_t value);

@@ -1,0 +1,391 @@
+// The world's grid search against the scan of every pair of agents. Both are played on the
+// same scenes through the real module, and every row of agents.csv and every byte of every
+// agent record (pointers aside) must come out the same, frame after frame: the example and
+// test scenes, random crews (jittered, several crowds naming each other, rotated and scaled
+// generators, agents stacked on one spot, agents moved far outside any cell range), and runs
+// in which the grids' memory is refused.
+#include "PluginFixture.h"
+#include "scene_test_support.h"
+
+#include "../../source/object/NeighbourSearch.h"
+
+#include "results/AgentRecords.h"
+#include "results/AgentsCsv.h"
+#include "scenefile/SceneBuilder.h"
+#include "scenefile/SceneFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <map>
+#include <random>
+
+namespace {
+
+using vantri::Json;
+using vantri_test::read_text;
+
+/// What one played run leaves.
+struct Played {
+    std::string csv;                                 ///< agents.csv
+    std::vector<std::vector<unsigned char>> records; ///< per frame, every record's bytes
+    uint64_t requests = 0;                           ///< allocations asked of the host
+    bool operator==(const Played& other) const {
+        return csv == other.csv && records == other.records;
+    }
+};
+
+/// The first line where two texts differ, for a readable failure.
+std::string first_difference(const std::string& a, const std::string& b) {
+    std::istringstream in_a(a), in_b(b);
+    std::string line_a, line_b;
+    for (int line = 1;; ++line) {
+        const bool more_a = static_cast<bool>(std::getline(in_a, line_a));
+        const bool more_b = static_cast<bool>(std::getline(in_b, line_b));
+        if (!more_a && !more_b) return "no difference";
+        if (!more_a || !more_b || line_a != line_b)
+            return "line " + std::to_string(line) + ":\n  grid:      " + line_a +
+                   "\n  all pairs: " + line_b;
+    }
+}
+
+/// The first record field where two runs differ.
+std::string first_difference(const Played& grid, const Played& reference) {
+    if (grid.records.size() != reference.records.size()) return "different frame counts";
+    for (size_t frame = 0; frame < grid.records.size(); ++frame) {
+        const auto& a = grid.records[frame];
+        const auto& b = reference.records[frame];
+        if (a.size() != b.size()) return "frame " + std::to_string(frame) + ": agent counts";
+        const auto at = std::mismatch(a.begin(), a.end(), b.begin());
+        if (at.first != a.end()) {
+            const size_t byte = static_cast<size_t>(at.first - a.begin());
+            return "frame " + std::to_string(frame) + ", agent " +
+                   std::to_string(byte / sizeof(VtAgentRecord)) + ", byte " +
+                   std::to_string(byte % sizeof(VtAgentRecord)) + " of the record";
+        }
+    }
+    return first_difference(grid.csv, reference.csv);
+}
+
+class NeighbourSearchTest : public vantri_test::StartedPlugin {
+  protected:
+    void TearDown() override {
+        choose(NeighbourSearch::Grid);
+        StartedPlugin::TearDown();
+    }
+
+    void choose(NeighbourSearch search) {
+        int32_t value = static_cast<int32_t>(search);
+        ASSERT_EQ(module.message(VantriMessage::NeighbourSearch, &value), 1);
+    }
+
+    /// Plays `scene` with `search` from its start to `last` (its end by default). `after_first`
+    /// runs once the first frame is done, to move agents where no crew puts them. With
+    /// `idle_start` the first frame only makes the crews (the animation stands still), so
+    /// that the world first simulates in the second.
+    Played play(const vantri::SceneFile& scene, NeighbourSearch search,
+                const std::function<void()>& after_first = {}, int32_t last = INT32_MAX,
+                bool idle_start = false) {
+        Played played;
+        choose(search);
+        document = std::make_unique<vantri::Document>();
+        std::vector<vantri::SceneObject*> generators;
+        for (const vantri::BuiltObject& built : vantri::build_scene(host, scene, *document)) {
+            if (built.object->type() == vantri_test::kGeneratorType)
+                generators.push_back(built.object);
+        }
+        const std::string path = scratch.path("agents.csv");
+        vantri::AgentsCsv csv;
+        std::string error;
+        EXPECT_TRUE(csv.open(path, error)) << error;
+        const auto record = [&](int32_t frame) {
+            std::vector<unsigned char> bytes;
+            for (vantri::SceneObject* generator : generators) {
+                auto records = vantri::read_agent_records(*generator);
+                csv.write_frame(frame, generator->name(), records, generator->global_matrix());
+                for (VtAgentRecord& agent : records) {
+                    agent.object = nullptr;
+                    agent.hit_obstacle = nullptr;
+                    agent.crowd = nullptr;
+                    const auto* raw = reinterpret_cast<const unsigned char*>(&agent);
+                    bytes.insert(bytes.end(), raw, raw + sizeof agent);
+                }
+            }
+            played.records.push_back(std::move(bytes));
+            if (frame == scene.start && after_first) after_first();
+        };
+        const uint64_t requests = vantri::allocator().requests();
+        int32_t first = scene.start;
+        if (idle_start) {
+            host.set_animation_running(false);
+            vantri::FrameEvaluator(host, *document).evaluate(first);
+            record(first++);
+        }
+        vantri::play_range(host, *document, first, std::min(last, scene.end),
+                           vantri::PlayMode::Play, record);
+        played.requests = vantri::allocator().requests() - requests;
+        EXPECT_TRUE(csv.close(error)) << error;
+        played.csv = read_text(path);
+        document.reset();
+        return played;
+    }
+
+    /// Plays `scene` both ways and expects the same rows and records.
+    void expect_same(const std::string& what, const vantri::SceneFile& scene,
+                     const std::function<void()>& after_first = {}, int32_t last = INT32_MAX) {
+        const Played grid = play(scene, NeighbourSearch::Grid, after_first, last);
+        const Played reference = play(scene, NeighbourSearch::AllPairs, after_first, last);
+        ASSERT_GT(reference.csv.size(), std::strlen(vantri::AgentsCsv::header()) + 1) << what;
+        EXPECT_TRUE(grid == reference) << what << ": " << first_difference(grid, reference);
+    }
+
+    /// The agent array of the generator named `name`, as the world sees it.
+    VtRecordArray* agents_of(const std::string& name) {
+        vantri::SceneObject* generator = vantri::SceneObject::from(document->find(name));
+        VtCrowdEntry entry{};
+        VtPrivateData request{0, &entry};
+        send(generator, VT_OBJECT_MESSAGE_PRIVATE_DATA, &request);
+        return entry.agents;
+    }
+
+    vantri_test::ScratchFolder scratch;
+};
+
+std::vector<std::filesystem::path> scene_files(const std::string& folder) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() == ".json") files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TEST_F(NeighbourSearchTest, EveryExampleAndTestSceneGivesTheSameRows) {
+    const std::string root = VANTRI_SOURCE_DIR;
+    std::vector<std::filesystem::path> files = scene_files(root + "/examples");
+    const auto tests = scene_files(root + "/tests/scenes");
+    files.insert(files.end(), tests.begin(), tests.end());
+    ASSERT_GE(files.size(), 3u);
+    for (const auto& file : files) {
+        vantri::SceneFile scene;
+        std::string error;
+        ASSERT_TRUE(vantri::load_scene_file(file.string(), scene, error)) << error;
+        expect_same(file.filename().string(), scene);
+    }
+}
+
+// The benchmark's smallest scenes, a few frames each: the scan of every pair is slow there.
+TEST_F(NeighbourSearchTest, TheSmallBenchmarkScenesGiveTheSameRows) {
+    const std::string root = VANTRI_SOURCE_DIR;
+    int played = 0;
+    for (const auto& file : scene_files(root + "/bench/scenes")) {
+        if (file.filename().string().find("-1k") == std::string::npos) continue;
+        vantri::SceneFile scene;
+        std::string error;
+        ASSERT_TRUE(vantri::load_scene_file(file.string(), scene, error)) << error;
+        expect_same(file.filename().string(), scene, {}, scene.start + 6);
+        ++played;
+    }
+    EXPECT_EQ(played, 2) << "the moderate and the dense scene of 1,000 agents";
+}
+
+// A random scene: one to three generators under a world, each with its own counts, spacing
+// (sometimes 0: a crew on one spot), jitter, transform, forward axis, body and speeds, driven
+// by random behaviours and a blend, and naming random other groups (itself included).
+Json random_scene(std::mt19937& random) {
+    const auto pick = [&](int lo, int hi) {
+        return std::uniform_int_distribution<int>(lo, hi)(random);
+    };
+    const auto real = [&](double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(random);
+    };
+    const auto chance = [&](double p) { return real(0, 1) < p; };
+
+    Json objects = Json::array();
+    std::vector<std::string> steering;
+    const int behaviours = pick(1, 2);
+    for (int b = 0; b < behaviours; ++b) {
+        Json params;
+        params["CROWDBEHAV_ALIGN"] = chance(0.7);
+        params["CROWDBEHAV_ALIGN_RADIUS"] = pick(-10, 200);
+        params["CROWDBEHAV_ALIGN_REPEL_OTHERS"] = chance(0.3);
+        params["CROWDBEHAV_COHESION"] = chance(0.7);
+        params["CROWDBEHAV_COHESION_MIN"] = pick(0, 40);
+        params["CROWDBEHAV_COHESION_DISTANCE"] = pick(20, 100);
+        params["CROWDBEHAV_COHESION_MAX"] = pick(50, 250);
+        params["CROWDBEHAV_SEPARATION"] = chance(0.7);
+        params["CROWDBEHAV_SEPARATION_RADIUS"] = pick(0, 80);
+        params["CROWDBEHAV_REPEL_OTHERS"] = chance(0.4);
+        params["CROWDBEHAV_AVOIDANCE"] = chance(0.8);
+        params["CROWDBEHAV_AVOID_OTHERS"] = chance(0.6);
+        params["CROWDBEHAV_KEEP_DIRECTION"] = chance(0.5);
+        const std::string name = "steer " + std::to_string(b);
+        objects.push_back({{"type", "behaviour"}, {"name", name}, {"params", params}});
+        steering.push_back(name);
+    }
+    if (behaviours == 2 && chance(0.5)) {
+        objects.push_back(
+            {{"type", "blend"},
+             {"name", "mix"},
+             {"params", {{"CROWDBLEND_LIST", steering}, {"CROWDBLEND_MODE", pick(1002, 1004)}}}});
+        steering = {"mix"};
+    }
+
+    const int count = pick(1, 3);
+    std::vector<std::string> names;
+    for (int g = 0; g < count; ++g)
+        names.push_back("crowd " + std::to_string(g));
+    Json generators = Json::array();
+    for (int g = 0; g < count; ++g) {
+        Json params;
+        params["CROWDGEN_COUNT_X"] = pick(1, 9);
+        params["CROWDGEN_COUNT_Y"] = chance(0.2) ? 2 : 1;
+        params["CROWDGEN_COUNT_Z"] = pick(1, 9);
+        // Sometimes a crew on one spot, sometimes one so sparse that an agent's nearest
+        // neighbour stands far beyond its look-ahead.
+        const double spacing = chance(0.15) ? 0.0 : (chance(0.2) ? real(300, 3000) : real(5, 60));
+        params["CROWDGEN_SPACING"] = {spacing, chance(0.3) ? real(0, 20) : 0.0,
+                                      spacing * real(0.5, 2)};
+        params["CROWDGEN_JITTER"] = chance(0.7) ? real(0, 1) : 0.0;
+        params["CROWDGEN_SEED"] = pick(-100000, 100000);
+        params["CROWDGEN_FORWARD_AXIS"] = pick(1011, 1016);
+        // Some crews run fast enough to cross several cells in one frame.
+        const bool fast = chance(0.3);
+        params["CROWDGEN_SPEED"] = fast ? real(200, 900) : real(10, 90);
+        params["CROWDGEN_SPEED_VARIATION"] = real(0, 1);
+        params["CROWDGEN_ACCELERATION"] = fast ? real(200, 3000) : real(5, 60);
+        params["CROWDGEN_SIZE_X"] = real(1, 20);
+        params["CROWDGEN_SIZE_Z"] = real(1, 20);
+        params["CROWDGEN_RANGE"] = real(10, 160);
+        params["CROWDGEN_MAX_TURN"] = real(0.05, 1.0);
+        params["CROWDGEN_BEHAVIOURS"] = steering;
+        Json others = Json::array();
+        for (const std::string& other : names) {
+            if (chance(0.6)) others.push_back(other);
+        }
+        params["CROWDGEN_OTHER_GROUPS"] = others;
+        Json generator = {
+            {"type", "generator"},
+            {"name", names[g]},
+            {"position", {real(-250, 250), chance(0.2) ? real(-30, 30) : 0.0, real(-250, 250)}},
+            {"rotation", {real(-180, 180), chance(0.2) ? real(-20, 20) : 0.0, 0.0}},
+            {"params", params},
+            {"children", {{{"type", "cube"}, {"name", names[g] + " body"}}}}};
+        if (chance(0.5)) generator["scale"] = {real(0.4, 2.5), 1.0, real(0.4, 2.5)};
+        generators.push_back(generator);
+    }
+    objects.push_back({{"type", "world"}, {"name", "world"}, {"children", generators}});
+    const int rates[] = {25, 25, 10, 2};
+    return {{"fps", rates[pick(0, 3)]}, {"start", 0}, {"end", 24}, {"objects", objects}};
+}
+
+TEST_F(NeighbourSearchTest, RandomCrewsGiveTheSameRecords) {
+    std::mt19937 random(20240611);
+    for (int round = 0; round < 24; ++round) {
+        const Json text = random_scene(random);
+        const vantri::SceneFile scene = vantri::parse_scene(text.dump());
+        // After the first frame some agents of the first crew leave: for places no cell
+        // range reaches, or just far from the others; two stand on one spot; and now and
+        // then one has no finite place.
+        const auto scatter = [&]() {
+            VtRecordArray* array = agents_of("crowd 0");
+            ASSERT_NE(array, nullptr);
+            VtAgentRecord* records = array->block + array->front;
+            const VtVector far[] = {{1e9, 0, 0},   {-1e15, 3, 2},   {3e200, 0, -3e200},
+                                    {0, 0, 1e300}, {1500, 0, -900}, {-4000, 10, 3000}};
+            for (int32_t i = 0; i < 6 && 2 * i < array->count; ++i)
+                records[2 * i].mg.off = far[i];
+            if (array->count > 3) records[3].mg.off = records[1].mg.off;
+            // Now and then one agent has no place at all.
+            const double inf = std::numeric_limits<double>::infinity();
+            const double nan = std::numeric_limits<double>::quiet_NaN();
+            if (round % 4 == 0 && array->count > 5) records[5].mg.off = VtVector{inf, 0, -inf};
+            if (round % 8 == 0 && array->count > 7) records[7].mg.off = VtVector{0, nan, 0};
+        };
+        expect_same("round " + std::to_string(round) + ": " + text.dump(), scene,
+                    round % 2 == 0 ? scatter : std::function<void()>());
+        if (HasFailure()) return;
+    }
+}
+
+TEST_F(NeighbourSearchTest, TheReferenceIsAnotherPathChosenByAPluginMessage) {
+    vantri::SceneFile scene;
+    std::string error;
+    ASSERT_TRUE(vantri::load_scene_file(
+        std::string(VANTRI_SOURCE_DIR) + "/tests/scenes/crowds.json", scene, error))
+        << error;
+    const Played grid = play(scene, NeighbourSearch::Grid, {}, 3);
+    const Played reference = play(scene, NeighbourSearch::AllPairs, {}, 3);
+    EXPECT_GT(grid.requests, reference.requests) << "only the grid search takes memory";
+    int32_t unknown = 2;
+    EXPECT_EQ(module.message(VantriMessage::NeighbourSearch, &unknown), -1);
+    EXPECT_EQ(module.message(VantriMessage::NeighbourSearch, nullptr), -1);
+}
+
+// Every allocation of the first simulated frames refused in turn, in a small scene of two
+// crowds that name each other. A refused block of the grids leaves the frame to the scan of
+// every pair, which gives the same results; any other refused allocation does what it does
+// with the scan too. So each run must match the untroubled run, or the reference run in which
+// the same allocation is refused: the same request counted from the refusal's arming, less
+// the grid's requests that came before it, of which there are at most `extra`.
+TEST_F(NeighbourSearchTest, RefusedGridMemoryLeavesTheResultsAsTheScanGivesThem) {
+    const vantri::SceneFile scene = vantri::parse_scene(R"({"start": 0, "end": 3, "objects": [
+        {"type": "behaviour", "name": "flock", "params": {
+            "CROWDBEHAV_ALIGN": true, "CROWDBEHAV_ALIGN_RADIUS": 60, "CROWDBEHAV_COHESION": true,
+            "CROWDBEHAV_COHESION_DISTANCE": 30, "CROWDBEHAV_COHESION_MAX": 90,
+            "CROWDBEHAV_SEPARATION": true, "CROWDBEHAV_SEPARATION_RADIUS": 25,
+            "CROWDBEHAV_REPEL_OTHERS": true, "CROWDBEHAV_AVOIDANCE": true,
+            "CROWDBEHAV_AVOID_OTHERS": true}},
+        {"type": "world", "name": "world", "children": [
+            {"type": "generator", "name": "a", "params": {"CROWDGEN_COUNT_X": 4,
+             "CROWDGEN_COUNT_Z": 3, "CROWDGEN_SPACING": [20, 0, 20], "CROWDGEN_JITTER": 0.5,
+             "CROWDGEN_SPEED": 40, "CROWDGEN_ACCELERATION": 30, "CROWDGEN_BEHAVIOURS": ["flock"],
+             "CROWDGEN_OTHER_GROUPS": ["b"]},
+             "children": [{"type": "cube", "name": "a body"}]},
+            {"type": "generator", "name": "b", "position": [30, 0, 50], "rotation": [120, 0, 0],
+             "params": {"CROWDGEN_COUNT_X": 3, "CROWDGEN_COUNT_Z": 4,
+             "CROWDGEN_SPACING": [25, 0, 15], "CROWDGEN_SPEED": 40, "CROWDGEN_ACCELERATION": 30,
+             "CROWDGEN_BEHAVIOURS": ["flock"], "CROWDGEN_OTHER_GROUPS": ["a"]},
+             "children": [{"type": "cube", "name": "b body"}]}]}]})");
+    const auto run = [&](NeighbourSearch search, uint64_t refuse) {
+        const auto arm = [refuse]() { vantri::allocator().fail_nth(refuse); };
+        const Played played = play(scene, search, arm, INT32_MAX, true);
+        vantri::allocator().fail_nth(0);
+        return played;
+    };
+    const Played untroubled = run(NeighbourSearch::Grid, 0);
+    const Played scanned = run(NeighbourSearch::AllPairs, 0);
+    ASSERT_TRUE(untroubled == scanned) << first_difference(untroubled, scanned);
+    ASSERT_GT(untroubled.requests, scanned.requests) << "the grids take memory";
+    const uint64_t extra = untroubled.requests - scanned.requests;
+
+    std::map<uint64_t, Played> references;
+    const auto reference = [&](uint64_t m) -> const Played& {
+        auto it = references.find(m);
+        if (it == references.end())
+            it = references.emplace(m, run(NeighbourSearch::AllPairs, m)).first;
+        return it->second;
+    };
+    uint64_t fallbacks = 0;
+    for (uint64_t n = 1;; ++n) {
+        SCOPED_TRACE("refusal " + std::to_string(n));
+        const uint64_t refusals = vantri::allocator().refusals();
+        const Played grid = run(NeighbourSearch::Grid, n);
+        if (vantri::allocator().refusals() == refusals) break;
+        EXPECT_TRUE(host.misuse().empty()) << host.misuse().front();
+        EXPECT_EQ(vantri::allocator().live(), baseline_live) << "leak";
+        if (grid == untroubled) {
+            ++fallbacks;
+            continue;
+        }
+        bool matched = false;
+        for (uint64_t m = n; m >= 1 && m + extra >= n && !matched; --m)
+            matched = grid == reference(m);
+        EXPECT_TRUE(matched) << first_difference(grid, reference(n));
+    }
+    EXPECT_GE(fallbacks, extra) << "every refused block of the grids changes nothing";
+}
+
+} // namespace
