@@ -119,7 +119,4 @@ struct DisplayList {
     int32_t result_of(const SceneObject* object, DrawPass pass = DrawPass::Object) const;
 };
 
-/// A point of an item's drawing space carried into scene space.
-VtVector apply(const VtMatrix& m, const VtVector& p);
-
 } // namespace vantri

@@ -1,5 +1,7 @@
 #include "render/Camera.h"
 
+#include "scene/Transform.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,23 +9,8 @@ namespace vantri {
 
 namespace {
 
-double dot(const VtVector& a, const VtVector& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-VtVector sub(const VtVector& a, const VtVector& b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-VtVector add(const VtVector& a, const VtVector& b) {
-    return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-VtVector scale(const VtVector& a, double s) {
-    return {a.x * s, a.y * s, a.z * s};
-}
-VtVector cross(const VtVector& a, const VtVector& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
 VtVector unit(const VtVector& v) {
-    return scale(v, 1.0 / std::sqrt(dot(v, v)));
+    return v * (1.0 / std::sqrt(dot(v, v)));
 }
 
 /// A quarter of the framed size is left free on each side.
@@ -66,9 +53,9 @@ Camera Camera::framing(CameraView view, int32_t width, int32_t height, VtVector 
     camera.width_ = std::max(width, 1);
     camera.height_ = std::max(height, 1);
     if (!(low.x <= high.x && low.y <= high.y && low.z <= high.z)) low = high = VtVector{0, 0, 0};
-    const VtVector centre = scale(add(low, high), 0.5);
+    const VtVector centre = (low + high) * 0.5;
     // The box, widened where it is thinner than the least size.
-    VtVector half = scale(sub(high, low), 0.5);
+    VtVector half = (high - low) * 0.5;
     half.x = std::max(half.x, kSmallestBox / 2);
     half.y = std::max(half.y, kSmallestBox / 2);
     half.z = std::max(half.z, kSmallestBox / 2);
@@ -94,7 +81,7 @@ Camera Camera::framing(CameraView view, int32_t width, int32_t height, VtVector 
         camera.up_ = {0, 1, 0};
         break;
     case CameraView::Perspective: {
-        camera.forward_ = unit(scale(kPerspectiveFrom, -1.0));
+        camera.forward_ = unit(kPerspectiveFrom * -1.0);
         camera.right_ = unit(cross(VtVector{0, 1, 0}, camera.forward_));
         camera.up_ = cross(camera.forward_, camera.right_);
         break;
@@ -114,7 +101,7 @@ Camera Camera::framing(CameraView view, int32_t width, int32_t height, VtVector 
                             std::abs(camera.forward_.z) * half.z;
         camera.scale_ =
             std::min(w / (2 * across * (1 + 2 * kMargin)), h / (2 * upward * (1 + 2 * kMargin)));
-        camera.eye_ = sub(centre, scale(camera.forward_, deep * 2));
+        camera.eye_ = centre - camera.forward_ * (deep * 2);
         camera.units_per_pixel_ = 1.0 / camera.scale_;
         return camera;
     }
@@ -122,7 +109,7 @@ Camera Camera::framing(CameraView view, int32_t width, int32_t height, VtVector 
     const double radius = std::sqrt(dot(half, half)) * (1 + kMargin);
     const double tan_half = kTanHalfFov * std::min(1.0, w / h);
     const double distance = radius / tan_half * std::sqrt(1 + tan_half * tan_half);
-    camera.eye_ = sub(centre, scale(camera.forward_, distance));
+    camera.eye_ = centre - camera.forward_ * distance;
     camera.scale_ = (h / 2) / kTanHalfFov;
     camera.near_ = std::max(distance / 1000.0, 1e-3);
     camera.units_per_pixel_ = distance / camera.scale_;
@@ -130,18 +117,18 @@ Camera Camera::framing(CameraView view, int32_t width, int32_t height, VtVector 
 }
 
 double Camera::depth_of(const VtVector& p) const {
-    return dot(sub(p, eye_), forward_);
+    return dot((p - eye_), forward_);
 }
 
 ScreenPoint Camera::project(const VtVector& p) const {
-    const VtVector d = sub(p, eye_);
+    const VtVector d = (p - eye_);
     const double depth = dot(d, forward_);
     if (view_ == CameraView::Perspective) {
         const double f = scale_ / depth;
         return ScreenPoint{width_ / 2.0 + dot(d, right_) * f, height_ / 2.0 - dot(d, up_) * f,
                            depth};
     }
-    const VtVector c = sub(p, centre_);
+    const VtVector c = (p - centre_);
     return ScreenPoint{width_ / 2.0 + dot(c, right_) * scale_, height_ / 2.0 - dot(c, up_) * scale_,
                        depth};
 }

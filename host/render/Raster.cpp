@@ -1,5 +1,7 @@
 #include "render/Raster.h"
 
+#include "scene/Transform.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -7,16 +9,6 @@
 namespace vantri {
 
 namespace {
-
-double dot(const VtVector& a, const VtVector& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-VtVector sub(const VtVector& a, const VtVector& b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-VtVector cross(const VtVector& a, const VtVector& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
 
 /// Sub-pixel steps per pixel of the fixed-point positions the rasteriser works in.
 constexpr int64_t kSubpixel = 256;
@@ -382,8 +374,8 @@ RgbImage rasterise(const RenderList& list, const Camera& camera) {
     std::vector<double> depth(static_cast<size_t>(image.width) * static_cast<size_t>(image.height),
                               std::numeric_limits<double>::infinity());
     for (const RenderFace& face : list.faces) {
-        const Rgb colour = shade(face.colour, cross(sub(face.points[1], face.points[0]),
-                                                    sub(face.points[2], face.points[0])));
+        const Rgb colour = shade(face.colour, cross((face.points[1] - face.points[0]),
+                                                    (face.points[2] - face.points[0])));
         std::vector<Corner> corners(static_cast<size_t>(face.count));
         for (int32_t k = 0; k < face.count; ++k)
             corners[k].p = face.points[k];

@@ -1,5 +1,7 @@
 #include "render/RenderList.h"
 
+#include "scene/Transform.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -22,12 +24,12 @@ VtVector scale(const VtVector& a, double s) {
 
 void add_circle(const DrawItem& item, const drawn::Circle& circle, RenderList& out) {
     const Rgb colour = to_rgb(item.pen);
-    VtVector previous = apply(item.matrix, add(circle.m.off, circle.m.v1));
+    VtVector previous = transform_point(item.matrix, add(circle.m.off, circle.m.v1));
     for (int32_t i = 1; i <= kCircleSegments; ++i) {
         const UnitPoint u = unit_circle_point(i);
         const VtVector local =
             add(circle.m.off, add(scale(circle.m.v1, u.c), scale(circle.m.v2, u.s)));
-        const VtVector point = apply(item.matrix, local);
+        const VtVector point = transform_point(item.matrix, local);
         out.line(previous, point, colour);
         previous = point;
     }
@@ -42,7 +44,7 @@ void add_box(const DrawItem& item, const drawn::Box& box, RenderList& out) {
         const double sz = (i & 4) ? box.size : -box.size;
         const VtVector local =
             add(box.m.off, add(scale(box.m.v1, sx), add(scale(box.m.v2, sy), scale(box.m.v3, sz))));
-        corner[i] = apply(item.matrix, local);
+        corner[i] = transform_point(item.matrix, local);
     }
     if (box.wire) {
         // The twelve edges: pairs of corners that differ in one bit.
@@ -71,7 +73,7 @@ void add_quad(const DrawItem& item, const drawn::TexturedQuad& quad, RenderList&
     RenderTexture texture;
     texture.count = quad.count;
     for (int32_t k = 0; k < quad.count; ++k) {
-        texture.points[k] = apply(item.matrix, quad.points[k]);
+        texture.points[k] = transform_point(item.matrix, quad.points[k]);
         texture.uvs[k] = quad.uvs[k];
     }
     texture.texture = &quad.texture;
@@ -137,8 +139,8 @@ Rgb to_rgb(const VtVector& colour) {
 void add_display_list(const DisplayList& list, RenderList& out) {
     for (const DrawItem& item : list.items) {
         if (const auto* line = std::get_if<drawn::Line>(&item.shape)) {
-            out.line(apply(item.matrix, line->from), apply(item.matrix, line->to),
-                     to_rgb(item.pen));
+            out.line(transform_point(item.matrix, line->from),
+                     transform_point(item.matrix, line->to), to_rgb(item.pen));
         } else if (const auto* circle = std::get_if<drawn::Circle>(&item.shape)) {
             add_circle(item, *circle, out);
         } else if (const auto* box = std::get_if<drawn::Box>(&item.shape)) {

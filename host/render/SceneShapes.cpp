@@ -3,6 +3,7 @@
 #include "draw/Viewport.h"
 #include "plugin/ObjectTypes.h"
 #include "scene/Document.h"
+#include "scene/Transform.h"
 
 namespace vantri {
 
@@ -30,12 +31,12 @@ class PlacedSink : public ShapeSink {
         RenderFace f;
         f.count = count;
         for (int32_t k = 0; k < count; ++k)
-            f.points[k] = apply(m_, points[k]);
+            f.points[k] = transform_point(m_, points[k]);
         f.colour = surface_;
         out_.faces.push_back(f);
     }
     void line(const VtVector& from, const VtVector& to) override {
-        out_.line(apply(m_, from), apply(m_, to), lines_);
+        out_.line(transform_point(m_, from), transform_point(m_, to), lines_);
     }
 
   private:
@@ -144,15 +145,6 @@ void add_scene_shapes(const Document& document, const ShapeLibrary& shapes, Rend
     document.for_each_object([&](SceneObject& object) {
         if (shown_in_viewport(object)) walk.object(object);
     });
-}
-
-VtMatrix multiply(const VtMatrix& m1, const VtMatrix& m2) {
-    const auto axis = [&](const VtVector& v) {
-        return VtVector{v.x * m1.v1.x + v.y * m1.v2.x + v.z * m1.v3.x,
-                        v.x * m1.v1.y + v.y * m1.v2.y + v.z * m1.v3.y,
-                        v.x * m1.v1.z + v.y * m1.v2.z + v.z * m1.v3.z};
-    };
-    return VtMatrix{apply(m1, m2.off), axis(m2.v1), axis(m2.v2), axis(m2.v3)};
 }
 
 } // namespace vantri

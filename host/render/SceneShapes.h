@@ -51,7 +51,4 @@ Rgb generator_colour(size_t index);
 /// output show nothing.
 void add_scene_shapes(const Document& document, const ShapeLibrary& shapes, RenderList& out);
 
-/// m1 * m2: applies m2 first, then m1.
-VtMatrix multiply(const VtMatrix& m1, const VtMatrix& m2);
-
 } // namespace vantri

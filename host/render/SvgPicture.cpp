@@ -136,8 +136,12 @@ bool svg_picture(const RenderList& list, const Camera& camera, std::string& svg,
     svg += "<g stroke-linejoin=\"round\">\n";
     for (size_t i : order) {
         std::string points;
-        for (const ScreenPoint& p : placed[i].corners)
-            points += (points.empty() ? "" : " ") + number(p.x) + "," + number(p.y);
+        for (const ScreenPoint& p : placed[i].corners) {
+            if (!points.empty()) points += ' ';
+            points += number(p.x);
+            points += ',';
+            points += number(p.y);
+        }
         // A thin outline in the fill colour closes the hairline gaps between neighbours.
         svg += "<polygon points=\"" + points + "\" fill=\"" + colour(placed[i].colour) +
                "\" stroke=\"" + colour(placed[i].colour) + "\" stroke-width=\"0.5\"/>\n";

@@ -22,11 +22,9 @@ const VtPluginTable kPlugins = {
     .size = sizeof(VtPluginTable),
     .register_object = register_object,
 };
-const VtDrawTable kDraw = {.size = sizeof(VtDrawTable)};
 
 }  // namespace
 
 const VtPluginTable* plugin_table() { return &kPlugins; }
-const VtDrawTable* draw_table() { return &kDraw; }
 
 }  // namespace vantri

@@ -27,6 +27,8 @@ class Crowdgenerator : public ObjectData {
     ExecutionResult Execute(BaseObject* op, BaseDocument* doc, HostThread* bt, int32_t priority,
                             EXECUTIONFLAGS flags) override;
     BaseObject* GetVirtualObjects(BaseObject* op, HierarchyHelp* hh) override;
+    /// The agents' guides in the object pass: sensing zones, bodies, numbers and steering.
+    DrawResult Draw(BaseObject* op, DRAWPASS drawpass, BaseDraw* bd, BaseDrawHelp* bh) override;
 
     /// Lays out a fresh crew: refills the agent array and returns the new "Agents" null, or
     /// null (the array untouched) when the null cannot be allocated.
@@ -54,3 +56,10 @@ class Crowdgenerator : public ObjectData {
     // goes away.
     void ForgetInstances();
 };
+
+/// Draws `text` as a label: white letters on a dark translucent ground in a clip map, shown
+/// as a textured quad whose lower-left corner is `pos` and which extends along +x and +y of
+/// the drawing space, one pixel per unit times `scale`. A colour other than white tints a copy
+/// of the picture. Draws nothing when the host refuses the memory it needs.
+void SDrawText(BaseDraw* bd, const String& text, const LVector& pos, const LVector& colour,
+               const LVector& scale);
