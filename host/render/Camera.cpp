@@ -105,10 +105,18 @@ Camera Camera::framing(CameraView view, int32_t width, int32_t height, VtVector 
         camera.units_per_pixel_ = 1.0 / camera.scale_;
         return camera;
     }
-    // Far enough that the sphere around the box fits the narrower side of the picture.
-    const double radius = std::sqrt(dot(half, half)) * (1 + kMargin);
-    const double tan_half = kTanHalfFov * std::min(1.0, w / h);
-    const double distance = radius / tan_half * std::sqrt(1 + tan_half * tan_half);
+    // Near enough that every corner of the box shows, with the margin left free around the
+    // box as in the orthographic views.
+    const double tan_up = kTanHalfFov / (1 + 2 * kMargin);
+    const double tan_across = tan_up * w / h;
+    double distance = 0.0;
+    for (int32_t i = 0; i < 8; ++i) {
+        const VtVector c{(i & 1) ? half.x : -half.x, (i & 2) ? half.y : -half.y,
+                         (i & 4) ? half.z : -half.z};
+        const double along = dot(c, camera.forward_);
+        distance = std::max({distance, std::abs(dot(c, camera.right_)) / tan_across - along,
+                             std::abs(dot(c, camera.up_)) / tan_up - along, kSmallestBox - along});
+    }
     camera.eye_ = centre - camera.forward_ * distance;
     camera.scale_ = (h / 2) / kTanHalfFov;
     camera.near_ = std::max(distance / 1000.0, 1e-3);
