@@ -1,6 +1,5 @@
 #include "BaseBitmap.h"
 
-#include "HostSystem.h"
 #include "host_binding.h"
 
 int32_t BaseBitmap::GetBw() const {
@@ -29,18 +28,4 @@ BitmapPixel BaseBitmap::GetPixel(int32_t x, int32_t y) const {
 void BaseBitmap::SetPixel(int32_t x, int32_t y, const BitmapPixel& pixel) {
     const uint16_t rgba[4] = {pixel.r, pixel.g, pixel.b, pixel.a};
     vt::Host()->bitmaps->set_pixel(Handle(), x, y, rgba);
-}
-
-AutoBitmap::AutoBitmap(const String& name) {
-    HostApi* host = vt::Host();
-    if (host == nullptr) return;
-    const Filename path = GeGetPluginPath() + String("res") + name;
-    if (!path.IsValid()) return;
-    bitmap_ = reinterpret_cast<BaseBitmap*>(host->bitmaps->load(path.GetString().GetCString()));
-}
-
-AutoBitmap::~AutoBitmap() {
-    HostApi* host = vt::Host();
-    if (bitmap_ != nullptr && host != nullptr)
-        host->bitmaps->free(reinterpret_cast<VtBitmap*>(bitmap_));
 }

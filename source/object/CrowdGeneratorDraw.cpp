@@ -133,7 +133,7 @@ DrawResult Crowdgenerator::Draw(BaseObject* op, DRAWPASS drawpass, BaseDraw* bd,
     for (BaseObject* agent = cache->GetDown(); agent != nullptr; agent = agent->GetNext(), ++i) {
         const LMatrix m = agent->GetMl();
         const LVector p = m.off;
-        const LVector f = !GetDirVect(m, forward_axis);
+        const LVector f = !::GetDirVect(m, forward_axis);
 
         if (show_body) {
             bd->SetPen(kRed);
