@@ -3,6 +3,8 @@
 // And SDrawText, which draws a text label as a textured quad.
 #include "CrowdGenerator.h"
 
+#include "AngleConstants.h"
+
 #include "ForwardAxis.h"
 #include "RotationConversion.h"
 #include "VectorMath.h"
@@ -10,8 +12,8 @@
 
 namespace {
 
-constexpr double kQuarterPi = 0.78539816339744830962;
-constexpr double kHalfPi = 1.57079632679489661923;
+using angle::kHalfPi;
+using angle::kQuarterPi;
 
 const LVector kRed(1.0, 0.0, 0.0);
 const LVector kGreen(0.0, 1.0, 0.0);

@@ -228,7 +228,7 @@ TEST_F(GeneratorDrawing, LabelsAndSteeringVectorsForEveryAgentWithARecord) {
     // An instance beyond the records gets neither a label nor vectors. The last record is
     // dropped by shortening the array's count (the records are plain values, and the array
     // frees its block whatever the count).
-    reinterpret_cast<vantri::RecordArrayMirror*>(agents)->count -= 1;
+    reinterpret_cast<VtRecordArray*>(agents)->count -= 1;
     ASSERT_EQ(agents->GetCount(), 1);
     list = draw();
     EXPECT_EQ(drawn_of<drawn::TexturedQuad>(list, generator).size(), 1u);
