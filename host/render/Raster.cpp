@@ -156,12 +156,18 @@ void polygon(const std::vector<Corner>& corners, int32_t width, int32_t height, 
         triangle(corners[0], corners[i], corners[i + 1], width, height, fill);
 }
 
-/// Cuts a segment to the picture (Liang and Barsky); false when nothing of it shows.
-bool clip_segment(double& x0, double& y0, double& x1, double& y1, double w, double h) {
+/// A segment on the picture, with the depth order (key) of its ends.
+struct ScreenSegment {
+    double x0 = 0, y0 = 0, k0 = 0, x1 = 0, y1 = 0, k1 = 0;
+};
+
+/// Cuts a segment to the picture with a pixel to spare (Liang and Barsky); false when
+/// nothing of it shows. The keys are cut with it: they are linear on the picture.
+bool clip_segment(ScreenSegment& s, double w, double h) {
     double t0 = 0.0, t1 = 1.0;
-    const double dx = x1 - x0, dy = y1 - y0;
+    const double dx = s.x1 - s.x0, dy = s.y1 - s.y0, dk = s.k1 - s.k0;
     const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x0 + 1.0, w + 1.0 - x0, y0 + 1.0, h + 1.0 - y0};
+    const double q[4] = {s.x0 + 1.0, w + 1.0 - s.x0, s.y0 + 1.0, h + 1.0 - s.y0};
     for (int i = 0; i < 4; ++i) {
         if (p[i] == 0) {
             if (q[i] < 0) return false;
@@ -174,27 +180,70 @@ bool clip_segment(double& x0, double& y0, double& x1, double& y1, double w, doub
             t1 = std::min(t1, t);
     }
     if (t0 > t1) return false;
-    const double ax = x0 + dx * t0, ay = y0 + dy * t0;
-    x1 = x0 + dx * t1;
-    y1 = y0 + dy * t1;
-    x0 = ax;
-    y0 = ay;
+    const ScreenSegment whole = s;
+    s.x0 = whole.x0 + dx * t0;
+    s.y0 = whole.y0 + dy * t0;
+    s.k0 = whole.k0 + dk * t0;
+    s.x1 = whole.x0 + dx * t1;
+    s.y1 = whole.y0 + dy * t1;
+    s.k1 = whole.k0 + dk * t1;
     return true;
 }
 
-void draw_line(RgbImage& image, const Camera& camera, const RenderLine& line) {
-    double x0, y0, x1, y1;
-    if (!screen_segment(camera, line.from, line.to, x0, y0, x1, y1)) return;
-    // Bresenham between the pixels that hold the two ends.
-    int64_t px = static_cast<int64_t>(std::floor(x0)), py = static_cast<int64_t>(std::floor(y0));
-    const int64_t qx = static_cast<int64_t>(std::floor(x1)),
-                  qy = static_cast<int64_t>(std::floor(y1));
+/// The depth order of a point at `depth`: smaller is nearer, and linear on the picture.
+double depth_key(const Camera& camera, double depth) {
+    return camera.perspective() ? -1.0 / depth : depth;
+}
+
+/// A scene segment on the picture: cut where it passes nearer than the camera's near depth,
+/// then to the picture.
+bool project_segment(const Camera& camera, const VtVector& from, const VtVector& to,
+                     ScreenSegment& out) {
+    Corner a, b;
+    a.p = from;
+    b.p = to;
+    if (camera.perspective()) {
+        const double near = camera.near_depth();
+        const double da = camera.depth_of(a.p) - near, db = camera.depth_of(b.p) - near;
+        if (!(da >= 0) && !(db >= 0)) return false;
+        if (!(da >= 0))
+            a = lerp(a, b, da / (da - db));
+        else if (!(db >= 0))
+            b = lerp(a, b, da / (da - db));
+    }
+    const ScreenPoint sa = camera.project(a.p), sb = camera.project(b.p);
+    out = ScreenSegment{sa.x, sa.y, depth_key(camera, sa.depth),
+                        sb.x, sb.y, depth_key(camera, sb.depth)};
+    if (!std::isfinite(out.x0) || !std::isfinite(out.y0) || !std::isfinite(out.x1) ||
+        !std::isfinite(out.y1))
+        return false;
+    return clip_segment(out, camera.width(), camera.height());
+}
+
+/// A line one pixel wide (Bresenham between the pixels that hold its ends). A line that is
+/// not on top is hidden where the depth buffer holds a nearer surface.
+void draw_line(RgbImage& image, const Camera& camera, const RenderLine& line,
+               const std::vector<double>* depth) {
+    ScreenSegment s;
+    if (!project_segment(camera, line.from, line.to, s)) return;
+    int64_t px = static_cast<int64_t>(std::floor(s.x0)),
+            py = static_cast<int64_t>(std::floor(s.y0));
+    const int64_t qx = static_cast<int64_t>(std::floor(s.x1)),
+                  qy = static_cast<int64_t>(std::floor(s.y1));
     const int64_t dx = std::llabs(qx - px), dy = -std::llabs(qy - py);
     const int64_t sx = px < qx ? 1 : -1, sy = py < qy ? 1 : -1;
-    int64_t error = dx + dy;
+    const double steps = static_cast<double>(std::max(dx, -dy));
+    const bool tested = !line.on_top && depth != nullptr;
+    int64_t error = dx + dy, step = 0;
     while (true) {
-        if (image.contains(static_cast<int32_t>(px), static_cast<int32_t>(py)))
-            image.set(static_cast<int32_t>(px), static_cast<int32_t>(py), line.colour);
+        if (image.contains(static_cast<int32_t>(px), static_cast<int32_t>(py))) {
+            const size_t at = static_cast<size_t>(py) * static_cast<size_t>(image.width) +
+                              static_cast<size_t>(px);
+            const double key =
+                steps > 0 ? s.k0 + (s.k1 - s.k0) * (static_cast<double>(step) / steps) : s.k0;
+            if (!tested || !(key > (*depth)[at]))
+                image.set(static_cast<int32_t>(px), static_cast<int32_t>(py), line.colour);
+        }
         if (px == qx && py == qy) break;
         const int64_t twice = 2 * error;
         if (twice >= dy) {
@@ -205,6 +254,7 @@ void draw_line(RgbImage& image, const Camera& camera, const RenderLine& line) {
             error += dx;
             py += sy;
         }
+        ++step;
     }
 }
 
@@ -263,26 +313,13 @@ double nice_step(double x) {
 
 bool screen_segment(const Camera& camera, const VtVector& from, const VtVector& to, double& x0,
                     double& y0, double& x1, double& y1) {
-    Corner a, b;
-    a.p = from;
-    b.p = to;
-    if (camera.perspective()) {
-        const double near = camera.near_depth();
-        const double da = camera.depth_of(a.p) - near, db = camera.depth_of(b.p) - near;
-        if (!(da >= 0) && !(db >= 0)) return false;
-        if (!(da >= 0))
-            a = lerp(a, b, da / (da - db));
-        else if (!(db >= 0))
-            b = lerp(a, b, da / (da - db));
-    }
-    const ScreenPoint sa = camera.project(a.p), sb = camera.project(b.p);
-    x0 = sa.x;
-    y0 = sa.y;
-    x1 = sb.x;
-    y1 = sb.y;
-    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
-        return false;
-    return clip_segment(x0, y0, x1, y1, camera.width(), camera.height());
+    ScreenSegment s;
+    if (!project_segment(camera, from, to, s)) return false;
+    x0 = s.x0;
+    y0 = s.y0;
+    x1 = s.x1;
+    y1 = s.y1;
+    return true;
 }
 
 std::vector<ScreenPoint> screen_polygon(const Camera& camera, const VtVector* points,
@@ -369,7 +406,7 @@ std::vector<RenderLine> grid_lines(const Camera& camera) {
 RgbImage rasterise(const RenderList& list, const Camera& camera) {
     RgbImage image(camera.width(), camera.height(), kBackground);
     for (const RenderLine& line : grid_lines(camera))
-        draw_line(image, camera, line);
+        draw_line(image, camera, line, nullptr);
 
     std::vector<double> depth(static_cast<size_t>(image.width) * static_cast<size_t>(image.height),
                               std::numeric_limits<double>::infinity());
@@ -391,7 +428,7 @@ RgbImage rasterise(const RenderList& list, const Camera& camera) {
     }
     for (const RenderOverlay& overlay : list.overlays) {
         if (const auto* line = std::get_if<RenderLine>(&overlay))
-            draw_line(image, camera, *line);
+            draw_line(image, camera, *line, &depth);
         else if (const auto* texture = std::get_if<RenderTexture>(&overlay))
             draw_texture(image, camera, *texture);
     }

@@ -1,7 +1,8 @@
-// Turns what a picture shows into pixels through a camera: surfaces flat-shaded with a
-// depth buffer, then the grid-free overlays (lines one pixel wide, textures with their alpha)
-// in order over them. Everything is integer arithmetic after projection, with no
-// anti-aliasing, so the same scene gives the same pixels everywhere.
+// Turns what a picture shows into pixels through a camera: the grid, then surfaces
+// flat-shaded with a depth buffer, then the overlays in order (lines one pixel wide, over the
+// surfaces or hidden by nearer ones; textures with their alpha, over the surfaces). Everything is
+// integer arithmetic after projection, with no anti-aliasing, so the same scene gives the same
+// pixels everywhere.
 #pragma once
 
 #include "render/Camera.h"

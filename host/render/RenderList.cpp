@@ -140,7 +140,8 @@ void add_display_list(const DisplayList& list, RenderList& out) {
     for (const DrawItem& item : list.items) {
         if (const auto* line = std::get_if<drawn::Line>(&item.shape)) {
             out.line(transform_point(item.matrix, line->from),
-                     transform_point(item.matrix, line->to), to_rgb(item.pen));
+                     transform_point(item.matrix, line->to), to_rgb(item.pen),
+                     (line->flags & VT_DRAW_LINE_ON_TOP) != 0);
         } else if (const auto* circle = std::get_if<drawn::Circle>(&item.shape)) {
             add_circle(item, *circle, out);
         } else if (const auto* box = std::get_if<drawn::Box>(&item.shape)) {

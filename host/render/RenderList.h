@@ -28,10 +28,12 @@ struct RenderFace {
     Rgb colour;
 };
 
-/// A line in scene space, one pixel wide, drawn over the surfaces.
+/// A line in scene space, one pixel wide: over the surfaces when `on_top`, else hidden
+/// where a surface lies nearer the camera.
 struct RenderLine {
     VtVector from{}, to{};
     Rgb colour;
+    bool on_top = true;
 };
 
 /// A textured polygon of 3 or 4 points in scene space, drawn over the surfaces with its
@@ -51,8 +53,8 @@ struct RenderList {
     /// Drawn in order, over every face.
     std::vector<RenderOverlay> overlays;
 
-    void line(const VtVector& from, const VtVector& to, Rgb colour) {
-        overlays.push_back(RenderLine{from, to, colour});
+    void line(const VtVector& from, const VtVector& to, Rgb colour, bool on_top = true) {
+        overlays.push_back(RenderLine{from, to, colour, on_top});
     }
 };
 
@@ -66,7 +68,8 @@ struct UnitPoint {
 UnitPoint unit_circle_point(int32_t k);
 
 /// Adds every item of the display list that draws something, carried through its drawing
-/// matrix into scene space: lines and circles in the pen colour, boxes in their own colour
+/// matrix into scene space: lines in the pen colour (on top of the surfaces when their flags
+/// say so), circles in the pen colour and on top, boxes in their own colour
 /// (wire boxes as edges, solid ones as faces), textured quads with their texture. The
 /// textures stay owned by `list`, which must outlive `out`.
 void add_display_list(const DisplayList& list, RenderList& out);

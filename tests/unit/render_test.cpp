@@ -114,6 +114,23 @@ TEST(Raster, ANearerSurfaceHidesAFartherOneWhicheverIsListedFirst) {
     }
 }
 
+TEST(Raster, LinesNotOnTopAreHiddenBehindNearerSurfacesOnly) {
+    for (CameraView view : {CameraView::Top, CameraView::Perspective}) {
+        const Camera camera = framed(view);
+        RenderList list;
+        list.faces.push_back(square({0, 0, 0}, {1, 0, 0}, {0, 0, 1}, 90, {0, 0, 200}));
+        // Below the square (hidden from above, also where the perspective camera looks past
+        // it at a slant), above it (shown), and below it but on top.
+        list.line({-20, -30, 30}, {20, -30, 30}, {255, 0, 0}, false);
+        list.line({-40, 30, -10}, {40, 30, -10}, {0, 255, 0}, false);
+        list.line({-40, -30, 30}, {40, -30, 30}, kWhite, true);
+        const RgbImage image = vantri::rasterise(list, camera);
+        EXPECT_EQ(count(image, {255, 0, 0}), 0u) << vantri::camera_view_name(view);
+        EXPECT_GT(count(image, {0, 255, 0}), 10u) << vantri::camera_view_name(view);
+        EXPECT_GT(count(image, kWhite), 10u) << vantri::camera_view_name(view);
+    }
+}
+
 TEST(Raster, TrianglesSharingAnEdgeCoverEachPixelOnce) {
     // A translucent texture over two triangles: a pixel drawn twice would come out lighter.
     vantri::TextureSnapshot texture;
