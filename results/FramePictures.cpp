@@ -103,11 +103,7 @@ bool FramePictures::take(Document& document, int32_t frame, std::string& error) 
     DisplayList display;
     RenderList list;
     draw_scene(document, shapes_, display, list);
-    if (!camera_) {
-        VtVector low{1, 1, 1}, high{0, 0, 0};
-        bounds_of(list, low, high);
-        camera_ = Camera::framing(view_, width_, height_, low, high);
-    }
+    if (!camera_) camera_ = Camera::framing(view_, width_, height_, points_of(list));
     const std::string base = folder_ + "/" + picture_name(frame);
     if (!write_png(base + ".png", rasterise(list, *camera_), error)) return false;
     if (svg_ && !write_svg(base + ".svg", list, *camera_, error)) return false;

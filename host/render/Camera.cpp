@@ -13,8 +13,8 @@ VtVector unit(const VtVector& v) {
     return v * (1.0 / std::sqrt(dot(v, v)));
 }
 
-/// A quarter of the framed size is left free on each side.
-constexpr double kMargin = 0.25;
+/// An eighth of the framed size is left free on each side.
+constexpr double kMargin = 0.125;
 /// The least size a framed box has, in scene units.
 constexpr double kSmallestBox = 200.0;
 /// The perspective camera's vertical field of view is 40 degrees: tan(20 degrees).
@@ -48,18 +48,30 @@ const char* camera_view_name(CameraView view) {
 
 Camera Camera::framing(CameraView view, int32_t width, int32_t height, VtVector low,
                        VtVector high) {
+    std::vector<VtVector> corners;
+    if (low.x <= high.x && low.y <= high.y && low.z <= high.z) {
+        for (int32_t i = 0; i < 8; ++i)
+            corners.push_back(
+                {(i & 1) ? high.x : low.x, (i & 2) ? high.y : low.y, (i & 4) ? high.z : low.z});
+    }
+    return framing(view, width, height, corners);
+}
+
+// The orthographic views centre the points' extent across and up the picture and scale it to
+// fit with the margin. The perspective view keeps its direction and moves the eye: it starts
+// aimed at the centre of the points' box, backs off until every point shows with the margin,
+// then re-aims a few times so that what it sees is centred, backing off again each time.
+Camera Camera::framing(CameraView view, int32_t width, int32_t height,
+                       const std::vector<VtVector>& given) {
     Camera camera;
     camera.view_ = view;
     camera.width_ = std::max(width, 1);
     camera.height_ = std::max(height, 1);
-    if (!(low.x <= high.x && low.y <= high.y && low.z <= high.z)) low = high = VtVector{0, 0, 0};
-    const VtVector centre = (low + high) * 0.5;
-    // The box, widened where it is thinner than the least size.
-    VtVector half = (high - low) * 0.5;
-    half.x = std::max(half.x, kSmallestBox / 2);
-    half.y = std::max(half.y, kSmallestBox / 2);
-    half.z = std::max(half.z, kSmallestBox / 2);
-    camera.centre_ = centre;
+    std::vector<VtVector> points;
+    for (const VtVector& p : given) {
+        if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) points.push_back(p);
+    }
+    if (points.empty()) points.push_back({0, 0, 0});
 
     // The host's space is left-handed with +Y up: the front view looks along +Z with +X to
     // the right, the side view along -X with +Z to the right, the top view down -Y with +X to
@@ -88,35 +100,70 @@ Camera Camera::framing(CameraView view, int32_t width, int32_t height, VtVector 
     }
     }
 
+    // The extent of the points along the camera's three directions.
+    struct Range {
+        double low = 0, high = 0;
+        double mid() const { return (low + high) / 2; }
+        double size() const { return std::max(high - low, kSmallestBox); }
+    };
+    const auto range = [&](const VtVector& axis, const VtVector& from) {
+        Range r{dot(points[0] - from, axis), dot(points[0] - from, axis)};
+        for (const VtVector& p : points) {
+            const double d = dot(p - from, axis);
+            r.low = std::min(r.low, d);
+            r.high = std::max(r.high, d);
+        }
+        return r;
+    };
     const double w = camera.width_, h = camera.height_;
+    const VtVector origin{0, 0, 0};
+    const Range across = range(camera.right_, origin), upward = range(camera.up_, origin),
+                deep = range(camera.forward_, origin);
+
     if (view != CameraView::Perspective) {
-        // The extent of the box across and up the picture.
-        const double across = std::abs(camera.right_.x) * half.x +
-                              std::abs(camera.right_.y) * half.y +
-                              std::abs(camera.right_.z) * half.z;
-        const double upward = std::abs(camera.up_.x) * half.x + std::abs(camera.up_.y) * half.y +
-                              std::abs(camera.up_.z) * half.z;
-        const double deep = std::abs(camera.forward_.x) * half.x +
-                            std::abs(camera.forward_.y) * half.y +
-                            std::abs(camera.forward_.z) * half.z;
-        camera.scale_ =
-            std::min(w / (2 * across * (1 + 2 * kMargin)), h / (2 * upward * (1 + 2 * kMargin)));
-        camera.eye_ = centre - camera.forward_ * (deep * 2);
+        camera.centre_ =
+            camera.right_ * across.mid() + camera.up_ * upward.mid() + camera.forward_ * deep.mid();
+        camera.scale_ = std::min(w / (across.size() * (1 + 2 * kMargin)),
+                                 h / (upward.size() * (1 + 2 * kMargin)));
+        camera.eye_ = camera.centre_ - camera.forward_ * deep.size();
         camera.units_per_pixel_ = 1.0 / camera.scale_;
         return camera;
     }
-    // Near enough that every corner of the box shows, with the margin left free around the
-    // box as in the orthographic views.
+
     const double tan_up = kTanHalfFov / (1 + 2 * kMargin);
     const double tan_across = tan_up * w / h;
-    double distance = 0.0;
-    for (int32_t i = 0; i < 8; ++i) {
-        const VtVector c{(i & 1) ? half.x : -half.x, (i & 2) ? half.y : -half.y,
-                         (i & 4) ? half.z : -half.z};
-        const double along = dot(c, camera.forward_);
-        distance = std::max({distance, std::abs(dot(c, camera.right_)) / tan_across - along,
-                             std::abs(dot(c, camera.up_)) / tan_up - along, kSmallestBox - along});
+    // How far back from `centre` the eye must be for every point to show.
+    const auto fit = [&](const VtVector& centre) {
+        double distance = (kSmallestBox / 2) / tan_up;
+        for (const VtVector& p : points) {
+            const VtVector d = p - centre;
+            const double along = dot(d, camera.forward_);
+            distance =
+                std::max({distance, std::abs(dot(d, camera.right_)) / tan_across - along,
+                          std::abs(dot(d, camera.up_)) / tan_up - along, kSmallestBox / 2 - along});
+        }
+        return distance;
+    };
+    VtVector centre =
+        camera.right_ * across.mid() + camera.up_ * upward.mid() + camera.forward_ * deep.mid();
+    double distance = fit(centre);
+    for (int32_t round = 0; round < 8; ++round) {
+        const VtVector eye = centre - camera.forward_ * distance;
+        double u_low = 0, u_high = 0, v_low = 0, v_high = 0;
+        for (size_t i = 0; i < points.size(); ++i) {
+            const VtVector d = points[i] - eye;
+            const double z = dot(d, camera.forward_);
+            const double u = dot(d, camera.right_) / z, v = dot(d, camera.up_) / z;
+            u_low = i == 0 ? u : std::min(u_low, u);
+            u_high = i == 0 ? u : std::max(u_high, u);
+            v_low = i == 0 ? v : std::min(v_low, v);
+            v_high = i == 0 ? v : std::max(v_high, v);
+        }
+        centre = centre + camera.right_ * ((u_low + u_high) / 2 * distance) +
+                 camera.up_ * ((v_low + v_high) / 2 * distance);
+        distance = fit(centre);
     }
+    camera.centre_ = centre;
     camera.eye_ = centre - camera.forward_ * distance;
     camera.scale_ = (h / 2) / kTanHalfFov;
     camera.near_ = std::max(distance / 1000.0, 1e-3);

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantri {
 
@@ -29,6 +30,11 @@ class Camera {
     /// low > high) is widened so that 200 scene units around its centre show.
     static Camera framing(CameraView view, int32_t width, int32_t height, VtVector low,
                           VtVector high);
+    /// A camera of the given view that shows every one of the points, with a margin; the
+    /// points' extent is widened to 200 scene units where it is smaller (no points: the
+    /// origin).
+    static Camera framing(CameraView view, int32_t width, int32_t height,
+                          const std::vector<VtVector>& points);
 
     CameraView view() const { return view_; }
     int32_t width() const { return width_; }

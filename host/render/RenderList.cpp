@@ -152,21 +152,26 @@ void add_display_list(const DisplayList& list, RenderList& out) {
     }
 }
 
-bool bounds_of(const RenderList& list, VtVector& low, VtVector& high) {
-    bool any = false;
-    for (const RenderFace& face : list.faces) {
-        for (int32_t k = 0; k < face.count; ++k)
-            grow(face.points[k], low, high, any);
-    }
+std::vector<VtVector> points_of(const RenderList& list) {
+    std::vector<VtVector> points;
+    for (const RenderFace& face : list.faces)
+        points.insert(points.end(), face.points.begin(), face.points.begin() + face.count);
     for (const RenderOverlay& overlay : list.overlays) {
         if (const auto* line = std::get_if<RenderLine>(&overlay)) {
-            grow(line->from, low, high, any);
-            grow(line->to, low, high, any);
+            points.push_back(line->from);
+            points.push_back(line->to);
         } else if (const auto* texture = std::get_if<RenderTexture>(&overlay)) {
-            for (int32_t k = 0; k < texture->count; ++k)
-                grow(texture->points[k], low, high, any);
+            points.insert(points.end(), texture->points.begin(),
+                          texture->points.begin() + texture->count);
         }
     }
+    return points;
+}
+
+bool bounds_of(const RenderList& list, VtVector& low, VtVector& high) {
+    bool any = false;
+    for (const VtVector& p : points_of(list))
+        grow(p, low, high, any);
     return any;
 }
 

@@ -74,6 +74,10 @@ UnitPoint unit_circle_point(int32_t k);
 /// textures stay owned by `list`, which must outlive `out`.
 void add_display_list(const DisplayList& list, RenderList& out);
 
+/// Every point of the list: the corners of its faces, the ends of its lines and the corners
+/// of its textures.
+std::vector<VtVector> points_of(const RenderList& list);
+
 /// The smallest box around every point of the list; false when it has none.
 bool bounds_of(const RenderList& list, VtVector& low, VtVector& high);
 

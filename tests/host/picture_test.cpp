@@ -62,9 +62,8 @@ class Pictures : public vantri_test::DrawingTest {
         vantri::DisplayList display;
         vantri::RenderList list;
         vantri::draw_scene(*document, vantri::ShapeLibrary::standard(), display, list);
-        VtVector low{}, high{};
-        EXPECT_TRUE(vantri::bounds_of(list, low, high));
-        return vantri::rasterise(list, vantri::Camera::framing(view, w, h, low, high));
+        return vantri::rasterise(list,
+                                 vantri::Camera::framing(view, w, h, vantri::points_of(list)));
     }
 };
 

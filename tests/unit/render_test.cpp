@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -75,23 +76,37 @@ TEST(Camera, EachViewLooksTheWayTheHostsViewportsDo) {
     const Camera persp = framed(CameraView::Perspective);
     EXPECT_LT(persp.forward().y, 0) << "the perspective camera looks down";
     EXPECT_GT(persp.forward().z, 0) << "and into the scene from the front";
-    EXPECT_NEAR(persp.project({0, 0, 0}).x, 100, 1e-9);
+    EXPECT_GT(persp.project({50, 0, 0}).x, persp.project({0, 0, 0}).x + 1);
+    EXPECT_LT(persp.project({0, 50, 0}).y, persp.project({0, 0, 0}).y - 1);
 }
 
-TEST(Camera, FramingShowsEveryCornerOfTheBoxWithRoomToSpare) {
+// Every point shows inside the margin of an eighth of the framed size on each side, and the
+// points fill the picture up to that margin across or up it, centred.
+TEST(Camera, FramingShowsEveryPointCentredWithAMargin) {
+    std::vector<VtVector> points;
+    for (int i = 0; i < 8; ++i)
+        points.push_back({(i & 1) ? 500.0 : -300.0, (i & 2) ? 80.0 : 0.0, (i & 4) ? 900.0 : 50.0});
+    points.push_back({100, 400, 200});
     for (CameraView view :
          {CameraView::Top, CameraView::Front, CameraView::Side, CameraView::Perspective}) {
-        const VtVector low{-300, 0, 50}, high{500, 80, 900};
-        const Camera camera = Camera::framing(view, 640, 360, low, high);
-        for (int i = 0; i < 8; ++i) {
-            const VtVector corner{(i & 1) ? high.x : low.x, (i & 2) ? high.y : low.y,
-                                  (i & 4) ? high.z : low.z};
-            const vantri::ScreenPoint p = camera.project(corner);
-            EXPECT_GT(p.x, 640 * 0.1) << vantri::camera_view_name(view) << " corner " << i;
-            EXPECT_LT(p.x, 640 * 0.9) << vantri::camera_view_name(view) << " corner " << i;
-            EXPECT_GT(p.y, 360 * 0.1) << vantri::camera_view_name(view) << " corner " << i;
-            EXPECT_LT(p.y, 360 * 0.9) << vantri::camera_view_name(view) << " corner " << i;
+        const Camera camera = Camera::framing(view, 640, 360, points);
+        double left = 1e9, right = -1e9, top = 1e9, bottom = -1e9;
+        for (const VtVector& point : points) {
+            const vantri::ScreenPoint p = camera.project(point);
+            left = std::min(left, p.x);
+            right = std::max(right, p.x);
+            top = std::min(top, p.y);
+            bottom = std::max(bottom, p.y);
         }
+        const char* name = vantri::camera_view_name(view);
+        const double tolerance = 1e-6;
+        EXPECT_GE(left, 640 * 0.1 - tolerance) << name;
+        EXPECT_LE(right, 640 * 0.9 + tolerance) << name;
+        EXPECT_GE(top, 360 * 0.1 - tolerance) << name;
+        EXPECT_LE(bottom, 360 * 0.9 + tolerance) << name;
+        EXPECT_TRUE(right - left > 640 * 0.8 - 1 || bottom - top > 360 * 0.8 - 1) << name;
+        EXPECT_NEAR((left + right) / 2, 320, 1.0) << name;
+        EXPECT_NEAR((top + bottom) / 2, 180, 1.0) << name;
     }
     // Nothing to frame: the camera still shows the origin.
     const Camera empty = Camera::framing(CameraView::Top, 100, 100, {1, 1, 1}, {0, 0, 0});
