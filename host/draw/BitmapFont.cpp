@@ -204,9 +204,10 @@ std::vector<uint32_t> decode_utf8(const std::string& text) {
 int32_t text_width(const std::string& text) {
     const size_t count = decode_utf8(text).size();
     if (count == 0) return 0;
-    // Saturates for absurd lengths instead of overflowing.
+    // Held at a bound for absurd lengths, far enough below the largest int32_t that a caller
+    // can add a margin to it without overflowing.
     const uint64_t width = static_cast<uint64_t>(count) * kAdvance - 1;
-    return width > INT32_MAX ? INT32_MAX : static_cast<int32_t>(width);
+    return width > kMaxTextWidth ? kMaxTextWidth : static_cast<int32_t>(width);
 }
 
 } // namespace bitmap_font

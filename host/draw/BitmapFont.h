@@ -25,6 +25,9 @@ const uint8_t* glyph(uint32_t code_point);
 /// The characters of UTF-8 text.
 std::vector<uint32_t> decode_utf8(const std::string& text);
 
+/// The widest text measured, in pixels: longer text measures this much.
+constexpr int32_t kMaxTextWidth = 1 << 30;
+
 /// The width in pixels of a line of text: the advances of its characters without the blank
 /// column after the last; 0 for empty text.
 int32_t text_width(const std::string& text);

@@ -44,8 +44,8 @@ class Crowdgenerator : public ObjectData {
     /// The forward vector of `m` for a forward-axis code (not normalised).
     static LVector GetDirVect(LMatrix m, int code);
 
-    Random random;            ///< the crew's random numbers; reseeded per crew
-    AgentArray agents;        ///< one record per agent, in creation order
+    Random random;               ///< the crew's random numbers; reseeded per crew
+    AgentArray agents;           ///< one record per agent, in creation order
     int32_t forward_axis = 1015; ///< the forward-axis code of the last crew creation
     int32_t render_running = 0;  ///< set while a render runs
     int32_t past_start = 0;      ///< the time was beyond the start at the last rebuild
@@ -56,10 +56,3 @@ class Crowdgenerator : public ObjectData {
     // goes away.
     void ForgetInstances();
 };
-
-/// Draws `text` as a label: white letters on a dark translucent ground in a clip map, shown
-/// as a textured quad whose lower-left corner is `pos` and which extends along +x and +y of
-/// the drawing space, one pixel per unit times `scale`. A colour other than white tints a copy
-/// of the picture. Draws nothing when the host refuses the memory it needs.
-void SDrawText(BaseDraw* bd, const String& text, const LVector& pos, const LVector& colour,
-               const LVector& scale);

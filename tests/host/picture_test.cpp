@@ -162,6 +162,23 @@ TEST(RunPictures, EveryNthFrameAsPngAndSvgFromTheChosenCamera) {
     EXPECT_EQ(vantri_test::read_text(again + "/frames/0003.svg"), svg);
 }
 
+TEST(RunPictures, TheGuidesExampleMakesASequenceThatFollowsTheAgents) {
+    ScratchFolder scratch;
+    const std::string out = scratch.path("out");
+    const auto outcome = run_vantri("run " + std::string(VANTRI_SOURCE_DIR) +
+                                    "/examples/guides.json --out " + out +
+                                    " --images every:30 --camera persp --quiet");
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    vantri::RgbImage first, last;
+    std::string error;
+    ASSERT_TRUE(vantri::read_png(out + "/frames/0000.png", first, error)) << error;
+    ASSERT_TRUE(vantri::read_png(out + "/frames/0060.png", last, error)) << error;
+    EXPECT_TRUE(std::filesystem::exists(out + "/frames/0030.png"));
+    EXPECT_EQ(first.width, 800);
+    EXPECT_EQ(first.height, 600);
+    EXPECT_NE(first.rgb, last.rgb) << "the agents moved between the pictures";
+}
+
 TEST(RunPictures, PictureOptionsAreCheckedBeforeAnythingIsWritten) {
     ScratchFolder scratch;
     const std::string scene = scratch.write("small.json", kSmallScene);

@@ -1,7 +1,7 @@
 // SDrawText on its own, against the stand-in host's viewport: the label's picture, the tint
 // that goes into a copy (never into the clip map's own picture), the quad's size by scale, and
 // refused memory at every allocation it makes.
-#include "CrowdGenerator.h"
+#include "TextLabel.h"
 
 #include "Host.h"
 #include "draw/BitmapFont.h"
