@@ -155,7 +155,8 @@ TEST_F(GeneratorDrawing, TheSideRadiusFollowsTheCurrentAxisButTheDirectionTheCre
     // agents still face +Z until the next crew.
     set_int(generator, CROWDGEN_FORWARD_AXIS, CROWDGEN_AXIS_XPOS);
     instances(generator)[0]->set_local_matrix(vantri::identity_matrix());
-    const auto lines = drawn_of<drawn::Line>(draw(), generator);
+    const vantri::DisplayList list = draw();
+    const auto lines = drawn_of<drawn::Line>(list, generator);
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_TRUE(near(lines[0].shape->to, {30, 0, 0}, 1e-12));
     EXPECT_TRUE(near(lines[6].shape->to, {0, 0, 100}, 1e-12));
