@@ -8,6 +8,7 @@
 #include "eval/PlaybackClock.h"
 #include "eval/Player.h"
 #include "memory/Allocator.h"
+#include "render/Raster.h"
 #include "results/AgentRecords.h"
 #include "results/AgentsCsv.h"
 #include "results/OutputFolder.h"

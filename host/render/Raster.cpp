@@ -141,9 +141,10 @@ void triangle(const Corner& c0, const Corner& c1, const Corner& c2, int32_t widt
                 if (e[k] < 0 || (e[k] == 0 && !owns[k])) inside = false;
             }
             if (!inside) continue;
-            const double weights[3] = {static_cast<double>(e[0]) / area,
-                                       static_cast<double>(e[1]) / area,
-                                       static_cast<double>(e[2]) / area};
+            const double whole = static_cast<double>(area);
+            const double weights[3] = {static_cast<double>(e[0]) / whole,
+                                       static_cast<double>(e[1]) / whole,
+                                       static_cast<double>(e[2]) / whole};
             fill(static_cast<int32_t>(x), static_cast<int32_t>(y), weights, corner);
         }
     }
@@ -396,10 +397,12 @@ std::vector<RenderLine> grid_lines(const Camera& camera) {
     const auto add = [&](int64_t i, const VtVector& from, const VtVector& to) {
         lines.push_back(RenderLine{from, to, i % 5 == 0 ? kGridMajor : kGridMinor});
     };
+    // The grid's indices are small (about a dozen lines each way), so they are exact doubles.
+    const auto at = [&](int64_t i) { return static_cast<double>(i) * step; };
     for (int64_t i = a0; i <= a1; ++i)
-        add(i, point(i * step, b0 * step), point(i * step, b1 * step));
+        add(i, point(at(i), at(b0)), point(at(i), at(b1)));
     for (int64_t i = b0; i <= b1; ++i)
-        add(i, point(a0 * step, i * step), point(a1 * step, i * step));
+        add(i, point(at(a0), at(i)), point(at(a1), at(i)));
     return lines;
 }
 

@@ -1,6 +1,8 @@
 #include "render/SceneShapes.h"
 
 #include "draw/Viewport.h"
+#include "geometry/Mesh.h"
+#include "geometry/SplinePath.h"
 #include "plugin/ObjectTypes.h"
 #include "scene/Document.h"
 #include "scene/Transform.h"
@@ -45,7 +47,47 @@ class PlacedSink : public ShapeSink {
     Rgb surface_, lines_;
 };
 
+/// Steps each span of a smooth spline is drawn with.
+constexpr int32_t kSplineSteps = 16;
+
+/// An object's polygons, when it has them.
+void mesh_shape(const SceneObject& object, ShapeSink& sink) {
+    const std::shared_ptr<const Mesh>& mesh = object.mesh();
+    if (mesh == nullptr) return;
+    const std::vector<VtVector>& points = mesh->points();
+    for (const MeshFace& face : mesh->faces()) {
+        const VtVector corners[4] = {
+            points[static_cast<size_t>(face.a)], points[static_cast<size_t>(face.b)],
+            points[static_cast<size_t>(face.c)], points[static_cast<size_t>(face.d)]};
+        sink.face(corners, face.is_triangle() ? 3 : 4);
+    }
+}
+
+/// A spline's curve as a chain of lines: every span in steps, or straight when linear.
+void spline_shape(const SceneObject& object, ShapeSink& sink) {
+    const std::shared_ptr<const SplinePath>& spline = object.spline();
+    if (spline == nullptr) return;
+    const int32_t steps = spline->interpolation() == SplineInterpolation::Linear ? 1 : kSplineSteps;
+    for (int32_t segment = 0; segment < spline->evaluable_segments(); ++segment) {
+        for (int32_t span = 0; span < spline->span_count(segment); ++span) {
+            VtVector from{};
+            spline->span_point(segment, span, 0.0, &from, nullptr);
+            for (int32_t step = 1; step <= steps; ++step) {
+                VtVector to{};
+                spline->span_point(segment, span, static_cast<double>(step) / steps, &to, nullptr);
+                sink.line(from, to);
+                from = to;
+            }
+        }
+    }
+}
+
+/// A cube's polygons, or for a cube made without them, its bounding box.
 void cube_shape(const SceneObject& cube, ShapeSink& sink) {
+    if (cube.mesh() != nullptr) {
+        mesh_shape(cube, sink);
+        return;
+    }
     const VtVector r = cube.radius();
     VtVector corner[8];
     for (int32_t i = 0; i < 8; ++i)
@@ -127,6 +169,10 @@ class SceneWalk {
 ShapeLibrary ShapeLibrary::standard() {
     ShapeLibrary library;
     library.add(kCubeType, cube_shape);
+    library.add(kPolygonType, mesh_shape);
+    library.add(kPlaneType, mesh_shape);
+    library.add(kSphereType, mesh_shape);
+    library.add(kSplineType, spline_shape);
     library.add(kNullType, null_shape);
     return library;
 }

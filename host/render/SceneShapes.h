@@ -28,7 +28,9 @@ using ShapeBuilder = std::function<void(const SceneObject& object, ShapeSink& si
 /// The shape of each object type that has one.
 class ShapeLibrary {
   public:
-    /// The host's shapes: cubes (their bounding box as six faces) and nulls (a small cross).
+    /// The host's shapes: cubes, planes, spheres and polygon objects as their polygons (a
+    /// cube made without polygons as its bounding box), splines as their curves, nulls as
+    /// a small cross.
     static ShapeLibrary standard();
 
     /// Sets the shape of `type`, replacing any it had.

@@ -1,4 +1,4 @@
-// Registration of plug-in object types, and the tables that have no entries yet.
+// Registration of plug-in object types.
 #include "services/Services.h"
 
 #include "Host.h"

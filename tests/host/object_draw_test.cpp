@@ -156,6 +156,25 @@ class ObstacleOutline : public DrawingTest {
     }
 };
 
+TEST_F(ObstacleOutline, ANewObstacleIsABoxOf100AndSwitchedToASphereOfRadius100) {
+    vantri::SceneObject* fresh = add(kObstacleType, "fresh");
+    vantri::DisplayList list = draw();
+    auto boxes = drawn_of<drawn::Box>(list, fresh);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(exactly(boxes[0].shape->m, {{0, 0, 0}, {100, 0, 0}, {0, 100, 0}, {0, 0, 100}}));
+    EXPECT_EQ(boxes[0].shape->size, 0.5);
+    EXPECT_TRUE(drawn_of<drawn::Circle>(list, fresh).empty());
+
+    set_int(fresh, CROWDOBSTACLE_SHAPE, CROWDOBSTACLE_SHAPE_SPHERE);
+    list = draw();
+    const auto circles = drawn_of<drawn::Circle>(list, fresh);
+    ASSERT_EQ(circles.size(), 3u);
+    EXPECT_TRUE(exactly(circles[0].shape->m.v1, {100, 0, 0}));
+    EXPECT_TRUE(exactly(circles[0].shape->m.v2, {0, 100, 0}));
+    EXPECT_TRUE(exactly(circles[2].shape->m.v2, {0, 0, 100}));
+    EXPECT_TRUE(drawn_of<drawn::Box>(list, fresh).empty());
+}
+
 TEST_F(ObstacleOutline, ABoxIsARedWireBoxOfItsEdgeLengthsAroundItsOrigin) {
     vantri::SceneObject* box = obstacle(CROWDOBSTACLE_SHAPE_BOX);
     box->set_position({10, 20, 30});

@@ -188,7 +188,7 @@ TEST(RunPictures, PictureOptionsAreCheckedBeforeAnythingIsWritten) {
     };
     for (const Case& c :
          {Case{"--images 0,7", "frame 7 is outside the frames played, 0 to 6"},
-          Case{"--images every:0", "--images every:N needs"},
+          Case{"--images every:0", "--images needs every:N or a list of frames"},
           Case{"--images 2 --camera below", "--camera needs top, front, side or persp"},
           Case{"--camera side", "--images says which frames"},
           Case{"--svg", "--images says which frames"},
