@@ -6,6 +6,7 @@
 namespace angle {
 
 constexpr double kPi = 3.141592653589793;
+constexpr double kQuarterPi = 0.7853981633974483;
 constexpr double kHalfPi = 1.5707963267948966;
 constexpr double kThreeHalfPi = 4.71238898038469;
 constexpr double kTwoPi = 6.283185307179586;

@@ -1,6 +1,5 @@
 #include "BaseBitmap.h"
 
-#include "HostSystem.h"
 #include "host_binding.h"
 
 int32_t BaseBitmap::GetBw() const {
@@ -11,16 +10,22 @@ int32_t BaseBitmap::GetBh() const {
     return vt::Tables()->bitmaps->get_height(reinterpret_cast<const VtBitmap*>(this));
 }
 
-AutoBitmap::AutoBitmap(const String& name) {
-    HostApi* host = vt::Host();
-    if (host == nullptr) return;
-    const Filename path = GeGetPluginPath() + String("res") + name;
-    if (!path.IsValid()) return;
-    bitmap_ = reinterpret_cast<BaseBitmap*>(host->bitmaps->load(path.GetString().GetCString()));
+BaseBitmap* BaseBitmap::GetClone() const {
+    return reinterpret_cast<BaseBitmap*>(vt::Host()->bitmaps->clone(Handle()));
 }
 
-AutoBitmap::~AutoBitmap() {
-    HostApi* host = vt::Host();
-    if (bitmap_ != nullptr && host != nullptr)
-        host->bitmaps->free(reinterpret_cast<VtBitmap*>(bitmap_));
+void BaseBitmap::Free(BaseBitmap*& bitmap) {
+    if (bitmap != nullptr) vt::Host()->bitmaps->free(bitmap->Handle());
+    bitmap = nullptr;
+}
+
+BitmapPixel BaseBitmap::GetPixel(int32_t x, int32_t y) const {
+    uint16_t rgba[4] = {0, 0, 0, 0};
+    vt::Host()->bitmaps->get_pixel(Handle(), x, y, rgba);
+    return BitmapPixel{rgba[0], rgba[1], rgba[2], rgba[3]};
+}
+
+void BaseBitmap::SetPixel(int32_t x, int32_t y, const BitmapPixel& pixel) {
+    const uint16_t rgba[4] = {pixel.r, pixel.g, pixel.b, pixel.a};
+    vt::Host()->bitmaps->set_pixel(Handle(), x, y, rgba);
 }

@@ -7,6 +7,7 @@
 #include "BaseObject.h"
 #include "BaseBitmap.h"
 #include "Description.h"
+#include "GeClipMap.h"
 #include "GeData.h"
 #include "GeRayCollider.h"
 #include "HostSystem.h"

@@ -24,6 +24,20 @@ String& String::operator=(const String& other) {
 
 String::~String() { Clear(); }
 
+String String::FromInt(int64_t value) {
+    // Digits from the end; the magnitude is taken as unsigned so that the lowest value works.
+    char text[24];
+    char* p = text + sizeof text;
+    *--p = '\0';
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) *--p = '-';
+    return String(p);
+}
+
 void String::Clear() {
     GeFreeBlock(data_);
     length_ = 0;

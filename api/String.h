@@ -22,6 +22,9 @@ public:
     /// The text; never null.
     const char* GetCString() const { return data_ != nullptr ? data_ : ""; }
 
+    /// The decimal text of `value` ("-12", "0", "345").
+    static String FromInt(int64_t value);
+
     String operator+(const String& tail) const;
     bool operator==(const String& other) const;
     bool operator!=(const String& other) const { return !(*this == other); }

@@ -111,6 +111,7 @@ typedef struct VtBitmap VtBitmap;                 /* a decoded image */
 typedef struct VtThread VtThread;                 /* the host thread running a call */
 typedef struct VtDraw VtDraw;                     /* a viewport being drawn */
 typedef struct VtDrawHelp VtDrawHelp;             /* per-object drawing context */
+typedef struct VtClipMap VtClipMap;               /* a small picture painted with text */
 typedef struct VtNodeData VtNodeData;             /* a plug-in object instance; opaque to host */
 typedef struct VtSplineLength VtSplineLength;     /* arc-length table of one spline segment */
 typedef struct VtRayCollider VtRayCollider;       /* rays against one object's polygons */
@@ -393,9 +394,38 @@ typedef struct VtRayTable {
     int32_t (*get_nearest)(VtRayCollider* collider, VtRayHit* out);
 } VtRayTable;
 
-/** Viewport drawing. */
+/** Viewport drawing. An object draws only during its draw callback, into the viewport and
+ *  with the drawing context that the callback receives; both are the host's and valid only
+ *  during that call. Points are in the space of the drawing matrix; colours are r, g, b in
+ *  0..1. */
 typedef struct VtDrawTable {
     uint32_t size;
+    /** Sets the drawing matrix that later points are given in, for `object` (the object being
+     *  drawn, or another one it draws for). The matrix is copied. */
+    void (*set_matrix)(VtDraw* draw, VtAtom* object, const VtMatrix* m);
+    /** Sets the colour of later lines and circles; `flags` are kept with it. */
+    void (*set_pen)(VtDraw* draw, const VtVector* colour, int32_t flags);
+    /** A line from `from` to `to`; flags: VT_DRAW_LINE_*. */
+    void (*line)(VtDraw* draw, const VtVector* from, const VtVector* to, int32_t flags);
+    /** The ellipse through the ends of m's first two axes around m.off (a circle when they
+     *  are equal and square): the points off + cos(t) v1 + sin(t) v2. */
+    void (*circle)(VtDraw* draw, const VtMatrix* m);
+    /** The box of the points off + (+-size) v1 + (+-size) v2 + (+-size) v3 in `colour`: its
+     *  twelve edges when `wire` is 1, else its faces. */
+    void (*box)(VtDraw* draw, const VtMatrix* m, double size, const VtVector* colour,
+                int32_t wire);
+    /** A polygon of `count` (3 or 4) vertices showing `bitmap`: positions, vertex colours,
+     *  normals and texture coordinates (u, v, 0), each an array of `count`. Texture coordinates
+     *  run from (0, 0) at the bitmap's bottom-left pixel to (1, 1) at its top-right.
+     *  alpha_mode: VT_DRAW_ALPHA_*; flags: VT_DRAW_TEXTURE_*. The host copies the pixels, so
+     *  the bitmap may be freed as soon as the call returns. A count outside 3..4, a null
+     *  array or a null bitmap draws nothing. */
+    void (*textured_polygon)(VtDraw* draw, const VtBitmap* bitmap, const VtVector* points,
+                             const VtVector* colours, const VtVector* normals,
+                             const VtVector* uvs, int32_t count, int32_t alpha_mode,
+                             int32_t flags);
+    /** The global matrix of the object being drawn, as it stands for this draw. */
+    void (*help_get_mg)(VtDrawHelp* help, VtMatrix* out);
 } VtDrawTable;
 
 /** Decoded images. */
@@ -406,6 +436,37 @@ typedef struct VtBitmapTable {
     void (*free)(VtBitmap* bitmap);
     int32_t (*get_width)(const VtBitmap* bitmap);
     int32_t (*get_height)(const VtBitmap* bitmap);
+    /** A new bitmap with the size and pixels of `bitmap`; null on failure. Owned by the caller
+     *  until free. */
+    VtBitmap* (*clone)(const VtBitmap* bitmap);
+    /** Reads pixel (x, y), x from the left and y from the top, as four 16-bit channels r, g,
+     *  b, a (65535: full; alpha 65535 is opaque) into rgba[4]. Returns 0 and writes zeros
+     *  outside the bitmap. */
+    int32_t (*get_pixel)(const VtBitmap* bitmap, int32_t x, int32_t y, uint16_t* rgba);
+    /** Writes pixel (x, y) from rgba[4]; returns 0 and writes nothing outside the bitmap. */
+    int32_t (*set_pixel)(VtBitmap* bitmap, int32_t x, int32_t y, const uint16_t* rgba);
+
+    /** Clip maps: null on failure; owned by the caller until clip_map_free. A new clip map
+     *  has no picture until clip_map_init succeeds. */
+    VtClipMap* (*clip_map_alloc)(void);
+    void (*clip_map_free)(VtClipMap* map);
+    /** Makes the picture width x height pixels at `bits` per pixel (24 or 32), transparent
+     *  black (24 bits: opaque black). 1 on success; 0 (the clip map unchanged) for another
+     *  depth, a size below 1 or too large, or when memory is short. */
+    int32_t (*clip_map_init)(VtClipMap* map, int32_t width, int32_t height, int32_t bits);
+    /** The width in pixels of one line of UTF-8 text in the host's font, and the height of a
+     *  line. */
+    int32_t (*clip_map_text_width)(VtClipMap* map, const char* text);
+    int32_t (*clip_map_text_height)(VtClipMap* map);
+    /** The colour of what is painted next, channels 0 to 255 (clamped); alpha 255 opaque. */
+    void (*clip_map_set_color)(VtClipMap* map, int32_t r, int32_t g, int32_t b, int32_t a);
+    /** Paints the rectangle between the two corners, both included, over the picture. */
+    void (*clip_map_fill_rect)(VtClipMap* map, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+    /** Writes one line of UTF-8 text with its top-left corner at (x, y). */
+    void (*clip_map_text_at)(VtClipMap* map, int32_t x, int32_t y, const char* text);
+    /** The picture, owned by the clip map and valid until its next init or its free; null
+     *  before a successful init. The plug-in must not free it. */
+    VtBitmap* (*clip_map_get_bitmap)(VtClipMap* map);
 } VtBitmapTable;
 
 /* ---------------------------------------------------------------- object registration */
@@ -510,11 +571,23 @@ typedef struct HostApi {
 #define VT_EXECUTION_FLAG_EVERY_FRAME 4
 #define VT_EXECUTION_RESULT_OK 0
 
-/* Draw passes and draw results. */
+/* Draw passes, in the order the host asks for them, and draw results. */
 #define VT_DRAW_PASS_OBJECT 0
+#define VT_DRAW_PASS_BOX 1
+#define VT_DRAW_PASS_HANDLES 2
+#define VT_DRAW_PASS_HIGHLIGHTS 3
 #define VT_DRAW_RESULT_ERROR 0
 #define VT_DRAW_RESULT_OK 1
 #define VT_DRAW_RESULT_SKIP 2
+/* Line flags: drawn over the scene's surfaces instead of hidden behind them. */
+#define VT_DRAW_LINE_ON_TOP 1
+/* Pen flags: the crowd code passes this one; the host keeps it with the colour. */
+#define VT_DRAW_PEN_PLAIN 1
+/* Alpha modes of textured polygons: blended by the bitmap's alpha (other modes: opaque). */
+#define VT_DRAW_ALPHA_FROM_TEXTURE 12
+/* Texture flags: pixels shown as they are, nearest texel, no smoothing (the host samples
+ * that way whatever the flags). */
+#define VT_DRAW_TEXTURE_PIXELATED 0x100000
 
 /* Description-entry attributes and description-build flags. */
 #define VT_DESC_ATTRIBUTE_HIDDEN 15

@@ -20,7 +20,8 @@ int32_t BindHost(HostApi* api) {
                           TableFits(api->atoms) && TableFits(api->objects) &&
                           TableFits(api->containers) && TableFits(api->descriptions) &&
                           TableFits(api->splines) && TableFits(api->rays) &&
-                          TableFits(api->bitmaps) && TableFits(api->plugins);
+                          TableFits(api->draw) && TableFits(api->bitmaps) &&
+                          TableFits(api->plugins);
     if (!complete) return 0;
     g_host = api;
     return api->version;

@@ -6,6 +6,8 @@
 
 #include "CommandLine.h"
 
+#include "results/FramePictures.h"
+
 #include <optional>
 #include <set>
 #include <string>
@@ -39,6 +41,15 @@ struct RunOptions {
     size_t max_memory = size_t(4) << 30;
     /// What the run writes besides run.json, which it always writes.
     std::set<std::string> outputs{"csv"};
+    /// Which frames get a picture (none unless --images says), from which camera, how large,
+    /// and whether an SVG drawing goes beside each.
+    PictureSchedule pictures;
+    CameraView camera = CameraView::Top;
+    int32_t picture_width = 800, picture_height = 600;
+    bool svg = false;
+    /// The options given that say how pictures look, for the mistake of giving them without
+    /// --images.
+    std::vector<std::string> picture_options;
 };
 void add_run_options(CLI::App& verb, RunOptions& options);
 /// Checks what CLI11 does not (one scene file, given the values it did not take) and fills

@@ -1,11 +1,14 @@
 // vantri run SCENE: builds a scene file's objects in the host, plays its frame range (or
-// renders it), and writes every agent's motion (agents.csv) and a report (run.json) into
-// the results folder, which appears only when the whole run succeeded.
+// renders it), and writes every agent's motion (agents.csv), a report (run.json) and, when
+// asked, pictures of chosen frames (frames/) into the results folder, which appears only when
+// the whole run succeeded.
 #include "Commands.h"
 #include "PluginSession.h"
 
+#include "eval/PlaybackClock.h"
 #include "eval/Player.h"
 #include "memory/Allocator.h"
+#include "render/Raster.h"
 #include "results/AgentRecords.h"
 #include "results/AgentsCsv.h"
 #include "results/FiniteRecords.h"
@@ -166,6 +169,8 @@ struct NonFinite {
     std::string generator;
     NonFiniteField found;
 };
+/// Thrown from inside the frame loop when a picture could not be written.
+struct PictureFailure {};
 
 int fail(int code, const std::string& message) {
     std::fprintf(stderr, "vantri run: %s\n", message.c_str());
@@ -210,6 +215,46 @@ void add_run_options(CLI::App& verb, RunOptions& options) {
                                "a size above 0 such as 512M or 4G",
                                "the most memory the plug-in may take (default 4G)")
         ->type_name("BYTES");
+    add_checked_option<PictureSchedule>(
+        verb, "--images", options.pictures,
+        [](const std::string& text, PictureSchedule& schedule) {
+            std::string error;
+            return parse_picture_schedule(text, schedule, error);
+        },
+        "every:N or a list of frames such as 0,50,100",
+        "take a picture after every N-th frame from the first, or after each listed frame, "
+        "into frames/NNNN.png (default: none)")
+        ->type_name("FRAMES");
+    add_checked_option<CameraView>(
+        verb, "--camera", options.camera,
+        [&options](const std::string& text, CameraView& view) {
+            const std::optional<CameraView> named = camera_view_named(text);
+            if (!named) return false;
+            view = *named;
+            options.picture_options.push_back("--camera");
+            return true;
+        },
+        "top, front, side or persp", "where the pictures are taken from (default: top)")
+        ->type_name("VIEW");
+    add_checked_option<int32_t>(
+        verb, "--image-size", options.picture_width,
+        [&options](const std::string& text, int32_t& width) {
+            std::string error;
+            if (!parse_picture_size(text, width, options.picture_height, error)) return false;
+            options.picture_options.push_back("--image-size");
+            return true;
+        },
+        "WIDTHxHEIGHT in pixels, each 16 to " + std::to_string(kMaxPictureSide) +
+            ", such as 800x600",
+        "the pictures' size (default: 800x600)")
+        ->type_name("WxH");
+    verb.add_flag_callback(
+        "--svg",
+        [&options] {
+            options.svg = true;
+            options.picture_options.push_back("--svg");
+        },
+        "an SVG drawing beside each picture");
     add_plugin_option(verb, options.module_path);
     verb.footer("Exit codes: 0 the results are in place; 1 the plug-in failed or the results could "
                 "not be written; 2 a mistake in the scene file or the command line; 3 out of "
@@ -225,6 +270,12 @@ bool check_run_options(RunOptions& options, const std::vector<std::string>& left
     }
     if (!leftover.empty()) {
         error = "one scene file at a time ('" + options.scene + "' and '" + leftover.front() + "')";
+        return false;
+    }
+    if (options.pictures.empty() && !options.picture_options.empty()) {
+        error = options.picture_options.front() +
+                " says how pictures look; --images says which frames get one (every:N or a "
+                "list of frames)";
         return false;
     }
     if (options.out.empty())
@@ -253,6 +304,12 @@ int run_command(const RunOptions& options) {
         return fail(kExitInput, options.scene + ": the frame range is empty: end " +
                                     std::to_string(last) + " comes before start " +
                                     std::to_string(first));
+    for (int32_t frame : options.pictures.frames) {
+        if (frame < first || frame > last)
+            return fail(kExitInput, "--images: frame " + std::to_string(frame) +
+                                        " is outside the frames played, " + std::to_string(first) +
+                                        " to " + std::to_string(last));
+    }
     OutputFolder folder(options.out);
     if (!folder.check(error)) return fail(kExitInput, error);
 
@@ -270,6 +327,8 @@ int run_command(const RunOptions& options) {
         if (allocator().refusals() != refusals) return out_of_memory("starting the plug-in");
         return fail(kExitPlugin, error);
     }
+    // The plug-in sees the playback clock, which runs with the scene's time.
+    session.host().set_clock(playback_clock(first, first, scene.fps));
     // Declared after the session: the scene's objects go before the plug-in is unloaded.
     auto document = std::make_unique<Document>();
     std::vector<BuiltObject> objects;
@@ -324,6 +383,9 @@ int run_command(const RunOptions& options) {
     for (SceneObject* generator : generators)
         report.generators.push_back({generator->name(), 0});
 
+    FramePictures pictures(folder.staging() + "/frames", options.camera, options.picture_width,
+                           options.picture_height, options.svg);
+
     Progress progress(options.quiet, first, last);
     CrewProgress crew_progress(options.quiet, crew_agents);
     const auto begun = std::chrono::steady_clock::now();
@@ -345,6 +407,10 @@ int run_command(const RunOptions& options) {
                            report.generators[g].agents = records.count;
                            agents += records.count;
                        }
+                       session.host().set_clock(playback_clock(first, frame, scene.fps));
+                       if (options.pictures.wants(frame, first) &&
+                           !pictures.take(*document, frame, error))
+                           throw PictureFailure{};
                        progress.frame(frame, agents);
                    });
     } catch (const OutOfMemory& e) {
@@ -360,6 +426,9 @@ int run_command(const RunOptions& options) {
                         e.found.field + " came out as " + value +
                         ", beyond the range of numbers (are speeds, spacing or sizes too "
                         "large?); nothing was written");
+    } catch (const PictureFailure&) {
+        progress.interrupt();
+        return fail(kExitPlugin, error);
     }
     report.wall_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
@@ -375,9 +444,11 @@ int run_command(const RunOptions& options) {
         size_t agents = 0;
         for (const RunReport::Generator& generator : report.generators)
             agents += generator.agents;
-        std::printf("played frames %d to %d (%s), %zu agents; results in %s/ (%srun.json)\n",
-                    first, last, report.mode.c_str(), agents, shown.c_str(),
-                    write_csv ? "agents.csv, " : "");
+        std::string written = write_csv ? "agents.csv, run.json" : "run.json";
+        if (pictures.count() > 0)
+            written += ", " + std::to_string(pictures.count()) + " pictures in frames/";
+        std::printf("played frames %d to %d (%s), %zu agents; results in %s/ (%s)\n", first, last,
+                    report.mode.c_str(), agents, shown.c_str(), written.c_str());
     }
     return 0;
 }

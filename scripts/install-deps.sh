@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config googletest libgtest-dev libgmock-dev
-          libbenchmark-dev nlohmann-json3-dev libtiff-dev libcli11-dev
+          libbenchmark-dev nlohmann-json3-dev libtiff-dev libpng-dev libcli11-dev
           clang-format clang-tidy clang libclang-rt-14-dev)
 
 missing=()

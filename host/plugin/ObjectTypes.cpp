@@ -1,5 +1,7 @@
 #include "plugin/ObjectTypes.h"
 
+#include "draw/Bitmap.h"
+
 #include <algorithm>
 
 namespace vantri {
@@ -44,7 +46,7 @@ bool TypeRegistry::add(const VtObjectRegistration& registration, std::string& wh
     type->callbacks = registration.callbacks;
     type->type_data = registration.type_data;
     if (registration.icon != nullptr) {
-        type->icon = *reinterpret_cast<const Image*>(registration.icon);
+        type->icon = reinterpret_cast<const Bitmap*>(registration.icon)->to_image();
         type->has_icon = true;
     }
     types_.push_back(std::move(type));

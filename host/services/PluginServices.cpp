@@ -1,4 +1,4 @@
-// Registration of plug-in object types, and the tables that have no entries yet.
+// Registration of plug-in object types.
 #include "services/Services.h"
 
 #include "Host.h"
@@ -22,11 +22,9 @@ const VtPluginTable kPlugins = {
     .size = sizeof(VtPluginTable),
     .register_object = register_object,
 };
-const VtDrawTable kDraw = {.size = sizeof(VtDrawTable)};
 
 }  // namespace
 
 const VtPluginTable* plugin_table() { return &kPlugins; }
-const VtDrawTable* draw_table() { return &kDraw; }
 
 }  // namespace vantri

@@ -1,9 +1,8 @@
-// Resources, strings and decoded images.
+// Resources and the strings in them.
 #include "services/Services.h"
 
 #include "Host.h"
 #include "memory/Allocator.h"
-#include "resources/ImageFile.h"
 
 #include <algorithm>
 #include <memory>
@@ -48,44 +47,8 @@ const VtResourceTable kResources = {
     .load_string = load_string,
 };
 
-VtBitmap* bitmap_load(const char* path) {
-    if (path == nullptr) return nullptr;
-    // The image is the plug-in's until it frees it, so it counts as one of its blocks.
-    if (!allocator().admit(sizeof(Image))) return nullptr;
-    auto image = std::make_unique<Image>();
-    std::string error;
-    if (!load_tiff(path, *image, error)) {
-        allocator().retire(sizeof(Image));
-        return nullptr;
-    }
-    return reinterpret_cast<VtBitmap*>(image.release());
-}
-
-void bitmap_free(VtBitmap* bitmap) {
-    if (bitmap == nullptr) return;
-    delete reinterpret_cast<Image*>(bitmap);
-    allocator().retire(sizeof(Image));
-}
-
-int32_t bitmap_width(const VtBitmap* bitmap) {
-    return bitmap != nullptr ? reinterpret_cast<const Image*>(bitmap)->width : 0;
-}
-
-int32_t bitmap_height(const VtBitmap* bitmap) {
-    return bitmap != nullptr ? reinterpret_cast<const Image*>(bitmap)->height : 0;
-}
-
-const VtBitmapTable kBitmaps = {
-    .size = sizeof(VtBitmapTable),
-    .load = bitmap_load,
-    .free = bitmap_free,
-    .get_width = bitmap_width,
-    .get_height = bitmap_height,
-};
-
 }  // namespace
 
 const VtResourceTable* resource_table() { return &kResources; }
-const VtBitmapTable* bitmap_table() { return &kBitmaps; }
 
 }  // namespace vantri

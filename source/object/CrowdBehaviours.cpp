@@ -64,6 +64,31 @@ Bool CrowdBehav::Message(GeListNode* node, int32_t type, void* data) {
     return TRUE;
 }
 
+// The radius is drawn for a few seconds after it changes, judged by CompareDateTime, which
+// compares the first field in which the two times differ: within the minute of the change up
+// to 4 seconds after it, and from a later minute on for the first 4 minutes, whatever the
+// seconds (and so on for hours, days ...). The circle lies in the behaviour's own X-Z plane
+// around its origin: the drawing matrix already carries the object's global matrix.
+DrawResult CrowdBehav::Draw(BaseObject* op, DRAWPASS drawpass, BaseDraw* bd, BaseDrawHelp* bh) {
+    if (drawpass != DrawPass::Object) return DrawResult::Skip;
+    GetDateTimeNow(draw_time);
+    if (op == nullptr || bd == nullptr || bh == nullptr) return DrawResult::Ok;
+    bd->SetDrawingMatrix(op, bh->GetMg());
+    const BaseContainer* bc = op->GetDataInstance();
+    if (bc == nullptr) return DrawResult::Ok;
+    const double r = bc->GetReal(CROWDBEHAV_SEPARATION_RADIUS);
+    if (r != last_radius) {
+        GetDateTimeNow(change_time);
+        last_radius = r;
+    }
+    if (bc->GetBool(CROWDBEHAV_SEPARATION) && CompareDateTime(draw_time, change_time) <= 4) {
+        bd->SetPen(LVector(1.0, 0.0, 0.0));
+        bd->DrawCircle(LMatrix(LVector(), LVector(last_radius, 0.0, 0.0),
+                               LVector(0.0, 0.0, last_radius), LVector()));
+    }
+    return DrawResult::Ok;
+}
+
 Bool RegisterCrowdBehav() {
     return RegisterCrowdObject(ID_CROWDBEHAV, 1007, kParameterTypeFlags, CrowdBehav::Alloc, "ocrowdbehav",
                                "CrowdBehav.tif");

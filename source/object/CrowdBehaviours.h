@@ -28,6 +28,8 @@ class CrowdBehav : public ObjectData {
 
     Bool Init(GeListNode* node) override;
     Bool Message(GeListNode* node, int32_t type, void* data) override;
+    /// The separation radius as a red circle for a while after it changed.
+    DrawResult Draw(BaseObject* op, DRAWPASS drawpass, BaseDraw* bd, BaseDrawHelp* bh) override;
 
   private:
     /// When the separation radius was last seen to change.

@@ -27,6 +27,8 @@ class Crowdgenerator : public ObjectData {
     ExecutionResult Execute(BaseObject* op, BaseDocument* doc, HostThread* bt, int32_t priority,
                             EXECUTIONFLAGS flags) override;
     BaseObject* GetVirtualObjects(BaseObject* op, HierarchyHelp* hh) override;
+    /// The agents' guides in the object pass: sensing zones, bodies, numbers and steering.
+    DrawResult Draw(BaseObject* op, DRAWPASS drawpass, BaseDraw* bd, BaseDrawHelp* bh) override;
 
     /// Lays out a fresh crew: refills the agent array and returns the new "Agents" null, or
     /// null (the array untouched) when the null cannot be allocated.
@@ -42,8 +44,8 @@ class Crowdgenerator : public ObjectData {
     /// The forward vector of `m` for a forward-axis code (not normalised).
     static LVector GetDirVect(LMatrix m, int code);
 
-    Random random;            ///< the crew's random numbers; reseeded per crew
-    AgentArray agents;        ///< one record per agent, in creation order
+    Random random;               ///< the crew's random numbers; reseeded per crew
+    AgentArray agents;           ///< one record per agent, in creation order
     int32_t forward_axis = 1015; ///< the forward-axis code of the last crew creation
     int32_t render_running = 0;  ///< set while a render runs
     int32_t past_start = 0;      ///< the time was beyond the start at the last rebuild

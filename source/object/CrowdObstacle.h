@@ -16,4 +16,6 @@ class CrowdObstacle : public ObjectData {
     /// Shows and opens the group of the chosen shape and hides the other two.
     Bool GetDDescription(GeListNode* node, Description* description,
                          DESCFLAGS_DESC& flags) override;
+    /// A red outline of the sphere or the box in the object pass.
+    DrawResult Draw(BaseObject* op, DRAWPASS drawpass, BaseDraw* bd, BaseDrawHelp* bh) override;
 };

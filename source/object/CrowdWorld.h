@@ -69,6 +69,8 @@ class Crowdworld : public ObjectData {
     Bool AddToExecution(BaseObject* op, PriorityList* list) override;
     ExecutionResult Execute(BaseObject* op, BaseDocument* doc, HostThread* bt, int32_t priority,
                             EXECUTIONFLAGS flags) override;
+    /// The world's axis cross in the object pass.
+    DrawResult Draw(BaseObject* op, DRAWPASS drawpass, BaseDraw* bd, BaseDrawHelp* bh) override;
 
     /// Updates every agent of one crowd group: steering sum, target heading, motion, pitch.
     void Crowd_execution(BaseObject* op, Crowd_Data* crowd);

@@ -1,0 +1,15 @@
+#include "render/ScenePicture.h"
+
+#include "draw/Viewport.h"
+
+namespace vantri {
+
+void draw_scene(Document& document, const ShapeLibrary& shapes, DisplayList& display,
+                RenderList& out) {
+    out = RenderList{};
+    draw_document(document, display);
+    add_scene_shapes(document, shapes, out);
+    add_display_list(display, out);
+}
+
+} // namespace vantri

@@ -1,0 +1,114 @@
+#include "results/FramePictures.h"
+
+#include "draw/DisplayList.h"
+#include "render/PngFile.h"
+#include "render/ScenePicture.h"
+#include "render/SvgPicture.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace vantri {
+
+namespace {
+
+bool parse_whole(const std::string& text, int64_t low, int64_t high, int32_t& out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0 || value < low || value > high) return false;
+    out = static_cast<int32_t>(value);
+    return true;
+}
+
+} // namespace
+
+bool PictureSchedule::wants(int32_t frame, int32_t first) const {
+    if (every > 0) return frame >= first && (static_cast<int64_t>(frame) - first) % every == 0;
+    return std::binary_search(frames.begin(), frames.end(), frame);
+}
+
+bool parse_picture_schedule(const std::string& text, PictureSchedule& schedule,
+                            std::string& error) {
+    PictureSchedule parsed;
+    const std::string prefix = "every:";
+    if (text.compare(0, prefix.size(), prefix) == 0) {
+        if (!parse_whole(text.substr(prefix.size()), 1, INT32_MAX, parsed.every)) {
+            error = "--images every:N needs a whole number N above 0, not '" + text + "'";
+            return false;
+        }
+        schedule = parsed;
+        return true;
+    }
+    size_t at = 0;
+    while (true) {
+        const size_t comma = text.find(',', at);
+        const std::string item = text.substr(at, comma == std::string::npos ? comma : comma - at);
+        int32_t frame = 0;
+        if (!parse_whole(item, INT32_MIN, INT32_MAX, frame)) {
+            error = "--images needs every:N or a list of frame numbers such as 0,50,100, not '" +
+                    text + "'";
+            return false;
+        }
+        parsed.frames.push_back(frame);
+        if (comma == std::string::npos) break;
+        at = comma + 1;
+    }
+    std::sort(parsed.frames.begin(), parsed.frames.end());
+    parsed.frames.erase(std::unique(parsed.frames.begin(), parsed.frames.end()),
+                        parsed.frames.end());
+    schedule = parsed;
+    return true;
+}
+
+bool parse_picture_size(const std::string& text, int32_t& width, int32_t& height,
+                        std::string& error) {
+    const size_t x = text.find('x');
+    int32_t w = 0, h = 0;
+    if (x == std::string::npos || !parse_whole(text.substr(0, x), 16, kMaxPictureSide, w) ||
+        !parse_whole(text.substr(x + 1), 16, kMaxPictureSide, h)) {
+        error = "--image-size needs WIDTHxHEIGHT in pixels, each 16 to " +
+                std::to_string(kMaxPictureSide) + ", such as 800x600, not '" + text + "'";
+        return false;
+    }
+    width = w;
+    height = h;
+    return true;
+}
+
+std::string picture_name(int32_t frame) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%04d", frame);
+    return name;
+}
+
+FramePictures::FramePictures(std::string folder, CameraView view, int32_t width, int32_t height,
+                             bool svg)
+    : folder_(std::move(folder)), view_(view), width_(width), height_(height), svg_(svg) {}
+
+bool FramePictures::take(Document& document, int32_t frame, std::string& error) {
+    if (count_ == 0) {
+        std::error_code ec;
+        std::filesystem::create_directories(folder_, ec);
+        if (ec) {
+            error = folder_ + ": cannot create the folder: " + ec.message();
+            return false;
+        }
+    }
+    DisplayList display;
+    RenderList list;
+    draw_scene(document, shapes_, display, list);
+    if (!camera_) camera_ = Camera::framing(view_, width_, height_, points_of(list));
+    const std::string base = folder_ + "/" + picture_name(frame);
+    if (!write_png(base + ".png", rasterise(list, *camera_), error)) return false;
+    if (svg_ && !write_svg(base + ".svg", list, *camera_, error)) return false;
+    ++count_;
+    return true;
+}
+
+} // namespace vantri

@@ -1,0 +1,63 @@
+// Pictures of a run: after chosen frames' evaluation, a picture of the scene from one camera
+// (the scene's shapes and the guides its objects draw, as the host's viewport shows them),
+// written as frames/NNNN.png and, when asked, frames/NNNN.svg. The camera is framed on the
+// first picture and kept for the rest, so that the pictures line up as a sequence.
+#pragma once
+
+#include "render/Camera.h"
+#include "render/SceneShapes.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantri {
+
+class Document;
+
+/// Which frames of a run get a picture: every N-th frame from the first one played, or the
+/// frames of a list.
+struct PictureSchedule {
+    int32_t every = 0;           ///< above 0: every N-th frame from the first played
+    std::vector<int32_t> frames; ///< otherwise: these frames, ascending, without repeats
+
+    bool empty() const { return every <= 0 && frames.empty(); }
+    bool wants(int32_t frame, int32_t first) const;
+};
+
+/// Reads "every:N" (N a whole number above 0) or "F1,F2,..." (whole frame numbers). False
+/// with the reason when the text is neither.
+bool parse_picture_schedule(const std::string& text, PictureSchedule& schedule, std::string& error);
+
+/// Reads a picture size "WIDTHxHEIGHT", each 16 to kMaxPictureSide pixels.
+bool parse_picture_size(const std::string& text, int32_t& width, int32_t& height,
+                        std::string& error);
+
+/// The file name of frame `frame`'s picture without extension: at least four digits.
+std::string picture_name(int32_t frame);
+
+class FramePictures {
+  public:
+    /// Pictures go into `folder` (created on the first picture).
+    FramePictures(std::string folder, CameraView view, int32_t width, int32_t height, bool svg);
+
+    /// Draws the document as it stands and writes the picture of `frame`. False with the
+    /// reason when a file cannot be written.
+    bool take(Document& document, int32_t frame, std::string& error);
+
+    /// Pictures written so far.
+    size_t count() const { return count_; }
+    /// The camera, once the first picture framed it.
+    const std::optional<Camera>& camera() const { return camera_; }
+
+  private:
+    std::string folder_;
+    CameraView view_;
+    int32_t width_, height_;
+    bool svg_;
+    ShapeLibrary shapes_ = ShapeLibrary::standard();
+    std::optional<Camera> camera_;
+    size_t count_ = 0;
+};
+
+} // namespace vantri

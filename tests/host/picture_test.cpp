@@ -1,0 +1,204 @@
+// Pictures of scenes through the real module: a small fixed scene from the top camera must
+// match the checked-in picture pixel for pixel, and vantri run writes the pictures it is
+// asked for, or refuses clearly.
+#include "drawing_test_support.h"
+#include "scene_test_support.h"
+
+#include "../../res/description/ocrowdbehav.h"
+#include "../../res/description/ocrowdobstacle.h"
+#include "render/PngFile.h"
+#include "render/ScenePicture.h"
+
+#include <cstdlib>
+
+namespace {
+
+using vantri_test::kBehaviourType;
+using vantri_test::kObstacleType;
+using vantri_test::kWorldType;
+using vantri_test::run_vantri;
+using vantri_test::ScratchFolder;
+
+const std::string kGolden = std::string(VANTRI_SOURCE_DIR) + "/tests/golden/top_view.png";
+
+class Pictures : public vantri_test::DrawingTest {
+  protected:
+    /// A world with a crowd of six whose guides are on, a box and a sphere obstacle, a
+    /// behaviour showing its radius and a null, at frame 0.
+    void build_fixed_scene() {
+        host.set_clock({2000, 1, 1, 0, 0, 0});
+        vantri::SceneObject* world = add(kWorldType, "world");
+        world->set_position({-150, 0, -120});
+        vantri::SceneObject* generator = add_generator({"body"}, world);
+        vantri::SceneObject::from(generator->first_child())->set_radius({15, 30, 20});
+        set_counts(generator, 3, 1, 2);
+        set_vector(generator, CROWDGEN_SPACING, {90, 100, 110});
+        set_real(generator, CROWDGEN_JITTER, 0.3);
+        set_int(generator, CROWDGEN_SHOW_RANGE, 1);
+        set_int(generator, CROWDGEN_SHOW_BODY, 1);
+        set_real(generator, CROWDGEN_SIZE_X, 18);
+        set_real(generator, CROWDGEN_SIZE_Z, 25);
+        set_real(generator, CROWDGEN_RANGE, 70);
+        vantri::SceneObject* box = add(kObstacleType, "box");
+        set_int(box, CROWDOBSTACLE_SHAPE, CROWDOBSTACLE_SHAPE_BOX);
+        set_real(box, CROWDOBSTACLE_SIZE_X, 100);
+        set_real(box, CROWDOBSTACLE_SIZE_Y, 50);
+        set_real(box, CROWDOBSTACLE_SIZE_Z, 40);
+        box->set_position({220, 0, 60});
+        box->set_rotation({0.5, 0, 0});
+        vantri::SceneObject* sphere = add(kObstacleType, "sphere");
+        set_int(sphere, CROWDOBSTACLE_SHAPE, CROWDOBSTACLE_SHAPE_SPHERE);
+        set_real(sphere, CROWDOBSTACLE_RADIUS, 60);
+        sphere->set_position({-200, 0, 150});
+        vantri::SceneObject* behaviour = add(kBehaviourType, "behaviour");
+        set_int(behaviour, CROWDBEHAV_SEPARATION, 1);
+        set_int(behaviour, CROWDBEHAV_SEPARATION_RADIUS, 45);
+        behaviour->set_position({150, 0, -150});
+        add(vantri::kNullType, "goal")->set_position({0, 0, 200});
+        evaluate(0);
+    }
+
+    vantri::RgbImage picture(vantri::CameraView view, int32_t w, int32_t h) {
+        vantri::DisplayList display;
+        vantri::RenderList list;
+        vantri::draw_scene(*document, vantri::ShapeLibrary::standard(), display, list);
+        return vantri::rasterise(list,
+                                 vantri::Camera::framing(view, w, h, vantri::points_of(list)));
+    }
+};
+
+TEST_F(Pictures, TheTopViewOfAFixedSceneMatchesTheCheckedInPicture) {
+    build_fixed_scene();
+    const vantri::RgbImage image = picture(vantri::CameraView::Top, 320, 240);
+    std::string error;
+    if (std::getenv("VANTRI_UPDATE_GOLDEN") != nullptr) {
+        ASSERT_TRUE(vantri::write_png(kGolden, image, error)) << error;
+        GTEST_SKIP() << "wrote " << kGolden;
+    }
+    vantri::RgbImage golden;
+    ASSERT_TRUE(vantri::read_png(kGolden, golden, error)) << error;
+    ASSERT_EQ(golden.width, image.width);
+    ASSERT_EQ(golden.height, image.height);
+    size_t differing = 0;
+    int32_t first_x = -1, first_y = -1;
+    for (int32_t y = 0; y < image.height; ++y) {
+        for (int32_t x = 0; x < image.width; ++x) {
+            if (image.at(x, y) == golden.at(x, y)) continue;
+            if (differing++ == 0) first_x = x, first_y = y;
+        }
+    }
+    if (differing != 0) {
+        const std::string made = ::testing::TempDir() + "top_view.png";
+        vantri::write_png(made, image, error);
+        FAIL() << differing << " pixels differ, the first at (" << first_x << ", " << first_y
+               << "); the picture made is " << made
+               << " (set VANTRI_UPDATE_GOLDEN=1 to take it as the new reference)";
+    }
+}
+
+TEST_F(Pictures, EveryViewShowsTheSceneAndTheGuides) {
+    build_fixed_scene();
+    const vantri::Rgb green{0, 255, 0}, red{255, 0, 0};
+    for (vantri::CameraView view : {vantri::CameraView::Top, vantri::CameraView::Front,
+                                    vantri::CameraView::Side, vantri::CameraView::Perspective}) {
+        const vantri::RgbImage image = picture(view, 200, 150);
+        size_t greens = 0, reds = 0, agents = 0;
+        for (int32_t y = 0; y < image.height; ++y) {
+            for (int32_t x = 0; x < image.width; ++x) {
+                const vantri::Rgb c = image.at(x, y);
+                greens += c == green;
+                reds += c == red;
+                agents += c.r > 100 && c.g > 50 && c.g < c.r && c.b < 100 && !(c == red);
+            }
+        }
+        EXPECT_GT(greens, 0u) << "zone outlines, " << vantri::camera_view_name(view);
+        EXPECT_GT(reds, 0u) << "bodies and obstacles, " << vantri::camera_view_name(view);
+        EXPECT_GT(agents, 0u) << "the agents' cubes, " << vantri::camera_view_name(view);
+    }
+}
+
+const char* const kSmallScene = R"({
+  "fps": 10, "start": 0, "end": 6,
+  "objects": [
+    { "type": "world", "name": "world", "children": [
+      { "type": "generator", "name": "crowd",
+        "params": { "CROWDGEN_COUNT_X": 2, "CROWDGEN_SHOW_BODY": 1, "CROWDGEN_SHOW_INFO": 1,
+                    "CROWDGEN_SIZE_X": 20, "CROWDGEN_SIZE_Z": 20 },
+        "children": [ { "type": "cube", "name": "body", "size": [20, 40, 20] } ] } ] }
+  ]
+})";
+
+TEST(RunPictures, EveryNthFrameAsPngAndSvgFromTheChosenCamera) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("small.json", kSmallScene);
+    const std::string out = scratch.path("out");
+    const auto outcome = run_vantri("run " + scene + " --out " + out +
+                                    " --images every:3 --camera front --svg --image-size 160x120");
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    EXPECT_NE(outcome.output.find("3 pictures in frames/"), std::string::npos) << outcome.output;
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(out + "/frames"))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"0000.png", "0000.svg", "0003.png", "0003.svg",
+                                               "0006.png", "0006.svg"}));
+    vantri::RgbImage image;
+    std::string error;
+    ASSERT_TRUE(vantri::read_png(out + "/frames/0003.png", image, error)) << error;
+    EXPECT_EQ(image.width, 160);
+    EXPECT_EQ(image.height, 120);
+    const std::string svg = vantri_test::read_text(out + "/frames/0003.svg");
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_NE(svg.find("<image"), std::string::npos) << "the agents' labels face the front";
+
+    // The same run again gives the same pictures.
+    const std::string again = scratch.path("again");
+    ASSERT_EQ(run_vantri("run " + scene + " --out " + again +
+                         " --images 3 --camera front --svg --image-size 160x120 --quiet")
+                  .exit_code,
+              0);
+    EXPECT_EQ(vantri_test::read_text(again + "/frames/0003.png"),
+              vantri_test::read_text(out + "/frames/0003.png"));
+    EXPECT_EQ(vantri_test::read_text(again + "/frames/0003.svg"), svg);
+}
+
+TEST(RunPictures, TheGuidesExampleMakesASequenceThatFollowsTheAgents) {
+    ScratchFolder scratch;
+    const std::string out = scratch.path("out");
+    const auto outcome = run_vantri("run " + std::string(VANTRI_SOURCE_DIR) +
+                                    "/examples/guides.json --out " + out +
+                                    " --images every:30 --camera persp --quiet");
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    vantri::RgbImage first, last;
+    std::string error;
+    ASSERT_TRUE(vantri::read_png(out + "/frames/0000.png", first, error)) << error;
+    ASSERT_TRUE(vantri::read_png(out + "/frames/0060.png", last, error)) << error;
+    EXPECT_TRUE(std::filesystem::exists(out + "/frames/0030.png"));
+    EXPECT_EQ(first.width, 800);
+    EXPECT_EQ(first.height, 600);
+    EXPECT_NE(first.rgb, last.rgb) << "the agents moved between the pictures";
+}
+
+TEST(RunPictures, PictureOptionsAreCheckedBeforeAnythingIsWritten) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("small.json", kSmallScene);
+    const std::string out = scratch.path("out");
+    struct Case {
+        std::string arguments, message;
+    };
+    for (const Case& c :
+         {Case{"--images 0,7", "frame 7 is outside the frames played, 0 to 6"},
+          Case{"--images every:0", "--images needs every:N or a list of frames"},
+          Case{"--images 2 --camera below", "--camera needs top, front, side or persp"},
+          Case{"--camera side", "--images says which frames"},
+          Case{"--svg", "--images says which frames"},
+          Case{"--images 2 --image-size 10x10", "--image-size needs"}}) {
+        const auto outcome = run_vantri("run " + scene + " --out " + out + " " + c.arguments);
+        EXPECT_EQ(outcome.exit_code, 2) << c.arguments << "\n" << outcome.output;
+        EXPECT_NE(outcome.output.find(c.message), std::string::npos) << c.arguments << "\n"
+                                                                     << outcome.output;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.arguments;
+    }
+}
+
+} // namespace

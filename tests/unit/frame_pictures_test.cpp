@@ -1,0 +1,86 @@
+// What vantri run's picture options accept, the pictures' file names, and the playback clock
+// the host shows the plug-in during a run.
+#include "eval/PlaybackClock.h"
+#include "results/FramePictures.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using vantri::PictureSchedule;
+
+TEST(PictureSchedule, EveryNthFrameCountsFromTheFirstFramePlayed) {
+    PictureSchedule schedule;
+    std::string error;
+    ASSERT_TRUE(vantri::parse_picture_schedule("every:10", schedule, error)) << error;
+    EXPECT_TRUE(schedule.wants(5, 5));
+    EXPECT_FALSE(schedule.wants(10, 5));
+    EXPECT_TRUE(schedule.wants(15, 5));
+    EXPECT_FALSE(schedule.wants(-5, 5)) << "nothing before the first frame";
+    ASSERT_TRUE(vantri::parse_picture_schedule("every:1", schedule, error));
+    EXPECT_TRUE(schedule.wants(-3, -7));
+    EXPECT_TRUE(schedule.wants(2147483647, -2147483647 - 1)) << "no overflow";
+}
+
+TEST(PictureSchedule, AListNamesFramesInAnyOrderOnce) {
+    PictureSchedule schedule;
+    std::string error;
+    ASSERT_TRUE(vantri::parse_picture_schedule("40,0,-3,40", schedule, error)) << error;
+    EXPECT_EQ(schedule.frames, (std::vector<int32_t>{-3, 0, 40}));
+    EXPECT_TRUE(schedule.wants(40, 0));
+    EXPECT_FALSE(schedule.wants(20, 0));
+}
+
+TEST(PictureSchedule, AnythingElseIsRefusedWithTheReason) {
+    for (const char* text : {"", "every:", "every:0", "every:-2", "every:x", "1,,2", "1,", ",1",
+                             "1.5", "10 20", "all", "99999999999"}) {
+        PictureSchedule schedule;
+        schedule.every = 7;
+        std::string error;
+        EXPECT_FALSE(vantri::parse_picture_schedule(text, schedule, error)) << text;
+        EXPECT_NE(error.find("--images"), std::string::npos) << text;
+        EXPECT_EQ(schedule.every, 7) << "a refused schedule changes nothing";
+    }
+}
+
+TEST(PictureSize, WidthByHeightWithinBounds) {
+    int32_t w = 0, h = 0;
+    std::string error;
+    ASSERT_TRUE(vantri::parse_picture_size("1280x720", w, h, error)) << error;
+    EXPECT_EQ(w, 1280);
+    EXPECT_EQ(h, 720);
+    for (const char* text : {"1280", "x720", "1280x", "8x8", "100000x100", "12.5x40", "-1x-1"}) {
+        EXPECT_FALSE(vantri::parse_picture_size(text, w, h, error)) << text;
+        EXPECT_NE(error.find("--image-size"), std::string::npos);
+    }
+    EXPECT_EQ(w, 1280) << "a refused size changes nothing";
+}
+
+TEST(PictureNames, AtLeastFourDigits) {
+    EXPECT_EQ(vantri::picture_name(0), "0000");
+    EXPECT_EQ(vantri::picture_name(42), "0042");
+    EXPECT_EQ(vantri::picture_name(123456), "123456");
+    EXPECT_EQ(vantri::picture_name(-5), "-005");
+}
+
+TEST(PlaybackClock, RunsWithTheSceneInWholeSecondsThroughTheCalendar) {
+    const auto same = [](const VtDateTime& a, const VtDateTime& b) {
+        return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+               a.minute == b.minute && a.second == b.second;
+    };
+    EXPECT_TRUE(same(vantri::playback_clock(10, 10, 25), vantri::kPlaybackClockStart));
+    EXPECT_TRUE(same(vantri::playback_clock(10, 34, 25), {2000, 1, 1, 0, 0, 0}));
+    EXPECT_TRUE(same(vantri::playback_clock(10, 35, 25), {2000, 1, 1, 0, 0, 1}));
+    EXPECT_TRUE(same(vantri::playback_clock(0, 25 * 3661, 25), {2000, 1, 1, 1, 1, 1}));
+    EXPECT_TRUE(same(vantri::playback_clock(0, 5, 0), vantri::kPlaybackClockStart));
+    EXPECT_TRUE(
+        same(vantri::date_time_after({2000, 2, 28, 23, 59, 59}, 1), {2000, 2, 29, 0, 0, 0}));
+    EXPECT_TRUE(
+        same(vantri::date_time_after({2100, 2, 28, 12, 0, 0}, 86400), {2100, 3, 1, 12, 0, 0}));
+    EXPECT_TRUE(
+        same(vantri::date_time_after({1999, 12, 31, 23, 59, 59}, 1), {2000, 1, 1, 0, 0, 0}));
+    EXPECT_TRUE(
+        same(vantri::date_time_after({2000, 1, 1, 0, 0, 0}, 366LL * 86400), {2001, 1, 1, 0, 0, 0}));
+}
+
+} // namespace
