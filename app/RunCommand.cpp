@@ -9,7 +9,9 @@
 #include "results/AgentRecords.h"
 #include "results/AgentsCsv.h"
 #include "results/OutputFolder.h"
+#include "results/RunRecording.h"
 #include "results/RunReport.h"
+#include "results/SceneGltf.h"
 #include "scenefile/SceneBuilder.h"
 
 #include <chrono>
@@ -209,6 +211,10 @@ int run_command(const RunOptions& options) {
     for (SceneObject* generator : generators)
         report.generators.push_back({generator->name(), 0});
 
+    RunRecording recording;
+    recording.begin(*document, generators);
+    std::vector<std::vector<VtAgentRecord>> records(generators.size());
+
     Progress progress(options.quiet, first, last);
     const auto begun = std::chrono::steady_clock::now();
     try {
@@ -217,14 +223,14 @@ int run_command(const RunOptions& options) {
                        if (allocator().refusals() != refusals) throw OutOfMemory{frame};
                        size_t agents = 0;
                        for (size_t g = 0; g < generators.size(); ++g) {
-                           const std::vector<VtAgentRecord> records =
-                               read_agent_records(*generators[g]);
+                           records[g] = read_agent_records(*generators[g]);
                            if (write_csv)
-                               csv.write_frame(frame, generators[g]->name(), records,
+                               csv.write_frame(frame, generators[g]->name(), records[g],
                                                generators[g]->global_matrix());
-                           report.generators[g].agents = records.size();
-                           agents += records.size();
+                           report.generators[g].agents = records[g].size();
+                           agents += records[g].size();
                        }
+                       recording.add_frame(frame, records);
                        progress.frame(frame, agents);
                    });
     } catch (const OutOfMemory& e) {
@@ -235,7 +241,9 @@ int run_command(const RunOptions& options) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
     report.console = session.host().console();
 
-    if ((write_csv && !csv.close(error)) || !report.write(folder.staging() + "/run.json", error) ||
+    if ((write_csv && !csv.close(error)) ||
+        !write_scene_glb(recording, options.scene, folder.staging() + "/scene.glb", error) ||
+        !report.write(folder.staging() + "/run.json", error) ||
         !folder.commit(error))
         return fail(kExitPlugin, error);
     if (!options.quiet) {

@@ -1,0 +1,100 @@
+#include "results/ObjectShapes.h"
+
+#include "plugin/ObjectTypes.h"
+#include "scene/Transform.h"
+
+#include <cmath>
+
+namespace vantri {
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+bool cube_shape(const SceneObject& cube, ObjectShape& shape) {
+    shape = box_shape(cube.radius());
+    return !shape.empty();
+}
+
+} // namespace
+
+const ShapeMakers& ShapeMakers::host() {
+    static const ShapeMakers makers = [] {
+        ShapeMakers m;
+        m.add(kCubeType, cube_shape);
+        return m;
+    }();
+    return makers;
+}
+
+bool ShapeMakers::shape_of(const SceneObject& object, ObjectShape& shape) const {
+    shape = ObjectShape{};
+    const auto it = makers_.find(object.type());
+    if (it == makers_.end()) return false;
+    if (!it->second(object, shape) || shape.empty()) {
+        shape = ObjectShape{};
+        return false;
+    }
+    return true;
+}
+
+ObjectShape box_shape(const VtVector& h) {
+    ObjectShape shape;
+    if (!(h.x > 0 && h.y > 0 && h.z > 0)) return shape;
+    // Each face: its outward normal n and two axes u, v with u x v = n, so that the corners
+    // -u-v, +u-v, +u+v, -u+v run counter-clockwise seen from outside.
+    struct Face {
+        VtVector n, u, v;
+    };
+    const Face faces[] = {
+        {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
+        {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}}, {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
+        {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}}, {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}},
+    };
+    const auto scaled = [&](const VtVector& v) {
+        return VtVector{v.x * h.x, v.y * h.y, v.z * h.z};
+    };
+    for (const Face& face : faces) {
+        const auto base = static_cast<uint32_t>(shape.vertices.size());
+        const double corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+        for (const auto& c : corners) {
+            shape.vertices.push_back(scaled(face.n + face.u * c[0] + face.v * c[1]));
+            shape.normals.push_back(face.n);
+        }
+        for (uint32_t i : {0u, 1u, 2u, 0u, 2u, 3u})
+            shape.triangles.push_back(base + i);
+    }
+    return shape;
+}
+
+ObjectShape sphere_shape(double radius, int segments, int rings) {
+    ObjectShape shape;
+    if (!(radius > 0) || segments < 3 || rings < 2) return shape;
+    // Rings of vertices from the north pole (+Y) to the south pole; each ring repeats its
+    // first vertex at its end so that the quads need no wrap-around.
+    for (int r = 0; r <= rings; ++r) {
+        const double polar = kPi * r / rings;
+        for (int s = 0; s <= segments; ++s) {
+            const double around = 2 * kPi * s / segments;
+            const VtVector n{std::sin(polar) * std::sin(around), std::cos(polar),
+                             std::sin(polar) * std::cos(around)};
+            shape.vertices.push_back(n * radius);
+            shape.normals.push_back(n);
+        }
+    }
+    const auto at = [&](int r, int s) { return static_cast<uint32_t>(r * (segments + 1) + s); };
+    for (int r = 0; r < rings; ++r) {
+        for (int s = 0; s < segments; ++s) {
+            // (r, s) -> (r+1, s) -> (r+1, s+1) faces outward: going down, then around.
+            if (r > 0)
+                shape.triangles.insert(shape.triangles.end(),
+                                       {at(r, s), at(r + 1, s), at(r, s + 1)});
+            if (r < rings - 1)
+                shape.triangles.insert(shape.triangles.end(),
+                                       {at(r, s + 1), at(r + 1, s), at(r + 1, s + 1)});
+        }
+    }
+    return shape;
+}
+
+} // namespace vantri

@@ -1,0 +1,65 @@
+// What the scene's objects look like in the results (scene.glb, preview.html): a triangle
+// mesh and/or a line, in the object's own coordinates and scene units.
+//
+// Each host object type that has geometry adds one shape maker, a function that fills an
+// ObjectShape from an object of that type (its size, radius, points, polygons). The cube is
+// the host's one such type today; spheres, planes, polygon objects and splines add theirs in
+// ObjectShapes.cpp's table (or through ShapeMakers::add), and every writer of results then
+// shows them: as an agent's body when the object is a generator's source, as scenery, as a
+// terrain or as a curve.
+#pragma once
+
+#include "scene/SceneObject.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace vantri {
+
+/// A mesh and a line in an object's own coordinates, scene units. Triangles face the side
+/// that the ordinary cross product (b - a) x (c - a) of their corners a, b, c points to.
+struct ObjectShape {
+    std::vector<VtVector> vertices;
+    /// One unit normal per vertex, or empty for flat shading (the writers make face normals).
+    std::vector<VtVector> normals;
+    /// Three vertex indices per triangle.
+    std::vector<uint32_t> triangles;
+    /// The points of a curve in order (a spline as a line strip).
+    std::vector<VtVector> line;
+    /// Whether the curve's last point joins its first.
+    bool closed_line = false;
+
+    bool has_mesh() const { return !triangles.empty(); }
+    bool has_line() const { return line.size() >= 2; }
+    bool empty() const { return !has_mesh() && !has_line(); }
+};
+
+/// Fills `shape` for `object`; false when this object has nothing to show.
+using ShapeMaker = std::function<bool(const SceneObject& object, ObjectShape& shape)>;
+
+/// Shape makers by host object type.
+class ShapeMakers {
+  public:
+    /// The makers of the host's own object types.
+    static const ShapeMakers& host();
+
+    /// Adds (or replaces) the maker of `type`.
+    void add(int32_t type, ShapeMaker maker) { makers_[type] = std::move(maker); }
+    /// The shape of `object`; false (shape empty) when its type has no maker or the object
+    /// has nothing to show.
+    bool shape_of(const SceneObject& object, ObjectShape& shape) const;
+
+  private:
+    std::map<int32_t, ShapeMaker> makers_;
+};
+
+/// A box centred on the origin with the given half edge lengths; empty when an edge is 0
+/// or less.
+ObjectShape box_shape(const VtVector& half_size);
+/// A sphere around the origin (`rings` bands of `segments` quads, smooth normals); empty
+/// when the radius is 0 or less.
+ObjectShape sphere_shape(double radius, int segments = 24, int rings = 12);
+
+} // namespace vantri
