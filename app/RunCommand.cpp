@@ -9,6 +9,7 @@
 #include "results/AgentRecords.h"
 #include "results/AgentsCsv.h"
 #include "results/OutputFolder.h"
+#include "results/PreviewPage.h"
 #include "results/RunRecording.h"
 #include "results/RunReport.h"
 #include "results/SceneGltf.h"
@@ -243,8 +244,8 @@ int run_command(const RunOptions& options) {
 
     if ((write_csv && !csv.close(error)) ||
         !write_scene_glb(recording, options.scene, folder.staging() + "/scene.glb", error) ||
-        !report.write(folder.staging() + "/run.json", error) ||
-        !folder.commit(error))
+        !write_preview_page(recording, options.scene, folder.staging() + "/preview.html", error) ||
+        !report.write(folder.staging() + "/run.json", error) || !folder.commit(error))
         return fail(kExitPlugin, error);
     if (!options.quiet) {
         std::string shown = folder.target();

@@ -14,8 +14,8 @@ std::vector<VtAgentRecord> read_agent_records(SceneObject& generator, bool* answ
     VtCrowdEntry entry;
     std::memset(&entry, 0, sizeof entry);
     VtPrivateData request{0, &entry};
-    type->callbacks->message(generator.instance(), generator.handle(), VT_OBJECT_MESSAGE_PRIVATE_DATA,
-                             &request);
+    type->callbacks->message(generator.instance(), generator.handle(),
+                             VT_OBJECT_MESSAGE_PRIVATE_DATA, &request);
     if (answered != nullptr) *answered = request.answered != 0;
     if (request.answered == 0 || entry.agents == nullptr) return records;
     const VtRecordArray& array = *entry.agents;

@@ -1,6 +1,7 @@
 #include "results/ObjectShapes.h"
 
 #include "plugin/ObjectTypes.h"
+#include "results/ExportSpace.h"
 #include "scene/Transform.h"
 
 #include <cmath>
@@ -36,6 +37,28 @@ bool ShapeMakers::shape_of(const SceneObject& object, ObjectShape& shape) const 
         return false;
     }
     return true;
+}
+
+ExportedShape export_shape(const ObjectShape& shape) {
+    ExportedShape out;
+    const auto push = [](std::vector<float>& list, const VtVector& v) {
+        list.push_back(static_cast<float>(v.x));
+        list.push_back(static_cast<float>(v.y));
+        list.push_back(static_cast<float>(v.z));
+    };
+    for (const VtVector& v : shape.vertices)
+        push(out.positions, export_point(v));
+    if (shape.normals.size() == shape.vertices.size()) {
+        for (const VtVector& n : shape.normals)
+            push(out.normals, export_direction(n));
+    }
+    for (size_t t = 0; t + 2 < shape.triangles.size(); t += 3)
+        out.indices.insert(out.indices.end(),
+                           {shape.triangles[t], shape.triangles[t + 2], shape.triangles[t + 1]});
+    for (const VtVector& p : shape.line)
+        push(out.line, export_point(p));
+    out.closed_line = shape.closed_line;
+    return out;
 }
 
 ObjectShape box_shape(const VtVector& h) {

@@ -55,6 +55,19 @@ class ShapeMakers {
     std::map<int32_t, ShapeMaker> makers_;
 };
 
+/// A shape in the export space (see ExportSpace.h), as scene.glb and preview.html take it.
+struct ExportedShape {
+    std::vector<float> positions;  ///< x, y, z per vertex, metres
+    std::vector<float> normals;    ///< x, y, z per vertex; empty when the shape gives none
+    std::vector<uint32_t> indices; ///< three per triangle, counter-clockwise seen from the front
+    std::vector<float> line;       ///< x, y, z per point of the curve
+    bool closed_line = false;
+};
+
+/// `shape` in the export space: points in metres with Z mirrored, and each triangle's
+/// corners in reverse order so that its front stays in front after the mirror.
+ExportedShape export_shape(const ObjectShape& shape);
+
 /// A box centred on the origin with the given half edge lengths; empty when an edge is 0
 /// or less.
 ObjectShape box_shape(const VtVector& half_size);

@@ -90,32 +90,31 @@ int add_material(tinygltf::Model& model, const std::string& name, const Colour& 
     return static_cast<int>(model.materials.size() - 1);
 }
 
-// The triangles of a shape in the export space: Z mirrored, so each triangle's corner order
-// is reversed to keep its front face in front. A shape without normals is unwelded into
-// three vertices per triangle with the face's normal (flat shading).
-tinygltf::Primitive triangles_primitive(ModelBuilder& builder, const ObjectShape& shape,
+// A shape's triangles. A shape without normals is unwelded into three vertices per
+// triangle with the face's normal (flat shading).
+tinygltf::Primitive triangles_primitive(ModelBuilder& builder, const ExportedShape& shape,
                                         int material) {
     std::vector<float> positions, normals;
     std::vector<uint32_t> indices;
-    if (shape.normals.size() == shape.vertices.size()) {
-        for (const VtVector& v : shape.vertices)
-            push(positions, export_point(v));
-        for (const VtVector& n : shape.normals)
-            push(normals, export_direction(n));
-        for (size_t t = 0; t + 2 < shape.triangles.size(); t += 3)
-            indices.insert(indices.end(),
-                           {shape.triangles[t], shape.triangles[t + 2], shape.triangles[t + 1]});
+    if (!shape.normals.empty()) {
+        positions = shape.positions;
+        normals = shape.normals;
+        indices = shape.indices;
     } else {
-        for (size_t t = 0; t + 2 < shape.triangles.size(); t += 3) {
-            const VtVector a = export_point(shape.vertices[shape.triangles[t]]);
-            const VtVector b = export_point(shape.vertices[shape.triangles[t + 2]]);
-            const VtVector c = export_point(shape.vertices[shape.triangles[t + 1]]);
+        const auto corner = [&](uint32_t i) {
+            return VtVector{shape.positions[3 * i], shape.positions[3 * i + 1],
+                            shape.positions[3 * i + 2]};
+        };
+        for (size_t t = 0; t + 2 < shape.indices.size(); t += 3) {
+            const VtVector a = corner(shape.indices[t]);
+            const VtVector b = corner(shape.indices[t + 1]);
+            const VtVector c = corner(shape.indices[t + 2]);
             VtVector n = cross(b - a, c - a);
             const double l = std::sqrt(dot(n, n));
             n = l > 0 ? n * (1.0 / l) : VtVector{0, 1, 0};
-            for (const VtVector& corner : {a, b, c}) {
+            for (const VtVector& p : {a, b, c}) {
                 indices.push_back(static_cast<uint32_t>(positions.size() / 3));
-                push(positions, corner);
+                push(positions, p);
                 push(normals, n);
             }
         }
@@ -143,14 +142,12 @@ tinygltf::Primitive triangles_primitive(ModelBuilder& builder, const ObjectShape
     return primitive;
 }
 
-tinygltf::Primitive line_primitive(ModelBuilder& builder, const ObjectShape& shape, int material) {
-    std::vector<float> positions;
-    for (const VtVector& p : shape.line)
-        push(positions, export_point(p));
+tinygltf::Primitive line_primitive(ModelBuilder& builder, const ExportedShape& shape,
+                                   int material) {
     tinygltf::Primitive primitive;
     primitive.mode = shape.closed_line ? TINYGLTF_MODE_LINE_LOOP : TINYGLTF_MODE_LINE_STRIP;
     primitive.material = material;
-    primitive.attributes["POSITION"] = builder.points(positions, TINYGLTF_TARGET_ARRAY_BUFFER);
+    primitive.attributes["POSITION"] = builder.points(shape.line, TINYGLTF_TARGET_ARRAY_BUFFER);
     return primitive;
 }
 
@@ -224,11 +221,11 @@ bool write_scene_glb(const RunRecording& recording, const std::string& scene,
     for (size_t s = 0; s < shapes.size(); ++s) {
         tinygltf::Mesh mesh;
         mesh.name = shapes[s].name;
+        const ExportedShape exported = export_shape(shapes[s].shape);
         if (shapes[s].shape.has_mesh())
-            mesh.primitives.push_back(
-                triangles_primitive(builder, shapes[s].shape, shape_material[s]));
+            mesh.primitives.push_back(triangles_primitive(builder, exported, shape_material[s]));
         if (shapes[s].shape.has_line())
-            mesh.primitives.push_back(line_primitive(builder, shapes[s].shape, shape_material[s]));
+            mesh.primitives.push_back(line_primitive(builder, exported, shape_material[s]));
         model.meshes.push_back(mesh);
     }
 
