@@ -160,13 +160,15 @@ int32_t RunRecording::shape_of_source(size_t g, const VtAgentRecord& record, siz
         source = SceneObject::from(child);
     }
     if (source != nullptr) {
-        const auto known = source_shapes_.find(source);
-        if (known != source_shapes_.end()) return known->second;
-        ObjectShape shape;
-        const int32_t made =
-            makers_->shape_of(*source, shape) ? add_shape(source->name(), std::move(shape)) : -1;
-        source_shapes_[source] = made;
-        if (made >= 0) return made;
+        auto known = source_shapes_.find(source);
+        if (known == source_shapes_.end()) {
+            ObjectShape shape;
+            const int32_t made = makers_->shape_of(*source, shape)
+                                     ? add_shape(source->name(), std::move(shape))
+                                     : -1;
+            known = source_shapes_.emplace(source, made).first;
+        }
+        if (known->second >= 0) return known->second;
     }
     // A source without geometry (a null): the agent's body box, from the generator's sizes.
     if (body_shapes_[g] == kNoShapeYet) {
