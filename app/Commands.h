@@ -5,6 +5,8 @@
 
 #include "CommandLine.h"
 
+#include "scenefile/SceneSettings.h"
+
 #include <optional>
 #include <set>
 #include <string>
@@ -37,7 +39,9 @@ struct RunOptions {
     bool quiet = false;
     size_t max_memory = size_t(4) << 30;
     /// What the run writes besides run.json, which it always writes.
-    std::set<std::string> outputs{"csv"};
+    std::set<std::string> outputs{"csv", "glb", "html"};
+    /// Parameter values that replace the scene file's (--set), in the order given.
+    std::vector<SceneSetting> settings;
 };
 void add_run_options(CLI::App& verb, RunOptions& options);
 /// Checks what CLI11 does not (one scene file, given the values it did not take) and fills

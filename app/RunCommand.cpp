@@ -34,11 +34,23 @@ constexpr int kExitMemory = ExitCode::OutOfMemory;
 constexpr int32_t kGeneratorType = VT_CROWD_TYPE_GENERATOR;
 
 /// What a run can write besides run.json, which it always writes.
-const char* const kKnownOutputs[] = {"csv"};
+const char* const kKnownOutputs[] = {"csv", "glb", "html"};
 
-/// "csv" or a comma-separated list of known outputs.
+/// The file each output writes.
+const char* output_file(const std::string& output) {
+    if (output == "csv") return "agents.csv";
+    if (output == "glb") return "scene.glb";
+    if (output == "html") return "preview.html";
+    return "";
+}
+
+/// A comma-separated list of known outputs, or "none" for run.json alone.
 bool read_outputs(const std::string& text, std::set<std::string>& outputs) {
     std::set<std::string> wanted;
+    if (text == "none") {
+        outputs = wanted;
+        return true;
+    }
     size_t begin = 0;
     while (begin <= text.size()) {
         size_t end = text.find(',', begin);
@@ -125,9 +137,30 @@ void add_run_options(CLI::App& verb, RunOptions& options) {
         "but an earlier run's results")
         ->type_name("DIR");
     add_checked_option<std::set<std::string>>(
-        verb, "--outputs", options.outputs, read_outputs, "a list of outputs such as csv",
-        "what the run writes besides run.json, comma-separated (default and only: csv)")
+        verb, "--outputs", options.outputs, read_outputs,
+        "a comma-separated list of csv, glb and html, or none",
+        "what the run writes besides run.json: csv (agents.csv), glb (scene.glb), html "
+        "(preview.html), comma-separated, or none (default: csv,glb,html)")
         ->type_name("LIST");
+    verb.add_option_function<std::vector<std::string>>(
+            "--set",
+            [&options](const std::vector<std::string>& texts) {
+                options.settings.clear();
+                for (const std::string& text : texts) {
+                    SceneSetting setting;
+                    std::string error;
+                    if (!read_scene_setting(text, setting, error))
+                        throw CLI::ValidationError("--set needs OBJECT.PARAMETER=VALUE, such as "
+                                                   "crowd.CROWDGEN_SEED=7, not '" +
+                                                   text + "'");
+                    options.settings.push_back(setting);
+                }
+            },
+            "a parameter of the scene's object for this run, written as in the scene file "
+            "(repeatable): --set crowd.CROWDGEN_SEED=7")
+        ->type_name("OBJECT.PARAMETER=VALUE")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false);
     verb.add_flag("--render-mode", options.render, "evaluate every frame as a render does");
     verb.add_flag("--quiet", options.quiet, "no progress on stderr and no summary line");
     add_checked_option<size_t>(verb, "--max-memory", options.max_memory, read_bytes,
@@ -159,6 +192,11 @@ int run_command(const RunOptions& options) {
 
     SceneFile scene;
     if (!load_scene_file(options.scene, scene, error)) return fail(kExitInput, error);
+    try {
+        apply_scene_settings(scene, options.settings);
+    } catch (const SceneError& e) {
+        return fail(kExitInput, e.describe(options.scene));
+    }
     const int32_t first = options.start.value_or(scene.start);
     const int32_t last = options.end.value_or(scene.end);
     if (last < first)
@@ -199,6 +237,9 @@ int run_command(const RunOptions& options) {
 
     if (!folder.begin(error)) return fail(kExitPlugin, error);
     const bool write_csv = options.outputs.count("csv") != 0;
+    const bool write_glb = options.outputs.count("glb") != 0;
+    const bool write_html = options.outputs.count("html") != 0;
+    const bool record = write_glb || write_html;
     AgentsCsv csv;
     if (write_csv && !csv.open(folder.staging() + "/agents.csv", error))
         return fail(kExitPlugin, error);
@@ -212,15 +253,23 @@ int run_command(const RunOptions& options) {
     for (SceneObject* generator : generators)
         report.generators.push_back({generator->name(), 0});
 
+    for (const SceneSetting& setting : options.settings)
+        report.settings.push_back(setting.text);
+    for (const char* output : kKnownOutputs) {
+        if (options.outputs.count(output) != 0) report.files.push_back(output_file(output));
+    }
+    report.files.push_back("run.json");
+
+    // The motion that scene.glb and preview.html show, kept for the end of the run.
     RunRecording recording;
-    recording.begin(*document, generators);
+    if (record) recording.begin(*document, generators);
     std::vector<std::vector<VtAgentRecord>> records(generators.size());
 
     Progress progress(options.quiet, first, last);
     const auto begun = std::chrono::steady_clock::now();
     try {
-        play_range(session.host(), *document, first, last, options.render ? PlayMode::Render : PlayMode::Play,
-                   [&](int32_t frame) {
+        play_range(session.host(), *document, first, last,
+                   options.render ? PlayMode::Render : PlayMode::Play, [&](int32_t frame) {
                        if (allocator().refusals() != refusals) throw OutOfMemory{frame};
                        size_t agents = 0;
                        for (size_t g = 0; g < generators.size(); ++g) {
@@ -231,7 +280,7 @@ int run_command(const RunOptions& options) {
                            report.generators[g].agents = records[g].size();
                            agents += records[g].size();
                        }
-                       recording.add_frame(frame, records);
+                       if (record) recording.add_frame(frame, records);
                        progress.frame(frame, agents);
                    });
     } catch (const OutOfMemory& e) {
@@ -242,10 +291,12 @@ int run_command(const RunOptions& options) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
     report.console = session.host().console();
 
+    const std::string staging = folder.staging() + "/";
     if ((write_csv && !csv.close(error)) ||
-        !write_scene_glb(recording, options.scene, folder.staging() + "/scene.glb", error) ||
-        !write_preview_page(recording, options.scene, folder.staging() + "/preview.html", error) ||
-        !report.write(folder.staging() + "/run.json", error) || !folder.commit(error))
+        (write_glb && !write_scene_glb(recording, options.scene, staging + "scene.glb", error)) ||
+        (write_html &&
+         !write_preview_page(recording, options.scene, staging + "preview.html", error)) ||
+        !report.write(staging + "run.json", error) || !folder.commit(error))
         return fail(kExitPlugin, error);
     if (!options.quiet) {
         std::string shown = folder.target();
@@ -254,9 +305,13 @@ int run_command(const RunOptions& options) {
         size_t agents = 0;
         for (const RunReport::Generator& generator : report.generators)
             agents += generator.agents;
-        std::printf(
-            "played frames %d to %d (%s), %zu agents; results in %s/ (agents.csv, run.json)\n",
-            first, last, report.mode.c_str(), agents, shown.c_str());
+        std::string files;
+        for (const std::string& file : report.files)
+            files += (files.empty() ? "" : ", ") + file;
+        std::printf("played frames %d to %d (%s), %zu agents; results in %s/ (%s)\n", first, last,
+                    report.mode.c_str(), agents, shown.c_str(), files.c_str());
+        if (write_html)
+            std::printf("look at it: open %s/preview.html in a browser\n", shown.c_str());
     }
     return 0;
 }

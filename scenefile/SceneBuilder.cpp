@@ -73,9 +73,11 @@ class Builder {
         if (entry.params.empty()) return;
         const ObjectType& type = *host_.types().find(object.type());
         if (!type.is_plugin())
-            throw SceneError(json_path(entry.path, "params"),
-                             "object " + label(object, type) +
-                                 " is a host object and has no parameters");
+            // A setting from the command line names itself; the file's own names its place.
+            throw SceneError(
+                entry.params.front().path.rfind("--set", 0) == 0 ? entry.params.front().path
+                                                                 : json_path(entry.path, "params"),
+                "object " + label(object, type) + " is a host object and has no parameters");
         const DescriptionResource* description = host_.find_description(type.description);
         if (description == nullptr)
             throw SceneError(json_path(entry.path, "params"),
@@ -94,8 +96,9 @@ class Builder {
             if (parameter == nullptr || parameter->dtype == VT_DTYPE_GROUP)
                 throw SceneError(param.path, "object " + label(object, type) +
                                                  " has no parameter '" + param.key + "'");
-            Value value = parameter_value(*parameter, param.value, lookup,
-                                          ParameterSite{label(object, type), param.path, &host_.types()});
+            Value value =
+                parameter_value(*parameter, param.value, lookup,
+                                ParameterSite{label(object, type), param.path, &host_.types()});
             object.data().set(parameter->id, std::move(value));
             object.touch();
         }
@@ -111,8 +114,7 @@ class Builder {
 
 } // namespace
 
-std::vector<BuiltObject> build_scene(const Host& host, const SceneFile& scene,
-                                     Document& document) {
+std::vector<BuiltObject> build_scene(const Host& host, const SceneFile& scene, Document& document) {
     return Builder(host, scene, document).build();
 }
 
