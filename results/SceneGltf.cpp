@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 
@@ -241,6 +242,8 @@ bool write_scene_glb(const RunRecording& recording, const std::string& scene,
     };
     std::vector<Channel> channels;
     tinygltf::Scene root;
+    // Named, so that a scene without nodes is still an object in the file.
+    root.name = std::filesystem::path(scene).stem().string();
 
     for (size_t g = 0; g < recording.generators().size(); ++g) {
         const RecordedGenerator& generator = recording.generators()[g];
@@ -252,7 +255,7 @@ bool write_scene_glb(const RunRecording& recording, const std::string& scene,
         root.nodes.push_back(group_index);
         for (size_t a = 0; a < generator.agent_shapes.size(); ++a) {
             tinygltf::Node node;
-            node.name = generator.name + "." + std::to_string(a);
+            node.name = generator.name + "_" + std::to_string(a);
             node.mesh = generator.agent_shapes[a];
             node.extras = Json(Json::Object{{"agent", Json(static_cast<int>(a))},
                                             {"generator", Json(generator.name)}});

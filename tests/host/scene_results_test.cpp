@@ -124,7 +124,7 @@ TEST_F(SceneResults, NodesAreTheAgentsTheirGeneratorsAndTheSceneObjects) {
         const std::string generator = extra(node.extras, "generator");
         if (!extra(node.extras, "agent").empty()) {
             ++agents[generator];
-            EXPECT_EQ(node.name, generator + "." + extra(node.extras, "agent"));
+            EXPECT_EQ(node.name, generator + "_" + extra(node.extras, "agent"));
             ASSERT_GE(node.mesh, 0) << node.name;
             // Every agent of a source object instances that object's one mesh.
             const std::string source = model_.meshes[node.mesh].name;
