@@ -23,9 +23,7 @@ bool read_scene_setting(const std::string& text, SceneSetting& setting, std::str
     }
     setting.object = text.substr(0, dot);
     setting.parameter = text.substr(dot + 1, equals - dot - 1);
-    const std::string value = text.substr(equals + 1);
-    setting.value = Json::parse(value, nullptr, false);
-    if (setting.value.is_discarded()) setting.value = value;
+    setting.value = text.substr(equals + 1);
     setting.text = text;
     return true;
 }
@@ -40,7 +38,10 @@ void apply_scene_settings(SceneFile& scene, const std::vector<SceneSetting>& set
         for (auto it = params.begin(); it != params.end();) {
             it = it->key == setting.parameter ? params.erase(it) : it + 1;
         }
-        params.push_back(SceneParameter{setting.parameter, setting.value, where});
+        // JSON as in a scene file; anything else is a string.
+        Json value = Json::parse(setting.value, nullptr, false);
+        if (value.is_discarded()) value = setting.value;
+        params.push_back(SceneParameter{setting.parameter, std::move(value), where});
     }
 }
 

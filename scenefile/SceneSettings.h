@@ -15,8 +15,8 @@ namespace vantri {
 struct SceneSetting {
     std::string object;    ///< the object's name in the scene
     std::string parameter; ///< a parameter symbol or numeric id
-    Json value;
-    std::string text; ///< as given: "crowd.CROWDGEN_SEED=7"
+    std::string value;     ///< as written after the '='
+    std::string text;      ///< as given: "crowd.CROWDGEN_SEED=7"
 };
 
 /// Reads "OBJECT.PARAMETER=VALUE" (the object's name may hold dots: the parameter follows the
