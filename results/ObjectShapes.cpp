@@ -1,5 +1,7 @@
 #include "results/ObjectShapes.h"
 
+#include "geometry/Mesh.h"
+#include "geometry/SplinePath.h"
 #include "plugin/ObjectTypes.h"
 #include "results/ExportSpace.h"
 #include "scene/Transform.h"
@@ -12,31 +14,87 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-bool cube_shape(const SceneObject& cube, ObjectShape& shape) {
-    shape = box_shape(cube.radius());
+/// Points sampled along each span of a smooth curve.
+constexpr int kSamplesPerSpan = 12;
+
+// A sphere's polygons with smooth normals: each vertex's direction from the centre.
+bool smooth_sphere(const SceneObject& sphere, ObjectShape& shape) {
+    shape = geometry_shape(sphere);
+    const VtVector centre = sphere.bounds_centre();
+    for (const VtVector& v : shape.vertices) {
+        const VtVector d = v - centre;
+        const double l = length(d);
+        shape.normals.push_back(l > 0 ? d * (1.0 / l) : VtVector{0, 1, 0});
+    }
     return !shape.empty();
 }
 
 } // namespace
 
+bool ObjectShape::has_line() const {
+    for (const ObjectLine& line : lines) {
+        if (line.points.size() >= 2) return true;
+    }
+    return false;
+}
+
 const ShapeMakers& ShapeMakers::host() {
     static const ShapeMakers makers = [] {
         ShapeMakers m;
-        m.add(kCubeType, cube_shape);
+        m.add(kSphereType, smooth_sphere);
         return m;
     }();
     return makers;
 }
 
 bool ShapeMakers::shape_of(const SceneObject& object, ObjectShape& shape) const {
-    shape = ObjectShape{};
     const auto it = makers_.find(object.type());
-    if (it == makers_.end()) return false;
-    if (!it->second(object, shape) || shape.empty()) {
+    if (it == makers_.end())
+        shape = geometry_shape(object);
+    else if (!it->second(object, shape))
+        shape = ObjectShape{};
+    if (shape.empty()) {
         shape = ObjectShape{};
         return false;
     }
     return true;
+}
+
+ObjectShape geometry_shape(const SceneObject& object) {
+    ObjectShape shape;
+    if (const auto& mesh = object.mesh()) {
+        shape.vertices = mesh->points();
+        const auto index = [](int32_t i) { return static_cast<uint32_t>(i); };
+        for (const MeshFace& f : mesh->faces()) {
+            shape.triangles.insert(shape.triangles.end(), {index(f.a), index(f.b), index(f.c)});
+            if (!f.is_triangle())
+                shape.triangles.insert(shape.triangles.end(), {index(f.a), index(f.c), index(f.d)});
+        }
+    }
+    if (const auto& spline = object.spline()) {
+        // Straight spans show their points; smooth ones are sampled along each span.
+        for (int32_t segment = 0; segment < spline->evaluable_segments(); ++segment) {
+            ObjectLine line;
+            line.closed = spline->closed();
+            const int32_t spans = spline->span_count(segment);
+            const int samples =
+                spline->interpolation() == SplineInterpolation::Linear ? 1 : kSamplesPerSpan;
+            for (int32_t span = 0; span < spans; ++span) {
+                for (int k = 0; k < samples; ++k) {
+                    VtVector p;
+                    spline->span_point(segment, span, static_cast<double>(k) / samples, &p,
+                                       nullptr);
+                    line.points.push_back(p);
+                }
+            }
+            // An open curve ends at its last point; a closed one returns to its first.
+            VtVector end;
+            if (!line.closed && spans > 0 && spline->point(segment, 1.0, end))
+                line.points.push_back(end);
+            if (line.points.size() >= 2) shape.lines.push_back(std::move(line));
+        }
+    }
+    return shape;
 }
 
 ExportedShape export_shape(const ObjectShape& shape) {
@@ -55,9 +113,13 @@ ExportedShape export_shape(const ObjectShape& shape) {
     for (size_t t = 0; t + 2 < shape.triangles.size(); t += 3)
         out.indices.insert(out.indices.end(),
                            {shape.triangles[t], shape.triangles[t + 2], shape.triangles[t + 1]});
-    for (const VtVector& p : shape.line)
-        push(out.line, export_point(p));
-    out.closed_line = shape.closed_line;
+    for (const ObjectLine& line : shape.lines) {
+        ExportedShape::Line exported;
+        for (const VtVector& p : line.points)
+            push(exported.points, export_point(p));
+        exported.closed = line.closed;
+        out.lines.push_back(std::move(exported));
+    }
     return out;
 }
 

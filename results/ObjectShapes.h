@@ -1,12 +1,13 @@
 // What the scene's objects look like in the results (scene.glb, preview.html): a triangle
-// mesh and/or a line, in the object's own coordinates and scene units.
+// mesh and curves, in the object's own coordinates and scene units.
 //
-// Each host object type that has geometry adds one shape maker, a function that fills an
-// ObjectShape from an object of that type (its size, radius, points, polygons). The cube is
-// the host's one such type today; spheres, planes, polygon objects and splines add theirs in
-// ObjectShapes.cpp's table (or through ShapeMakers::add), and every writer of results then
-// shows them: as an agent's body when the object is a generator's source, as scenery, as a
-// terrain or as a curve.
+// Any object with polygons (a cube, plane, sphere or polygon object: SceneObject::mesh())
+// shows them, its quads split in two triangles; a spline object (SceneObject::spline())
+// shows each of its segments as a line, a smooth one sampled along its spans. A host type
+// that needs more than that (smooth normals for spheres, or a type with geometry of its
+// own kind) adds a shape maker for its type (ShapeMakers::add, the table in
+// ObjectShapes.cpp), and every writer of results shows it: as an agent's body when the
+// object is a generator's source, as scenery, as a terrain or as a curve.
 #pragma once
 
 #include "scene/SceneObject.h"
@@ -18,7 +19,13 @@
 
 namespace vantri {
 
-/// A mesh and a line in an object's own coordinates, scene units. Triangles face the side
+/// A curve through points in order.
+struct ObjectLine {
+    std::vector<VtVector> points;
+    bool closed = false; ///< the last point joins the first
+};
+
+/// A mesh and curves in an object's own coordinates, scene units. Triangles face the side
 /// that the ordinary cross product (b - a) x (c - a) of their corners a, b, c points to.
 struct ObjectShape {
     std::vector<VtVector> vertices;
@@ -26,20 +33,17 @@ struct ObjectShape {
     std::vector<VtVector> normals;
     /// Three vertex indices per triangle.
     std::vector<uint32_t> triangles;
-    /// The points of a curve in order (a spline as a line strip).
-    std::vector<VtVector> line;
-    /// Whether the curve's last point joins its first.
-    bool closed_line = false;
+    std::vector<ObjectLine> lines;
 
     bool has_mesh() const { return !triangles.empty(); }
-    bool has_line() const { return line.size() >= 2; }
+    bool has_line() const;
     bool empty() const { return !has_mesh() && !has_line(); }
 };
 
 /// Fills `shape` for `object`; false when this object has nothing to show.
 using ShapeMaker = std::function<bool(const SceneObject& object, ObjectShape& shape)>;
 
-/// Shape makers by host object type.
+/// Shape makers by host object type; objects of other types show their polygons and curves.
 class ShapeMakers {
   public:
     /// The makers of the host's own object types.
@@ -47,21 +51,26 @@ class ShapeMakers {
 
     /// Adds (or replaces) the maker of `type`.
     void add(int32_t type, ShapeMaker maker) { makers_[type] = std::move(maker); }
-    /// The shape of `object`; false (shape empty) when its type has no maker or the object
-    /// has nothing to show.
+    /// The shape of `object`; false (shape empty) when it has nothing to show.
     bool shape_of(const SceneObject& object, ObjectShape& shape) const;
 
   private:
     std::map<int32_t, ShapeMaker> makers_;
 };
 
+/// The polygons and curves of an object as the host holds them.
+ObjectShape geometry_shape(const SceneObject& object);
+
 /// A shape in the export space (see ExportSpace.h), as scene.glb and preview.html take it.
 struct ExportedShape {
     std::vector<float> positions;  ///< x, y, z per vertex, metres
     std::vector<float> normals;    ///< x, y, z per vertex; empty when the shape gives none
     std::vector<uint32_t> indices; ///< three per triangle, counter-clockwise seen from the front
-    std::vector<float> line;       ///< x, y, z per point of the curve
-    bool closed_line = false;
+    struct Line {
+        std::vector<float> points; ///< x, y, z per point
+        bool closed = false;
+    };
+    std::vector<Line> lines;
 };
 
 /// `shape` in the export space: points in metres with Z mirrored, and each triangle's

@@ -102,8 +102,12 @@ Json run_description(const RunRecording& recording, const std::string& scene) {
         entry["positions"] = number_list(exported.positions);
         entry["normals"] = exported.normals.empty() ? Json() : number_list(exported.normals);
         entry["indices"] = exported.indices;
-        entry["line"] = number_list(exported.line);
-        entry["closed"] = exported.closed_line;
+        Json lines = Json::array();
+        for (const ExportedShape::Line& line : exported.lines) {
+            if (line.points.size() >= 6)
+                lines.push_back({{"points", number_list(line.points)}, {"closed", line.closed}});
+        }
+        entry["lines"] = std::move(lines);
         shapes.push_back(std::move(entry));
     }
     run["shapes"] = std::move(shapes);

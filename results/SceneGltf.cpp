@@ -143,12 +143,12 @@ tinygltf::Primitive triangles_primitive(ModelBuilder& builder, const ExportedSha
     return primitive;
 }
 
-tinygltf::Primitive line_primitive(ModelBuilder& builder, const ExportedShape& shape,
+tinygltf::Primitive line_primitive(ModelBuilder& builder, const ExportedShape::Line& line,
                                    int material) {
     tinygltf::Primitive primitive;
-    primitive.mode = shape.closed_line ? TINYGLTF_MODE_LINE_LOOP : TINYGLTF_MODE_LINE_STRIP;
+    primitive.mode = line.closed ? TINYGLTF_MODE_LINE_LOOP : TINYGLTF_MODE_LINE_STRIP;
     primitive.material = material;
-    primitive.attributes["POSITION"] = builder.points(shape.line, TINYGLTF_TARGET_ARRAY_BUFFER);
+    primitive.attributes["POSITION"] = builder.points(line.points, TINYGLTF_TARGET_ARRAY_BUFFER);
     return primitive;
 }
 
@@ -225,8 +225,10 @@ bool write_scene_glb(const RunRecording& recording, const std::string& scene,
         const ExportedShape exported = export_shape(shapes[s].shape);
         if (shapes[s].shape.has_mesh())
             mesh.primitives.push_back(triangles_primitive(builder, exported, shape_material[s]));
-        if (shapes[s].shape.has_line())
-            mesh.primitives.push_back(line_primitive(builder, exported, shape_material[s]));
+        for (const ExportedShape::Line& line : exported.lines) {
+            if (line.points.size() >= 6)
+                mesh.primitives.push_back(line_primitive(builder, line, shape_material[s]));
+        }
         model.meshes.push_back(mesh);
     }
 

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 # Build: compilers, CMake, the libraries (tinygltf writes scene.glb; libjs-three's three.js
 # is built into preview.html). Tests: GoogleTest, Chromium for preview.html, GNU parallel
-# for the wedge.
+# for the wedge; clang-format and clang-tidy for the checks of the test command.
 packages=(build-essential cmake pkg-config googletest libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libtiff-dev libcli11-dev libtinygltf-dev
           libjs-three chromium parallel clang-format clang-tidy)

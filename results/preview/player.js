@@ -53,11 +53,10 @@
     }
     return geometry;
   }
-  function lineOf(shape, material) {
-    if (!shape.line || shape.line.length < 6) return null;
+  function lineOf(line, material) {
     const geometry = new THREE.BufferGeometry();
-    geometry.setAttribute('position', new THREE.Float32BufferAttribute(shape.line, 3));
-    return shape.closed ? new THREE.LineLoop(geometry, material) : new THREE.Line(geometry, material);
+    geometry.setAttribute('position', new THREE.Float32BufferAttribute(line.points, 3));
+    return line.closed ? new THREE.LineLoop(geometry, material) : new THREE.Line(geometry, material);
   }
   const geometries = run.shapes.map(geometryOf);
 
@@ -88,8 +87,14 @@
         color: piece.colour, transparent: translucent, opacity: piece.opacity,
         side: translucent ? THREE.DoubleSide : THREE.FrontSide, depthWrite: !translucent })));
     }
-    const line = lineOf(shape, new THREE.LineBasicMaterial({ color: piece.colour }));
-    if (line) group.add(line);
+    // Curves are guides: drawn over everything, as a viewport draws them, so that a path on
+    // the ground stays visible on a bumpy terrain.
+    const lineMaterial = new THREE.LineBasicMaterial({ color: piece.colour, depthTest: false });
+    shape.lines.forEach(function (line) {
+      const object = lineOf(line, lineMaterial);
+      object.renderOrder = 1;
+      group.add(object);
+    });
     scene.add(group);
     return { group: group, transforms: piece.transforms };
   });

@@ -233,4 +233,62 @@ TEST_F(SceneResults, ThePreviewPageHoldsTheWholeRunAndNothingFromOutside) {
     EXPECT_EQ(page.find("</script>", first) - first, (21u * 9 * 7 * 4 + 2) / 3 * 4);
 }
 
+TEST(SceneResultsEnvironment, TerrainCurvesAndObstaclesStandWhereTheSceneHasThem) {
+    ScratchFolder scratch;
+    const std::string scene = std::string(VANTRI_SOURCE_DIR) + "/tests/scenes/environment.json";
+    const auto outcome =
+        run_vantri("run " + scene + " --quiet --outputs glb --out " + scratch.path("out"));
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    tinygltf::Model model;
+    tinygltf::TinyGLTF loader;
+    std::string error, warning;
+    ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, scratch.path("out/scene.glb")))
+        << error;
+
+    std::map<std::string, const tinygltf::Node*> pieces;
+    for (const tinygltf::Node& node : model.nodes) {
+        if (!extra(node.extras, "kind").empty()) pieces[node.name] = &node;
+    }
+    ASSERT_EQ(pieces.size(), 6u) << "ground, loop, fence, rock, boulder, crate";
+    const auto kind = [&](const char* name) { return extra(pieces.at(name)->extras, "kind"); };
+    EXPECT_EQ(kind("ground"), "terrain");
+    EXPECT_EQ(kind("loop"), "curve");
+    EXPECT_EQ(kind("fence"), "curve");
+    EXPECT_EQ(kind("rock"), "obstacle") << "the geometry an obstacle links";
+    EXPECT_EQ(kind("boulder"), "obstacle");
+    EXPECT_EQ(kind("crate"), "obstacle");
+    EXPECT_EQ(pieces.count("rock obstacle"), 0u) << "a linking obstacle adds no shape of its own";
+
+    // A closed spline is one loop; the open fence of two segments two strips.
+    const auto& loop = model.meshes[pieces.at("loop")->mesh].primitives;
+    ASSERT_EQ(loop.size(), 1u);
+    EXPECT_EQ(loop[0].mode, TINYGLTF_MODE_LINE_LOOP);
+    const auto& fence = model.meshes[pieces.at("fence")->mesh].primitives;
+    ASSERT_EQ(fence.size(), 2u);
+    EXPECT_EQ(fence[0].mode, TINYGLTF_MODE_LINE_STRIP);
+    // The fence's first segment runs along +X at host z = -900: export z = +9 m.
+    const std::vector<float> fence_points = floats(model, fence[0].attributes.at("POSITION"));
+    ASSERT_EQ(fence_points.size(), 6u);
+    EXPECT_FLOAT_EQ(fence_points[0], -9.0f);
+    EXPECT_FLOAT_EQ(fence_points[2], 9.0f);
+    EXPECT_FLOAT_EQ(fence_points[3], 9.0f);
+
+    // The crate turned by heading 30 degrees: a turn of 30 degrees about +Y in the export
+    // too (heading keeps its sense, as the quarter turn of the unit tests shows).
+    const tinygltf::Node& crate = *pieces.at("crate");
+    ASSERT_EQ(crate.rotation.size(), 4u);
+    EXPECT_NEAR(crate.rotation[1], std::sin(15.0 * 3.141592653589793 / 180), 1e-6);
+    EXPECT_NEAR(crate.rotation[3], std::cos(15.0 * 3.141592653589793 / 180), 1e-6);
+    EXPECT_NEAR(crate.translation[0], -6.0, 1e-12);
+    EXPECT_NEAR(crate.translation[2], 5.0, 1e-12);
+    // The boulder is a sphere of radius 1.2 m, the agents' bodies spheres with smooth normals.
+    const auto& boulder = model.meshes[pieces.at("boulder")->mesh].primitives.at(0);
+    EXPECT_NEAR(model.accessors[boulder.attributes.at("POSITION")].maxValues[1], 1.2, 1e-6);
+    for (const tinygltf::Node& node : model.nodes) {
+        if (extra(node.extras, "agent").empty()) continue;
+        EXPECT_EQ(model.meshes[node.mesh].name, "ball");
+        EXPECT_EQ(model.meshes[node.mesh].primitives.at(0).attributes.count("NORMAL"), 1u);
+    }
+}
+
 } // namespace
