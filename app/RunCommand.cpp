@@ -1,6 +1,8 @@
-// vantri run SCENE: builds a scene file's objects in the host, plays its frame range (or
-// renders it), and writes every agent's motion (agents.csv) and a report (run.json) into
-// the results folder, which appears only when the whole run succeeded.
+// vantri run SCENE: builds a scene file's objects in the host (with the --set settings
+// applied), plays its frame range (or renders it), and writes what --outputs asks for:
+// every agent's motion (agents.csv), the run as a glTF scene (scene.glb) and a page that
+// plays it (preview.html), and always a report (run.json), into the results folder, which
+// appears only when the whole run succeeded.
 #include "Commands.h"
 #include "PluginSession.h"
 
@@ -19,6 +21,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <optional>
 #include <set>
 #include <unistd.h>
@@ -286,18 +289,32 @@ int run_command(const RunOptions& options) {
     } catch (const OutOfMemory& e) {
         progress.interrupt();
         return out_of_memory("frame " + std::to_string(e.frame));
+    } catch (const std::bad_alloc&) {
+        // The machine's memory, not the plug-in's limit: scene.glb and preview.html keep
+        // every agent at every frame until the end.
+        progress.interrupt();
+        return fail(kExitMemory, options.scene + ": there was not enough memory to keep the "
+                                                 "run for scene.glb and preview.html (try "
+                                                 "--outputs csv); nothing was written");
     }
     report.wall_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
     report.console = session.host().console();
 
     const std::string staging = folder.staging() + "/";
-    if ((write_csv && !csv.close(error)) ||
-        (write_glb && !write_scene_glb(recording, options.scene, staging + "scene.glb", error)) ||
-        (write_html &&
-         !write_preview_page(recording, options.scene, staging + "preview.html", error)) ||
-        !report.write(staging + "run.json", error) || !folder.commit(error))
-        return fail(kExitPlugin, error);
+    try {
+        if ((write_csv && !csv.close(error)) ||
+            (write_glb &&
+             !write_scene_glb(recording, options.scene, staging + "scene.glb", error)) ||
+            (write_html &&
+             !write_preview_page(recording, options.scene, staging + "preview.html", error)) ||
+            !report.write(staging + "run.json", error) || !folder.commit(error))
+            return fail(kExitPlugin, error);
+    } catch (const std::bad_alloc&) {
+        return fail(kExitMemory, options.scene + ": there was not enough memory to write "
+                                                 "scene.glb and preview.html (try --outputs "
+                                                 "csv); nothing was written");
+    }
     if (!options.quiet) {
         std::string shown = folder.target();
         while (shown.size() > 1 && shown.back() == '/')
