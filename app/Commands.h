@@ -7,6 +7,7 @@
 #include "CommandLine.h"
 
 #include "results/FramePictures.h"
+#include "scenefile/SceneSettings.h"
 
 #include <optional>
 #include <set>
@@ -40,7 +41,9 @@ struct RunOptions {
     bool quiet = false;
     size_t max_memory = size_t(4) << 30;
     /// What the run writes besides run.json, which it always writes.
-    std::set<std::string> outputs{"csv"};
+    std::set<std::string> outputs{"csv", "glb", "html"};
+    /// Parameter values that replace the scene file's (--set), in the order given.
+    std::vector<SceneSetting> settings;
     /// Which frames get a picture (none unless --images says), from which camera, how large,
     /// and whether an SVG drawing goes beside each.
     PictureSchedule pictures;

@@ -1,7 +1,9 @@
-// vantri run SCENE: builds a scene file's objects in the host, plays its frame range (or
-// renders it), and writes every agent's motion (agents.csv), a report (run.json) and, when
-// asked, pictures of chosen frames (frames/) into the results folder, which appears only when
-// the whole run succeeded.
+// vantri run SCENE: builds a scene file's objects in the host (with the --set settings
+// applied), plays its frame range (or renders it), and writes what --outputs asks for:
+// every agent's motion (agents.csv), the run as a glTF scene (scene.glb) and a page that
+// plays it (preview.html), pictures of chosen frames when asked (frames/), and always a
+// report (run.json), into the results folder, which appears only when the whole run
+// succeeded.
 #include "Commands.h"
 #include "PluginSession.h"
 
@@ -14,7 +16,10 @@
 #include "results/FiniteRecords.h"
 #include "results/InterruptCleanup.h"
 #include "results/OutputFolder.h"
+#include "results/PreviewPage.h"
+#include "results/RunRecording.h"
 #include "results/RunReport.h"
+#include "results/SceneGltf.h"
 #include "scenefile/CrewSize.h"
 #include "scenefile/SceneBuilder.h"
 
@@ -25,6 +30,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <optional>
 #include <set>
 #include <unistd.h>
@@ -41,12 +47,24 @@ constexpr int kExitNonFinite = ExitCode::NonFinite;
 constexpr int32_t kGeneratorType = VT_CROWD_TYPE_GENERATOR;
 
 /// What a run can write besides run.json, which it always writes.
-const char* const kKnownOutputs[] = {"csv"};
+const char* const kKnownOutputs[] = {"csv", "glb", "html"};
 
-/// "csv" or a comma-separated list of known outputs; an empty list writes run.json alone,
+/// The file each output writes.
+const char* output_file(const std::string& output) {
+    if (output == "csv") return "agents.csv";
+    if (output == "glb") return "scene.glb";
+    if (output == "html") return "preview.html";
+    return "";
+}
+
+/// A comma-separated list of known outputs; "none" (or an empty list) writes run.json alone,
 /// for a run that only measures its time.
 bool read_outputs(const std::string& text, std::set<std::string>& outputs) {
     std::set<std::string> wanted;
+    if (text == "none") {
+        outputs = wanted;
+        return true;
+    }
     size_t begin = 0;
     while (!text.empty() && begin <= text.size()) {
         size_t end = text.find(',', begin);
@@ -205,10 +223,31 @@ void add_run_options(CLI::App& verb, RunOptions& options) {
         "but an earlier run's results")
         ->type_name("DIR");
     add_checked_option<std::set<std::string>>(
-        verb, "--outputs", options.outputs, read_outputs, "a list of outputs such as csv",
-        "what the run writes besides run.json, comma-separated (default and only: csv; "
-        "an empty list writes run.json alone)")
+        verb, "--outputs", options.outputs, read_outputs,
+        "a comma-separated list of csv, glb and html, or none",
+        "what the run writes besides run.json: csv (agents.csv), glb (scene.glb), html "
+        "(preview.html), comma-separated, or none (default: csv,glb,html; pictures come with "
+        "--images)")
         ->type_name("LIST");
+    verb.add_option_function<std::vector<std::string>>(
+            "--set",
+            [&options](const std::vector<std::string>& texts) {
+                options.settings.clear();
+                for (const std::string& text : texts) {
+                    SceneSetting setting;
+                    std::string error;
+                    if (!read_scene_setting(text, setting, error))
+                        throw CLI::ValidationError("--set needs OBJECT.PARAMETER=VALUE, such as "
+                                                   "crowd.CROWDGEN_SEED=7, not '" +
+                                                   text + "'");
+                    options.settings.push_back(setting);
+                }
+            },
+            "a parameter of the scene's object for this run, written as in the scene file "
+            "(repeatable): --set crowd.CROWDGEN_SEED=7")
+        ->type_name("OBJECT.PARAMETER=VALUE")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false);
     verb.add_flag("--render-mode", options.render, "evaluate every frame as a render does");
     verb.add_flag("--quiet", options.quiet, "no progress on stderr and no summary line");
     add_checked_option<size_t>(verb, "--max-memory", options.max_memory, read_bytes,
@@ -290,6 +329,11 @@ int run_command(const RunOptions& options) {
 
     SceneFile scene;
     if (!load_scene_file(options.scene, scene, error)) return fail(kExitInput, error);
+    try {
+        apply_scene_settings(scene, options.settings);
+    } catch (const SceneError& e) {
+        return fail(kExitInput, e.describe(options.scene));
+    }
     // The document begins at the file's start: the world places its crowds there, and
     // frames before it would be played with nothing moving.
     if (options.start && *options.start < scene.start)
@@ -370,6 +414,9 @@ int run_command(const RunOptions& options) {
     install_interrupt_cleanup();
     if (!folder.begin(error)) return fail(kExitPlugin, error);
     const bool write_csv = options.outputs.count("csv") != 0;
+    const bool write_glb = options.outputs.count("glb") != 0;
+    const bool write_html = options.outputs.count("html") != 0;
+    const bool record = write_glb || write_html;
     AgentsCsv csv;
     if (write_csv && !csv.open(folder.staging() + "/agents.csv", error))
         return fail(kExitPlugin, error);
@@ -385,6 +432,17 @@ int run_command(const RunOptions& options) {
 
     FramePictures pictures(folder.staging() + "/frames", options.camera, options.picture_width,
                            options.picture_height, options.svg);
+    for (const SceneSetting& setting : options.settings)
+        report.settings.push_back(setting.text);
+    for (const char* output : kKnownOutputs) {
+        if (options.outputs.count(output) != 0) report.files.push_back(output_file(output));
+    }
+    report.files.push_back("run.json");
+
+    // The motion that scene.glb and preview.html show, kept for the end of the run.
+    RunRecording recording;
+    if (record) recording.begin(*document, generators);
+    std::vector<std::vector<VtAgentRecord>> records(generators.size());
 
     Progress progress(options.quiet, first, last);
     CrewProgress crew_progress(options.quiet, crew_agents);
@@ -396,17 +454,19 @@ int run_command(const RunOptions& options) {
                        if (allocator().refusals() != refusals) throw OutOfMemory{frame};
                        size_t agents = 0;
                        for (size_t g = 0; g < generators.size(); ++g) {
-                           const AgentRecordView records = view_agent_records(*generators[g]);
+                           const AgentRecordView view = view_agent_records(*generators[g]);
                            NonFiniteField bad;
-                           if (find_non_finite(records.records, records.count,
+                           if (find_non_finite(view.records, view.count,
                                                generators[g]->global_matrix(), bad))
                                throw NonFinite{frame, generators[g]->name(), bad};
                            if (write_csv)
-                               csv.write_frame(frame, generators[g]->name(), records.records,
-                                               records.count, generators[g]->global_matrix());
-                           report.generators[g].agents = records.count;
-                           agents += records.count;
+                               csv.write_frame(frame, generators[g]->name(), view.records,
+                                               view.count, generators[g]->global_matrix());
+                           if (record) records[g].assign(view.records, view.records + view.count);
+                           report.generators[g].agents = view.count;
+                           agents += view.count;
                        }
+                       if (record) recording.add_frame(frame, records);
                        session.host().set_clock(playback_clock(first, frame, scene.fps));
                        if (options.pictures.wants(frame, first) &&
                            !pictures.take(*document, frame, error))
@@ -429,14 +489,32 @@ int run_command(const RunOptions& options) {
     } catch (const PictureFailure&) {
         progress.interrupt();
         return fail(kExitPlugin, error);
+    } catch (const std::bad_alloc&) {
+        // The machine's memory, not the plug-in's limit: scene.glb and preview.html keep
+        // every agent at every frame until the end.
+        progress.interrupt();
+        return fail(kExitMemory, options.scene + ": there was not enough memory to keep the "
+                                                 "run for scene.glb and preview.html (try "
+                                                 "--outputs csv); nothing was written");
     }
     report.wall_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
     report.console = session.host().console();
 
-    if ((write_csv && !csv.close(error)) || !report.write(folder.staging() + "/run.json", error) ||
-        !folder.commit(error))
-        return fail(kExitPlugin, error);
+    const std::string staging = folder.staging() + "/";
+    try {
+        if ((write_csv && !csv.close(error)) ||
+            (write_glb &&
+             !write_scene_glb(recording, options.scene, staging + "scene.glb", error)) ||
+            (write_html &&
+             !write_preview_page(recording, options.scene, staging + "preview.html", error)) ||
+            !report.write(staging + "run.json", error) || !folder.commit(error))
+            return fail(kExitPlugin, error);
+    } catch (const std::bad_alloc&) {
+        return fail(kExitMemory, options.scene + ": there was not enough memory to write "
+                                                 "scene.glb and preview.html (try --outputs "
+                                                 "csv); nothing was written");
+    }
     if (!options.quiet) {
         std::string shown = folder.target();
         while (shown.size() > 1 && shown.back() == '/')
@@ -444,11 +522,15 @@ int run_command(const RunOptions& options) {
         size_t agents = 0;
         for (const RunReport::Generator& generator : report.generators)
             agents += generator.agents;
-        std::string written = write_csv ? "agents.csv, run.json" : "run.json";
+        std::string files;
+        for (const std::string& file : report.files)
+            files += (files.empty() ? "" : ", ") + file;
         if (pictures.count() > 0)
-            written += ", " + std::to_string(pictures.count()) + " pictures in frames/";
+            files += ", " + std::to_string(pictures.count()) + " pictures in frames/";
         std::printf("played frames %d to %d (%s), %zu agents; results in %s/ (%s)\n", first, last,
-                    report.mode.c_str(), agents, shown.c_str(), written.c_str());
+                    report.mode.c_str(), agents, shown.c_str(), files.c_str());
+        if (write_html)
+            std::printf("look at it: open %s/preview.html in a browser\n", shown.c_str());
     }
     return 0;
 }

@@ -18,6 +18,8 @@ std::string RunReport::to_json() const {
     for (const Generator& generator : generators)
         list.push_back({{"name", generator.name}, {"agents", generator.agents}});
     report["generators"] = list;
+    report["settings"] = settings;
+    report["files"] = files;
     report["wall_seconds"] = wall_seconds;
     report["console"] = console;
     // Names and console lines are the plug-in's bytes; replace what is not UTF-8.

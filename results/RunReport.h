@@ -20,6 +20,10 @@ struct RunReport {
         size_t agents = 0;
     };
     std::vector<Generator> generators; ///< in scene order
+    /// The --set settings that changed the scene file's parameters, as given.
+    std::vector<std::string> settings;
+    /// The files the run wrote into its results folder, run.json last.
+    std::vector<std::string> files;
     double wall_seconds = 0.0;
     std::vector<std::string> console;
 

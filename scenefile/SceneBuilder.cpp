@@ -75,9 +75,11 @@ class Builder {
         if (entry.params.empty()) return;
         const ObjectType& type = *host_.types().find(object.type());
         if (!type.is_plugin())
-            throw SceneError(json_path(entry.path, "params"),
-                             "object " + label(object, type) +
-                                 " is a host object and has no parameters");
+            // A setting from the command line names itself; the file's own names its place.
+            throw SceneError(
+                entry.params.front().path.rfind("--set", 0) == 0 ? entry.params.front().path
+                                                                 : json_path(entry.path, "params"),
+                "object " + label(object, type) + " is a host object and has no parameters");
         const DescriptionResource* description = host_.find_description(type.description);
         if (description == nullptr)
             throw SceneError(json_path(entry.path, "params"),

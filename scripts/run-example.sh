@@ -12,5 +12,5 @@ vantri=build/release/bin/vantri
 "$vantri" describe ocrowdgenerator
 if [ -f examples/flock.json ]; then
     "$vantri" run examples/flock.json --out out/flock
-    echo "results: out/flock/agents.csv and out/flock/run.json"
+    echo "results: out/flock/ (agents.csv, scene.glb, preview.html, run.json); open out/flock/preview.html in a browser"
 fi

@@ -13,7 +13,9 @@ namespace {
 
 using vantri_test::LoadedModule;
 
-const char* folder_of(const vantri::PluginModule& module) { return module.folder().c_str(); }
+const char* folder_of(const vantri::PluginModule& module) {
+    return module.folder().c_str();
+}
 
 TEST_F(LoadedModule, InitialiseIsCountedAndOnlyTheLastEndEnds) {
     ASSERT_EQ(module.initialise(host.api(), folder_of(module)), 1);
@@ -149,7 +151,7 @@ TEST_F(LoadedModule, APathThatCannotBeAllocatedLeavesThePathUnset) {
 
 // A copy of the plug-in folder whose string table lacks one display name.
 class PluginCopy : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         namespace fs = std::filesystem;
         folder = fs::temp_directory_path() / ("vantri-copy-" + std::to_string(::getpid()));
@@ -191,4 +193,4 @@ TEST_F(PluginCopy, AnEmptyDisplayNameSkipsOnlyThatType) {
     module.shut_down(host);
 }
 
-}  // namespace
+} // namespace

@@ -40,11 +40,13 @@ inline CommandOutcome run_vantri(const std::string& arguments) {
 /// A fresh folder under the system's temporary folder, removed at the end of the test.
 class ScratchFolder {
   public:
-    ScratchFolder() {
+    /// Named after the running test, or after `name` outside a test (a suite's set-up).
+    explicit ScratchFolder(const std::string& name = {}) {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string label =
+            test != nullptr ? std::string(test->test_suite_name()) + "-" + test->name() : name;
         path_ = std::filesystem::temp_directory_path() /
-                ("vantri-" + std::string(test->test_suite_name()) + "-" + test->name() + "-" +
-                 std::to_string(getpid()));
+                ("vantri-" + label + "-" + std::to_string(getpid()));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }

@@ -1,0 +1,390 @@
+#include "results/SceneGltf.h"
+
+#include "results/Palette.h"
+#include "scene/Transform.h"
+
+#include <tiny_gltf.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+
+namespace vantri {
+
+namespace {
+
+using Json = tinygltf::Value;
+
+constexpr int kFloat = TINYGLTF_COMPONENT_TYPE_FLOAT;
+
+/// Builds the model's one buffer, views and accessors.
+class ModelBuilder {
+  public:
+    explicit ModelBuilder(tinygltf::Model& model) : model_(model) { model_.buffers.emplace_back(); }
+
+    /// A new buffer view holding `bytes`, aligned to 4 bytes; `target` 0 for none.
+    int view(const void* bytes, size_t size, int target) {
+        std::vector<unsigned char>& data = model_.buffers[0].data;
+        while (data.size() % 4 != 0)
+            data.push_back(0);
+        tinygltf::BufferView view;
+        view.buffer = 0;
+        view.byteOffset = data.size();
+        view.byteLength = size;
+        view.target = target;
+        const auto* first = static_cast<const unsigned char*>(bytes);
+        data.insert(data.end(), first, first + size);
+        model_.bufferViews.push_back(view);
+        return static_cast<int>(model_.bufferViews.size() - 1);
+    }
+
+    int accessor(int view, size_t offset, int component, int type, size_t count,
+                 std::vector<double> min = {}, std::vector<double> max = {}) {
+        tinygltf::Accessor accessor;
+        accessor.bufferView = view;
+        accessor.byteOffset = offset;
+        accessor.componentType = component;
+        accessor.type = type;
+        accessor.count = count;
+        accessor.minValues = std::move(min);
+        accessor.maxValues = std::move(max);
+        model_.accessors.push_back(accessor);
+        return static_cast<int>(model_.accessors.size() - 1);
+    }
+
+    /// A VEC3 float accessor over `points`, with their bounds, in a view of its own.
+    int points(const std::vector<float>& xyz, int target) {
+        std::vector<double> min(3, std::numeric_limits<double>::infinity());
+        std::vector<double> max(3, -std::numeric_limits<double>::infinity());
+        for (size_t i = 0; i < xyz.size(); ++i) {
+            min[i % 3] = std::fmin(min[i % 3], xyz[i]);
+            max[i % 3] = std::fmax(max[i % 3], xyz[i]);
+        }
+        const int v = view(xyz.data(), xyz.size() * sizeof(float), target);
+        return accessor(v, 0, kFloat, TINYGLTF_TYPE_VEC3, xyz.size() / 3, min, max);
+    }
+
+  private:
+    tinygltf::Model& model_;
+};
+
+void push(std::vector<float>& out, const VtVector& v) {
+    out.push_back(static_cast<float>(v.x));
+    out.push_back(static_cast<float>(v.y));
+    out.push_back(static_cast<float>(v.z));
+}
+
+int add_material(tinygltf::Model& model, const std::string& name, const Colour& colour) {
+    tinygltf::Material material;
+    material.name = name;
+    material.pbrMetallicRoughness.baseColorFactor = {
+        linear_channel(colour.r), linear_channel(colour.g), linear_channel(colour.b), colour.a};
+    material.pbrMetallicRoughness.metallicFactor = 0.0;
+    material.pbrMetallicRoughness.roughnessFactor = 0.8;
+    if (colour.a < 1.0) {
+        material.alphaMode = "BLEND";
+        material.doubleSided = true;
+    }
+    model.materials.push_back(material);
+    return static_cast<int>(model.materials.size() - 1);
+}
+
+// A shape's triangles. A shape without normals is unwelded into three vertices per
+// triangle with the face's normal (flat shading).
+tinygltf::Primitive triangles_primitive(ModelBuilder& builder, const ExportedShape& shape,
+                                        int material) {
+    std::vector<float> positions, normals;
+    std::vector<uint32_t> indices;
+    if (!shape.normals.empty()) {
+        positions = shape.positions;
+        normals = shape.normals;
+        indices = shape.indices;
+    } else {
+        const auto corner = [&](uint32_t i) {
+            return VtVector{shape.positions[3 * i], shape.positions[3 * i + 1],
+                            shape.positions[3 * i + 2]};
+        };
+        for (size_t t = 0; t + 2 < shape.indices.size(); t += 3) {
+            const VtVector a = corner(shape.indices[t]);
+            const VtVector b = corner(shape.indices[t + 1]);
+            const VtVector c = corner(shape.indices[t + 2]);
+            VtVector n = cross(b - a, c - a);
+            const double l = std::sqrt(dot(n, n));
+            n = l > 0 ? n * (1.0 / l) : VtVector{0, 1, 0};
+            for (const VtVector& p : {a, b, c}) {
+                indices.push_back(static_cast<uint32_t>(positions.size() / 3));
+                push(positions, p);
+                push(normals, n);
+            }
+        }
+    }
+    tinygltf::Primitive primitive;
+    primitive.mode = TINYGLTF_MODE_TRIANGLES;
+    primitive.material = material;
+    primitive.attributes["POSITION"] = builder.points(positions, TINYGLTF_TARGET_ARRAY_BUFFER);
+    const int normal_view =
+        builder.view(normals.data(), normals.size() * sizeof(float), TINYGLTF_TARGET_ARRAY_BUFFER);
+    primitive.attributes["NORMAL"] =
+        builder.accessor(normal_view, 0, kFloat, TINYGLTF_TYPE_VEC3, normals.size() / 3);
+    if (positions.size() / 3 <= 65535) {
+        std::vector<uint16_t> small(indices.begin(), indices.end());
+        const int v = builder.view(small.data(), small.size() * sizeof(uint16_t),
+                                   TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+        primitive.indices = builder.accessor(v, 0, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
+                                             TINYGLTF_TYPE_SCALAR, small.size());
+    } else {
+        const int v = builder.view(indices.data(), indices.size() * sizeof(uint32_t),
+                                   TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+        primitive.indices = builder.accessor(v, 0, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT,
+                                             TINYGLTF_TYPE_SCALAR, indices.size());
+    }
+    return primitive;
+}
+
+tinygltf::Primitive line_primitive(ModelBuilder& builder, const ExportedShape::Line& line,
+                                   int material) {
+    tinygltf::Primitive primitive;
+    primitive.mode = line.closed ? TINYGLTF_MODE_LINE_LOOP : TINYGLTF_MODE_LINE_STRIP;
+    primitive.material = material;
+    primitive.attributes["POSITION"] = builder.points(line.points, TINYGLTF_TARGET_ARRAY_BUFFER);
+    return primitive;
+}
+
+void set_transform(tinygltf::Node& node, const ExportTransform& t) {
+    node.translation = {t.translation.x, t.translation.y, t.translation.z};
+    node.rotation = {t.rotation[0], t.rotation[1], t.rotation[2], t.rotation[3]};
+    if (t.scale.x != 1.0 || t.scale.y != 1.0 || t.scale.z != 1.0)
+        node.scale = {t.scale.x, t.scale.y, t.scale.z};
+}
+
+/// Keys of one animated node, appended to the animation's shared output views.
+struct AnimationData {
+    std::vector<float> translations, rotations, scales;
+};
+
+// The quaternion of each key on the same side as the previous key's, so that every
+// interpolation between two keys turns the short way.
+void push_rotation(std::vector<float>& out, size_t first_of_node, const float q[4]) {
+    float k[4] = {q[0], q[1], q[2], q[3]};
+    if (out.size() >= first_of_node + 4) {
+        const float* prev = &out[out.size() - 4];
+        if (prev[0] * k[0] + prev[1] * k[1] + prev[2] * k[2] + prev[3] * k[3] < 0)
+            for (float& c : k)
+                c = -c;
+    }
+    out.insert(out.end(), k, k + 4);
+}
+
+} // namespace
+
+bool write_scene_glb(const RunRecording& recording, const std::string& scene,
+                     const std::string& path, std::string& error) {
+    tinygltf::Model model;
+    model.asset.version = "2.0";
+    model.asset.generator = "Vantri";
+    {
+        Json::Object extras;
+        extras["scene"] = Json(scene);
+        extras["fps"] = Json(recording.fps());
+        if (!recording.frames().empty()) {
+            extras["start"] = Json(recording.frames().front());
+            extras["end"] = Json(recording.frames().back());
+        }
+        extras["metres_per_scene_unit"] = Json(kMetresPerSceneUnit);
+        extras["axes"] = Json(std::string("scene (x, y, z) is glTF (x, y, -z)"));
+        model.asset.extras = Json(std::move(extras));
+    }
+    ModelBuilder builder(model);
+
+    // Materials: one per generator, one per kind of piece that occurs.
+    const std::vector<RecordedShape>& shapes = recording.shapes();
+    std::vector<int> shape_material(shapes.size(), -1);
+    for (size_t g = 0; g < recording.generators().size(); ++g) {
+        const RecordedGenerator& generator = recording.generators()[g];
+        int material = -1;
+        for (int32_t shape : generator.agent_shapes) {
+            if (shape < 0 || shape_material[shape] >= 0) continue;
+            if (material < 0) material = add_material(model, generator.name, generator_colour(g));
+            shape_material[shape] = material;
+        }
+    }
+    int kind_materials[4] = {-1, -1, -1, -1};
+    for (const RecordedPiece& piece : recording.pieces()) {
+        int& material = kind_materials[static_cast<int>(piece.kind)];
+        if (material < 0)
+            material = add_material(model, piece_kind_name(piece.kind), piece_colour(piece.kind));
+        shape_material[piece.shape] = material;
+    }
+
+    // Meshes: one per shape.
+    for (size_t s = 0; s < shapes.size(); ++s) {
+        tinygltf::Mesh mesh;
+        mesh.name = shapes[s].name;
+        const ExportedShape exported = export_shape(shapes[s].shape);
+        if (shapes[s].shape.has_mesh())
+            mesh.primitives.push_back(triangles_primitive(builder, exported, shape_material[s]));
+        for (const ExportedShape::Line& line : exported.lines) {
+            if (line.points.size() >= 6)
+                mesh.primitives.push_back(line_primitive(builder, line, shape_material[s]));
+        }
+        model.meshes.push_back(mesh);
+    }
+
+    const size_t frames = recording.frames().size();
+    tinygltf::Animation animation;
+    animation.name = "run";
+    AnimationData keys;
+    struct Channel {
+        int node;
+        const char* path;
+        size_t offset; // in floats, into the output of its kind
+        bool step;
+    };
+    std::vector<Channel> channels;
+    tinygltf::Scene root;
+    // Named, so that a scene without nodes is still an object in the file.
+    root.name = std::filesystem::path(scene).stem().string();
+
+    for (size_t g = 0; g < recording.generators().size(); ++g) {
+        const RecordedGenerator& generator = recording.generators()[g];
+        tinygltf::Node group;
+        group.name = generator.name;
+        group.extras = Json(Json::Object{{"generator", Json(generator.name)}});
+        const int group_index = static_cast<int>(model.nodes.size());
+        model.nodes.push_back(group);
+        root.nodes.push_back(group_index);
+        for (size_t a = 0; a < generator.agent_shapes.size(); ++a) {
+            tinygltf::Node node;
+            node.name = generator.name + "_" + std::to_string(a);
+            node.mesh = generator.agent_shapes[a];
+            node.extras = Json(Json::Object{{"agent", Json(static_cast<int>(a))},
+                                            {"generator", Json(generator.name)}});
+            // Where the agent is absent, it keeps the nearest place it has: the last one
+            // before, or the first one after for frames before it appears.
+            std::vector<AgentPose> poses(frames);
+            bool ever_absent = false;
+            size_t first_present = frames;
+            for (size_t f = 0; f < frames; ++f) {
+                poses[f] = recording.pose(f, g, a);
+                if (!poses[f].present())
+                    ever_absent = true;
+                else if (first_present == frames)
+                    first_present = f;
+            }
+            for (size_t f = 0; f < frames; ++f) {
+                if (poses[f].present()) continue;
+                poses[f] = f > first_present ? poses[f - 1] : poses[first_present];
+            }
+            const AgentPose& shown = poses[first_present];
+            ExportTransform start;
+            start.translation = {shown.translation[0], shown.translation[1], shown.translation[2]};
+            start.rotation = {shown.rotation[0], shown.rotation[1], shown.rotation[2],
+                              shown.rotation[3]};
+            start.scale = generator.agent_scales[a];
+            set_transform(node, start);
+            const int index = static_cast<int>(model.nodes.size());
+            model.nodes.push_back(node);
+            model.nodes[group_index].children.push_back(index);
+
+            channels.push_back({index, "translation", keys.translations.size(), false});
+            channels.push_back({index, "rotation", keys.rotations.size(), false});
+            const size_t first_rotation = keys.rotations.size();
+            for (size_t f = 0; f < frames; ++f) {
+                keys.translations.insert(keys.translations.end(), poses[f].translation,
+                                         poses[f].translation + 3);
+                push_rotation(keys.rotations, first_rotation, poses[f].rotation);
+            }
+            if (ever_absent) {
+                channels.push_back({index, "scale", keys.scales.size(), true});
+                const VtVector s = generator.agent_scales[a];
+                for (size_t f = 0; f < frames; ++f) {
+                    const bool present = recording.pose(f, g, a).present();
+                    push(keys.scales, present ? s : VtVector{0, 0, 0});
+                }
+            }
+        }
+    }
+
+    for (const RecordedPiece& piece : recording.pieces()) {
+        tinygltf::Node node;
+        node.name = piece.name;
+        node.mesh = piece.shape;
+        node.extras = Json(Json::Object{{"kind", Json(std::string(piece_kind_name(piece.kind)))},
+                                        {"object", Json(piece.name)}});
+        if (!piece.matrices.empty()) set_transform(node, export_transform(piece.matrices.front()));
+        const int index = static_cast<int>(model.nodes.size());
+        model.nodes.push_back(node);
+        root.nodes.push_back(index);
+        if (!piece.moves()) continue;
+        channels.push_back({index, "translation", keys.translations.size(), false});
+        channels.push_back({index, "rotation", keys.rotations.size(), false});
+        channels.push_back({index, "scale", keys.scales.size(), false});
+        const size_t first_rotation = keys.rotations.size();
+        for (const VtMatrix& m : piece.matrices) {
+            const ExportTransform t = export_transform(m);
+            push(keys.translations, t.translation);
+            const float q[4] = {
+                static_cast<float>(t.rotation[0]), static_cast<float>(t.rotation[1]),
+                static_cast<float>(t.rotation[2]), static_cast<float>(t.rotation[3])};
+            push_rotation(keys.rotations, first_rotation, q);
+            push(keys.scales, t.scale);
+        }
+    }
+    model.scenes.push_back(root);
+    model.defaultScene = 0;
+
+    if (!channels.empty() && frames > 0) {
+        std::vector<float> times(frames);
+        for (size_t f = 0; f < frames; ++f)
+            times[f] = static_cast<float>(
+                static_cast<double>(recording.frames()[f] - recording.frames().front()) /
+                recording.fps());
+        const int time_view = builder.view(times.data(), times.size() * sizeof(float), 0);
+        const int time = builder.accessor(time_view, 0, kFloat, TINYGLTF_TYPE_SCALAR, frames,
+                                          {times.front()}, {times.back()});
+        const auto output_view = [&](const std::vector<float>& values) {
+            return values.empty() ? -1
+                                  : builder.view(values.data(), values.size() * sizeof(float), 0);
+        };
+        const int translation_view = output_view(keys.translations);
+        const int rotation_view = output_view(keys.rotations);
+        const int scale_view = output_view(keys.scales);
+        for (const Channel& c : channels) {
+            const bool rotation = std::strcmp(c.path, "rotation") == 0;
+            const bool translation = std::strcmp(c.path, "translation") == 0;
+            const int view = rotation ? rotation_view : translation ? translation_view : scale_view;
+            tinygltf::AnimationSampler sampler;
+            sampler.input = time;
+            sampler.output =
+                builder.accessor(view, c.offset * sizeof(float), kFloat,
+                                 rotation ? TINYGLTF_TYPE_VEC4 : TINYGLTF_TYPE_VEC3, frames);
+            sampler.interpolation = c.step ? "STEP" : "LINEAR";
+            animation.samplers.push_back(sampler);
+            tinygltf::AnimationChannel channel;
+            channel.sampler = static_cast<int>(animation.samplers.size() - 1);
+            channel.target_node = c.node;
+            channel.target_path = c.path;
+            animation.channels.push_back(channel);
+        }
+        model.animations.push_back(std::move(animation));
+    }
+    if (model.buffers[0].data.empty()) model.buffers.clear();
+
+    std::ofstream out(path, std::ios::binary);
+    if (!out) {
+        error = path + ": cannot create the file: " + std::strerror(errno);
+        return false;
+    }
+    tinygltf::TinyGLTF writer;
+    const bool written = writer.WriteGltfSceneToStream(&model, out, false, true);
+    out.close();
+    if (!written || !out) {
+        error = path + ": could not write the file (is the disk full?)";
+        return false;
+    }
+    return true;
+}
+
+} // namespace vantri

@@ -1,0 +1,25 @@
+// scene.glb: the run as a glTF 2.0 binary that other tools load (Blender, game engines,
+// three.js), in glTF's right-handed Y-up metres (see ExportSpace.h).
+//
+// - One mesh per shape, shared: every agent of a source object instances that object's
+//   mesh; scene pieces (obstacles, terrain, curves as line strips, scenery) have their own.
+// - One node per generator (no transform, the group of its agents), one node per agent
+//   (extras: "agent" index and "generator" name) and one node per scene piece (extras:
+//   "kind" and "object").
+// - One animation, "run", with a key at every recorded frame (time (frame - first) / fps
+//   seconds): the translation and rotation of every agent, and of every piece that moves. An
+//   agent that a frame lacks keeps its place and gets a scale channel that is 0 there.
+#pragma once
+
+#include "results/RunRecording.h"
+
+#include <string>
+
+namespace vantri {
+
+/// Writes `recording` to `path`; `scene` names the scene file in the asset's extras. False
+/// with the reason when the file cannot be written.
+bool write_scene_glb(const RunRecording& recording, const std::string& scene,
+                     const std::string& path, std::string& error);
+
+} // namespace vantri

@@ -1,0 +1,78 @@
+// Shared by the web checks: running the built vantri command, a scratch folder, and headless
+// Chromium started for pages opened from disk.
+'use strict';
+const { execFileSync } = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+
+/** Exit code that CTest reports as "skipped". */
+const SKIPPED = 77;
+
+function skip(reason) {
+  console.log('skipped: ' + reason);
+  process.exit(SKIPPED);
+}
+
+function scratchFolder(name) {
+  return fs.mkdtempSync(path.join(os.tmpdir(), 'vantri-' + name + '-'));
+}
+
+/** Runs `vantri run SCENE --quiet --out OUT ...extra`; throws with its output on failure. */
+function runScene(vantri, scene, out, extra = []) {
+  try {
+    execFileSync(vantri, ['run', scene, '--quiet', '--out', out, ...extra],
+                 { stdio: ['ignore', 'pipe', 'pipe'] });
+  } catch (error) {
+    throw new Error('vantri run ' + scene + ' failed:\n' + error.stdout + error.stderr);
+  }
+  return out;
+}
+
+/** Headless Chromium as a fresh profile, or a skip when there is none. */
+async function launchChromium() {
+  const executable = process.env.VANTRI_CHROMIUM || '/usr/bin/chromium';
+  if (!fs.existsSync(executable)) skip('no Chromium at ' + executable + ' (scripts/install-deps.sh installs it)');
+  let playwright;
+  try {
+    playwright = require('playwright-core');
+  } catch (error) {
+    skip('playwright-core is not installed in tests/web (scripts/install-deps.sh installs it)');
+  }
+  const profile = scratchFolder('chromium');
+  const context = await playwright.chromium.launchPersistentContext(profile, {
+    executablePath: executable,
+    headless: true,
+    viewport: { width: 1000, height: 650 },
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+           '--disable-background-networking', '--disable-component-update', '--disable-sync',
+           '--enable-unsafe-swiftshader'],
+  });
+  const close = async () => {
+    await context.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  };
+  return { context, close };
+}
+
+/**
+ * Opens `file` in a new page and records what a person would not want: console errors,
+ * uncaught exceptions and any request for something other than the file itself.
+ */
+async function openPage(context, file) {
+  const page = await context.newPage();
+  const problems = [];
+  const url = 'file://' + path.resolve(file);
+  page.on('console', (message) => {
+    if (message.type() === 'error') problems.push('console error: ' + message.text());
+  });
+  page.on('pageerror', (error) => problems.push('uncaught: ' + error.message));
+  page.on('request', (request) => {
+    if (request.url() !== url) problems.push('request: ' + request.url());
+  });
+  await page.goto(url);
+  await page.waitForSelector('#status[data-ready="true"]', { timeout: 120000 });
+  return { page, problems };
+}
+
+module.exports = { SKIPPED, skip, scratchFolder, runScene, launchChromium, openPage };

@@ -1,0 +1,74 @@
+// preview.html in headless Chromium, opened from disk as a person would: it loads with no
+// console error and no request for anything outside the page, shows the frame and agent
+// counts of the run, changes when scrubbed to the last frame, plays, and has a top view.
+//
+//   node preview_test.js VANTRI SCENE [SCREENSHOT_FOLDER]
+'use strict';
+const assert = require('assert');
+const fs = require('fs');
+const path = require('path');
+const { scratchFolder, runScene, launchChromium, openPage } = require('./common');
+
+async function main() {
+  const [vantri, scene, shots] = process.argv.slice(2);
+  const scratch = scratchFolder('preview');
+  const browser = await launchChromium();
+  try {
+    const out = runScene(vantri, scene, path.join(scratch, 'run'));
+    const report = JSON.parse(fs.readFileSync(path.join(out, 'run.json'), 'utf8'));
+    const agents = report.generators.reduce((n, g) => n + g.agents, 0);
+    const { page, problems } = await openPage(browser.context, path.join(out, 'preview.html'));
+
+    const status = async () => page.$eval('#status', (s) => Object.assign({}, s.dataset));
+    let shown = await status();
+    assert.strictEqual(Number(shown.frames), report.frames, 'frames shown');
+    assert.strictEqual(Number(shown.agents), agents, 'agents shown');
+    assert.strictEqual(Number(shown.frame), report.start, 'the first frame comes first');
+    assert.match(await page.textContent('#frame'), new RegExp('frame ' + report.start + ' '));
+    const draws = await page.evaluate(() => window.vantriPreview.drawCalls());
+
+    const first = await page.screenshot();
+    await page.$eval('#slider', (slider) => {
+      slider.value = slider.max;
+      slider.dispatchEvent(new Event('input'));
+    });
+    await page.waitForFunction((end) => document.querySelector('#status').dataset.frame === String(end),
+                               report.end);
+    await page.waitForTimeout(300);
+    const last = await page.screenshot();
+    assert.ok(!first.equals(last), 'the last frame looks different from the first');
+
+    // Play runs the frames on from the start again.
+    await page.click('#play');
+    await page.waitForFunction((end) => {
+      const frame = Number(document.querySelector('#status').dataset.frame);
+      return frame < end;
+    }, report.end, { timeout: 20000 });
+    await page.click('#play');
+    assert.strictEqual(await page.textContent('#play'), 'Play');
+
+    await page.click('#top');
+    await page.waitForTimeout(300);
+    const top = await page.screenshot();
+    assert.ok(!top.equals(last), 'the top view differs from the orbit view');
+    assert.ok(await page.$eval('#top', (b) => b.classList.contains('on')));
+
+    if (shots) {
+      fs.mkdirSync(shots, { recursive: true });
+      fs.writeFileSync(path.join(shots, 'preview-first.png'), first);
+      fs.writeFileSync(path.join(shots, 'preview-last.png'), last);
+      fs.writeFileSync(path.join(shots, 'preview-top.png'), top);
+    }
+    assert.deepStrictEqual(problems, [], 'the page had no errors and made no requests');
+    console.log(`preview of ${path.basename(scene)}: ${shown.frames} frames, ${shown.agents} agents, ` +
+                `${draws} draw calls, no console errors, no requests`);
+  } finally {
+    await browser.close();
+    fs.rmSync(scratch, { recursive: true, force: true });
+  }
+}
+
+main().catch((error) => {
+  console.error(error.stack || String(error));
+  process.exit(1);
+});
