@@ -43,6 +43,13 @@ struct ExampleResult {
         return out;
     }
     int last_frame() const { return rows.empty() ? -1 : rows.back().frame; }
+    /// Every frame's rows, in file order, by frame number.
+    std::map<int, std::vector<AgentRow>> by_frame() const {
+        std::map<int, std::vector<AgentRow>> frames;
+        for (const AgentRow& row : rows)
+            frames[row.frame].push_back(row);
+        return frames;
+    }
 };
 
 inline std::vector<std::string> split(const std::string& line) {
@@ -113,6 +120,25 @@ struct RemoveFolder {
 
 inline double horizontal_distance(const AgentRow& a, const AgentRow& b) {
     return std::hypot(a.x - b.x, a.z - b.z);
+}
+
+/// What every example must get right before its own checks: the run succeeded and wrote
+/// frames 0 to `last_frame`, each with `agents` rows, every value finite and no agent faster
+/// than its top speed.
+inline void expect_complete_run(const ExampleResult& run, int last_frame, size_t agents) {
+    ASSERT_EQ(run.exit_code, 0) << run.output;
+    ASSERT_EQ(run.rows.size(), static_cast<size_t>(last_frame + 1) * agents);
+    ASSERT_EQ(run.last_frame(), last_frame);
+    for (size_t i = 0; i < run.rows.size(); ++i) {
+        const AgentRow& row = run.rows[i];
+        ASSERT_EQ(row.frame, static_cast<int>(i / agents)) << "row " << i;
+        ASSERT_TRUE(std::isfinite(row.x) && std::isfinite(row.y) && std::isfinite(row.z) &&
+                    std::isfinite(row.heading) && std::isfinite(row.pitch) &&
+                    std::isfinite(row.bank) && std::isfinite(row.speed))
+            << "frame " << row.frame << " " << row.generator << " agent " << row.agent;
+        ASSERT_LE(row.speed, row.max_speed)
+            << "frame " << row.frame << " " << row.generator << " agent " << row.agent;
+    }
 }
 
 } // namespace vantri_example
