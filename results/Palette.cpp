@@ -1,15 +1,13 @@
 #include "results/Palette.h"
 
+#include "render/SceneShapes.h"
+
 #include <cmath>
 #include <cstdio>
 
 namespace vantri {
 
 namespace {
-
-// Ten colours that stay apart from each other and from the obstacles' red.
-const unsigned kGeneratorColours[] = {0x4e79a7, 0xf28e2b, 0x59a14f, 0xb07aa1, 0x76b7b2,
-                                      0xedc948, 0xff9da7, 0x9c755f, 0x8cd17d, 0x86bcb6};
 
 Colour from_hex(unsigned hex, double alpha = 1.0) {
     return Colour{((hex >> 16) & 0xff) / 255.0, ((hex >> 8) & 0xff) / 255.0, (hex & 0xff) / 255.0,
@@ -18,8 +16,9 @@ Colour from_hex(unsigned hex, double alpha = 1.0) {
 
 } // namespace
 
-Colour generator_colour(size_t index) {
-    return from_hex(kGeneratorColours[index % (sizeof kGeneratorColours / sizeof(unsigned))]);
+Colour crowd_colour(size_t index) {
+    const Rgb rgb = generator_colour(index);
+    return Colour{rgb.r / 255.0, rgb.g / 255.0, rgb.b / 255.0, 1.0};
 }
 
 Colour piece_colour(PieceKind kind) {

@@ -12,8 +12,9 @@ struct Colour {
     double r, g, b, a;
 };
 
-/// The colour of the generator at `index` (scene order); ten colours, then again.
-Colour generator_colour(size_t index);
+/// The colour of the generator at `index` (scene order): the pictures' colour of that
+/// generator's agents, so that a picture, scene.glb and preview.html agree.
+Colour crowd_colour(size_t index);
 /// Obstacles are translucent red, the terrain green-grey, curves yellow, scenery grey.
 Colour piece_colour(PieceKind kind);
 /// "#rrggbb".

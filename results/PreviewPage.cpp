@@ -120,7 +120,7 @@ Json run_description(const RunRecording& recording, const std::string& scene) {
     for (size_t g = 0; g < recording.generators().size(); ++g) {
         const RecordedGenerator& generator = recording.generators()[g];
         generators.push_back({{"name", generator.name},
-                              {"colour", colour_hex(generator_colour(g))},
+                              {"colour", colour_hex(crowd_colour(g))},
                               {"agents", generator.agent_shapes.size()},
                               {"counts", generator.counts}});
         std::map<int32_t, std::vector<size_t>> by_shape;

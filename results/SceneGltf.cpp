@@ -206,7 +206,7 @@ bool write_scene_glb(const RunRecording& recording, const std::string& scene,
         int material = -1;
         for (int32_t shape : generator.agent_shapes) {
             if (shape < 0 || shape_material[shape] >= 0) continue;
-            if (material < 0) material = add_material(model, generator.name, generator_colour(g));
+            if (material < 0) material = add_material(model, generator.name, crowd_colour(g));
             shape_material[shape] = material;
         }
     }

@@ -3,8 +3,8 @@
 // obstacle's sphere and box outlines.
 #include "drawing_test_support.h"
 
-#include "../../res/description/ocrowdbehav.h"
-#include "../../res/description/ocrowdobstacle.h"
+#include "ocrowdbehav.h"
+#include "ocrowdobstacle.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "drawing_test_support.h"
 #include "scene_test_support.h"
 
-#include "../../res/description/ocrowdbehav.h"
-#include "../../res/description/ocrowdobstacle.h"
+#include "ocrowdbehav.h"
+#include "ocrowdobstacle.h"
 #include "render/PngFile.h"
 #include "render/ScenePicture.h"
 
