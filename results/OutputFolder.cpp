@@ -47,6 +47,22 @@ bool is_run_report(const fs::path& path) {
            report.contains("mode");
 }
 
+// Whether `folder` holds nothing but the pictures a run writes: NNNN.png and NNNN.svg files.
+bool only_pictures(const fs::path& folder) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        if (!fs::is_regular_file(entry.symlink_status(ec))) return false;
+        const std::string name = entry.path().filename().string();
+        const size_t dot = name.find('.');
+        if (dot == 0 || dot == std::string::npos) return false;
+        for (size_t i = 0; i < dot; ++i)
+            if (name[i] < '0' || name[i] > '9') return false;
+        const std::string ending = name.substr(dot);
+        if (ending != ".png" && ending != ".svg") return false;
+    }
+    return !ec;
+}
+
 // The entries of `folder` that a run does not write, as "name" or "name/".
 std::vector<std::string> foreign_entries(const fs::path& folder) {
     std::vector<std::string> foreign;
@@ -61,6 +77,7 @@ std::vector<std::string> foreign_entries(const fs::path& folder) {
         bool known = false;
         for (const std::string& result : OutputFolder::result_names())
             known = known || name == result;
+        if (known && name == "frames/" && !only_pictures(entry.path())) known = false;
         if (!known) foreign.push_back(name);
     }
     std::sort(foreign.begin(), foreign.end());
@@ -143,7 +160,8 @@ bool remove_tree(const char* path) {
 }
 
 const std::vector<std::string>& OutputFolder::result_names() {
-    static const std::vector<std::string> names = {"run.json", "agents.csv"};
+    static const std::vector<std::string> names = {"run.json", "agents.csv", "scene.glb",
+                                                   "preview.html", "frames/"};
     return names;
 }
 
