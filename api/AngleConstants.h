@@ -12,4 +12,4 @@ constexpr double kThreeHalfPi = 4.71238898038469;
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kInvTwoPi = 0.15915494309189535;
 
-}  // namespace angle
+} // namespace angle

@@ -22,11 +22,13 @@ LVector BaseContainer::GetVector(int32_t id) const {
 
 ParameterNode* BaseContainer::GetLink(int32_t id, const BaseDocument* doc) const {
     VtAtom* document = reinterpret_cast<VtAtom*>(const_cast<BaseDocument*>(doc));
-    return reinterpret_cast<ParameterNode*>(vt::Tables()->containers->get_link(Handle(), id, document));
+    return reinterpret_cast<ParameterNode*>(
+        vt::Tables()->containers->get_link(Handle(), id, document));
 }
 
 CustomDataType* BaseContainer::GetCustomDataType(int32_t id, int32_t type) const {
-    return reinterpret_cast<CustomDataType*>(vt::Tables()->containers->get_custom(Handle(), id, type));
+    return reinterpret_cast<CustomDataType*>(
+        vt::Tables()->containers->get_custom(Handle(), id, type));
 }
 
 GeData BaseContainer::GetData(int32_t id) const {

@@ -9,7 +9,7 @@ class BaseDocument;
 /// or frees one. Getters give 0, 0.0, false, (0, 0, 0) or null for a missing entry; an
 /// integer getter truncates a real entry toward zero, a real getter widens an integer.
 class BaseContainer {
-public:
+  public:
     BaseContainer() = delete;
     ~BaseContainer() = delete;
 
@@ -29,7 +29,7 @@ public:
     void SetBool(int32_t id, Bool value) { SetData(id, GeData(static_cast<int32_t>(value != 0))); }
     void SetVector(int32_t id, const LVector& value) { SetData(id, GeData(value)); }
 
-private:
+  private:
     const VtContainer* Handle() const { return reinterpret_cast<const VtContainer*>(this); }
     VtContainer* Handle() { return reinterpret_cast<VtContainer*>(this); }
 };

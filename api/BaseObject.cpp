@@ -110,4 +110,6 @@ BaseTime BaseDocument::GetMaxTime() const {
     return BaseTime(t.numerator, t.denominator);
 }
 
-int32_t BaseDocument::GetFps() const { return vt::Tables()->objects->doc_get_fps(Handle()); }
+int32_t BaseDocument::GetFps() const {
+    return vt::Tables()->objects->doc_get_fps(Handle());
+}

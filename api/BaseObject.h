@@ -10,7 +10,7 @@ class HierarchyHelp;
 namespace HostObjectType {
 constexpr int32_t Null = VT_OBJECT_TYPE_NULL;
 constexpr int32_t Instance = VT_OBJECT_TYPE_INSTANCE;
-}  // namespace HostObjectType
+} // namespace HostObjectType
 
 /// The instance object's parameter that links the object it repeats.
 namespace InstanceParameter {
@@ -23,7 +23,7 @@ constexpr int32_t Unchanged = VT_CLONE_FLAG_UNCHANGED;
 }
 
 class BaseObject : public ParameterNode {
-public:
+  public:
     /// A new object of host type `type` outside any document, or null.
     static BaseObject* Alloc(int32_t type);
     /// Frees an object the caller owns, with its children, and sets the pointer to null.
@@ -58,7 +58,7 @@ public:
 };
 
 class BaseDocument : public ParameterNode {
-public:
+  public:
     BaseTime GetTime() const;
     BaseTime GetMinTime() const;
     BaseTime GetMaxTime() const;

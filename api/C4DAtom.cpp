@@ -2,7 +2,9 @@
 
 #include "host_binding.h"
 
-int32_t C4DAtom::GetType() const { return vt::Tables()->atoms->get_type(Handle()); }
+int32_t C4DAtom::GetType() const {
+    return vt::Tables()->atoms->get_type(Handle());
+}
 
 Bool C4DAtom::GetParameter(const DescID& id, GeData& out, int32_t flags) {
     VtData value{};
@@ -47,7 +49,9 @@ BaseContainer* ParameterNode::GetDataInstance() const {
     return reinterpret_cast<BaseContainer*>(vt::Tables()->atoms->get_data_instance(Handle()));
 }
 
-String ParameterNode::GetName() const { return String(vt::Tables()->atoms->get_name(Handle())); }
+String ParameterNode::GetName() const {
+    return String(vt::Tables()->atoms->get_name(Handle()));
+}
 
 void ParameterNode::SetName(const String& name) {
     vt::Tables()->atoms->set_name(Handle(), name.GetCString());

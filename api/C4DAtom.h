@@ -9,7 +9,7 @@
 class BaseDocument;
 
 class C4DAtom {
-public:
+  public:
     C4DAtom() = delete;
     ~C4DAtom() = delete;
 
@@ -23,7 +23,7 @@ public:
 };
 
 class GeListNode : public C4DAtom {
-public:
+  public:
     GeListNode* GetDown() const;
     GeListNode* GetNext() const;
     GeListNode* GetUp() const;
@@ -33,14 +33,13 @@ public:
 };
 
 class ParameterNode : public GeListNode {
-public:
+  public:
     /// The node's parameter container, owned by the node.
     BaseContainer* GetDataInstance() const;
     String GetName() const;
     void SetName(const String& name);
 };
 
-template <typename T>
-inline T* FromHandle(VtAtom* atom) {
+template <typename T> inline T* FromHandle(VtAtom* atom) {
     return reinterpret_cast<T*>(atom);
 }

@@ -6,8 +6,8 @@
 /// Attributes of a description entry.
 namespace DescriptionAttribute {
 constexpr int32_t Hidden = VT_DESC_ATTRIBUTE_HIDDEN;
-constexpr int32_t GroupOpen = VT_DESC_ATTRIBUTE_GROUP_OPEN;  ///< the open state of a group
-}  // namespace DescriptionAttribute
+constexpr int32_t GroupOpen = VT_DESC_ATTRIBUTE_GROUP_OPEN; ///< the open state of a group
+} // namespace DescriptionAttribute
 
 /// Flags of a description build.
 namespace DescriptionFlag {
@@ -16,7 +16,7 @@ constexpr int32_t Loaded = VT_DESC_FLAG_LOADED;
 typedef int32_t DESCFLAGS_DESC;
 
 class Description {
-public:
+  public:
     Description() = delete;
     ~Description() = delete;
     /// Loads the description resource registered for object type `type`.
@@ -26,6 +26,6 @@ public:
     /// The attribute container of entry `id` (owned by the description), or null.
     BaseContainer* GetParameterI(const DescID& id, AtomArray* array);
 
-private:
+  private:
     VtDescription* Handle() { return reinterpret_cast<VtDescription*>(this); }
 };

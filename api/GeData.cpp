@@ -2,7 +2,6 @@
 
 #include "host_binding.h"
 
-
 DescID::DescID(int32_t id) : DescID(DescIdLevel(id)) {}
 
 DescID::DescID(const DescIdLevel& level) {
@@ -86,7 +85,9 @@ GeData::GeData(int32_t type, const CustomDataType& value) {
     data_.value.custom = copy;
 }
 
-GeData::GeData(const GeData& other) { *this = other; }
+GeData::GeData(const GeData& other) {
+    *this = other;
+}
 
 GeData& GeData::operator=(const GeData& other) {
     if (this == &other) return *this;
@@ -104,7 +105,9 @@ GeData& GeData::operator=(const GeData& other) {
     return *this;
 }
 
-GeData::~GeData() { Release(); }
+GeData::~GeData() {
+    Release();
+}
 
 void GeData::Release() {
     if (data_.type >= 1000000 && data_.value.custom != nullptr) {
@@ -157,7 +160,8 @@ LVector GeData::GetVector() const {
 }
 
 ParameterNode* GeData::GetLink() const {
-    return data_.type == VT_DTYPE_LINK ? reinterpret_cast<ParameterNode*>(data_.value.link) : nullptr;
+    return data_.type == VT_DTYPE_LINK ? reinterpret_cast<ParameterNode*>(data_.value.link)
+                                       : nullptr;
 }
 
 CustomDataType* GeData::GetCustomDataType(int32_t type) const {

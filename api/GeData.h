@@ -18,18 +18,18 @@ constexpr int32_t Vector = VT_DTYPE_VECTOR;
 constexpr int32_t String = VT_DTYPE_STRING;
 constexpr int32_t Link = VT_DTYPE_LINK;
 constexpr int32_t Bool = VT_DTYPE_BOOL;
-}  // namespace ParameterType
+} // namespace ParameterType
 
 /// Ids of the host's custom data types.
 namespace CustomDataId {
 constexpr int32_t InExcludeList = VT_CUSTOMDATA_INEXCLUDE;
 constexpr int32_t SplineCurve = VT_CUSTOMDATA_SPLINE;
-}  // namespace CustomDataId
+} // namespace CustomDataId
 
 /// A host custom value (in/exclude list, spline curve); a handle owned by whoever the
 /// call that produced it names.
 class CustomDataType {
-public:
+  public:
     CustomDataType() = delete;
     ~CustomDataType() = delete;
 };
@@ -40,15 +40,15 @@ struct DescIdLevel {
     int32_t dtype = 0;
     int32_t creator = 0;
     DescIdLevel() = default;
-    DescIdLevel(int32_t i, int32_t t = 0, int32_t c = 0) : id(i), dtype(t), creator(c) {}  // NOLINT
+    DescIdLevel(int32_t i, int32_t t = 0, int32_t c = 0) : id(i), dtype(t), creator(c) {} // NOLINT
 };
 
 /// A parameter id; the crowd code uses one level.
 class DescID {
-public:
+  public:
     DescID() = default;
-    DescID(int32_t id);  // NOLINT: a plain number is a one-level id
-    DescID(const DescIdLevel& level);  // NOLINT
+    DescID(int32_t id);               // NOLINT: a plain number is a one-level id
+    DescID(const DescIdLevel& level); // NOLINT
     DescID(const DescIdLevel& first, const DescIdLevel& second);
 
     int32_t GetDepth() const { return id_.depth; }
@@ -61,21 +61,21 @@ public:
     const VtDescId& Abi() const { return id_; }
     static DescID FromAbi(const VtDescId& id);
 
-private:
+  private:
     VtDescId id_{};
 };
 
 /// A parameter value: integer, real, vector, string, link, time or custom data. A GeData
 /// owns its string and its custom value.
 class GeData {
-public:
+  public:
     GeData() = default;
-    GeData(int32_t value);  // NOLINT
+    GeData(int32_t value); // NOLINT
     GeData(int64_t) = delete;
-    GeData(double value);  // NOLINT
-    GeData(const LVector& value);  // NOLINT
+    GeData(double value);         // NOLINT
+    GeData(const LVector& value); // NOLINT
     GeData(const String& value);  // NOLINT
-    GeData(const BaseLink* link);  // NOLINT: stores the link's current target
+    GeData(const BaseLink* link); // NOLINT: stores the link's current target
     /// A copy of a custom value of type `type` (a null value gives an empty GeData).
     GeData(int32_t type, const CustomDataType& value);
     GeData(const GeData& other);
@@ -101,7 +101,7 @@ public:
     /// Takes over a value the host handed out (its custom value becomes this GeData's).
     void AdoptFromHost(const VtData& value);
 
-private:
+  private:
     void Release();
     VtData data_{};
     String string_;

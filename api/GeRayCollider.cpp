@@ -13,7 +13,7 @@ void GeRayCollider::Free(GeRayCollider*& collider) {
 
 Bool GeRayCollider::Init(BaseObject* object, Bool force) {
     return vt::Tables()->rays->init(Handle(), object != nullptr ? object->Handle() : nullptr,
-                                  force ? 1 : 0);
+                                    force ? 1 : 0);
 }
 
 Bool GeRayCollider::Intersect(const LVector& start, const LVector& direction, double length,

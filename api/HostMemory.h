@@ -14,8 +14,7 @@ void* GeAlloc(size_t size);
 void GeFree(void*& block);
 
 /// Typed form of GeFree for any pointer variable.
-template <typename T>
-inline void GeFreeBlock(T*& block) {
+template <typename T> inline void GeFreeBlock(T*& block) {
     void* raw = const_cast<void*>(static_cast<const void*>(block));
     GeFree(raw);
     block = nullptr;

@@ -18,7 +18,9 @@ Bool GeResource::Init(const Filename& path) {
     return handle_ != nullptr;
 }
 
-Bool GeResource::Init() { return Init(GeGetPluginPath()); }
+Bool GeResource::Init() {
+    return Init(GeGetPluginPath());
+}
 
 void GeResource::Free() {
     HostApi* host = vt::Host();

@@ -9,7 +9,7 @@ void GePrint(const String& text);
 
 /// The plug-in's resources (string table and descriptions), loaded from its folder.
 class GeResource {
-public:
+  public:
     /// Loads the resources from `path`/res. Replaces what was loaded before.
     Bool Init(const Filename& path);
     /// Loads them from the plug-in's own folder.
@@ -17,7 +17,7 @@ public:
     void Free();
     const VtResource* Get() const { return handle_; }
 
-private:
+  private:
     VtResource* handle_ = nullptr;
 };
 

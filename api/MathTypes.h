@@ -57,10 +57,18 @@ inline LVector operator+(const LVector& a, const LVector& b) {
 inline LVector operator-(const LVector& a, const LVector& b) {
     return LVector(a.x - b.x, a.y - b.y, a.z - b.z);
 }
-inline LVector operator-(const LVector& a) { return LVector(-a.x, -a.y, -a.z); }
-inline LVector operator*(const LVector& a, double s) { return LVector(a.x * s, a.y * s, a.z * s); }
-inline LVector operator*(double s, const LVector& a) { return LVector(s * a.x, s * a.y, s * a.z); }
-inline LVector operator/(const LVector& a, double s) { return LVector(a.x / s, a.y / s, a.z / s); }
+inline LVector operator-(const LVector& a) {
+    return LVector(-a.x, -a.y, -a.z);
+}
+inline LVector operator*(const LVector& a, double s) {
+    return LVector(a.x * s, a.y * s, a.z * s);
+}
+inline LVector operator*(double s, const LVector& a) {
+    return LVector(s * a.x, s * a.y, s * a.z);
+}
+inline LVector operator/(const LVector& a, double s) {
+    return LVector(a.x / s, a.y / s, a.z / s);
+}
 /// Dot product.
 inline double operator*(const LVector& a, const LVector& b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
@@ -72,8 +80,12 @@ inline LVector operator%(const LVector& a, const LVector& b) {
 inline bool operator==(const LVector& a, const LVector& b) {
     return a.x == b.x && a.y == b.y && a.z == b.z;
 }
-inline bool operator!=(const LVector& a, const LVector& b) { return !(a == b); }
-inline double Len(const LVector& v) { return v.GetLength(); }
+inline bool operator!=(const LVector& a, const LVector& b) {
+    return !(a == b);
+}
+inline double Len(const LVector& v) {
+    return v.GetLength();
+}
 
 /// An affine transform: p maps to off + p.x*v1 + p.y*v2 + p.z*v3. A default-constructed matrix
 /// is the identity.
@@ -91,7 +103,9 @@ struct LMatrix {
 inline bool operator==(const LMatrix& a, const LMatrix& b) {
     return a.off == b.off && a.v1 == b.v1 && a.v2 == b.v2 && a.v3 == b.v3;
 }
-inline bool operator!=(const LMatrix& a, const LMatrix& b) { return !(a == b); }
+inline bool operator!=(const LMatrix& a, const LMatrix& b) {
+    return !(a == b);
+}
 
 /// The point p carried through m: off + p.x*v1 + p.y*v2 + p.z*v3.
 inline LVector operator*(const LMatrix& m, const LVector& p) {
@@ -101,8 +115,12 @@ inline LVector operator*(const LMatrix& m, const LVector& p) {
 typedef LVector Vector;
 typedef LMatrix Matrix;
 
-inline VtVector ToAbi(const LVector& v) { return VtVector{v.x, v.y, v.z}; }
-inline LVector FromAbi(const VtVector& v) { return LVector(v.x, v.y, v.z); }
+inline VtVector ToAbi(const LVector& v) {
+    return VtVector{v.x, v.y, v.z};
+}
+inline LVector FromAbi(const VtVector& v) {
+    return LVector(v.x, v.y, v.z);
+}
 inline VtMatrix ToAbi(const LMatrix& m) {
     return VtMatrix{ToAbi(m.off), ToAbi(m.v1), ToAbi(m.v2), ToAbi(m.v3)};
 }

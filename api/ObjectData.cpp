@@ -2,28 +2,38 @@
 
 #include "host_binding.h"
 
-Bool NodeData::Init(GeListNode*) { return TRUE; }
+Bool NodeData::Init(GeListNode*) {
+    return TRUE;
+}
 
-Bool NodeData::Message(GeListNode*, int32_t, void*) { return TRUE; }
+Bool NodeData::Message(GeListNode*, int32_t, void*) {
+    return TRUE;
+}
 
 Bool NodeData::CopyTo(NodeData*, GeListNode*, GeListNode*, COPYFLAGS, AliasTrans*) {
     return TRUE;
 }
 
-Bool NodeData::GetDDescription(GeListNode*, Description*, DESCFLAGS_DESC&) { return TRUE; }
+Bool NodeData::GetDDescription(GeListNode*, Description*, DESCFLAGS_DESC&) {
+    return TRUE;
+}
 
 DrawResult ObjectData::Draw(BaseObject*, DRAWPASS, BaseDraw*, BaseDrawHelp*) {
     return DrawResult::Skip;
 }
 
-Bool ObjectData::AddToExecution(BaseObject*, PriorityList*) { return FALSE; }
+Bool ObjectData::AddToExecution(BaseObject*, PriorityList*) {
+    return FALSE;
+}
 
 ExecutionResult ObjectData::Execute(BaseObject*, BaseDocument*, HostThread*, int32_t,
                                     EXECUTIONFLAGS) {
     return ExecutionResult::Ok;
 }
 
-BaseObject* ObjectData::GetVirtualObjects(BaseObject*, HierarchyHelp*) { return nullptr; }
+BaseObject* ObjectData::GetVirtualObjects(BaseObject*, HierarchyHelp*) {
+    return nullptr;
+}
 
 namespace {
 
@@ -34,10 +44,13 @@ struct TypeSlot {
 TypeSlot g_slots[VT_MAX_OBJECT_TYPES];
 int g_slot_count = 0;
 
-NodeData* Data(VtNodeData* data) { return reinterpret_cast<NodeData*>(data); }
-ObjectData* Object(VtNodeData* data) { return static_cast<ObjectData*>(Data(data)); }
-template <typename T>
-T* Node(VtAtom* atom) {
+NodeData* Data(VtNodeData* data) {
+    return reinterpret_cast<NodeData*>(data);
+}
+ObjectData* Object(VtNodeData* data) {
+    return static_cast<ObjectData*>(Data(data));
+}
+template <typename T> T* Node(VtAtom* atom) {
     return reinterpret_cast<T*>(atom);
 }
 
@@ -74,12 +87,11 @@ int32_t CallMessage(VtNodeData* data, VtAtom* node, int32_t type, void* message_
     }
 }
 
-int32_t CallGetDescription(VtNodeData* data, VtAtom* node, VtDescription* desc,
-                           int32_t* flags) {
+int32_t CallGetDescription(VtNodeData* data, VtAtom* node, VtDescription* desc, int32_t* flags) {
     try {
         DESCFLAGS_DESC local = flags != nullptr ? *flags : 0;
-        const Bool ok =
-            Data(data)->GetDDescription(Node<GeListNode>(node), reinterpret_cast<Description*>(desc), local);
+        const Bool ok = Data(data)->GetDDescription(Node<GeListNode>(node),
+                                                    reinterpret_cast<Description*>(desc), local);
         if (flags != nullptr) *flags = local;
         return ok ? 1 : 0;
     } catch (...) {
@@ -87,8 +99,8 @@ int32_t CallGetDescription(VtNodeData* data, VtAtom* node, VtDescription* desc,
     }
 }
 
-int32_t CallCopyTo(VtNodeData* data, VtNodeData* dest, VtAtom* snode, VtAtom* dnode,
-                   int32_t flags, VtAliasTrans* trans) {
+int32_t CallCopyTo(VtNodeData* data, VtNodeData* dest, VtAtom* snode, VtAtom* dnode, int32_t flags,
+                   VtAliasTrans* trans) {
     try {
         return Data(data)->CopyTo(Data(dest), Node<GeListNode>(snode), Node<GeListNode>(dnode),
                                   flags, reinterpret_cast<AliasTrans*>(trans))
@@ -101,8 +113,8 @@ int32_t CallCopyTo(VtNodeData* data, VtNodeData* dest, VtAtom* snode, VtAtom* dn
 
 VtAtom* CallGetVirtualObjects(VtNodeData* data, VtAtom* op, VtHierarchyHelp* hh) {
     try {
-        BaseObject* result =
-            Object(data)->GetVirtualObjects(Node<BaseObject>(op), reinterpret_cast<HierarchyHelp*>(hh));
+        BaseObject* result = Object(data)->GetVirtualObjects(Node<BaseObject>(op),
+                                                             reinterpret_cast<HierarchyHelp*>(hh));
         return result != nullptr ? result->Handle() : nullptr;
     } catch (...) {
         return nullptr;
@@ -120,8 +132,8 @@ int32_t CallAddToExecution(VtNodeData* data, VtAtom* op, VtPriorityList* list) {
     }
 }
 
-int32_t CallExecute(VtNodeData* data, VtAtom* op, VtAtom* doc, VtThread* thread,
-                    int32_t priority, int32_t flags) {
+int32_t CallExecute(VtNodeData* data, VtAtom* op, VtAtom* doc, VtThread* thread, int32_t priority,
+                    int32_t flags) {
     try {
         return static_cast<int32_t>(
             Object(data)->Execute(Node<BaseObject>(op), Node<BaseDocument>(doc),
@@ -131,8 +143,7 @@ int32_t CallExecute(VtNodeData* data, VtAtom* op, VtAtom* doc, VtThread* thread,
     }
 }
 
-int32_t CallDraw(VtNodeData* data, VtAtom* op, int32_t drawpass, VtDraw* draw,
-                 VtDrawHelp* help) {
+int32_t CallDraw(VtNodeData* data, VtAtom* op, int32_t drawpass, VtDraw* draw, VtDrawHelp* help) {
     try {
         return static_cast<int32_t>(Object(data)->Draw(Node<BaseObject>(op), drawpass,
                                                        reinterpret_cast<BaseDraw*>(draw),
@@ -143,12 +154,20 @@ int32_t CallDraw(VtNodeData* data, VtAtom* op, int32_t drawpass, VtDraw* draw,
 }
 
 const VtObjectCallbacks g_callbacks = {
-    sizeof(VtObjectCallbacks), CallAlloc,          CallFree,           CallInit,
-    CallMessage,               CallGetDescription, CallCopyTo,         CallGetVirtualObjects,
-    CallAddToExecution,        CallExecute,        CallDraw,
+    sizeof(VtObjectCallbacks),
+    CallAlloc,
+    CallFree,
+    CallInit,
+    CallMessage,
+    CallGetDescription,
+    CallCopyTo,
+    CallGetVirtualObjects,
+    CallAddToExecution,
+    CallExecute,
+    CallDraw,
 };
 
-}  // namespace
+} // namespace
 
 Bool RegisterObjectPlugin(int32_t id, const String& name, int32_t info, NodeAllocator* alloc,
                           const String& description, BaseBitmap* icon, int32_t disk_level) {

@@ -11,18 +11,17 @@
 #include "Description.h"
 
 class NodeData {
-public:
+  public:
     virtual ~NodeData() = default;
     virtual Bool Init(GeListNode* node);
     virtual Bool Message(GeListNode* node, int32_t type, void* data);
     virtual Bool CopyTo(NodeData* dest, GeListNode* snode, GeListNode* dnode, COPYFLAGS flags,
                         AliasTrans* trans);
-    virtual Bool GetDDescription(GeListNode* node, Description* description,
-                                 DESCFLAGS_DESC& flags);
+    virtual Bool GetDDescription(GeListNode* node, Description* description, DESCFLAGS_DESC& flags);
 };
 
 class ObjectData : public NodeData {
-public:
+  public:
     virtual DrawResult Draw(BaseObject* op, DRAWPASS drawpass, BaseDraw* bd, BaseDrawHelp* bh);
     virtual Bool AddToExecution(BaseObject* op, PriorityList* list);
     virtual ExecutionResult Execute(BaseObject* op, BaseDocument* doc, HostThread* bt,
@@ -39,7 +38,7 @@ constexpr int32_t HierarchyModifier = VT_TYPE_FLAG_HIERARCHY_MODIFIER;
 constexpr int32_t Generator = VT_TYPE_FLAG_GENERATOR;
 constexpr int32_t Input = VT_TYPE_FLAG_INPUT;
 constexpr int32_t CallsAddToExecution = VT_TYPE_FLAG_CALLS_ADD_TO_EXECUTION;
-}  // namespace ObjectTypeFlag
+} // namespace ObjectTypeFlag
 
 /// Registers an object type with the host. False when the host refuses it (or no more types
 /// can be registered by this plug-in).

@@ -13,7 +13,7 @@ void BaseLink::Free(BaseLink*& link) {
 
 void BaseLink::SetLink(C4DAtom* target) {
     vt::Tables()->objects->link_set(reinterpret_cast<VtLink*>(this),
-                                  target != nullptr ? target->Handle() : nullptr);
+                                    target != nullptr ? target->Handle() : nullptr);
 }
 
 ParameterNode* BaseLink::GetLink(const BaseDocument* doc) const {
@@ -33,7 +33,7 @@ void AliasTrans::Free(AliasTrans*& trans) {
 
 Bool AliasTrans::Init(const BaseDocument* doc) {
     return vt::Tables()->objects->alias_init(reinterpret_cast<VtAliasTrans*>(this),
-                                           doc != nullptr ? doc->Handle() : nullptr) != 0;
+                                             doc != nullptr ? doc->Handle() : nullptr) != 0;
 }
 
 void AliasTrans::Translate(Bool all) {
@@ -44,7 +44,7 @@ namespace {
 VtAtomArray* ArrayHandle(const AtomArray* array) {
     return reinterpret_cast<VtAtomArray*>(const_cast<AtomArray*>(array));
 }
-}  // namespace
+} // namespace
 
 AtomArray* AtomArray::Alloc() {
     return reinterpret_cast<AtomArray*>(vt::Tables()->objects->array_alloc());
@@ -55,7 +55,9 @@ void AtomArray::Free(AtomArray*& array) {
     array = nullptr;
 }
 
-int32_t AtomArray::GetCount() const { return vt::Tables()->objects->array_get_count(ArrayHandle(this)); }
+int32_t AtomArray::GetCount() const {
+    return vt::Tables()->objects->array_get_count(ArrayHandle(this));
+}
 
 C4DAtom* AtomArray::GetIndex(int32_t index) const {
     return FromHandle<C4DAtom>(vt::Tables()->objects->array_get_index(ArrayHandle(this), index));
@@ -63,15 +65,17 @@ C4DAtom* AtomArray::GetIndex(int32_t index) const {
 
 Bool AtomArray::Append(C4DAtom* atom) {
     return vt::Tables()->objects->array_append(ArrayHandle(this),
-                                             atom != nullptr ? atom->Handle() : nullptr) != 0;
+                                               atom != nullptr ? atom->Handle() : nullptr) != 0;
 }
 
 Bool AtomArray::Remove(C4DAtom* atom) {
     return vt::Tables()->objects->array_remove(ArrayHandle(this),
-                                             atom != nullptr ? atom->Handle() : nullptr) != 0;
+                                               atom != nullptr ? atom->Handle() : nullptr) != 0;
 }
 
-void AtomArray::Flush() { vt::Tables()->objects->array_flush(ArrayHandle(this)); }
+void AtomArray::Flush() {
+    vt::Tables()->objects->array_flush(ArrayHandle(this));
+}
 
 int32_t AtomArray::Find(C4DAtom* atom) const {
     const int32_t count = GetCount();
@@ -83,5 +87,6 @@ int32_t AtomArray::Find(C4DAtom* atom) const {
 
 void PriorityList::Add(GeListNode* node, int32_t priority, int32_t flags) {
     vt::Tables()->objects->priority_add(reinterpret_cast<VtPriorityList*>(this),
-                                      node != nullptr ? node->Handle() : nullptr, priority, flags);
+                                        node != nullptr ? node->Handle() : nullptr, priority,
+                                        flags);
 }

@@ -6,7 +6,7 @@
 
 /// A weak link to a scene node.
 class BaseLink {
-public:
+  public:
     BaseLink() = delete;
     ~BaseLink() = delete;
     /// A new link, or null; owned by the caller until Free.
@@ -19,7 +19,7 @@ public:
 
 /// Carries links from an original hierarchy to its clone.
 class AliasTrans {
-public:
+  public:
     AliasTrans() = delete;
     ~AliasTrans() = delete;
     static AliasTrans* Alloc();
@@ -30,7 +30,7 @@ public:
 
 /// An ordered list of atoms that it does not own.
 class AtomArray {
-public:
+  public:
     AtomArray() = delete;
     ~AtomArray() = delete;
     static AtomArray* Alloc();
@@ -46,7 +46,7 @@ public:
 
 /// The execution pipeline being collected by the host.
 class PriorityList {
-public:
+  public:
     PriorityList() = delete;
     ~PriorityList() = delete;
     void Add(GeListNode* node, int32_t priority, int32_t flags);
@@ -54,14 +54,14 @@ public:
 
 /// The host's cache-building context, passed through to the host.
 class HierarchyHelp {
-public:
+  public:
     HierarchyHelp() = delete;
     ~HierarchyHelp() = delete;
 };
 
 /// The host thread running a call.
 class HostThread {
-public:
+  public:
     HostThread() = delete;
     ~HostThread() = delete;
 };

@@ -8,10 +8,8 @@
 static_assert(std::is_standard_layout<CurveKnot>::value &&
                   sizeof(CurveKnot) == sizeof(VtSplineKnot) &&
                   offsetof(CurveKnot, position) == offsetof(VtSplineKnot, position) &&
-                  offsetof(CurveKnot, tangent_left) ==
-                      offsetof(VtSplineKnot, tangent_left) &&
-                  offsetof(CurveKnot, tangent_right) ==
-                      offsetof(VtSplineKnot, tangent_right) &&
+                  offsetof(CurveKnot, tangent_left) == offsetof(VtSplineKnot, tangent_left) &&
+                  offsetof(CurveKnot, tangent_right) == offsetof(VtSplineKnot, tangent_right) &&
                   offsetof(CurveKnot, interpolation) == offsetof(VtSplineKnot, interpolation) &&
                   offsetof(CurveKnot, flags) == offsetof(VtSplineKnot, flags),
               "CurveKnot must have the layout of VtSplineKnot");
@@ -37,8 +35,7 @@ int32_t SplineData::GetKnotCount() const {
 }
 
 CurveKnot* SplineData::GetKnot(int32_t i) {
-    return reinterpret_cast<CurveKnot*>(
-        vt::Tables()->containers->spline_get_knot(Handle(), i));
+    return reinterpret_cast<CurveKnot*>(vt::Tables()->containers->spline_get_knot(Handle(), i));
 }
 
 LVector SplineData::GetPoint(double t) const {

@@ -8,15 +8,15 @@ namespace CurveInterpolation {
 constexpr int32_t Bezier = VT_SPLINE_KNOT_BEZIER;
 constexpr int32_t Linear = VT_SPLINE_KNOT_LINEAR;
 constexpr int32_t Cubic = VT_SPLINE_KNOT_CUBIC;
-}  // namespace CurveInterpolation
+} // namespace CurveInterpolation
 
 /// One knot of a curve, with the layout of VtSplineKnot: the plug-in changes the host's knot
 /// in place through the pointer SplineData::GetKnot returns.
 struct CurveKnot {
-    LVector position;          ///< x along the curve, y the value; z is unused
+    LVector position;      ///< x along the curve, y the value; z is unused
     LVector tangent_left;  ///< relative to position
     LVector tangent_right; ///< relative to position
-    int32_t interpolation;         ///< CurveInterpolation of the segment that follows
+    int32_t interpolation; ///< CurveInterpolation of the segment that follows
     int32_t flags;
 };
 

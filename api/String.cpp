@@ -8,7 +8,9 @@ String::String(const char* text) {
     if (text != nullptr) Assign(text, static_cast<int32_t>(std::strlen(text)));
 }
 
-String::String(const String& other) { Assign(other.GetCString(), other.length_); }
+String::String(const String& other) {
+    Assign(other.GetCString(), other.length_);
+}
 
 String& String::operator=(const String& other) {
     if (this != &other) {
@@ -22,14 +24,17 @@ String& String::operator=(const String& other) {
     return *this;
 }
 
-String::~String() { Clear(); }
+String::~String() {
+    Clear();
+}
 
 String String::FromInt(int64_t value) {
     // Digits from the end; the magnitude is taken as unsigned so that the lowest value works.
     char text[24];
     char* p = text + sizeof text;
     *--p = '\0';
-    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    uint64_t magnitude =
+        value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     do {
         *--p = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;

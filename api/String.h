@@ -8,9 +8,9 @@
 #include "MathTypes.h"
 
 class String {
-public:
+  public:
     String() = default;
-    String(const char* text);  // NOLINT: implicit, like the host's own strings
+    String(const char* text); // NOLINT: implicit, like the host's own strings
     String(const String& other);
     String& operator=(const String& other);
     ~String();
@@ -29,7 +29,7 @@ public:
     bool operator==(const String& other) const;
     bool operator!=(const String& other) const { return !(*this == other); }
 
-private:
+  private:
     void Assign(const char* text, int32_t length);
     void Clear();
 
@@ -40,7 +40,7 @@ private:
 
 /// A path in the file system; '+' joins a component with a '/'.
 class Filename {
-public:
+  public:
     Filename() = default;
     explicit Filename(const String& path) : path_(path) {}
     const String& GetString() const { return path_; }
@@ -48,6 +48,6 @@ public:
     Bool Content() const { return path_.Content(); }
     Filename operator+(const String& component) const;
 
-private:
+  private:
     String path_;
 };

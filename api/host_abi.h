@@ -97,24 +97,24 @@ typedef struct VtSplineKnot {
 
 /* ---------------------------------------------------------------- handles */
 
-typedef struct VtAtom VtAtom;                     /* a scene node: object or document */
-typedef struct VtContainer VtContainer;           /* a parameter container */
-typedef struct VtCustomData VtCustomData;         /* an in/exclude list, a spline curve, ... */
-typedef struct VtLink VtLink;                     /* a weak link to an atom */
-typedef struct VtAliasTrans VtAliasTrans;         /* link translator for cloned hierarchies */
-typedef struct VtAtomArray VtAtomArray;           /* an ordered list of atoms (not owned) */
-typedef struct VtPriorityList VtPriorityList;     /* the execution pipeline being collected */
-typedef struct VtHierarchyHelp VtHierarchyHelp;   /* cache-building context */
-typedef struct VtDescription VtDescription;       /* a description being built */
-typedef struct VtResource VtResource;             /* a plug-in's loaded resources */
-typedef struct VtBitmap VtBitmap;                 /* a decoded image */
-typedef struct VtThread VtThread;                 /* the host thread running a call */
-typedef struct VtDraw VtDraw;                     /* a viewport being drawn */
-typedef struct VtDrawHelp VtDrawHelp;             /* per-object drawing context */
-typedef struct VtClipMap VtClipMap;               /* a small picture painted with text */
-typedef struct VtNodeData VtNodeData;             /* a plug-in object instance; opaque to host */
-typedef struct VtSplineLength VtSplineLength;     /* arc-length table of one spline segment */
-typedef struct VtRayCollider VtRayCollider;       /* rays against one object's polygons */
+typedef struct VtAtom VtAtom;                   /* a scene node: object or document */
+typedef struct VtContainer VtContainer;         /* a parameter container */
+typedef struct VtCustomData VtCustomData;       /* an in/exclude list, a spline curve, ... */
+typedef struct VtLink VtLink;                   /* a weak link to an atom */
+typedef struct VtAliasTrans VtAliasTrans;       /* link translator for cloned hierarchies */
+typedef struct VtAtomArray VtAtomArray;         /* an ordered list of atoms (not owned) */
+typedef struct VtPriorityList VtPriorityList;   /* the execution pipeline being collected */
+typedef struct VtHierarchyHelp VtHierarchyHelp; /* cache-building context */
+typedef struct VtDescription VtDescription;     /* a description being built */
+typedef struct VtResource VtResource;           /* a plug-in's loaded resources */
+typedef struct VtBitmap VtBitmap;               /* a decoded image */
+typedef struct VtThread VtThread;               /* the host thread running a call */
+typedef struct VtDraw VtDraw;                   /* a viewport being drawn */
+typedef struct VtDrawHelp VtDrawHelp;           /* per-object drawing context */
+typedef struct VtClipMap VtClipMap;             /* a small picture painted with text */
+typedef struct VtNodeData VtNodeData;           /* a plug-in object instance; opaque to host */
+typedef struct VtSplineLength VtSplineLength;   /* arc-length table of one spline segment */
+typedef struct VtRayCollider VtRayCollider;     /* rays against one object's polygons */
 
 /** A parameter value. The string, link and custom members are handles whose ownership the
  *  function that passes the value states. Booleans travel as VT_DTYPE_LONG 0 or 1. */
@@ -158,8 +158,7 @@ typedef struct VtResourceTable {
     void (*release)(VtResource* resource);
     /** Copies string `id` into `buffer` (at most capacity-1 bytes, NUL-terminated) and
      *  returns its full length in bytes, or -1 when the table has no such string. */
-    int32_t (*load_string)(const VtResource* resource, int32_t id, char* buffer,
-                           int32_t capacity);
+    int32_t (*load_string)(const VtResource* resource, int32_t id, char* buffer, int32_t capacity);
 } VtResourceTable;
 
 /** Parameters, messages, names and the node tree of any atom. */
@@ -173,8 +172,7 @@ typedef struct VtAtomTable {
     int32_t (*get_parameter)(VtAtom* atom, const VtDescId* id, VtData* out, int32_t flags);
     /** Writes a parameter; the host copies the value (strings and custom data included).
      *  1 on success. */
-    int32_t (*set_parameter)(VtAtom* atom, const VtDescId* id, const VtData* value,
-                             int32_t flags);
+    int32_t (*set_parameter)(VtAtom* atom, const VtDescId* id, const VtData* value, int32_t flags);
     /** Sends message `type` to the atom's object code; returns what that code returns (1 for
      *  an atom without plug-in code). */
     int32_t (*send_message)(VtAtom* atom, int32_t type, void* data);
@@ -226,11 +224,10 @@ typedef struct VtObjectTable {
      *  child (with all_children, of the child and its following siblings, under one null),
      *  owned by the caller. Null on failure. */
     VtAtom* (*get_and_check_hierarchy_clone)(VtAtom* op, VtHierarchyHelp* hh, VtAtom* child,
-                                             int32_t flags, int32_t* dirty,
-                                             VtAliasTrans* trans, int32_t all_children);
+                                             int32_t flags, int32_t* dirty, VtAliasTrans* trans,
+                                             int32_t all_children);
     /** Adds `object` to the pipeline being collected. */
-    void (*priority_add)(VtPriorityList* list, VtAtom* object, int32_t priority,
-                         int32_t flags);
+    void (*priority_add)(VtPriorityList* list, VtAtom* object, int32_t priority, int32_t flags);
 
     /** Document time, first and last time, frame rate. */
     void (*doc_get_time)(VtAtom* document, VtTime* out);
@@ -301,8 +298,7 @@ typedef struct VtContainerTable {
     int32_t (*in_exclude_get_count)(const VtCustomData* list);
     /** Entry `index` if that object still exists and lies in `document` (null: in any
      *  document), owned by the host; null otherwise, out of range, or for another type. */
-    VtAtom* (*in_exclude_get_object)(const VtCustomData* list, int32_t index,
-                                     VtAtom* document);
+    VtAtom* (*in_exclude_get_object)(const VtCustomData* list, int32_t index, VtAtom* document);
 
     /** Spline curves (VT_CUSTOMDATA_SPLINE). Replaces the knots by `count` linear knots from
      *  (0, 0) to (1, 1) on y = x (one knot: at (0, 0)). 1 on success; 0 (curve unchanged) for
@@ -328,8 +324,7 @@ typedef struct VtDescriptionTable {
      *  description. Owned by the description. */
     const VtDescId* (*get_single_id)(VtDescription* desc);
     /** The attribute container of parameter `id` (owned by the description), or null. */
-    VtContainer* (*get_parameter_i)(VtDescription* desc, const VtDescId* id,
-                                    VtAtomArray* array);
+    VtContainer* (*get_parameter_i)(VtDescription* desc, const VtDescId* id, VtAtomArray* array);
 } VtDescriptionTable;
 
 /** Spline objects and their sampling. A spline has one or more segments; each segment is
@@ -388,8 +383,8 @@ typedef struct VtRayTable {
     int32_t (*init)(VtRayCollider* collider, VtAtom* object, int32_t force);
     /** Casts a ray from `start` along `direction` (normalised by the host) up to `length`.
      *  With only_test 1 it stops at the first hit found. 1 when it hit something. */
-    int32_t (*intersect)(VtRayCollider* collider, const VtVector* start,
-                         const VtVector* direction, double length, int32_t only_test);
+    int32_t (*intersect)(VtRayCollider* collider, const VtVector* start, const VtVector* direction,
+                         double length, int32_t only_test);
     /** The nearest hit of the last intersect. 1 on success; 0 when it hit nothing. */
     int32_t (*get_nearest)(VtRayCollider* collider, VtRayHit* out);
 } VtRayTable;
@@ -412,8 +407,7 @@ typedef struct VtDrawTable {
     void (*circle)(VtDraw* draw, const VtMatrix* m);
     /** The box of the points off + (+-size) v1 + (+-size) v2 + (+-size) v3 in `colour`: its
      *  twelve edges when `wire` is 1, else its faces. */
-    void (*box)(VtDraw* draw, const VtMatrix* m, double size, const VtVector* colour,
-                int32_t wire);
+    void (*box)(VtDraw* draw, const VtMatrix* m, double size, const VtVector* colour, int32_t wire);
     /** A polygon of `count` (3 or 4) vertices showing `bitmap`: positions, vertex colours,
      *  normals and texture coordinates (u, v, 0), each an array of `count`. Texture coordinates
      *  run from (0, 0) at the bitmap's bottom-left pixel to (1, 1) at its top-right.
@@ -421,9 +415,8 @@ typedef struct VtDrawTable {
      *  the bitmap may be freed as soon as the call returns. A count outside 3..4, a null
      *  array or a null bitmap draws nothing. */
     void (*textured_polygon)(VtDraw* draw, const VtBitmap* bitmap, const VtVector* points,
-                             const VtVector* colours, const VtVector* normals,
-                             const VtVector* uvs, int32_t count, int32_t alpha_mode,
-                             int32_t flags);
+                             const VtVector* colours, const VtVector* normals, const VtVector* uvs,
+                             int32_t count, int32_t alpha_mode, int32_t flags);
     /** The global matrix of the object being drawn, as it stands for this draw. */
     void (*help_get_mg)(VtDrawHelp* help, VtMatrix* out);
 } VtDrawTable;
@@ -481,10 +474,9 @@ typedef struct VtObjectCallbacks {
     int32_t (*init)(VtNodeData* data, VtAtom* node);
     int32_t (*message)(VtNodeData* data, VtAtom* node, int32_t type, void* message_data);
     /** Fills `desc`; sets bit 2 of *flags when it loaded the description itself. */
-    int32_t (*get_description)(VtNodeData* data, VtAtom* node, VtDescription* desc,
-                               int32_t* flags);
-    int32_t (*copy_to)(VtNodeData* data, VtNodeData* dest, VtAtom* source_node,
-                       VtAtom* dest_node, int32_t flags, VtAliasTrans* trans);
+    int32_t (*get_description)(VtNodeData* data, VtAtom* node, VtDescription* desc, int32_t* flags);
+    int32_t (*copy_to)(VtNodeData* data, VtNodeData* dest, VtAtom* source_node, VtAtom* dest_node,
+                       int32_t flags, VtAliasTrans* trans);
     /** The generated output: a new hierarchy (then owned by the host), op's current cache
      *  (kept), or null. */
     VtAtom* (*get_virtual_objects)(VtNodeData* data, VtAtom* op, VtHierarchyHelp* hh);
@@ -493,8 +485,7 @@ typedef struct VtObjectCallbacks {
     int32_t (*execute)(VtNodeData* data, VtAtom* op, VtAtom* document, VtThread* thread,
                        int32_t priority, int32_t flags);
     /** Returns a draw result (1: ok, 2: skip). */
-    int32_t (*draw)(VtNodeData* data, VtAtom* op, int32_t drawpass, VtDraw* draw,
-                    VtDrawHelp* help);
+    int32_t (*draw)(VtNodeData* data, VtAtom* op, int32_t drawpass, VtDraw* draw, VtDrawHelp* help);
 } VtObjectCallbacks;
 
 /** What a plug-in registers for one object type. The host copies the strings and the icon. */

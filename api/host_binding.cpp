@@ -6,12 +6,11 @@ HostApi* g_host = nullptr;
 
 namespace {
 
-template <typename Table>
-bool TableFits(const Table* table) {
+template <typename Table> bool TableFits(const Table* table) {
     return table != nullptr && table->size >= sizeof(Table);
 }
 
-}  // namespace
+} // namespace
 
 int32_t BindHost(HostApi* api) {
     if (api == nullptr) return 0;
@@ -19,14 +18,15 @@ int32_t BindHost(HostApi* api) {
     const bool complete = TableFits(api->system) && TableFits(api->resources) &&
                           TableFits(api->atoms) && TableFits(api->objects) &&
                           TableFits(api->containers) && TableFits(api->descriptions) &&
-                          TableFits(api->splines) && TableFits(api->rays) &&
-                          TableFits(api->draw) && TableFits(api->bitmaps) &&
-                          TableFits(api->plugins);
+                          TableFits(api->splines) && TableFits(api->rays) && TableFits(api->draw) &&
+                          TableFits(api->bitmaps) && TableFits(api->plugins);
     if (!complete) return 0;
     g_host = api;
     return api->version;
 }
 
-void UnbindHost() { g_host = nullptr; }
+void UnbindHost() {
+    g_host = nullptr;
+}
 
-}  // namespace vt
+} // namespace vt

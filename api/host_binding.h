@@ -13,7 +13,9 @@ namespace vt {
 /// The tables the plug-in was bound to, or null before binding.
 extern HostApi* g_host;
 
-inline HostApi* Host() { return g_host; }
+inline HostApi* Host() {
+    return g_host;
+}
 
 /// The tables, for a forwarder that only runs once the plug-in is bound: every object
 /// operation comes after the first initialise action. A call before it is a bug in the
@@ -31,4 +33,4 @@ int32_t BindHost(HostApi* api);
 /// Forgets the tables (for tests that bind the API layer to a host of their own).
 void UnbindHost();
 
-}  // namespace vt
+} // namespace vt

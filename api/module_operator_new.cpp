@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr unsigned kFromHost = 0x54534f48u;  // "HOST"
-constexpr unsigned kFromLibc = 0x4342494cu;  // "LIBC"
+constexpr unsigned kFromHost = 0x54534f48u; // "HOST"
+constexpr unsigned kFromLibc = 0x4342494cu; // "LIBC"
 
 struct alignas(16) BlockTag {
     unsigned origin;
@@ -47,7 +47,7 @@ void ReleaseBlock(void* block) noexcept {
     }
 }
 
-}  // namespace
+} // namespace
 
 void* operator new(std::size_t size) {
     void* block = AllocateBlock(size);
@@ -61,11 +61,27 @@ void* operator new[](std::size_t size) {
     return block;
 }
 
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return AllocateBlock(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return AllocateBlock(size); }
-void operator delete(void* block) noexcept { ReleaseBlock(block); }
-void operator delete[](void* block) noexcept { ReleaseBlock(block); }
-void operator delete(void* block, std::size_t) noexcept { ReleaseBlock(block); }
-void operator delete[](void* block, std::size_t) noexcept { ReleaseBlock(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { ReleaseBlock(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { ReleaseBlock(block); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return AllocateBlock(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return AllocateBlock(size);
+}
+void operator delete(void* block) noexcept {
+    ReleaseBlock(block);
+}
+void operator delete[](void* block) noexcept {
+    ReleaseBlock(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    ReleaseBlock(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    ReleaseBlock(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    ReleaseBlock(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    ReleaseBlock(block);
+}

@@ -28,16 +28,22 @@ Host::Host() : previous_(g_current) {
     g_current = this;
 }
 
-Host::~Host() { g_current = previous_; }
+Host::~Host() {
+    g_current = previous_;
+}
 
 Host& Host::current() {
     assert(g_current != nullptr);
     return *g_current;
 }
 
-Host* Host::current_or_null() { return g_current; }
+Host* Host::current_or_null() {
+    return g_current;
+}
 
-void Host::print(const std::string& line) { console_.push_back(line); }
+void Host::print(const std::string& line) {
+    console_.push_back(line);
+}
 
 VtDateTime Host::now() const {
     if (clock_) return *clock_;
@@ -77,4 +83,4 @@ const DescriptionResource* Host::find_description(const std::string& name) const
     return nullptr;
 }
 
-}  // namespace vantri
+} // namespace vantri

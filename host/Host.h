@@ -18,7 +18,7 @@
 namespace vantri {
 
 class Host {
-public:
+  public:
     Host();
     ~Host();
     Host(const Host&) = delete;
@@ -73,7 +73,7 @@ public:
     /// Why the last registration was refused.
     std::string last_refusal;
 
-private:
+  private:
     HostApi api_{};
     TypeRegistry types_;
     std::vector<std::string> console_;
@@ -86,4 +86,4 @@ private:
     Host* previous_ = nullptr;
 };
 
-}  // namespace vantri
+} // namespace vantri

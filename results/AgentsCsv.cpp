@@ -67,9 +67,8 @@ void AgentsCsv::write_frame(int32_t frame, const std::string& generator,
         buffer_.resize(longest_row);
     }
     char frame_text[kLongestNumber];
-    const size_t frame_length =
-        static_cast<size_t>(std::to_chars(frame_text, frame_text + kLongestNumber, frame).ptr -
-                            frame_text);
+    const size_t frame_length = static_cast<size_t>(
+        std::to_chars(frame_text, frame_text + kLongestNumber, frame).ptr - frame_text);
     for (size_t i = 0; i < count; ++i) {
         const VtAgentRecord& r = records[i];
         const VtVector p = transform_point(generator_mg, r.mg.off);

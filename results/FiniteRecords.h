@@ -16,8 +16,8 @@ struct NonFiniteField {
     double value = 0.0;
 };
 
-/// The first field of the `count` records at `records` that is not finite, as agents.csv would write it (the
-/// position in world space through `generator_mg`); false when every field is finite.
+/// The first field of the `count` records at `records` that is not finite, as agents.csv would
+/// write it (the position in world space through `generator_mg`); false when every field is finite.
 bool find_non_finite(const VtAgentRecord* records, size_t count, const VtMatrix& generator_mg,
                      NonFiniteField& found);
 

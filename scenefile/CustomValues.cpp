@@ -7,7 +7,8 @@ namespace vantri {
 
 std::unique_ptr<CustomData> make_in_exclude_list(const std::vector<const Atom*>& objects) {
     auto list = std::make_unique<InExcludeList>();
-    for (const Atom* object : objects) list->append(object);
+    for (const Atom* object : objects)
+        list->append(object);
     return list;
 }
 

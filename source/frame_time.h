@@ -10,8 +10,8 @@
 /// denominator, say) saturates instead of overflowing; one that gives no number at all is
 /// frame 0.
 inline int32_t FrameOf(const BaseTime& time, int32_t fps) {
-    const double frame =
-        std::floor(static_cast<double>(fps) * time.GetNumerator()) / std::floor(time.GetDenominator());
+    const double frame = std::floor(static_cast<double>(fps) * time.GetNumerator()) /
+                         std::floor(time.GetDenominator());
     if (std::isnan(frame)) return 0;
     if (frame >= 2147483647.0) return 2147483647;
     if (frame <= -2147483648.0) return -2147483647 - 1;

@@ -25,11 +25,13 @@ constexpr int32_t Starting = VT_PLUGIN_MESSAGE_STARTING;
 constexpr int32_t LoadResources = VT_PLUGIN_MESSAGE_LOAD_RESOURCES;
 constexpr int32_t Stopping = VT_PLUGIN_MESSAGE_STOPPING;
 constexpr int32_t CommandLine = VT_PLUGIN_MESSAGE_COMMAND_LINE;
-}  // namespace HostMessage
+} // namespace HostMessage
 
-}  // namespace
+} // namespace
 
-Filename GeGetPluginPath() { return g_plugin_path != nullptr ? *g_plugin_path : Filename(); }
+Filename GeGetPluginPath() {
+    return g_plugin_path != nullptr ? *g_plugin_path : Filename();
+}
 
 void SDKCrashHandler(char* crash_info) {
     if (g_previous_crash_handler != nullptr) g_previous_crash_handler(crash_info);
@@ -110,7 +112,7 @@ int32_t End() {
     return 1;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" __attribute__((visibility("default"))) int32_t c4d_main(int32_t action, void* p1,
                                                                    void* p2, void* p3) {

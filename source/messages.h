@@ -8,4 +8,4 @@ namespace ObjectMessage {
 constexpr int32_t PrivateData = VT_OBJECT_MESSAGE_PRIVATE_DATA;
 /// The host's render notification: data is a VtRenderNotification {document, start}.
 constexpr int32_t RenderNotification = VT_OBJECT_MESSAGE_RENDER_NOTIFICATION;
-}  // namespace ObjectMessage
+} // namespace ObjectMessage

@@ -11,7 +11,7 @@ struct ExecutionEntry {
     SceneObject* object;
     int32_t priority;
     int32_t flags;
-    size_t order;  // document order of the object
+    size_t order; // document order of the object
 };
 
 /// What objects add with AddToExecution; the host runs the entries by priority and, within
@@ -30,4 +30,4 @@ struct CacheBuild {
     VtHierarchyHelp* handle() { return reinterpret_cast<VtHierarchyHelp*>(this); }
 };
 
-}  // namespace vantri
+} // namespace vantri

@@ -19,7 +19,7 @@ std::vector<SceneObject*> plugin_objects(Document& document) {
     return objects;
 }
 
-}  // namespace
+} // namespace
 
 void FrameEvaluator::evaluate(int32_t frame) {
     document_.set_frame(frame);
@@ -34,13 +34,14 @@ void FrameEvaluator::build_caches() {
     for (SceneObject* object : plugin_objects(document_)) {
         const ObjectType* type = object->object_type();
         if (!type->is_generator()) continue;
-        VtAtom* result =
-            type->callbacks->get_virtual_objects(object->instance(), object->handle(), build.handle());
+        VtAtom* result = type->callbacks->get_virtual_objects(object->instance(), object->handle(),
+                                                              build.handle());
         SceneObject* output = SceneObject::from(result);
         if (output == object->cache()) continue;
-        if (output != nullptr && (output->parent() != nullptr || output->cache_owner() != nullptr)) {
+        if (output != nullptr &&
+            (output->parent() != nullptr || output->cache_owner() != nullptr)) {
             host_.report_misuse("generator '" + object->name() +
-                                          "' returned an object that belongs elsewhere");
+                                "' returned an object that belongs elsewhere");
             continue;
         }
         object->set_cache(output);
@@ -78,4 +79,4 @@ void FrameEvaluator::send_render_notification(bool start) {
     }
 }
 
-}  // namespace vantri
+} // namespace vantri

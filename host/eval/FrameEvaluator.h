@@ -10,7 +10,7 @@ namespace vantri {
 class Host;
 
 class FrameEvaluator {
-public:
+  public:
     FrameEvaluator(Host& host, Document& document) : host_(host), document_(document) {}
 
     /// Sets the document to `frame`, applies its animation and evaluates it.
@@ -22,9 +22,9 @@ public:
     /// Tells every plug-in object that a render starts (true) or ends (false).
     void send_render_notification(bool start);
 
-private:
+  private:
     Host& host_;
     Document& document_;
 };
 
-}  // namespace vantri
+} // namespace vantri

@@ -15,4 +15,4 @@ enum class PlayMode { Play, Render };
 void play_range(Host& host, Document& document, int32_t first, int32_t last, PlayMode mode,
                 const std::function<void(int32_t frame)>& after_frame = {});
 
-}  // namespace vantri
+} // namespace vantri

@@ -12,14 +12,16 @@ struct alignas(std::max_align_t) BlockHeader {
     size_t bytes;
 };
 
-}  // namespace
+} // namespace
 
 Allocator& allocator() {
     static Allocator instance;
     return instance;
 }
 
-void Allocator::fail_nth(uint64_t n) { fail_at_ = n == 0 ? 0 : requests_ + n; }
+void Allocator::fail_nth(uint64_t n) {
+    fail_at_ = n == 0 ? 0 : requests_ + n;
+}
 
 bool Allocator::decide(size_t bytes) {
     ++requests_;
@@ -66,4 +68,4 @@ void Allocator::retire(size_t bytes) {
     live_bytes_ -= static_cast<int64_t>(bytes);
 }
 
-}  // namespace vantri
+} // namespace vantri

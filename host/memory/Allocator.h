@@ -11,7 +11,7 @@
 namespace vantri {
 
 class Allocator {
-public:
+  public:
     /// A zero-filled block, or null when refused or when memory is short.
     void* allocate(size_t bytes);
     /// Gives back a block from allocate; null is ignored.
@@ -42,7 +42,7 @@ public:
     void set_limit(size_t bytes) { limit_ = bytes; }
     size_t limit() const { return limit_; }
 
-private:
+  private:
     bool decide(size_t bytes);
 
     int64_t live_ = 0;
@@ -57,4 +57,4 @@ private:
 /// The process's host allocator (the service tables have no context argument).
 Allocator& allocator();
 
-}  // namespace vantri
+} // namespace vantri

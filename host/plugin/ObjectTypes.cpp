@@ -89,4 +89,4 @@ void TypeRegistry::clear_plugin_types() {
                  types_.end());
 }
 
-}  // namespace vantri
+} // namespace vantri

@@ -42,7 +42,7 @@ struct ObjectType {
 };
 
 class TypeRegistry {
-public:
+  public:
     TypeRegistry();
     /// Adds a plug-in type. False (with the reason) when the id is taken or the record is
     /// incomplete.
@@ -58,9 +58,9 @@ public:
     /// Refuses plug-in type `id` from now on (for tests of a refused registration).
     void refuse(int32_t id) { refused_.push_back(id); }
 
-private:
+  private:
     std::vector<std::unique_ptr<ObjectType>> types_;
     std::vector<int32_t> refused_;
 };
 
-}  // namespace vantri
+} // namespace vantri

@@ -6,7 +6,9 @@
 
 namespace vantri {
 
-PluginModule::~PluginModule() { close(); }
+PluginModule::~PluginModule() {
+    close();
+}
 
 bool PluginModule::open(const std::string& module_path, std::string& error) {
     close();
@@ -43,9 +45,13 @@ int32_t PluginModule::message(int32_t id, void* data) {
                 nullptr);
 }
 
-int32_t PluginModule::start() { return call(VT_ACTION_START, nullptr, nullptr, nullptr); }
+int32_t PluginModule::start() {
+    return call(VT_ACTION_START, nullptr, nullptr, nullptr);
+}
 
-int32_t PluginModule::end() { return call(VT_ACTION_END, nullptr, nullptr, nullptr); }
+int32_t PluginModule::end() {
+    return call(VT_ACTION_END, nullptr, nullptr, nullptr);
+}
 
 bool PluginModule::start_up(Host& host, std::vector<std::string>& arguments, std::string& error) {
     if (initialise(host.api(), folder_.c_str()) != 1) {
@@ -59,7 +65,8 @@ bool PluginModule::start_up(Host& host, std::vector<std::string>& arguments, std
         return false;
     }
     std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
     VtCommandLine line{static_cast<int32_t>(argv.size()), argv.data()};
     message(VT_PLUGIN_MESSAGE_COMMAND_LINE, &line);
     std::vector<std::string> left;
@@ -88,4 +95,4 @@ void PluginModule::close() {
     main_ = nullptr;
 }
 
-}  // namespace vantri
+} // namespace vantri

@@ -13,7 +13,7 @@ namespace vantri {
 class Host;
 
 class PluginModule {
-public:
+  public:
     PluginModule() = default;
     ~PluginModule();
     PluginModule(const PluginModule&) = delete;
@@ -43,7 +43,7 @@ public:
     /// Closes the module without calling it.
     void close();
 
-private:
+  private:
     void* library_ = nullptr;
     VtMainFunction main_ = nullptr;
     std::string path_;
@@ -51,4 +51,4 @@ private:
     bool started_ = false;
 };
 
-}  // namespace vantri
+} // namespace vantri

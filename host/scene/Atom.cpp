@@ -14,9 +14,11 @@ std::unordered_map<uint64_t, Atom*>& registry() {
 uint64_t g_next_serial = 1;
 uint64_t g_change_clock = 0;
 
-}  // namespace
+} // namespace
 
-uint64_t next_change() { return ++g_change_clock; }
+uint64_t next_change() {
+    return ++g_change_clock;
+}
 
 Atom::Atom(Kind kind, int32_t type) : kind_(kind), type_(type), serial_(g_next_serial++) {
     registry()[serial_] = this;
@@ -40,7 +42,9 @@ void Atom::set_name(const std::string& name) {
     touch();
 }
 
-void Atom::touch() { dirty_ = next_change(); }
+void Atom::touch() {
+    dirty_ = next_change();
+}
 
 uint64_t Atom::subtree_dirty() const {
     uint64_t most = dirty_ > structure_dirty_ ? dirty_ : structure_dirty_;
@@ -53,10 +57,14 @@ uint64_t Atom::subtree_dirty() const {
 
 void Atom::remove() {
     if (parent_ == nullptr) return;
-    if (prev_ != nullptr) prev_->next_ = next_;
-    else parent_->first_child_ = next_;
-    if (next_ != nullptr) next_->prev_ = prev_;
-    else parent_->last_child_ = prev_;
+    if (prev_ != nullptr)
+        prev_->next_ = next_;
+    else
+        parent_->first_child_ = next_;
+    if (next_ != nullptr)
+        next_->prev_ = prev_;
+    else
+        parent_->last_child_ = prev_;
     parent_->structure_dirty_ = next_change();
     parent_ = nullptr;
     next_ = prev_ = nullptr;
@@ -67,8 +75,10 @@ void Atom::insert_under_last(Atom* parent) {
     remove();
     parent_ = parent;
     prev_ = parent->last_child_;
-    if (prev_ != nullptr) prev_->next_ = this;
-    else parent->first_child_ = this;
+    if (prev_ != nullptr)
+        prev_->next_ = this;
+    else
+        parent->first_child_ = this;
     parent->last_child_ = this;
     parent->structure_dirty_ = next_change();
 }
@@ -78,14 +88,17 @@ void Atom::insert_under_first(Atom* parent) {
     remove();
     parent_ = parent;
     next_ = parent->first_child_;
-    if (next_ != nullptr) next_->prev_ = this;
-    else parent->last_child_ = this;
+    if (next_ != nullptr)
+        next_->prev_ = this;
+    else
+        parent->last_child_ = this;
     parent->first_child_ = this;
     parent->structure_dirty_ = next_change();
 }
 
 void Atom::free_children() {
-    while (first_child_ != nullptr) delete first_child_;
+    while (first_child_ != nullptr)
+        delete first_child_;
 }
 
-}  // namespace vantri
+} // namespace vantri

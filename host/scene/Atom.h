@@ -11,7 +11,7 @@ namespace vantri {
 class Document;
 
 class Atom {
-public:
+  public:
     enum class Kind { Object, Document };
 
     Atom(Kind kind, int32_t type);
@@ -57,7 +57,7 @@ public:
     /// The node with this serial number, or null when it no longer exists.
     static Atom* find_serial(uint64_t serial);
 
-private:
+  private:
     Kind kind_;
     int32_t type_;
     uint64_t serial_;
@@ -75,4 +75,4 @@ private:
 /// Raises a global change clock and returns it (every touch gets a larger value).
 uint64_t next_change();
 
-}  // namespace vantri
+} // namespace vantri

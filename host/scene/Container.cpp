@@ -100,4 +100,4 @@ VtVector Container::get_vector(int32_t id) const {
     return v->vector;
 }
 
-}  // namespace vantri
+} // namespace vantri

@@ -12,7 +12,7 @@
 namespace vantri {
 
 class Container {
-public:
+  public:
     const Value* find(int32_t id) const;
     Value* find(int32_t id);
     void set(int32_t id, Value value);
@@ -36,7 +36,7 @@ public:
         return reinterpret_cast<const Container*>(h);
     }
 
-private:
+  private:
     /// Where the entry of `id` stands in entries_, or -1.
     int64_t position(int32_t id) const;
     /// Rebuilds the table by id after the ids changed.
@@ -49,4 +49,4 @@ private:
     int32_t table_base_ = 0;
 };
 
-}  // namespace vantri
+} // namespace vantri

@@ -20,7 +20,7 @@ std::map<int32_t, CustomDataFactory>& factories() {
     static std::map<int32_t, CustomDataFactory> table = builtin_types();
     return table;
 }
-}  // namespace
+} // namespace
 
 void register_custom_type(int32_t type, CustomDataFactory factory) {
     factories()[type] = std::move(factory);
@@ -32,4 +32,4 @@ std::unique_ptr<CustomData> make_custom_data(int32_t type) {
     return it->second();
 }
 
-}  // namespace vantri
+} // namespace vantri

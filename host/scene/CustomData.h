@@ -12,7 +12,7 @@
 namespace vantri {
 
 class CustomData {
-public:
+  public:
     virtual ~CustomData() = default;
     virtual int32_t type() const = 0;
     virtual std::unique_ptr<CustomData> clone() const = 0;
@@ -33,4 +33,4 @@ void register_custom_type(int32_t type, CustomDataFactory factory);
 /// A new empty value of `type`, or null for an unknown type.
 std::unique_ptr<CustomData> make_custom_data(int32_t type);
 
-}  // namespace vantri
+} // namespace vantri

@@ -6,11 +6,14 @@ namespace vantri {
 
 Document::Document() : Atom(Kind::Document, kDocumentType) {}
 
-Document::~Document() { free_children(); }
+Document::~Document() {
+    free_children();
+}
 
 Document* Atom::document() {
     Atom* node = this;
-    while (node->parent() != nullptr) node = node->parent();
+    while (node->parent() != nullptr)
+        node = node->parent();
     return node->kind() == Kind::Document ? static_cast<Document*>(node) : nullptr;
 }
 
@@ -24,7 +27,9 @@ void Document::set_frame(int32_t frame) {
     time_ = VtTime{static_cast<double>(frame), static_cast<double>(fps_)};
 }
 
-SceneObject* Document::first_object() const { return SceneObject::from(first_child()); }
+SceneObject* Document::first_object() const {
+    return SceneObject::from(first_child());
+}
 
 void Document::insert(SceneObject* object, SceneObject* parent) {
     object->insert_under_last(parent != nullptr ? static_cast<Atom*>(parent) : this);
@@ -39,7 +44,7 @@ void visit_subtree(Atom* node, const std::function<void(SceneObject&)>& visit) {
         }
     }
 }
-}  // namespace
+} // namespace
 
 void Document::for_each_object(const std::function<void(SceneObject&)>& visit) const {
     visit_subtree(const_cast<Document*>(this), visit);
@@ -53,4 +58,4 @@ SceneObject* Document::find(const std::string& name) const {
     return found;
 }
 
-}  // namespace vantri
+} // namespace vantri

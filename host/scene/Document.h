@@ -11,7 +11,7 @@ namespace vantri {
 constexpr int32_t kDocumentType = 110059;
 
 class Document : public Atom {
-public:
+  public:
     Document();
     ~Document() override;
 
@@ -42,11 +42,11 @@ public:
     /// scene's keyframed tracks); empty when nothing is animated.
     std::function<void(Document&)> animation;
 
-private:
+  private:
     VtTime time_{0.0, 1.0};
     VtTime min_time_{0.0, 1.0};
     VtTime max_time_{0.0, 1.0};
     int32_t fps_ = 25;
 };
 
-}  // namespace vantri
+} // namespace vantri

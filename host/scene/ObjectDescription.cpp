@@ -58,4 +58,4 @@ bool build_description(const Host& host, SceneObject& object, DescriptionBuild& 
     return true;
 }
 
-}  // namespace vantri
+} // namespace vantri

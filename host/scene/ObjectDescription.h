@@ -38,7 +38,9 @@ struct DescriptionBuild {
     bool open(int32_t id) const;
 
     VtDescription* handle() { return reinterpret_cast<VtDescription*>(this); }
-    static DescriptionBuild* from(VtDescription* h) { return reinterpret_cast<DescriptionBuild*>(h); }
+    static DescriptionBuild* from(VtDescription* h) {
+        return reinterpret_cast<DescriptionBuild*>(h);
+    }
 };
 
 /// Builds `object`'s description: its code's GetDDescription first; when that did not load
@@ -47,4 +49,4 @@ struct DescriptionBuild {
 bool build_description(const Host& host, SceneObject& object, DescriptionBuild& out,
                        const VtDescId* single = nullptr);
 
-}  // namespace vantri
+} // namespace vantri

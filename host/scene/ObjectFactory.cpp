@@ -1,6 +1,5 @@
 #include "scene/ObjectFactory.h"
 
-
 namespace vantri {
 
 void AliasMap::translate() {
@@ -72,4 +71,4 @@ SceneObject* clone_object(const TypeRegistry& types, const SceneObject& original
     return copy;
 }
 
-}  // namespace vantri
+} // namespace vantri

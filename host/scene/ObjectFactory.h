@@ -14,7 +14,7 @@ namespace vantri {
 
 /// Link translation for a copied hierarchy: which original became which copy.
 struct AliasMap {
-    std::vector<std::pair<uint64_t, uint64_t>> copies;  // original serial, copy serial
+    std::vector<std::pair<uint64_t, uint64_t>> copies; // original serial, copy serial
     bool initialised = false;
     /// Points every link inside the copies that names an original at that original's copy.
     void translate();
@@ -28,4 +28,4 @@ SceneObject* create_object(const TypeRegistry& types, int32_t type, std::string*
 SceneObject* clone_object(const TypeRegistry& types, const SceneObject& original,
                           AliasMap* aliases);
 
-}  // namespace vantri
+} // namespace vantri

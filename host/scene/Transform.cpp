@@ -6,7 +6,9 @@
 
 namespace vantri {
 
-double length(const VtVector& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+double length(const VtVector& v) {
+    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+}
 
 VtMatrix identity_matrix() {
     return VtMatrix{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
@@ -17,8 +19,11 @@ VtVector transform_point(const VtMatrix& m, const VtVector& p) {
 }
 
 VtMatrix multiply(const VtMatrix& outer, const VtMatrix& inner) {
-    const auto axis = [&](const VtVector& v) { return outer.v1 * v.x + outer.v2 * v.y + outer.v3 * v.z; };
-    return VtMatrix{transform_point(outer, inner.off), axis(inner.v1), axis(inner.v2), axis(inner.v3)};
+    const auto axis = [&](const VtVector& v) {
+        return outer.v1 * v.x + outer.v2 * v.y + outer.v3 * v.z;
+    };
+    return VtMatrix{transform_point(outer, inner.off), axis(inner.v1), axis(inner.v2),
+                    axis(inner.v3)};
 }
 
 VtMatrix inverse(const VtMatrix& m) {
@@ -71,7 +76,7 @@ VtVector normalised(const VtVector& v) {
     return l == 0.0 ? VtVector{0, 0, 0} : v * (1.0 / l);
 }
 
-}  // namespace
+} // namespace
 
 VtVector rotation_from_axes(const VtMatrix& m) {
     const VtVector z = normalised(m.v3);
@@ -102,4 +107,4 @@ bool same_matrix(const VtMatrix& a, const VtMatrix& b) {
     return same(a.off, b.off) && same(a.v1, b.v1) && same(a.v2, b.v2) && same(a.v3, b.v3);
 }
 
-}  // namespace vantri
+} // namespace vantri

@@ -11,8 +11,12 @@ inline VtVector operator+(const VtVector& a, const VtVector& b) {
 inline VtVector operator-(const VtVector& a, const VtVector& b) {
     return VtVector{a.x - b.x, a.y - b.y, a.z - b.z};
 }
-inline VtVector operator*(const VtVector& a, double s) { return VtVector{a.x * s, a.y * s, a.z * s}; }
-inline double dot(const VtVector& a, const VtVector& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline VtVector operator*(const VtVector& a, double s) {
+    return VtVector{a.x * s, a.y * s, a.z * s};
+}
+inline double dot(const VtVector& a, const VtVector& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 inline VtVector cross(const VtVector& a, const VtVector& b) {
     return VtVector{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
@@ -35,4 +39,4 @@ VtVector scale_from_axes(const VtMatrix& m);
 
 bool same_matrix(const VtMatrix& a, const VtMatrix& b);
 
-}  // namespace vantri
+} // namespace vantri

@@ -130,6 +130,8 @@ bool Value::to_abi(VtData& out) const {
     }
 }
 
-Atom* Value::target() const { return type == VT_DTYPE_LINK ? Atom::find_serial(link) : nullptr; }
+Atom* Value::target() const {
+    return type == VT_DTYPE_LINK ? Atom::find_serial(link) : nullptr;
+}
 
-}  // namespace vantri
+} // namespace vantri

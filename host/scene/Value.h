@@ -45,4 +45,4 @@ struct Value {
     Atom* target() const;
 };
 
-}  // namespace vantri
+} // namespace vantri

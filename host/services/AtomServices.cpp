@@ -9,9 +9,13 @@ namespace vantri {
 
 namespace {
 
-Atom* atom_of(VtAtom* handle) { return Atom::from(handle); }
+Atom* atom_of(VtAtom* handle) {
+    return Atom::from(handle);
+}
 
-int32_t get_type(VtAtom* atom) { return atom != nullptr ? atom_of(atom)->type() : 0; }
+int32_t get_type(VtAtom* atom) {
+    return atom != nullptr ? atom_of(atom)->type() : 0;
+}
 
 int32_t get_parameter(VtAtom* atom, const VtDescId* id, VtData* out, int32_t) {
     if (atom == nullptr || id == nullptr || out == nullptr || id->depth < 1) return 0;
@@ -40,7 +44,9 @@ VtContainer* get_data_instance(VtAtom* atom) {
     return atom != nullptr ? atom_of(atom)->data().handle() : nullptr;
 }
 
-const char* get_name(VtAtom* atom) { return atom != nullptr ? atom_of(atom)->name().c_str() : ""; }
+const char* get_name(VtAtom* atom) {
+    return atom != nullptr ? atom_of(atom)->name().c_str() : "";
+}
 
 int32_t set_name(VtAtom* atom, const char* name) {
     if (atom == nullptr) return 0;
@@ -95,8 +101,10 @@ const VtAtomTable kTable = {
     .insert_under_last = insert_under_last,
 };
 
-}  // namespace
+} // namespace
 
-const VtAtomTable* atom_table() { return &kTable; }
+const VtAtomTable* atom_table() {
+    return &kTable;
+}
 
-}  // namespace vantri
+} // namespace vantri

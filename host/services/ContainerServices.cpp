@@ -11,7 +11,9 @@ namespace vantri {
 
 namespace {
 
-const Container* of(const VtContainer* bc) { return Container::from(bc); }
+const Container* of(const VtContainer* bc) {
+    return Container::from(bc);
+}
 
 int32_t get_int(const VtContainer* bc, int32_t id, int32_t preset) {
     return bc != nullptr ? of(bc)->get_int(id, preset) : preset;
@@ -69,7 +71,9 @@ int32_t set_data(VtContainer* bc, int32_t id, const VtData* data) {
     return 1;
 }
 
-VtCustomData* custom_alloc(int32_t type) { return hand_out(make_custom_data(type)); }
+VtCustomData* custom_alloc(int32_t type) {
+    return hand_out(make_custom_data(type));
+}
 
 void custom_free(VtCustomData* data) {
     if (data == nullptr) return;
@@ -143,7 +147,7 @@ const VtContainerTable kTable = {
     .spline_get_point = spline_get_point,
 };
 
-}  // namespace
+} // namespace
 
 bool value_to_plugin(const Value& value, VtData& out) {
     out = VtData{};
@@ -154,6 +158,8 @@ bool value_to_plugin(const Value& value, VtData& out) {
     return out.type != VT_DTYPE_NONE;
 }
 
-const VtContainerTable* container_table() { return &kTable; }
+const VtContainerTable* container_table() {
+    return &kTable;
+}
 
-}  // namespace vantri
+} // namespace vantri

@@ -31,8 +31,10 @@ const VtDescriptionTable kTable = {
     .get_parameter_i = get_parameter_i,
 };
 
-}  // namespace
+} // namespace
 
-const VtDescriptionTable* description_table() { return &kTable; }
+const VtDescriptionTable* description_table() {
+    return &kTable;
+}
 
-}  // namespace vantri
+} // namespace vantri

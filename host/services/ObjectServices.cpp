@@ -15,7 +15,9 @@ namespace vantri {
 
 namespace {
 
-SceneObject* object_of(VtAtom* handle) { return SceneObject::from(handle); }
+SceneObject* object_of(VtAtom* handle) {
+    return SceneObject::from(handle);
+}
 
 // ------------------------------------------------------------------ objects
 
@@ -171,7 +173,8 @@ void link_free(VtLink* link) {
     allocator().retire(sizeof(Link));
 }
 void link_set(VtLink* link, VtAtom* target) {
-    if (link != nullptr) reinterpret_cast<Link*>(link)->target = target ? Atom::from(target)->serial() : 0;
+    if (link != nullptr)
+        reinterpret_cast<Link*>(link)->target = target ? Atom::from(target)->serial() : 0;
 }
 VtAtom* link_get(VtLink* link, VtAtom* document) {
     if (link == nullptr) return nullptr;
@@ -205,8 +208,12 @@ void alias_free(VtAliasTrans* trans) {
 
 using AtomList = std::vector<VtAtom*>;
 
-AtomList* list_of(VtAtomArray* a) { return reinterpret_cast<AtomList*>(a); }
-const AtomList* list_of(const VtAtomArray* a) { return reinterpret_cast<const AtomList*>(a); }
+AtomList* list_of(VtAtomArray* a) {
+    return reinterpret_cast<AtomList*>(a);
+}
+const AtomList* list_of(const VtAtomArray* a) {
+    return reinterpret_cast<const AtomList*>(a);
+}
 
 VtAtomArray* array_alloc() {
     if (!allocator().admit(sizeof(AtomList))) return nullptr;
@@ -285,8 +292,10 @@ const VtObjectTable kTable = {
     .get_mp = get_mp,
 };
 
-}  // namespace
+} // namespace
 
-const VtObjectTable* object_table() { return &kTable; }
+const VtObjectTable* object_table() {
+    return &kTable;
+}
 
-}  // namespace vantri
+} // namespace vantri

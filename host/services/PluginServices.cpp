@@ -23,8 +23,10 @@ const VtPluginTable kPlugins = {
     .register_object = register_object,
 };
 
-}  // namespace
+} // namespace
 
-const VtPluginTable* plugin_table() { return &kPlugins; }
+const VtPluginTable* plugin_table() {
+    return &kPlugins;
+}
 
-}  // namespace vantri
+} // namespace vantri

@@ -47,8 +47,10 @@ const VtResourceTable kResources = {
     .load_string = load_string,
 };
 
-}  // namespace
+} // namespace
 
-const VtResourceTable* resource_table() { return &kResources; }
+const VtResourceTable* resource_table() {
+    return &kResources;
+}
 
-}  // namespace vantri
+} // namespace vantri

@@ -25,4 +25,4 @@ bool value_to_plugin(const Value& value, VtData& out);
 /// The host's own crash handler: records the report.
 void host_crash_handler(char* crash_info);
 
-}  // namespace vantri
+} // namespace vantri

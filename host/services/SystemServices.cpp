@@ -8,9 +8,15 @@ namespace vantri {
 
 namespace {
 
-void* alloc(size_t bytes) { return allocator().allocate(bytes); }
-void release(void* block) { allocator().release(block); }
-void print(const char* line) { Host::current().print(line != nullptr ? line : ""); }
+void* alloc(size_t bytes) {
+    return allocator().allocate(bytes);
+}
+void release(void* block) {
+    allocator().release(block);
+}
+void print(const char* line) {
+    Host::current().print(line != nullptr ? line : "");
+}
 void date_time_now(VtDateTime* out) {
     if (out != nullptr) *out = Host::current().now();
 }
@@ -23,13 +29,15 @@ const VtSystemTable kTable = {
     .date_time_now = date_time_now,
 };
 
-}  // namespace
+} // namespace
 
-const VtSystemTable* system_table() { return &kTable; }
+const VtSystemTable* system_table() {
+    return &kTable;
+}
 
 void host_crash_handler(char* crash_info) {
     if (Host* host = Host::current_or_null())
         host->report_crash(crash_info != nullptr ? crash_info : "");
 }
 
-}  // namespace vantri
+} // namespace vantri

@@ -27,12 +27,12 @@ struct Crowd_Data;
 /// Default construction gives zero vectors and identity matrices; the scalars are zero and the
 /// pointers null until the generator fills the record.
 struct Agent_ID_Data {
-    double speed = 0.0;             ///< current speed, within 0 and max_speed
-    double acceleration = 0.0;      ///< speed change per second
-    double look_ahead = 0.0;        ///< forward reach of the probes and the perception ellipse
-    double random_value = 0.0;      ///< per-agent value in [0, 1), a margin on the body radius
-    int32_t waiting = 0;             ///< 1 while the agent stands after braking to a stop
-    int32_t wait_frames = 0;         ///< frames left to stand
+    double speed = 0.0;           ///< current speed, within 0 and max_speed
+    double acceleration = 0.0;    ///< speed change per second
+    double look_ahead = 0.0;      ///< forward reach of the probes and the perception ellipse
+    double random_value = 0.0;    ///< per-agent value in [0, 1), a margin on the body radius
+    int32_t waiting = 0;          ///< 1 while the agent stands after braking to a stop
+    int32_t wait_frames = 0;      ///< frames left to stand
     LVector size;                 ///< body half-extents along the agent's x, y, z (z: body radius)
     LVector direction;            ///< forward unit vector, or (0,0,0)
     LVector rotation;             ///< heading, pitch, bank
@@ -43,12 +43,12 @@ struct Agent_ID_Data {
     LVector hit_normal;           ///< unit normal at the last collision-probe hit
     LVector hit_point;            ///< point of the last collision-probe hit
     BaseObject* hit_obstacle = nullptr; ///< obstacle last hit by a collision probe
-    double max_speed = 0.0;               ///< top speed
+    double max_speed = 0.0;             ///< top speed
     LVector collision_steer;            ///< steering away from obstacles
     LVector avoid_steer;                ///< steering away from other agents
     LVector extra_velocity;             ///< push-out from obstacles, added each frame
     LVector steer_vector;               ///< push-out from neighbouring agents
-    int32_t crowd_index = 0;               ///< index of the agent's group in the world's list
+    int32_t crowd_index = 0;            ///< index of the agent's group in the world's list
     Crowd_Data* crowd = nullptr;        ///< the agent's crowd group, valid for one frame
     LVector nearest_offset;             ///< offset to the nearest other agent seen
     LMatrix spline_mg;                  ///< the agent's frame on the spline it follows
@@ -63,8 +63,8 @@ typedef GeDynamicArray<Agent_ID_Data> AgentArray;
 /// One crowd group as the world sees it: a generator that is a child of the world. The crowd
 /// list only zero-fills its new entries, so every field starts at 0 or null there.
 struct Crowd_Data {
-    int32_t index;              ///< position of this entry in the world's crowd list
-    double side_radius;        ///< body radius across the agents' forward axis
+    int32_t index;           ///< position of this entry in the world's crowd list
+    double side_radius;      ///< body radius across the agents' forward axis
     AgentArray* agents;      ///< the generator's agents; null when the child is no generator
     BaseContainer* settings; ///< the generator's parameter container
     BaseObject* generator;   ///< the generator object
@@ -128,7 +128,7 @@ struct RecordLayoutCheck {
 struct SplineNfo {
     double t = 0.0;      ///< position in its segment: i / (n - 1) for sample i of n
     double weight = 0.0; ///< steering length when this sample is the nearest; set by the follower
-    LMatrix mg;        ///< off: the point; v3: the tangent; v1, v2: unnormalised side axes
+    LMatrix mg;          ///< off: the point; v3: the tangent; v1, v2: unnormalised side axes
 };
 
 static_assert(std::is_trivially_copyable<SplineNfo>::value,

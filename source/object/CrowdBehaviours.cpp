@@ -10,7 +10,6 @@
 
 namespace {
 
-
 // Writes a real parameter through the node, as the attribute manager would.
 void SetReal(GeListNode* node, int32_t id, double value) {
     node->SetParameter(DescID(id), GeData(value), 0);
@@ -59,7 +58,8 @@ Bool CrowdBehav::Init(GeListNode* node) {
 Bool CrowdBehav::Message(GeListNode* node, int32_t type, void* data) {
     if (type == ObjectMessage::PrivateData && data != nullptr && node != nullptr) {
         // The flag stays as the sender set it; only the container pointer is answered.
-        static_cast<VtPrivateData*>(data)->data = static_cast<ParameterNode*>(node)->GetDataInstance();
+        static_cast<VtPrivateData*>(data)->data =
+            static_cast<ParameterNode*>(node)->GetDataInstance();
     }
     return TRUE;
 }
@@ -90,6 +90,6 @@ DrawResult CrowdBehav::Draw(BaseObject* op, DRAWPASS drawpass, BaseDraw* bd, Bas
 }
 
 Bool RegisterCrowdBehav() {
-    return RegisterCrowdObject(ID_CROWDBEHAV, 1007, kParameterTypeFlags, CrowdBehav::Alloc, "ocrowdbehav",
-                               "CrowdBehav.tif");
+    return RegisterCrowdObject(ID_CROWDBEHAV, 1007, kParameterTypeFlags, CrowdBehav::Alloc,
+                               "ocrowdbehav", "CrowdBehav.tif");
 }

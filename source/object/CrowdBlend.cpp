@@ -7,10 +7,7 @@
 
 #include <new>
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 NodeData* CrowdBlend::Alloc() {
     return new (std::nothrow) CrowdBlend;
@@ -18,7 +15,8 @@ NodeData* CrowdBlend::Alloc() {
 
 Bool CrowdBlend::Init(GeListNode* node) {
     if (node == nullptr) return TRUE;
-    node->SetParameter(DescID(CROWDBLEND_MODE), GeData(static_cast<int32_t>(CROWDBLEND_MODE_SUM)), 0);
+    node->SetParameter(DescID(CROWDBLEND_MODE), GeData(static_cast<int32_t>(CROWDBLEND_MODE_SUM)),
+                       0);
     node->SetParameter(DescID(CROWDBLEND_STRENGTH), GeData(1.0), 0);
     return TRUE;
 }
@@ -26,7 +24,8 @@ Bool CrowdBlend::Init(GeListNode* node) {
 Bool CrowdBlend::Message(GeListNode* node, int32_t type, void* data) {
     if (type == ObjectMessage::PrivateData && data != nullptr && node != nullptr) {
         // The flag stays as the sender set it; only the container pointer is answered.
-        static_cast<VtPrivateData*>(data)->data = static_cast<ParameterNode*>(node)->GetDataInstance();
+        static_cast<VtPrivateData*>(data)->data =
+            static_cast<ParameterNode*>(node)->GetDataInstance();
     }
     return TRUE;
 }
@@ -43,7 +42,8 @@ Bool CrowdBlend::GetDDescription(GeListNode* node, Description* description,
     const DescID* single = description->GetSingleDescID();
     if (single == nullptr || index.IsPartOf(*single, nullptr)) {
         BaseContainer* attributes = description->GetParameterI(index, nullptr);
-        if (attributes != nullptr) attributes->SetBool(DescriptionAttribute::Hidden, mode != CROWDBLEND_MODE_SINGLE);
+        if (attributes != nullptr)
+            attributes->SetBool(DescriptionAttribute::Hidden, mode != CROWDBLEND_MODE_SINGLE);
     }
 
     flags |= DescriptionFlag::Loaded;
@@ -51,6 +51,6 @@ Bool CrowdBlend::GetDDescription(GeListNode* node, Description* description,
 }
 
 Bool RegisterCrowdBlend() {
-    return RegisterCrowdObject(ID_CROWDBLEND, 1010, kParameterTypeFlags, CrowdBlend::Alloc, "ocrowdBlend",
-                               "CrowdBlend.tif");
+    return RegisterCrowdObject(ID_CROWDBLEND, 1010, kParameterTypeFlags, CrowdBlend::Alloc,
+                               "ocrowdBlend", "CrowdBlend.tif");
 }

@@ -188,7 +188,8 @@ ExecutionResult Crowdgenerator::Execute(BaseObject* op, BaseDocument*, HostThrea
     const BaseContainer* settings = op->GetDataInstance();
     if (settings == nullptr) return ExecutionResult::Ok;
     const double max_turn = settings->GetReal(CROWDGEN_MAX_TURN);
-    if (cache->GetType() == HostObjectType::Null) Upadate_Agent_Position(max_turn, cache->GetDown());
+    if (cache->GetType() == HostObjectType::Null)
+        Upadate_Agent_Position(max_turn, cache->GetDown());
     return ExecutionResult::Ok;
 }
 

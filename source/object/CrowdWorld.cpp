@@ -252,6 +252,6 @@ double Crowdworld::GetDirVersus(int& code) {
 }
 
 Bool RegisterCrowdworld() {
-    return RegisterCrowdObject(ID_CROWDWORLD, 1009, kPipelineTypeFlags, Crowdworld::Alloc, "ocrowdworld",
-                               "Crowdworld.tif");
+    return RegisterCrowdObject(ID_CROWDWORLD, 1009, kPipelineTypeFlags, Crowdworld::Alloc,
+                               "ocrowdworld", "Crowdworld.tif");
 }

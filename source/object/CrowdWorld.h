@@ -138,15 +138,15 @@ class Crowdworld : public ObjectData {
     bool Find_Neighbours(Crowd_Data* crowd, Agent_ID_Data* agent, const CrowdTransform& transform,
                          const LVector& p, double distance, bool local, NeighbourQuery& query);
 
-    double time_step = 0.0;                    ///< seconds the current update covers
+    double time_step = 0.0;                  ///< seconds the current update covers
     GeRayCollider* collider = nullptr;       ///< ray collider for the terrain
     GeDynamicArray<SplineList_Data> splines; ///< sampled splines, emptied every frame
     GeDynamicArray<Crowd_Data> crowds;       ///< one entry per child, rebuilt every frame
-    int32_t render_running = 0;                 ///< non-zero while the host renders
-    int32_t last_frame = 0;                     ///< frame of the last update or idle frame
-    int32_t ground_switch = 0;                  ///< current group: leave pitch and bank alone
-    int32_t forward_axis = 0;                   ///< current group's forward-axis code
-    double axis_sign = 1.0;                    ///< -1.0 for the negative axes
+    int32_t render_running = 0;              ///< non-zero while the host renders
+    int32_t last_frame = 0;                  ///< frame of the last update or idle frame
+    int32_t ground_switch = 0;               ///< current group: leave pitch and bank alone
+    int32_t forward_axis = 0;                ///< current group's forward-axis code
+    double axis_sign = 1.0;                  ///< -1.0 for the negative axes
     LMatrix generator_in_terrain;            ///< terrain^-1 * generator
     LMatrix terrain_in_generator;            ///< generator^-1 * terrain
     LMatrix display_mg;                      ///< the axes the world draws
@@ -154,7 +154,7 @@ class Crowdworld : public ObjectData {
     BaseObject* terrain = nullptr;           ///< object linked as terrain, or null
     Random random;                           ///< draws the wait times
     Agent_ID_Data* current_agent = nullptr;  ///< agent being updated, null between groups
-    int32_t current_agent_index = -1;           ///< its index in the group, -1 between groups
-    int32_t current_crowd_index = 0;            ///< index of the group being updated
+    int32_t current_agent_index = -1;        ///< its index in the group, -1 between groups
+    int32_t current_crowd_index = 0;         ///< index of the group being updated
     NeighbourIndex neighbours;               ///< the neighbour search of the current frame
 };

@@ -24,11 +24,13 @@ constexpr int32_t kObstacleType = 1027812;
 constexpr int32_t kBehaviourType = 1027813;
 constexpr int32_t kBlendType = 1027814;
 
-inline std::string module_path() { return std::string(VANTRI_PLUGIN_DIR) + "/vantri.so"; }
+inline std::string module_path() {
+    return std::string(VANTRI_PLUGIN_DIR) + "/vantri.so";
+}
 
 /// A host with the module loaded but not yet initialised.
 class LoadedModule : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         baseline_live = vantri::allocator().live();
         std::string error;
@@ -48,7 +50,7 @@ protected:
 
 /// A host with the plug-in started, and a document to build scenes in.
 class StartedPlugin : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(module.open(module_path(), error)) << error;
@@ -104,4 +106,4 @@ protected:
     int64_t baseline_live = 0;
 };
 
-}  // namespace vantri_test
+} // namespace vantri_test

@@ -186,7 +186,8 @@ TEST(SceneRun, ProgressGoesToStderrUnlessQuiet) {
 TEST(SceneRun, AnEmptyListOfOutputsWritesTheReportAlone) {
     ScratchFolder scratch;
     const std::string scene = scratch.write("crew.json", kCrewScene);
-    const auto outcome = run_vantri("run " + scene + " --outputs '' --out " + scratch.path("timed"));
+    const auto outcome =
+        run_vantri("run " + scene + " --outputs '' --out " + scratch.path("timed"));
     ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
     EXPECT_NE(outcome.output.find("results in " + scratch.path("timed") + "/ (run.json)"),
               std::string::npos)

@@ -119,7 +119,7 @@ TEST(HostScene, GlobalMatricesComposeThroughParentsAndGeneratedOutput) {
     document.insert(parent);
     document.insert(child, parent);
     parent->set_position(VtVector{10, 0, 0});
-    parent->set_rotation(VtVector{1.5707963267948966, 0, 0});  // facing -X
+    parent->set_rotation(VtVector{1.5707963267948966, 0, 0}); // facing -X
     child->set_position(VtVector{0, 0, 5});
     const VtMatrix mg = child->global_matrix();
     EXPECT_NEAR(mg.off.x, 5.0, 1e-12);
@@ -131,12 +131,12 @@ TEST(HostScene, GlobalMatricesComposeThroughParentsAndGeneratedOutput) {
     EXPECT_EQ(output->cache_owner(), parent);
     EXPECT_EQ(output->document(), &document);
     EXPECT_TRUE(vantri::same_matrix(output->global_matrix(), parent->global_matrix()));
-    parent->set_cache(nullptr);  // frees the old output
+    parent->set_cache(nullptr); // frees the old output
 }
 
 TEST(HostScene, SetRotationIsReadBackExactlyAndMatricesKeepTheirBits) {
     vantri::SceneObject object(vantri::kNullType);
-    const VtVector rotation{7.5, -0.25, 12.0};  // not reduced to any range
+    const VtVector rotation{7.5, -0.25, 12.0}; // not reduced to any range
     object.set_rotation(rotation);
     EXPECT_EQ(object.rotation().x, 7.5);
     EXPECT_EQ(object.rotation().z, 12.0);
@@ -174,4 +174,4 @@ TEST(HostScene, ValuesCrossTheBoundaryByCopy) {
     EXPECT_FALSE(vantri::Value::from_abi(unknown, value)) << "a custom type without data";
 }
 
-}  // namespace
+} // namespace

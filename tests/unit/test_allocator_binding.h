@@ -10,7 +10,7 @@
 namespace vantri_test {
 
 class AllocatorBinding {
-public:
+  public:
     AllocatorBinding() {
         std::memset(&system_, 0, sizeof system_);
         system_.size = sizeof system_;
@@ -32,10 +32,10 @@ public:
     AllocatorBinding(const AllocatorBinding&) = delete;
     AllocatorBinding& operator=(const AllocatorBinding&) = delete;
 
-private:
+  private:
     VtSystemTable system_;
     HostApi api_;
     HostApi* previous_;
 };
 
-}  // namespace vantri_test
+} // namespace vantri_test
