@@ -75,6 +75,31 @@ TEST(HostileRun, OnlyAFolderOfEarlierResultsIsReplaced) {
     EXPECT_EQ(read_text(results + "/notes.txt"), "mine");
 }
 
+TEST(HostileRun, EverythingARunWritesIsReplacedAndNothingElse) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("s.json", R"({"end": 2, "objects": []})");
+    const std::string out = scratch.path("out");
+    auto outcome =
+        run_bounded("run " + scene + " --quiet --outputs csv,glb,html --images 1 --out " + out);
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    ASSERT_TRUE(std::filesystem::exists(out + "/scene.glb"));
+    ASSERT_TRUE(std::filesystem::exists(out + "/preview.html"));
+    ASSERT_FALSE(std::filesystem::is_empty(out + "/frames"));
+    // A rerun replaces all of it.
+    outcome = run_bounded("run " + scene + " --quiet --outputs csv --render-mode --out " + out);
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    EXPECT_FALSE(std::filesystem::exists(out + "/scene.glb"));
+    EXPECT_FALSE(std::filesystem::exists(out + "/frames"));
+    EXPECT_EQ(scratch.listing(), "out s.json");
+    // A user's file among the pictures makes the folder theirs.
+    ASSERT_EQ(run_bounded("run " + scene + " --quiet --images 1 --out " + out).exit_code, 0);
+    std::ofstream(out + "/frames/notes.txt") << "mine";
+    outcome = run_bounded("run " + scene + " --quiet --out " + out);
+    EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+    EXPECT_NE(outcome.output.find("(frames/)"), std::string::npos) << outcome.output;
+    EXPECT_EQ(read_text(out + "/frames/notes.txt"), "mine");
+}
+
 TEST(HostileRun, AFrameRangeEndingAtTheLargestFrameEnds) {
     ScratchFolder scratch;
     const std::string scene = scratch.write("s.json", R"({"start": 2147483646, "end": 2147483647,
