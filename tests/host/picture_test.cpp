@@ -165,9 +165,9 @@ TEST(RunPictures, EveryNthFrameAsPngAndSvgFromTheChosenCamera) {
 TEST(RunPictures, TheGuidesExampleMakesASequenceThatFollowsTheAgents) {
     ScratchFolder scratch;
     const std::string out = scratch.path("out");
-    const auto outcome = run_vantri("run " + std::string(VANTRI_SOURCE_DIR) +
-                                    "/examples/guides.json --out " + out +
-                                    " --images every:30 --camera persp --quiet");
+    const auto outcome =
+        run_vantri("run " + std::string(VANTRI_SOURCE_DIR) + "/examples/guides.json --out " + out +
+                   " --images every:30 --camera persp --quiet");
     ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
     vantri::RgbImage first, last;
     std::string error;
