@@ -13,7 +13,8 @@ trap 'rm -rf "$work"' EXIT
 picture() {
     local scene=$1 frame=$2 camera=$3 name=$4
     shift 4
-    "$vantri" run "$scene" --out "$work/$name" --images "$frame" --camera "$camera" --quiet "$@"
+    "$vantri" run "$scene" --out "$work/$name" --outputs none --images "$frame" \
+        --camera "$camera" --quiet "$@"
     local file
     file=$(printf '%04d' "$frame")
     cp "$work/$name/frames/$file.png" "docs/images/$name.png"
@@ -26,4 +27,7 @@ picture examples/flock.json 60 persp flock-perspective
 picture examples/guides.json 40 persp guides-perspective --svg
 picture examples/guides.json 40 top guides-top
 picture examples/guides.json 40 front guides-front
+picture examples/terrain.json 300 persp terrain-perspective
+picture examples/obstacles.json 200 top obstacles-top
+picture examples/spline_loop.json 300 persp spline-loop-perspective
 echo "pictures in docs/images/"
