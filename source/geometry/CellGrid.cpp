@@ -291,6 +291,16 @@ void CellGrid::Refile(int32_t k, const LVector& p) {
 
 const int32_t* CellGrid::Around(const LVector& centre, double reach, int32_t& count,
                                 double& covered) {
+    int32_t* found = const_cast<int32_t*>(Gather(centre, reach, count, covered));
+    if (!found_sorted_) {
+        SortPoints(found, count);
+        found_sorted_ = true;
+    }
+    return found;
+}
+
+const int32_t* CellGrid::Gather(const LVector& centre, double reach, int32_t& count,
+                                double& covered) {
     if (found_version_ == version_ && reach <= found_reach_ && centre == found_centre_) {
         count = found_count_;
         covered = found_reach_;
@@ -324,7 +334,9 @@ const int32_t* CellGrid::Around(const LVector& centre, double reach, int32_t& co
             found_[n++] = k;
         // Every point was taken: nothing lies outside, however far.
         wide = HUGE_VAL;
+        found_sorted_ = true;
     } else {
+        found_sorted_ = false;
         // A row of cells along z is one run of the list; points that left are marked -1.
         const auto take = [&](int32_t from, int32_t to) {
             for (int32_t i = from; i < to; ++i) {
@@ -350,7 +362,6 @@ const int32_t* CellGrid::Around(const LVector& centre, double reach, int32_t& co
             for (int32_t k = away_head_[cells_]; k >= 0; k = away_next_[k])
                 found_[n++] = k;
         }
-        SortFound(n);
     }
     found_version_ = version_;
     found_centre_ = centre;
@@ -364,27 +375,27 @@ const int32_t* CellGrid::Around(const LVector& centre, double reach, int32_t& co
 // The points of a query come cell by cell; their numbers mostly lie close together (a crew
 // is laid out row by row), so a bit set over the range they span sorts them in two passes.
 // When they spread too wide for that, they are sorted the usual way.
-void CellGrid::SortFound(int32_t n) {
+void CellGrid::SortPoints(int32_t* list, int32_t n) {
     if (n < 2) return;
-    int32_t low = found_[0], high = found_[0];
+    int32_t low = list[0], high = list[0];
     for (int32_t i = 1; i < n; ++i) {
-        low = std::min(low, found_[i]);
-        high = std::max(high, found_[i]);
+        low = std::min(low, list[i]);
+        high = std::max(high, list[i]);
     }
     const int32_t words = (high - low) / 64 + 1;
     if (words > 4 * n + 16) {
-        SortAscending(found_, n);
+        SortAscending(list, n);
         return;
     }
     std::memset(bits_, 0, static_cast<size_t>(words) * sizeof(uint64_t));
     for (int32_t i = 0; i < n; ++i) {
-        const int32_t at = found_[i] - low;
+        const int32_t at = list[i] - low;
         bits_[at / 64] |= uint64_t(1) << (at % 64);
     }
     int32_t out = 0;
     for (int32_t w = 0; w < words; ++w) {
         for (uint64_t word = bits_[w]; word != 0; word &= word - 1)
-            found_[out++] = low + w * 64 + __builtin_ctzll(word);
+            list[out++] = low + w * 64 + __builtin_ctzll(word);
     }
 }
 

@@ -48,6 +48,11 @@ class CellGrid {
     /// lies further than that from `centre` along some axis (up to rounding of the centre's
     /// coordinates).
     const int32_t* Around(const LVector& centre, double reach, int32_t& count, double& covered);
+    /// The same points as Around, in no particular order: for callers that keep few of them
+    /// and sort those (SortPoints).
+    const int32_t* Gather(const LVector& centre, double reach, int32_t& count, double& covered);
+    /// Sorts `count` distinct point numbers of this grid into ascending order.
+    void SortPoints(int32_t* list, int32_t count);
 
     /// Number of points the grid was built over.
     int32_t GetCount() const { return count_; }
@@ -81,8 +86,6 @@ class CellGrid {
     bool Reserve(int32_t points, int32_t cells);
     void Release();
     template <typename Visit> void VisitCell(int32_t cell, Visit& visit) const;
-    /// Sorts the first `n` entries of found_, which hold no repeats.
-    void SortFound(int32_t n);
 
     LVector origin_;              ///< low corner of the grid
     double size_ = 1.0;           ///< cell edge length
@@ -118,6 +121,7 @@ class CellGrid {
     LVector found_centre_;
     double found_reach_ = 0.0;
     int32_t found_count_ = 0;
+    bool found_sorted_ = false;
     double widest_reach_ = 0.0;
 };
 

@@ -109,19 +109,23 @@ bool CrowdNeighbours::HasNear(const LVector& centre, double reach, bool at_local
 // The squared distances are those the terms compute (p - q and q - p have the same square), and
 // the bound on them keeps every agent whose rounded distance could be within the reach; a
 // distance that is not a number is kept, since the terms decide what it counts for.
+//
+// The candidates are sifted first, without branches (which of them lie within the reach is
+// hard to foresee), and only the few kept are sorted and get their distances.
 void CrowdNeighbours::KeepNear(const LVector& centre, double reach, bool at_local,
-                               const int32_t* index, int32_t count_found) {
+                               const int32_t* index, int32_t count_found, CellGrid& grid) {
     const LVector* points = at_local ? local : global;
     const double beyond = reach * reach * (1.0 + 1e-12);
     int32_t n = 0;
     for (int32_t i = 0; i < count_found; ++i) {
         const int32_t j = index[i];
         const double squared = (centre - points[j]).GetSquaredLength();
-        if (squared > beyond) continue;
         near_index[n] = j;
-        near_dist[n] = std::sqrt(squared);
-        ++n;
+        n += squared > beyond ? 0 : 1;
     }
+    grid.SortPoints(near_index, n);
+    for (int32_t i = 0; i < n; ++i)
+        near_dist[i] = std::sqrt((centre - points[near_index[i]]).GetSquaredLength());
     near_count = n;
     near_valid = true;
     near_local = at_local;

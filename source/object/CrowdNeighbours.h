@@ -85,10 +85,10 @@ struct CrowdNeighbours {
     double NearReach(double distance, bool at_local);
     /// Whether the near list is the one around `centre` for a reach of `reach`.
     bool HasNear(const LVector& centre, double reach, bool at_local) const;
-    /// Makes the near list around `centre` from the candidates `index` (ascending), which must
-    /// hold every agent within `reach` of it.
+    /// Makes the near list around `centre` from the candidates `index` (in any order), which
+    /// must hold every agent within `reach` of it; `grid` sorts it.
     void KeepNear(const LVector& centre, double reach, bool at_local, const int32_t* index,
-                  int32_t count);
+                  int32_t count, CellGrid& grid);
 
     ~CrowdNeighbours();
 };

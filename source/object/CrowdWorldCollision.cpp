@@ -150,14 +150,16 @@ LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
             settled =
                 nearest >= 0 ? nearest_dist <= near.near_reach : nearest_limit <= near.near_reach;
             if (!settled) {
-                // Look again at every candidate for the nearest agent alone.
+                // Look again at every candidate for the nearest agent alone; they come in no
+                // particular order, so a tie goes to the earlier explicitly.
                 nearest = -1;
                 nearest_dist = nearest_limit;
                 for (int32_t i = 0; i < near.count; ++i) {
                     const int32_t j = near.index[i];
                     if (j == near.self) continue;
                     const double dist = Len(places[j] - position);
-                    if (dist < nearest_dist) {
+                    if (dist < nearest_dist ||
+                        (dist == nearest_dist && nearest >= 0 && j < nearest)) {
                         nearest = j;
                         nearest_dist = dist;
                     }

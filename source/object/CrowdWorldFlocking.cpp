@@ -62,7 +62,9 @@ bool Crowdworld::Find_Neighbours(Crowd_Data* crowd, Agent_ID_Data* agent,
     if (!std::isfinite(reach)) return false;
     query.data = data;
     query.grid = grid;
-    query.index = grid->Around(query.frame.centre, reach, query.count, query.covered);
+    // The near list sorts the few agents it keeps; every other query needs them all sorted.
+    query.index = near_list ? grid->Gather(query.frame.centre, reach, query.count, query.covered)
+                            : grid->Around(query.frame.centre, reach, query.count, query.covered);
     query.near_wanted = near_list;
     query.near_local = local;
     query.near_asked = distance;
@@ -79,7 +81,7 @@ bool NeighbourQuery::TakeNear() {
     if (!near_wanted) return false;
     if (near == nullptr) {
         if (!data->HasNear(near_centre, near_asked, near_local))
-            data->KeepNear(near_centre, near_made, near_local, index, count);
+            data->KeepNear(near_centre, near_made, near_local, index, count, *grid);
         near = data->near_index;
         near_dist = data->near_dist;
         near_count = data->near_count;
