@@ -313,31 +313,25 @@ TEST_F(NeighbourSearchTest, RandomCrewsGiveTheSameRecords) {
     }
 }
 
-// A row of agents standing still, each 104 units from the next: beyond the look-ahead, so the
-// nearest agent lies outside the near list, and at exactly the same distance on both sides.
-// The row runs towards -x, so the later agent lies nearer the grid's low corner and is met
-// first; the nearest offset must still point at the earlier one, as the scan finds it.
+// A row of agents standing still, each 104 units from the next: beyond the look-ahead, so
+// the nearest agent lies outside the list of near agents that avoidance shares, and at exactly
+// the same distance on both sides. The row runs towards -x, so the later agent lies nearer the
+// grid's low corner and is met first; the nearest offset must still point at the earlier one,
+// as the scan finds it.
 TEST_F(NeighbourSearchTest, TheNearestOfTwoAtTheSameDistanceIsTheEarlier) {
-    const Json params = {{"CROWDGEN_COUNT_X", 24},        {"CROWDGEN_COUNT_Y", 1},
-                         {"CROWDGEN_COUNT_Z", 1},         {"CROWDGEN_SPACING", {-104, 0, 0}},
-                         {"CROWDGEN_JITTER", 0.0},        {"CROWDGEN_SPEED", 0.0},
-                         {"CROWDGEN_SPEED_VARIATION", 0}, {"CROWDGEN_RANGE", 100.0},
+    const Json params = {{"CROWDGEN_COUNT_X", 24},          {"CROWDGEN_COUNT_Y", 1},
+                         {"CROWDGEN_COUNT_Z", 1},           {"CROWDGEN_SPACING", {-104, 0, 0}},
+                         {"CROWDGEN_JITTER", 0.0},          {"CROWDGEN_SPEED", 0.0},
+                         {"CROWDGEN_SPEED_VARIATION", 0},   {"CROWDGEN_RANGE", 100.0},
                          {"CROWDGEN_BEHAVIOURS", {"avoid"}}};
-    const Json text = {
-        {"fps", 25},
-        {"start", 0},
-        {"end", 3},
-        {"objects",
-         {{{"type", "behaviour"},
-           {"name", "avoid"},
-           {"params", {{"CROWDBEHAV_AVOIDANCE", true}, {"CROWDBEHAV_SEPARATION", true}}}},
-          {{"type", "world"},
-           {"name", "world"},
-           {"children",
-            {{{"type", "generator"},
-              {"name", "row"},
-              {"params", params},
-              {"children", {{{"type", "cube"}, {"name", "body"}}}}}}}}}}}};
+    Json generator = {{"type", "generator"}, {"name", "row"}, {"params", params}};
+    generator["children"] = Json::array({{{"type", "cube"}, {"name", "body"}}});
+    Json behaviour = {{"type", "behaviour"}, {"name", "avoid"}};
+    behaviour["params"] = {{"CROWDBEHAV_AVOIDANCE", true}};
+    Json world = {{"type", "world"}, {"name", "world"}};
+    world["children"] = Json::array({generator});
+    Json text = {{"fps", 25}, {"start", 0}, {"end", 3}};
+    text["objects"] = Json::array({behaviour, world});
     int checked = 0;
     const auto check = [&]() {
         VtRecordArray* array = agents_of("row");
