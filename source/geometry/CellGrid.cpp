@@ -299,23 +299,18 @@ const int32_t* CellGrid::Around(const LVector& centre, double reach, int32_t& co
     return found;
 }
 
-const int32_t* CellGrid::Gather(const LVector& centre, double reach, int32_t& count,
-                                double& covered) {
-    if (found_version_ == version_ && reach <= found_reach_ && centre == found_centre_) {
-        count = found_count_;
-        covered = found_reach_;
-        return found_;
-    }
-    // The search widens to the widest reach asked for lately, so that terms with different
-    // radii share it; a reach far below that (after one far-reaching query, from a group
-    // seen through a shrinking transform, say) starts afresh instead of paying for it.
+// The search widens to the widest reach asked for lately, so that terms with different radii
+// share it; a reach far below that (after one far-reaching query, from a group seen through a
+// shrinking transform, say) starts afresh instead of paying for it.
+template <typename Run, typename One>
+double CellGrid::Collect(const LVector& centre, double reach, bool& everything, Run run, One one) {
     widest_reach_ = widest_reach_ > kWidestShare * reach ? reach : std::max(widest_reach_, reach);
-    double wide = widest_reach_;
+    const double wide = widest_reach_;
     // Points at home may stand up to the drift outside their home cells.
     const double home_wide = wide + drift_ * (1.0 + 1e-9) + 1e-9 * size_;
     int32_t lo[3], hi[3], away_lo[3], away_hi[3];
     // A centre without a place (not finite) or an unbounded reach takes every point.
-    bool everything = !(Finite(centre) && std::isfinite(home_wide));
+    everything = !(Finite(centre) && std::isfinite(home_wide));
     for (int a = 0; a < 3 && !everything; ++a) {
         const double x = Coordinate(centre, a);
         lo[a] = CellCoordinate(x - home_wide, a);
@@ -328,41 +323,53 @@ const int32_t* CellGrid::Gather(const LVector& centre, double reach, int32_t& co
         for (int a = 0; a < 3; ++a)
             everything = everything && lo[a] == 0 && hi[a] == dims_[a] - 1;
     }
+    // Every point is taken: nothing lies outside, however far.
+    if (everything) return HUGE_VAL;
+    // A row of cells along z is one run of the list; points that left are marked -1.
+    for (int32_t x = lo[0]; x <= hi[0]; ++x) {
+        for (int32_t y = lo[1]; y <= hi[1]; ++y)
+            run(start_[CellAt(x, y, lo[2])], start_[CellAt(x, y, hi[2]) + 1]);
+    }
+    run(start_[cells_], start_[cells_ + 1]);
+    if (away_count_ > 0) {
+        for (int32_t x = away_lo[0]; x <= away_hi[0]; ++x) {
+            for (int32_t y = away_lo[1]; y <= away_hi[1]; ++y) {
+                for (int32_t z = away_lo[2]; z <= away_hi[2]; ++z) {
+                    for (int32_t k = away_head_[CellAt(x, y, z)]; k >= 0; k = away_next_[k])
+                        one(k);
+                }
+            }
+        }
+        for (int32_t k = away_head_[cells_]; k >= 0; k = away_next_[k])
+            one(k);
+    }
+    return wide;
+}
+
+const int32_t* CellGrid::Gather(const LVector& centre, double reach, int32_t& count,
+                                double& covered) {
+    if (found_version_ == version_ && reach <= found_reach_ && centre == found_centre_) {
+        count = found_count_;
+        covered = found_reach_;
+        return found_;
+    }
     int32_t n = 0;
-    if (everything) {
-        for (int32_t k = 0; k < count_; ++k)
-            found_[n++] = k;
-        // Every point was taken: nothing lies outside, however far.
-        wide = HUGE_VAL;
-        found_sorted_ = true;
-    } else {
-        found_sorted_ = false;
-        // A row of cells along z is one run of the list; points that left are marked -1.
-        const auto take = [&](int32_t from, int32_t to) {
+    bool everything = false;
+    const double wide = Collect(
+        centre, reach, everything,
+        [&](int32_t from, int32_t to) {
             for (int32_t i = from; i < to; ++i) {
                 const int32_t k = order_[i];
                 found_[n] = k;
                 n += k >= 0 ? 1 : 0;
             }
-        };
-        for (int32_t x = lo[0]; x <= hi[0]; ++x) {
-            for (int32_t y = lo[1]; y <= hi[1]; ++y)
-                take(start_[CellAt(x, y, lo[2])], start_[CellAt(x, y, hi[2]) + 1]);
-        }
-        take(start_[cells_], start_[cells_ + 1]);
-        if (away_count_ > 0) {
-            for (int32_t x = away_lo[0]; x <= away_hi[0]; ++x) {
-                for (int32_t y = away_lo[1]; y <= away_hi[1]; ++y) {
-                    for (int32_t z = away_lo[2]; z <= away_hi[2]; ++z) {
-                        for (int32_t k = away_head_[CellAt(x, y, z)]; k >= 0; k = away_next_[k])
-                            found_[n++] = k;
-                    }
-                }
-            }
-            for (int32_t k = away_head_[cells_]; k >= 0; k = away_next_[k])
-                found_[n++] = k;
-        }
+        },
+        [&](int32_t k) { found_[n++] = k; });
+    if (everything) {
+        for (int32_t k = 0; k < count_; ++k)
+            found_[n++] = k;
     }
+    found_sorted_ = everything;
     found_version_ = version_;
     found_centre_ = centre;
     found_reach_ = wide;
@@ -370,6 +377,33 @@ const int32_t* CellGrid::Gather(const LVector& centre, double reach, int32_t& co
     count = n;
     covered = wide;
     return found_;
+}
+
+// Which of the points lie within reach is hard to foresee, so they are sifted without
+// branches: each is written out and kept or overwritten by the next.
+int32_t CellGrid::GatherWithin(const LVector& centre, double reach, const LVector* points,
+                               double beyond, int32_t* out, double& covered) {
+    int32_t n = 0;
+    const auto keep = [&](int32_t k) {
+        const double squared = (centre - points[k]).GetSquaredLength();
+        out[n] = k;
+        n += squared > beyond ? 0 : 1;
+    };
+    bool everything = false;
+    covered = Collect(
+        centre, reach, everything,
+        [&](int32_t from, int32_t to) {
+            for (int32_t i = from; i < to; ++i) {
+                const int32_t k = order_[i];
+                if (k >= 0) keep(k);
+            }
+        },
+        keep);
+    if (everything) {
+        for (int32_t k = 0; k < count_; ++k)
+            keep(k);
+    }
+    return n;
 }
 
 // The points of a query come cell by cell; their numbers mostly lie close together (a crew

@@ -51,6 +51,12 @@ class CellGrid {
     /// The same points as Around, in no particular order: for callers that keep few of them
     /// and sort those (SortPoints).
     const int32_t* Gather(const LVector& centre, double reach, int32_t& count, double& covered);
+    /// The points Gather would return whose squared distance from `centre` among `points`
+    /// (the points the grid was built over, as they stand now) is not above `beyond`, in no
+    /// particular order, into `out`; returns how many. A distance that is not a number is
+    /// kept. `covered` as for Around.
+    int32_t GatherWithin(const LVector& centre, double reach, const LVector* points, double beyond,
+                         int32_t* out, double& covered);
     /// Sorts `count` distinct point numbers of this grid into ascending order.
     void SortPoints(int32_t* list, int32_t count);
 
@@ -73,6 +79,12 @@ class CellGrid {
     double RingClearance(const LVector& centre, int32_t ring) const;
 
   private:
+    /// Calls run(from, to) for each run of order_ (entries of -1 included) and one(k) for each
+    /// point away from home that a search around `centre` for `reach` must look at, and
+    /// returns the radius covered; with `everything` set, every point must be taken instead
+    /// and nothing was called.
+    template <typename Run, typename One>
+    double Collect(const LVector& centre, double reach, bool& everything, Run run, One one);
     int32_t CellCoordinate(double x, int axis) const;
     int32_t CellOf(const LVector& p) const;
     int32_t CellAt(int32_t x, int32_t y, int32_t z) const {

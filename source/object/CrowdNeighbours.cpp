@@ -110,19 +110,14 @@ bool CrowdNeighbours::HasNear(const LVector& centre, double reach, bool at_local
 // the bound on them keeps every agent whose rounded distance could be within the reach; a
 // distance that is not a number is kept, since the terms decide what it counts for.
 //
-// The candidates are sifted first, without branches (which of them lie within the reach is
-// hard to foresee), and only the few kept are sorted and get their distances.
-void CrowdNeighbours::KeepNear(const LVector& centre, double reach, bool at_local,
-                               const int32_t* index, int32_t count_found, CellGrid& grid) {
+// The grid sifts the candidates as it finds them, and only the few kept are sorted and get
+// their distances.
+void CrowdNeighbours::KeepNear(const LVector& centre, double reach, bool at_local, CellGrid& grid,
+                               double grid_reach) {
     const LVector* points = at_local ? local : global;
     const double beyond = reach * reach * (1.0 + 1e-12);
-    int32_t n = 0;
-    for (int32_t i = 0; i < count_found; ++i) {
-        const int32_t j = index[i];
-        const double squared = (centre - points[j]).GetSquaredLength();
-        near_index[n] = j;
-        n += squared > beyond ? 0 : 1;
-    }
+    double covered = 0.0;
+    const int32_t n = grid.GatherWithin(centre, grid_reach, points, beyond, near_index, covered);
     grid.SortPoints(near_index, n);
     for (int32_t i = 0; i < n; ++i)
         near_dist[i] = std::sqrt((centre - points[near_index[i]]).GetSquaredLength());

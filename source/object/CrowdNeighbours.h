@@ -85,10 +85,10 @@ struct CrowdNeighbours {
     double NearReach(double distance, bool at_local);
     /// Whether the near list is the one around `centre` for a reach of `reach`.
     bool HasNear(const LVector& centre, double reach, bool at_local) const;
-    /// Makes the near list around `centre` from the candidates `index` (in any order), which
-    /// must hold every agent within `reach` of it; `grid` sorts it.
-    void KeepNear(const LVector& centre, double reach, bool at_local, const int32_t* index,
-                  int32_t count, CellGrid& grid);
+    /// Makes the near list around `centre` with a reach of `reach`, from the agents that
+    /// `grid` (over the same positions) finds within `grid_reach` (at least `reach`) of it.
+    void KeepNear(const LVector& centre, double reach, bool at_local, CellGrid& grid,
+                  double grid_reach);
 
     ~CrowdNeighbours();
 };

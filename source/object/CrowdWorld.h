@@ -57,10 +57,11 @@ struct NeighbourQuery {
     double covered = 0.0;            ///< half-width searched around the centre, in the grid's space
     int32_t self = -1;               ///< the asking agent's index in the group, or -1
     SearchFrame frame;               ///< where the search looked
-    // The near list shared by the terms around one point, when asked for: a subset of
-    // `index` holding every agent within `near_reach` of the point, with its distance. It is
-    // made on the first call of TakeNear, so that a term that needs no neighbours (a crew
-    // just made) does not pay for it.
+    double reach = 0.0;              ///< the half-width asked of the grid
+    // The near list shared by the terms around one point, when asked for: every agent within
+    // `near_reach` of the point, with its distance. It is made on the first call of TakeNear,
+    // so that a term that needs no neighbours (a crew just made) does not pay for it. A query
+    // for the near list leaves `index` empty until TakeAll.
     const int32_t* near = nullptr;
     const double* near_dist = nullptr;
     int32_t near_count = 0;
@@ -74,6 +75,8 @@ struct NeighbourQuery {
     /// Makes the near list, or takes the one made for an earlier term around the same point;
     /// false (`near` stays null) when none was asked for.
     bool TakeNear();
+    /// Fills `index`, `count` and `covered` with every agent the grid finds within `reach`.
+    void TakeAll();
 };
 
 class Crowdworld : public ObjectData {

@@ -154,6 +154,7 @@ LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
                 // particular order, so a tie goes to the earlier explicitly.
                 nearest = -1;
                 nearest_dist = nearest_limit;
+                near.TakeAll();
                 for (int32_t i = 0; i < near.count; ++i) {
                     const int32_t j = near.index[i];
                     if (j == near.self) continue;

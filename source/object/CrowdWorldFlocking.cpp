@@ -62,9 +62,11 @@ bool Crowdworld::Find_Neighbours(Crowd_Data* crowd, Agent_ID_Data* agent,
     if (!std::isfinite(reach)) return false;
     query.data = data;
     query.grid = grid;
-    // The near list sorts the few agents it keeps; every other query needs them all sorted.
-    query.index = near_list ? grid->Gather(query.frame.centre, reach, query.count, query.covered)
-                            : grid->Around(query.frame.centre, reach, query.count, query.covered);
+    query.reach = reach;
+    // The near list sifts the agents as the grid finds them; every other query needs them all,
+    // sorted.
+    if (!near_list)
+        query.index = grid->Around(query.frame.centre, reach, query.count, query.covered);
     query.near_wanted = near_list;
     query.near_local = local;
     query.near_asked = distance;
@@ -81,13 +83,17 @@ bool NeighbourQuery::TakeNear() {
     if (!near_wanted) return false;
     if (near == nullptr) {
         if (!data->HasNear(near_centre, near_asked, near_local))
-            data->KeepNear(near_centre, near_made, near_local, index, count, *grid);
+            data->KeepNear(near_centre, near_made, near_local, *grid, reach);
         near = data->near_index;
         near_dist = data->near_dist;
         near_count = data->near_count;
         near_reach = data->near_reach;
     }
     return true;
+}
+
+void NeighbourQuery::TakeAll() {
+    index = grid->Gather(frame.centre, reach, count, covered);
 }
 
 CrowdTransform Crowdworld::Crowd_Transform(Crowd_Data* crowd, Agent_ID_Data* agent) {
