@@ -83,8 +83,7 @@ class Session {
         const std::string plugin = other != nullptr && *other != '\0'
                                        ? std::string(other)
                                        : std::string(VANTRI_PLUGIN_DIR) + "/vantri.so";
-        started_ = module_.open(plugin, error) &&
-                   module_.start_up(host_, arguments, error);
+        started_ = module_.open(plugin, error) && module_.start_up(host_, arguments, error);
     }
     ~Session() {
         if (started_) module_.shut_down(host_);
@@ -206,7 +205,8 @@ void BM_Scene(benchmark::State& state, const std::string& path) {
     // VANTRI_BENCH_GRID_ONLY=1 leaves the reference search out, for quick runs.
     const char* grid_only = std::getenv("VANTRI_BENCH_GRID_ONLY");
     const bool with_reference = grid_only == nullptr || std::strcmp(grid_only, "1") != 0;
-    if (with_reference && agents <= kLargestReference && session.choose(NeighbourSearch::AllPairs)) {
+    if (with_reference && agents <= kLargestReference &&
+        session.choose(NeighbourSearch::AllPairs)) {
         PlayedScene played(session.host(), scene);
         played.make_crew();
         std::vector<double> reference;
