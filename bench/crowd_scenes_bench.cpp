@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -76,8 +77,13 @@ class Session {
   public:
     explicit Session(std::string& error) {
         std::vector<std::string> arguments;
-        started_ = module_.open(std::string(VANTRI_PLUGIN_DIR) + "/vantri.so", error) &&
-                   module_.start_up(host_, arguments, error);
+        // VANTRI_BENCH_PLUGIN names another build of the module, so that two builds can be
+        // measured back to back by the same benchmark.
+        const char* other = std::getenv("VANTRI_BENCH_PLUGIN");
+        const std::string plugin = other != nullptr && *other != '\0'
+                                       ? std::string(other)
+                                       : std::string(VANTRI_PLUGIN_DIR) + "/vantri.so";
+        started_ = module_.open(plugin, error) && module_.start_up(host_, arguments, error);
     }
     ~Session() {
         if (started_) module_.shut_down(host_);
@@ -196,7 +202,11 @@ void BM_Scene(benchmark::State& state, const std::string& path) {
     state.counters["grid_ms"] = mean(grid, kReferenceFrames) * 1e3;
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * agents));
 
-    if (agents <= kLargestReference && session.choose(NeighbourSearch::AllPairs)) {
+    // VANTRI_BENCH_GRID_ONLY=1 leaves the reference search out, for quick runs.
+    const char* grid_only = std::getenv("VANTRI_BENCH_GRID_ONLY");
+    const bool with_reference = grid_only == nullptr || std::strcmp(grid_only, "1") != 0;
+    if (with_reference && agents <= kLargestReference &&
+        session.choose(NeighbourSearch::AllPairs)) {
         PlayedScene played(session.host(), scene);
         played.make_crew();
         std::vector<double> reference;

@@ -291,21 +291,26 @@ void CellGrid::Refile(int32_t k, const LVector& p) {
 
 const int32_t* CellGrid::Around(const LVector& centre, double reach, int32_t& count,
                                 double& covered) {
-    if (found_version_ == version_ && reach <= found_reach_ && centre == found_centre_) {
-        count = found_count_;
-        covered = found_reach_;
-        return found_;
+    int32_t* found = const_cast<int32_t*>(Gather(centre, reach, count, covered));
+    if (!found_sorted_) {
+        SortPoints(found, count);
+        found_sorted_ = true;
     }
-    // The search widens to the widest reach asked for lately, so that terms with different
-    // radii share it; a reach far below that (after one far-reaching query, from a group
-    // seen through a shrinking transform, say) starts afresh instead of paying for it.
+    return found;
+}
+
+// The search widens to the widest reach asked for lately, so that terms with different radii
+// share it; a reach far below that (after one far-reaching query, from a group seen through a
+// shrinking transform, say) starts afresh instead of paying for it.
+template <typename Run, typename One>
+double CellGrid::Collect(const LVector& centre, double reach, bool& everything, Run run, One one) {
     widest_reach_ = widest_reach_ > kWidestShare * reach ? reach : std::max(widest_reach_, reach);
-    double wide = widest_reach_;
+    const double wide = widest_reach_;
     // Points at home may stand up to the drift outside their home cells.
     const double home_wide = wide + drift_ * (1.0 + 1e-9) + 1e-9 * size_;
     int32_t lo[3], hi[3], away_lo[3], away_hi[3];
     // A centre without a place (not finite) or an unbounded reach takes every point.
-    bool everything = !(Finite(centre) && std::isfinite(home_wide));
+    everything = !(Finite(centre) && std::isfinite(home_wide));
     for (int a = 0; a < 3 && !everything; ++a) {
         const double x = Coordinate(centre, a);
         lo[a] = CellCoordinate(x - home_wide, a);
@@ -318,40 +323,53 @@ const int32_t* CellGrid::Around(const LVector& centre, double reach, int32_t& co
         for (int a = 0; a < 3; ++a)
             everything = everything && lo[a] == 0 && hi[a] == dims_[a] - 1;
     }
+    // Every point is taken: nothing lies outside, however far.
+    if (everything) return HUGE_VAL;
+    // A row of cells along z is one run of the list; points that left are marked -1.
+    for (int32_t x = lo[0]; x <= hi[0]; ++x) {
+        for (int32_t y = lo[1]; y <= hi[1]; ++y)
+            run(start_[CellAt(x, y, lo[2])], start_[CellAt(x, y, hi[2]) + 1]);
+    }
+    run(start_[cells_], start_[cells_ + 1]);
+    if (away_count_ > 0) {
+        for (int32_t x = away_lo[0]; x <= away_hi[0]; ++x) {
+            for (int32_t y = away_lo[1]; y <= away_hi[1]; ++y) {
+                for (int32_t z = away_lo[2]; z <= away_hi[2]; ++z) {
+                    for (int32_t k = away_head_[CellAt(x, y, z)]; k >= 0; k = away_next_[k])
+                        one(k);
+                }
+            }
+        }
+        for (int32_t k = away_head_[cells_]; k >= 0; k = away_next_[k])
+            one(k);
+    }
+    return wide;
+}
+
+const int32_t* CellGrid::Gather(const LVector& centre, double reach, int32_t& count,
+                                double& covered) {
+    if (found_version_ == version_ && reach <= found_reach_ && centre == found_centre_) {
+        count = found_count_;
+        covered = found_reach_;
+        return found_;
+    }
     int32_t n = 0;
-    if (everything) {
-        for (int32_t k = 0; k < count_; ++k)
-            found_[n++] = k;
-        // Every point was taken: nothing lies outside, however far.
-        wide = HUGE_VAL;
-    } else {
-        // A row of cells along z is one run of the list; points that left are marked -1.
-        const auto take = [&](int32_t from, int32_t to) {
+    bool everything = false;
+    const double wide = Collect(
+        centre, reach, everything,
+        [&](int32_t from, int32_t to) {
             for (int32_t i = from; i < to; ++i) {
                 const int32_t k = order_[i];
                 found_[n] = k;
                 n += k >= 0 ? 1 : 0;
             }
-        };
-        for (int32_t x = lo[0]; x <= hi[0]; ++x) {
-            for (int32_t y = lo[1]; y <= hi[1]; ++y)
-                take(start_[CellAt(x, y, lo[2])], start_[CellAt(x, y, hi[2]) + 1]);
-        }
-        take(start_[cells_], start_[cells_ + 1]);
-        if (away_count_ > 0) {
-            for (int32_t x = away_lo[0]; x <= away_hi[0]; ++x) {
-                for (int32_t y = away_lo[1]; y <= away_hi[1]; ++y) {
-                    for (int32_t z = away_lo[2]; z <= away_hi[2]; ++z) {
-                        for (int32_t k = away_head_[CellAt(x, y, z)]; k >= 0; k = away_next_[k])
-                            found_[n++] = k;
-                    }
-                }
-            }
-            for (int32_t k = away_head_[cells_]; k >= 0; k = away_next_[k])
-                found_[n++] = k;
-        }
-        SortFound(n);
+        },
+        [&](int32_t k) { found_[n++] = k; });
+    if (everything) {
+        for (int32_t k = 0; k < count_; ++k)
+            found_[n++] = k;
     }
+    found_sorted_ = everything;
     found_version_ = version_;
     found_centre_ = centre;
     found_reach_ = wide;
@@ -361,30 +379,57 @@ const int32_t* CellGrid::Around(const LVector& centre, double reach, int32_t& co
     return found_;
 }
 
+// Which of the points lie within reach is hard to foresee, so they are sifted without
+// branches: each is written out and kept or overwritten by the next.
+int32_t CellGrid::GatherWithin(const LVector& centre, double reach, const LVector* points,
+                               double beyond, int32_t* out, double& covered) {
+    int32_t n = 0;
+    const auto keep = [&](int32_t k) {
+        const double squared = (centre - points[k]).GetSquaredLength();
+        out[n] = k;
+        n += squared > beyond ? 0 : 1;
+    };
+    bool everything = false;
+    covered = Collect(
+        centre, reach, everything,
+        [&](int32_t from, int32_t to) {
+            for (int32_t i = from; i < to; ++i) {
+                const int32_t k = order_[i];
+                if (k >= 0) keep(k);
+            }
+        },
+        keep);
+    if (everything) {
+        for (int32_t k = 0; k < count_; ++k)
+            keep(k);
+    }
+    return n;
+}
+
 // The points of a query come cell by cell; their numbers mostly lie close together (a crew
 // is laid out row by row), so a bit set over the range they span sorts them in two passes.
 // When they spread too wide for that, they are sorted the usual way.
-void CellGrid::SortFound(int32_t n) {
+void CellGrid::SortPoints(int32_t* list, int32_t n) {
     if (n < 2) return;
-    int32_t low = found_[0], high = found_[0];
+    int32_t low = list[0], high = list[0];
     for (int32_t i = 1; i < n; ++i) {
-        low = std::min(low, found_[i]);
-        high = std::max(high, found_[i]);
+        low = std::min(low, list[i]);
+        high = std::max(high, list[i]);
     }
     const int32_t words = (high - low) / 64 + 1;
     if (words > 4 * n + 16) {
-        SortAscending(found_, n);
+        SortAscending(list, n);
         return;
     }
     std::memset(bits_, 0, static_cast<size_t>(words) * sizeof(uint64_t));
     for (int32_t i = 0; i < n; ++i) {
-        const int32_t at = found_[i] - low;
+        const int32_t at = list[i] - low;
         bits_[at / 64] |= uint64_t(1) << (at % 64);
     }
     int32_t out = 0;
     for (int32_t w = 0; w < words; ++w) {
         for (uint64_t word = bits_[w]; word != 0; word &= word - 1)
-            found_[out++] = low + w * 64 + __builtin_ctzll(word);
+            list[out++] = low + w * 64 + __builtin_ctzll(word);
     }
 }
 

@@ -48,6 +48,17 @@ class CellGrid {
     /// lies further than that from `centre` along some axis (up to rounding of the centre's
     /// coordinates).
     const int32_t* Around(const LVector& centre, double reach, int32_t& count, double& covered);
+    /// The same points as Around, in no particular order: for callers that keep few of them
+    /// and sort those (SortPoints).
+    const int32_t* Gather(const LVector& centre, double reach, int32_t& count, double& covered);
+    /// The points Gather would return whose squared distance from `centre` among `points`
+    /// (the points the grid was built over, as they stand now) is not above `beyond`, in no
+    /// particular order, into `out`; returns how many. A distance that is not a number is
+    /// kept. `covered` as for Around.
+    int32_t GatherWithin(const LVector& centre, double reach, const LVector* points, double beyond,
+                         int32_t* out, double& covered);
+    /// Sorts `count` distinct point numbers of this grid into ascending order.
+    void SortPoints(int32_t* list, int32_t count);
 
     /// Number of points the grid was built over.
     int32_t GetCount() const { return count_; }
@@ -68,6 +79,12 @@ class CellGrid {
     double RingClearance(const LVector& centre, int32_t ring) const;
 
   private:
+    /// Calls run(from, to) for each run of order_ (entries of -1 included) and one(k) for each
+    /// point away from home that a search around `centre` for `reach` must look at, and
+    /// returns the radius covered; with `everything` set, every point must be taken instead
+    /// and nothing was called.
+    template <typename Run, typename One>
+    double Collect(const LVector& centre, double reach, bool& everything, Run run, One one);
     int32_t CellCoordinate(double x, int axis) const;
     int32_t CellOf(const LVector& p) const;
     int32_t CellAt(int32_t x, int32_t y, int32_t z) const {
@@ -81,8 +98,6 @@ class CellGrid {
     bool Reserve(int32_t points, int32_t cells);
     void Release();
     template <typename Visit> void VisitCell(int32_t cell, Visit& visit) const;
-    /// Sorts the first `n` entries of found_, which hold no repeats.
-    void SortFound(int32_t n);
 
     LVector origin_;              ///< low corner of the grid
     double size_ = 1.0;           ///< cell edge length
@@ -118,6 +133,7 @@ class CellGrid {
     LVector found_centre_;
     double found_reach_ = 0.0;
     int32_t found_count_ = 0;
+    bool found_sorted_ = false;
     double widest_reach_ = 0.0;
 };
 

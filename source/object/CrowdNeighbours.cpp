@@ -91,6 +91,42 @@ CrowdNeighbours::~CrowdNeighbours() {
     GeFreeBlock(local);
     global = nullptr;
     direction = nullptr;
+    near_dist = nullptr;
+    near_index = nullptr;
+}
+
+double CrowdNeighbours::NearReach(double distance, bool at_local) {
+    double& widest = near_widest[at_local ? 1 : 0];
+    widest = widest > 8.0 * distance ? distance : std::fmax(widest, distance);
+    return widest;
+}
+
+bool CrowdNeighbours::HasNear(const LVector& centre, double reach, bool at_local) const {
+    return near_valid && near_moves == moves && near_local == at_local && reach <= near_reach &&
+           centre == near_centre;
+}
+
+// The squared distances are those the terms compute (p - q and q - p have the same square), and
+// the bound on them keeps every agent whose rounded distance could be within the reach; a
+// distance that is not a number is kept, since the terms decide what it counts for.
+//
+// The grid sifts the candidates as it finds them, and only the few kept are sorted and get
+// their distances.
+void CrowdNeighbours::KeepNear(const LVector& centre, double reach, bool at_local, CellGrid& grid,
+                               double grid_reach) {
+    const LVector* points = at_local ? local : global;
+    const double beyond = reach * reach * (1.0 + 1e-12);
+    double covered = 0.0;
+    const int32_t n = grid.GatherWithin(centre, grid_reach, points, beyond, near_index, covered);
+    grid.SortPoints(near_index, n);
+    for (int32_t i = 0; i < n; ++i)
+        near_dist[i] = std::sqrt((centre - points[near_index[i]]).GetSquaredLength());
+    near_count = n;
+    near_valid = true;
+    near_local = at_local;
+    near_centre = centre;
+    near_reach = reach;
+    near_moves = moves;
 }
 
 NeighbourIndex::~NeighbourIndex() {
@@ -137,8 +173,11 @@ CrowdNeighbours* NeighbourIndex::Of(int32_t slot, const AgentArray& agents) {
     if (data->ready && data->count == count) return data;
 
     if (count > data->capacity) {
+        // One block: the three copies, then the near list's distances and agents.
         const size_t records = static_cast<size_t>(count) * 3;
-        LVector* block = static_cast<LVector*>(GeAlloc(records * sizeof(LVector)));
+        LVector* block = static_cast<LVector*>(
+            GeAlloc(records * sizeof(LVector) +
+                    static_cast<size_t>(count) * (sizeof(double) + sizeof(int32_t))));
         if (block == nullptr) {
             data->failed = true;
             return nullptr;
@@ -149,8 +188,12 @@ CrowdNeighbours* NeighbourIndex::Of(int32_t slot, const AgentArray& agents) {
         data->local = block;
         data->global = block + count;
         data->direction = block + 2 * static_cast<size_t>(count);
+        data->near_dist = reinterpret_cast<double*>(block + records);
+        data->near_index = reinterpret_cast<int32_t*>(data->near_dist + count);
         data->capacity = count;
     }
+    ++data->moves;
+    data->near_valid = false;
     data->count = count;
     data->headed = 0;
     const Agent_ID_Data* records = agents.GetArray();
@@ -188,6 +231,7 @@ void NeighbourIndex::Moved(int32_t slot, int32_t k, const Agent_ID_Data& agent) 
     if (slot < 0 || slot >= slot_count_) return;
     CrowdNeighbours* data = slots_[slot];
     if (data == nullptr || !data->ready || k < 0 || k >= data->count) return;
+    ++data->moves;
     data->local[k] = agent.mg.off;
     data->global[k] = agent.global_mg.off;
     data->headed += (Headed(agent.direction) ? 1 : 0) - (Headed(data->direction[k]) ? 1 : 0);

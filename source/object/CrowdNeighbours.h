@@ -46,6 +46,13 @@ struct SearchFrame {
 };
 
 /// One crowd group's neighbour data for the current frame.
+///
+/// The terms that look around one point one after another (alignment and cohesion around an
+/// agent's global position, separation and avoidance around its generator position) share
+/// one list of the agents near that point: those whose squared distance does not surely round
+/// to more than the list's reach, in array order, with their distances. Every agent missing
+/// from the list lies further than the reach, so a term whose radius is within the reach finds
+/// in it every agent it counts, and computes each share from the same distance a scan would.
 struct CrowdNeighbours {
     int32_t count = 0;            ///< agents
     LVector* local = nullptr;     ///< each agent's mg.off
@@ -61,6 +68,27 @@ struct CrowdNeighbours {
     bool failed = false;          ///< memory was short this frame: scan every agent
     bool local_ready = false, local_failed = false;
     bool global_ready = false, global_failed = false;
+
+    unsigned long moves = 0;       ///< changes of the copies so far: a near list's date
+    int32_t* near_index = nullptr; ///< the near list: agents, ascending
+    double* near_dist = nullptr;   ///< their distances from the list's centre
+    int32_t near_count = 0;
+    bool near_valid = false;
+    bool near_local = false;        ///< the list is of `local` positions, else `global`
+    LVector near_centre;            ///< the point the list was made around
+    double near_reach = 0.0;        ///< every agent not listed lies further than this
+    unsigned long near_moves = 0;   ///< `moves` when the list was made
+    double near_widest[2] = {0, 0}; ///< the reach lately asked for, global and local
+
+    /// The reach of a near list for a term of radius `distance`: the widest lately asked for,
+    /// so that terms of different radii share one list, unless that is far wider.
+    double NearReach(double distance, bool at_local);
+    /// Whether the near list is the one around `centre` for a reach of `reach`.
+    bool HasNear(const LVector& centre, double reach, bool at_local) const;
+    /// Makes the near list around `centre` with a reach of `reach`, from the agents that
+    /// `grid` (over the same positions) finds within `grid_reach` (at least `reach`) of it.
+    void KeepNear(const LVector& centre, double reach, bool at_local, CellGrid& grid,
+                  double grid_reach);
 
     ~CrowdNeighbours();
 };

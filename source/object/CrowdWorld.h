@@ -57,6 +57,26 @@ struct NeighbourQuery {
     double covered = 0.0;            ///< half-width searched around the centre, in the grid's space
     int32_t self = -1;               ///< the asking agent's index in the group, or -1
     SearchFrame frame;               ///< where the search looked
+    double reach = 0.0;              ///< the half-width asked of the grid
+    // The near list shared by the terms around one point, when asked for: every agent within
+    // `near_reach` of the point, with its distance. It is made on the first call of TakeNear,
+    // so that a term that needs no neighbours (a crew just made) does not pay for it. A query
+    // for the near list leaves `index` empty until TakeAll.
+    const int32_t* near = nullptr;
+    const double* near_dist = nullptr;
+    int32_t near_count = 0;
+    double near_reach = 0.0;
+    bool near_wanted = false; ///< Find_Neighbours was asked for the near list
+    bool near_local = false;
+    double near_asked = 0.0; ///< the term's own distance
+    double near_made = 0.0;  ///< the reach a new list gets
+    LVector near_centre;
+
+    /// Makes the near list, or takes the one made for an earlier term around the same point;
+    /// false (`near` stays null) when none was asked for.
+    bool TakeNear();
+    /// Fills `index`, `count` and `covered` with every agent the grid finds within `reach`.
+    void TakeAll();
 };
 
 class Crowdworld : public ObjectData {
@@ -135,8 +155,10 @@ class Crowdworld : public ObjectData {
     /// Finds the agents of `crowd` that may lie within `distance` (as the term computes it,
     /// after `transform`) of the point `p` of `agent`'s space, among the agents' generator
     /// positions (`local`) or global positions. False when the term must scan every agent.
+    /// With `keep_near` and the identity transform, the query also gets the near list.
     bool Find_Neighbours(Crowd_Data* crowd, Agent_ID_Data* agent, const CrowdTransform& transform,
-                         const LVector& p, double distance, bool local, NeighbourQuery& query);
+                         const LVector& p, double distance, bool local, NeighbourQuery& query,
+                         bool keep_near = false);
 
     double time_step = 0.0;                  ///< seconds the current update covers
     GeRayCollider* collider = nullptr;       ///< ray collider for the terrain

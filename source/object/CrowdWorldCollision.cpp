@@ -121,7 +121,7 @@ LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
     const double bound = EllipseBound(side, reach);
     NeighbourQuery near;
     if (crowd->agents != nullptr && std::isfinite(bound) &&
-        Find_Neighbours(crowd, agent, transform, position, bound, true, near)) {
+        Find_Neighbours(crowd, agent, transform, position, bound, true, near, true)) {
         const LVector* places = near.data->local;
         const double nearest_limit = Len(agent->nearest_offset);
         int32_t nearest = -1;
@@ -130,7 +130,44 @@ LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
         // nearest distance so far: such an agent needs no square root unless it is nearer.
         const double bound_square = SquaredBeyond(bound);
         double nearest_square = SquaredBeyond(nearest_dist);
-        for (int32_t i = 0; i < near.count; ++i) {
+        // With the near list, every agent not listed lies further than its reach: when the
+        // nearest listed agent is within the reach, no other can be as near.
+        bool settled = false;
+        if (near.TakeNear()) {
+            for (int32_t i = 0; i < near.near_count; ++i) {
+                const int32_t j = near.near[i];
+                if (j == near.self) continue;
+                const double dist = near.near_dist[i];
+                if (dist < nearest_dist) {
+                    nearest = j;
+                    nearest_dist = dist;
+                }
+                if (dist > bound) continue;
+                const LVector offset = places[j] - position;
+                if (Behind(offset, heading)) continue;
+                avoid(places[j], offset, dist, near.data->direction[j], true);
+            }
+            settled =
+                nearest >= 0 ? nearest_dist <= near.near_reach : nearest_limit <= near.near_reach;
+            if (!settled) {
+                // Look again at every candidate for the nearest agent alone; they come in no
+                // particular order, so a tie goes to the earlier explicitly.
+                nearest = -1;
+                nearest_dist = nearest_limit;
+                near.TakeAll();
+                for (int32_t i = 0; i < near.count; ++i) {
+                    const int32_t j = near.index[i];
+                    if (j == near.self) continue;
+                    const double dist = Len(places[j] - position);
+                    if (dist < nearest_dist ||
+                        (dist == nearest_dist && nearest >= 0 && j < nearest)) {
+                        nearest = j;
+                        nearest_dist = dist;
+                    }
+                }
+            }
+        }
+        for (int32_t i = 0; near.near == nullptr && i < near.count; ++i) {
             const int32_t j = near.index[i];
             if (j == near.self) continue;
             const LVector other_position = transform.Point(places[j]);
@@ -155,7 +192,7 @@ LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
             if (nearest_limit != nearest_limit) return false;
             return nearest < 0 ? !(floor >= nearest_limit) : !(floor > nearest_dist);
         };
-        bool searching = open(near.frame.Beyond(near.covered));
+        bool searching = !settled && open(near.frame.Beyond(near.covered));
         for (int32_t ring = 0; searching; ++ring) {
             const bool more = near.grid->VisitRing(near.frame.centre, ring, [&](int32_t j) {
                 if (j == near.self) return;

@@ -43,7 +43,7 @@ double SquaredBeyond(double radius) {
 
 bool Crowdworld::Find_Neighbours(Crowd_Data* crowd, Agent_ID_Data* agent,
                                  const CrowdTransform& transform, const LVector& p, double distance,
-                                 bool local, NeighbourQuery& query) {
+                                 bool local, NeighbourQuery& query, bool keep_near) {
     if (crowd == nullptr || crowd->agents == nullptr || !std::isfinite(distance)) return false;
     const int32_t slot = static_cast<int32_t>(crowd - crowds.GetArray());
     if (crowds.GetCount() == 0 || slot < 0 || slot >= crowds.GetCount()) return false;
@@ -55,16 +55,45 @@ bool Crowdworld::Find_Neighbours(Crowd_Data* crowd, Agent_ID_Data* agent,
     const bool placed = transform.identity ? SearchFrame::Same(p, query.frame)
                                            : SearchFrame::Through(transform.m, p, query.frame);
     if (!placed) return false;
-    const double reach = query.frame.Reach(distance > 0.0 ? distance : 0.0);
+    const bool near_list = keep_near && transform.identity && distance > 0.0;
+    const double wanted =
+        near_list ? data->NearReach(distance, local) : (distance > 0.0 ? distance : 0.0);
+    const double reach = query.frame.Reach(wanted);
     if (!std::isfinite(reach)) return false;
     query.data = data;
     query.grid = grid;
-    query.index = grid->Around(query.frame.centre, reach, query.count, query.covered);
+    query.reach = reach;
+    // The near list sifts the agents as the grid finds them; every other query needs them all,
+    // sorted.
+    if (!near_list)
+        query.index = grid->Around(query.frame.centre, reach, query.count, query.covered);
+    query.near_wanted = near_list;
+    query.near_local = local;
+    query.near_asked = distance;
+    query.near_made = wanted;
+    query.near_centre = p;
     const Agent_ID_Data* first = agents.GetArray();
     query.self = agent >= first && agent < first + agents.GetCount()
                      ? static_cast<int32_t>(agent - first)
                      : -1;
     return true;
+}
+
+bool NeighbourQuery::TakeNear() {
+    if (!near_wanted) return false;
+    if (near == nullptr) {
+        if (!data->HasNear(near_centre, near_asked, near_local))
+            data->KeepNear(near_centre, near_made, near_local, *grid, reach);
+        near = data->near_index;
+        near_dist = data->near_dist;
+        near_count = data->near_count;
+        near_reach = data->near_reach;
+    }
+    return true;
+}
+
+void NeighbourQuery::TakeAll() {
+    index = grid->Gather(frame.centre, reach, count, covered);
 }
 
 CrowdTransform Crowdworld::Crowd_Transform(Crowd_Data* crowd, Agent_ID_Data* agent) {
@@ -88,19 +117,18 @@ LVector Crowdworld::Calc_Align(const double& radius, Crowd_Data* crowd, Agent_ID
     const CrowdTransform transform = Crowd_Transform(crowd, agent);
     const LVector p = agent->global_mg.off;
     NeighbourQuery near;
-    if (transform.identity && Find_Neighbours(crowd, agent, transform, p, radius, false, near)) {
+    if (transform.identity &&
+        Find_Neighbours(crowd, agent, transform, p, radius, false, near, true)) {
         // A neighbour without a direction adds nothing: a sum that starts at +0 stays as it
         // is when a zero of either sign is added. A crew that has just been made has no
         // directions yet, and all its agents stand at one global position.
         const bool own_headed = near.self >= 0 && Headed(near.data->direction[near.self]);
         if (near.data->headed - (own_headed ? 1 : 0) == 0) return sum;
-        const double beyond = SquaredBeyond(radius);
-        for (int32_t i = 0; i < near.count; ++i) {
-            const int32_t j = near.index[i];
+        near.TakeNear();
+        for (int32_t i = 0; i < near.near_count; ++i) {
+            const int32_t j = near.near[i];
             if (j == near.self) continue;
-            const double squared = (p - near.data->global[j]).GetSquaredLength();
-            if (squared > beyond) continue;
-            const double d = std::sqrt(squared);
+            const double d = near.near_dist[i];
             if (d <= radius) sum += (1.0 - d / radius) * near.data->direction[j];
         }
         return !sum;
@@ -136,20 +164,17 @@ LVector Crowdworld::Calc_Cohesion(const double& inner, const double& middle, con
     };
     NeighbourQuery near;
     if (transform.identity && outer > 0.0 &&
-        Find_Neighbours(crowd, agent, transform, p, outer, false, near)) {
+        Find_Neighbours(crowd, agent, transform, p, outer, false, near, true)) {
         // Neighbours at the agent's own place add nothing; a crew that has just been made
         // stands at one global position.
         if (near.data->together && p == near.data->together_at) return !sum;
-        const double beyond = SquaredBeyond(outer);
-        for (int32_t i = 0; i < near.count; ++i) {
-            const int32_t j = near.index[i];
+        near.TakeNear();
+        for (int32_t i = 0; i < near.near_count; ++i) {
+            const int32_t j = near.near[i];
             if (j == near.self) continue;
-            const LVector offset = near.data->global[j] - p;
-            const double squared = offset.GetSquaredLength();
-            if (squared > beyond) continue;
-            const double d = std::sqrt(squared);
+            const double d = near.near_dist[i];
             if (d < inner || d > outer) continue;
-            pull(offset, d);
+            pull(near.data->global[j] - p, d);
         }
         return !sum;
     }
@@ -172,9 +197,19 @@ LVector Crowdworld::Calc_Repulsion(const double& radius, Crowd_Data* crowd, Agen
     const CrowdTransform transform = Crowd_Transform(crowd, agent);
     const LVector p = agent->mg.off;
     NeighbourQuery near;
-    if (Find_Neighbours(crowd, agent, transform, p, radius, true, near)) {
+    if (Find_Neighbours(crowd, agent, transform, p, radius, true, near, true)) {
         // No distance is below a radius of 0 or less.
         if (!(radius > 0.0)) return !sum;
+        if (near.TakeNear()) {
+            for (int32_t i = 0; i < near.near_count; ++i) {
+                const int32_t j = near.near[i];
+                if (j == near.self) continue;
+                const double d = near.near_dist[i];
+                if (d < radius && d != 0.0)
+                    sum += ((p - near.data->local[j]) / d) * (1.0 - d / radius);
+            }
+            return !sum;
+        }
         const double beyond = SquaredBeyond(radius);
         for (int32_t i = 0; i < near.count; ++i) {
             const int32_t j = near.index[i];

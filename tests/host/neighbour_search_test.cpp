@@ -313,6 +313,37 @@ TEST_F(NeighbourSearchTest, RandomCrewsGiveTheSameRecords) {
     }
 }
 
+// A row of agents standing still, each 104 units from the next: beyond the look-ahead, so
+// the nearest agent lies outside the list of near agents that avoidance shares, and at exactly
+// the same distance on both sides. The row runs towards -x, so the later agent lies nearer the
+// grid's low corner and is met first; the nearest offset must still point at the earlier one,
+// as the scan finds it.
+TEST_F(NeighbourSearchTest, TheNearestOfTwoAtTheSameDistanceIsTheEarlier) {
+    const Json params = {{"CROWDGEN_COUNT_X", 24},          {"CROWDGEN_COUNT_Y", 1},
+                         {"CROWDGEN_COUNT_Z", 1},           {"CROWDGEN_SPACING", {-104, 0, 0}},
+                         {"CROWDGEN_JITTER", 0.0},          {"CROWDGEN_SPEED", 0.0},
+                         {"CROWDGEN_SPEED_VARIATION", 0},   {"CROWDGEN_RANGE", 100.0},
+                         {"CROWDGEN_BEHAVIOURS", {"avoid"}}};
+    Json generator = {{"type", "generator"}, {"name", "row"}, {"params", params}};
+    generator["children"] = Json::array({{{"type", "cube"}, {"name", "body"}}});
+    Json behaviour = {{"type", "behaviour"}, {"name", "avoid"}};
+    behaviour["params"] = {{"CROWDBEHAV_AVOIDANCE", true}};
+    Json world = {{"type", "world"}, {"name", "world"}};
+    world["children"] = Json::array({generator});
+    Json text = {{"fps", 25}, {"start", 0}, {"end", 3}};
+    text["objects"] = Json::array({behaviour, world});
+    int checked = 0;
+    const auto check = [&]() {
+        VtRecordArray* array = agents_of("row");
+        ASSERT_NE(array, nullptr);
+        ASSERT_EQ(array->count, 24);
+        EXPECT_EQ(array->block[array->front + 5].nearest_offset.x, 104.0);
+        ++checked;
+    };
+    expect_same("row", vantri::parse_scene(text.dump()), check);
+    EXPECT_EQ(checked, 2) << "once with each search";
+}
+
 TEST_F(NeighbourSearchTest, TheReferenceIsAnotherPathChosenByAPluginMessage) {
     vantri::SceneFile scene;
     std::string error;
