@@ -30,7 +30,7 @@ function runScene(vantri, scene, out, extra = []) {
 }
 
 /** Headless Chromium as a fresh profile, or a skip when there is none. */
-async function launchChromium() {
+async function launchChromium(viewport = { width: 1000, height: 650 }) {
   const executable = process.env.VANTRI_CHROMIUM || '/usr/bin/chromium';
   if (!fs.existsSync(executable)) skip('no Chromium at ' + executable + ' (scripts/install-deps.sh installs it)');
   let playwright;
@@ -43,7 +43,7 @@ async function launchChromium() {
   const context = await playwright.chromium.launchPersistentContext(profile, {
     executablePath: executable,
     headless: true,
-    viewport: { width: 1000, height: 650 },
+    viewport,
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
            '--disable-background-networking', '--disable-component-update', '--disable-sync',
            '--enable-unsafe-swiftshader'],
@@ -57,9 +57,10 @@ async function launchChromium() {
 
 /**
  * Opens `file` in a new page and records what a person would not want: console errors,
- * uncaught exceptions and any request for something other than the file itself.
+ * uncaught exceptions and any request for something other than the file itself. `hash` is
+ * appended to the page's address (the page reads its options there).
  */
-async function openPage(context, file) {
+async function openPage(context, file, hash = '') {
   const page = await context.newPage();
   const problems = [];
   const url = 'file://' + path.resolve(file);
@@ -70,7 +71,7 @@ async function openPage(context, file) {
   page.on('request', (request) => {
     if (request.url() !== url) problems.push('request: ' + request.url());
   });
-  await page.goto(url);
+  await page.goto(url + hash);
   await page.waitForSelector('#status[data-ready="true"]', { timeout: 120000 });
   return { page, problems };
 }
