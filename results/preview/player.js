@@ -78,7 +78,7 @@
   }
   const geometries = run.shapes.map(geometryOf);
 
-  // The lights, also applied by the script to merged agents (see lightFactors).
+  // The lights, also applied by the script to merged agents (see mergedAgents).
   const skyColour = new THREE.Color(0xffffff), groundColour = new THREE.Color(0x3a3a3a);
   const sunColour = new THREE.Color(0xffffff);
   const skyIntensity = 0.85, sunIntensity = 0.55;
@@ -182,7 +182,7 @@
     // where three would be converted on every upload.
     const colours = new Uint8Array(capacity * 4);
     const placed = new Float32Array(cornerMost);
-    const lit = new Float32Array(normalMost);
+    const lit = new Float32Array(normalMost / 3);
     const geometry = new THREE.BufferGeometry();
     const positionAttribute = new THREE.BufferAttribute(positions, 3);
     const colourAttribute = new THREE.BufferAttribute(colours, 4, true);
@@ -199,10 +199,9 @@
     mesh.name = 'agents';
     scene.add(mesh);
 
-    const sky = [skyColour.r * skyIntensity, skyColour.g * skyIntensity, skyColour.b * skyIntensity];
-    const ground = [groundColour.r * skyIntensity, groundColour.g * skyIntensity,
-                    groundColour.b * skyIntensity];
-    const sun = [sunColour.r * sunIntensity, sunColour.g * sunIntensity, sunColour.b * sunIntensity];
+    // The lights are white and grey, so one factor serves the three colour channels.
+    const sky = skyColour.r * skyIntensity, ground = groundColour.r * skyIntensity;
+    const sun = sunColour.r * sunIntensity;
     const lx = sunDirection.x, ly = sunDirection.y, lz = sunDirection.z;
 
     function place(index) {
@@ -243,9 +242,10 @@
             let nz = r2 * qx + r6 * qy + r10 * qz;
             const length = Math.sqrt(nx * nx + ny * ny + nz * nz) || 1;
             nx /= length; ny /= length; nz /= length;
-            lit[i] = lightFactor(nx, ny, nz, 0);
-            lit[i + 1] = lightFactor(nx, ny, nz, 1);
-            lit[i + 2] = lightFactor(nx, ny, nz, 2);
+            // The Lambert material's light: the hemisphere light between ground and sky by
+            // the normal's height, and the sun on the side it faces.
+            lit[i / 3] = ground + (sky - ground) * (0.5 * ny + 0.5) +
+                         sun * Math.max(0, nx * lx + ny * ly + nz * lz);
           }
           const mirrored = sx * sy * sz < 0;
           for (let t = 0; t < triangles.length; t += 6) {
@@ -258,13 +258,14 @@
                            (ux * vy - uy * vx) * (cz - az);
             if (mirrored ? facing >= 0 : facing <= 0) continue;
             for (let j = 0; j < 3; j++) {
-              const c = 3 * triangles[t + j], n = 3 * triangles[t + 3 + j], o = 3 * v, q = 4 * v;
+              const c = 3 * triangles[t + j], light = lit[triangles[t + 3 + j]];
+              const o = 3 * v, q = 4 * v;
               positions[o] = placed[c];
               positions[o + 1] = placed[c + 1];
               positions[o + 2] = placed[c + 2];
-              colours[q] = Math.min(255, cr * lit[n]);
-              colours[q + 1] = Math.min(255, cg * lit[n + 1]);
-              colours[q + 2] = Math.min(255, cb * lit[n + 2]);
+              colours[q] = Math.min(255, cr * light);
+              colours[q + 1] = Math.min(255, cg * light);
+              colours[q + 2] = Math.min(255, cb * light);
               v++;
             }
           }
@@ -275,14 +276,6 @@
       colourAttribute.updateRange.count = v * 4;
       positionAttribute.needsUpdate = true;
       colourAttribute.needsUpdate = true;
-    }
-
-    // The Lambert material's light for a unit normal, one colour channel: the hemisphere
-    // light between ground and sky by the normal's height, and the sun on the side it faces.
-    function lightFactor(nx, ny, nz, channel) {
-      const up = 0.5 * ny + 0.5;
-      const facing = Math.max(0, nx * lx + ny * ly + nz * lz);
-      return ground[channel] + (sky[channel] - ground[channel]) * up + facing * sun[channel];
     }
 
     return { place: place, cameraMatters: true };

@@ -76,4 +76,34 @@ async function openPage(context, file, hash = '') {
   return { page, problems };
 }
 
-module.exports = { SKIPPED, skip, scratchFolder, runScene, launchChromium, openPage };
+/**
+ * How far two screenshots of the same size are apart, decoded and compared by the browser
+ * in `page`: the share of pixels where a colour channel differs by more than `tolerance`.
+ */
+async function pictureDifference(page, first, second, tolerance) {
+  return page.evaluate(async ([a, b, tolerance]) => {
+    const pixels = async (base64) => {
+      const image = new Image();
+      image.src = 'data:image/png;base64,' + base64;
+      await image.decode();
+      const canvas = document.createElement('canvas');
+      canvas.width = image.width;
+      canvas.height = image.height;
+      const context = canvas.getContext('2d');
+      context.drawImage(image, 0, 0);
+      return context.getImageData(0, 0, image.width, image.height).data;
+    };
+    const [p, q] = [await pixels(a), await pixels(b)];
+    if (p.length !== q.length) return 1;
+    let differing = 0;
+    for (let i = 0; i < p.length; i += 4) {
+      if (Math.abs(p[i] - q[i]) > tolerance || Math.abs(p[i + 1] - q[i + 1]) > tolerance ||
+          Math.abs(p[i + 2] - q[i + 2]) > tolerance)
+        differing++;
+    }
+    return differing / (p.length / 4);
+  }, [first.toString('base64'), second.toString('base64'), tolerance]);
+}
+
+module.exports = { SKIPPED, skip, scratchFolder, runScene, launchChromium, openPage,
+                   pictureDifference };
