@@ -40,18 +40,22 @@ struct RunOptions {
     bool render = false;
     bool quiet = false;
     size_t max_memory = size_t(4) << 30;
-    /// What the run writes besides run.json, which it always writes.
+    /// What the run writes besides run.json, which it always writes: csv, glb, html, images.
     std::set<std::string> outputs{"csv", "glb", "html"};
+    /// --outputs as given, empty when it was not: an explicit list is what the run writes,
+    /// the default one gains images when --images asks for pictures.
+    std::string outputs_given;
     /// Parameter values that replace the scene file's (--set), in the order given.
     std::vector<SceneSetting> settings;
-    /// Which frames get a picture (none unless --images says), from which camera, how large,
-    /// and whether an SVG drawing goes beside each.
+    /// Which frames get a picture (none unless --images says, or every 10th frame when
+    /// --outputs lists images without --images), from which camera, how large, and whether an
+    /// SVG drawing goes beside each.
     PictureSchedule pictures;
     CameraView camera = CameraView::Top;
     int32_t picture_width = 800, picture_height = 600;
     bool svg = false;
-    /// The options given that say how pictures look, for the mistake of giving them without
-    /// --images.
+    /// The options given that say how pictures look, for the mistake of giving them when no
+    /// picture is taken.
     std::vector<std::string> picture_options;
 };
 void add_run_options(CLI::App& verb, RunOptions& options);

@@ -47,13 +47,17 @@ constexpr int kExitNonFinite = ExitCode::NonFinite;
 constexpr int32_t kGeneratorType = VT_CROWD_TYPE_GENERATOR;
 
 /// What a run can write besides run.json, which it always writes.
-const char* const kKnownOutputs[] = {"csv", "glb", "html"};
+const char* const kKnownOutputs[] = {"csv", "glb", "html", "images"};
 
-/// The file each output writes.
+/// Pictures asked for by --outputs alone: every 10th frame from the first.
+constexpr int32_t kDefaultPictureEvery = 10;
+
+/// The file (or folder) each output writes.
 const char* output_file(const std::string& output) {
     if (output == "csv") return "agents.csv";
     if (output == "glb") return "scene.glb";
     if (output == "html") return "preview.html";
+    if (output == "images") return "frames/";
     return "";
 }
 
@@ -223,11 +227,17 @@ void add_run_options(CLI::App& verb, RunOptions& options) {
         "but an earlier run's results")
         ->type_name("DIR");
     add_checked_option<std::set<std::string>>(
-        verb, "--outputs", options.outputs, read_outputs,
-        "a comma-separated list of csv, glb and html, or none",
+        verb, "--outputs", options.outputs,
+        [&options](const std::string& text, std::set<std::string>& outputs) {
+            if (!read_outputs(text, outputs)) return false;
+            options.outputs_given = text.empty() ? "none" : text;
+            return true;
+        },
+        "a comma-separated list of csv, glb, html and images, or none",
         "what the run writes besides run.json: csv (agents.csv), glb (scene.glb), html "
-        "(preview.html), comma-separated, or none (default: csv,glb,html; pictures come with "
-        "--images)")
+        "(preview.html), images (pictures in frames/: the frames --images names, or every 10th "
+        "frame from the first), comma-separated, or none (default: csv,glb,html, and images "
+        "when --images is given)")
         ->type_name("LIST");
     verb.add_option_function<std::vector<std::string>>(
             "--set",
@@ -262,7 +272,8 @@ void add_run_options(CLI::App& verb, RunOptions& options) {
         },
         "every:N or a list of frames such as 0,50,100",
         "take a picture after every N-th frame from the first, or after each listed frame, "
-        "into frames/NNNN.png (default: none)")
+        "into frames/NNNN.png (default: none, or every:10 when --outputs lists images); "
+        "adds images to the default --outputs")
         ->type_name("FRAMES");
     add_checked_option<CameraView>(
         verb, "--camera", options.camera,
@@ -311,10 +322,27 @@ bool check_run_options(RunOptions& options, const std::vector<std::string>& left
         error = "one scene file at a time ('" + options.scene + "' and '" + leftover.front() + "')";
         return false;
     }
+    // Pictures: --images says which frames and brings images into the default outputs; an
+    // explicit --outputs is what the run writes, so one that leaves images out contradicts
+    // --images rather than dropping the pictures or quietly adding them.
+    const bool listed = options.outputs.count("images") != 0;
+    if (!options.pictures.empty() && !listed) {
+        if (!options.outputs_given.empty()) {
+            error = "--images asks for pictures, but --outputs " + options.outputs_given +
+                    " leaves them out: add images to --outputs (--outputs " +
+                    (options.outputs_given == "none" ? std::string("images")
+                                                     : options.outputs_given + ",images") +
+                    "), or drop --images";
+            return false;
+        }
+        options.outputs.insert("images");
+    }
+    if (listed && options.pictures.empty()) options.pictures.every = kDefaultPictureEvery;
     if (options.pictures.empty() && !options.picture_options.empty()) {
         error = options.picture_options.front() +
-                " says how pictures look; --images says which frames get one (every:N or a "
-                "list of frames)";
+                " says how pictures look, but no picture is taken: --images says which frames "
+                "get one (every:N or a list of frames), or add images to --outputs for every "
+                "10th frame";
         return false;
     }
     if (options.out.empty())
@@ -523,14 +551,18 @@ int run_command(const RunOptions& options) {
         for (const RunReport::Generator& generator : report.generators)
             agents += generator.agents;
         std::string files;
-        for (const std::string& file : report.files)
-            files += (files.empty() ? "" : ", ") + file;
-        if (pictures.count() > 0)
-            files += ", " + std::to_string(pictures.count()) + " pictures in frames/";
+        for (const std::string& file : report.files) {
+            if (file == output_file("images"))
+                files += (files.empty() ? "" : ", ") + std::to_string(pictures.count()) +
+                         " pictures in frames/";
+            else
+                files += (files.empty() ? "" : ", ") + file;
+        }
         std::printf("played frames %d to %d (%s), %zu agents; results in %s/ (%s)\n", first, last,
                     report.mode.c_str(), agents, shown.c_str(), files.c_str());
         if (write_html)
             std::printf("look at it: open %s/preview.html in a browser\n", shown.c_str());
+        if (pictures.count() > 0) std::printf("pictures: %s/frames/\n", shown.c_str());
     }
     return 0;
 }

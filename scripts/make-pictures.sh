@@ -13,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 picture() {
     local scene=$1 frame=$2 camera=$3 name=$4
     shift 4
-    "$vantri" run "$scene" --out "$work/$name" --outputs none --images "$frame" \
+    "$vantri" run "$scene" --out "$work/$name" --outputs images --images "$frame" \
         --camera "$camera" --quiet "$@"
     local file
     file=$(printf '%04d' "$frame")

@@ -1,5 +1,12 @@
-// The preview's player: reads the run inlined in the page, shows every agent with one
-// instanced mesh per source object (one draw call each) and plays the frames.
+// The preview's player: reads the run inlined in the page, shows every agent and plays the
+// frames.
+//
+// Agents are drawn in one of two ways. With a graphics card, one instanced mesh per source
+// object (one draw call each) and the card places the instances. A software renderer (the
+// browser without a graphics card) spends most of its time per instance and per triangle,
+// not per pixel: there the agents' visible triangles are placed and lit by the script into
+// one mesh, drawn in one call, which is several times faster. `#draw=instanced` or
+// `#draw=merged` at the end of the page's address chooses one way.
 //
 // Poses are frame after frame, agent slot after slot, 7 floats each: translation (metres)
 // and rotation (x, y, z, w) in glTF's right-handed Y-up space; a rotation of four zeros marks
@@ -29,16 +36,27 @@
     return new Float32Array(bytes.buffer, 0, bytes.length >> 2);
   }
 
+  // Whether the browser draws without a graphics card: then every pixel costs, so the page
+  // draws without antialiasing at one pixel per CSS pixel.
+  function softwareRendering() {
+    const gl = document.createElement('canvas').getContext('webgl');
+    if (!gl) return false;
+    const info = gl.getExtension('WEBGL_debug_renderer_info');
+    const name = String(gl.getParameter(info ? info.UNMASKED_RENDERER_WEBGL : gl.RENDERER));
+    const lose = gl.getExtension('WEBGL_lose_context');
+    if (lose) lose.loseContext();
+    return /swiftshader|llvmpipe|softpipe|software/i.test(name);
+  }
+  const software = softwareRendering();
+  const asked = /(?:^#|&)draw=(instanced|merged)\b/.exec(window.location.hash);
+  const drawMode = asked ? asked[1] : software ? 'merged' : 'instanced';
+
   // The scene.
-  const renderer = new THREE.WebGLRenderer({ antialias: true });
-  renderer.setPixelRatio(Math.min(window.devicePixelRatio || 1, 2));
+  const renderer = new THREE.WebGLRenderer({ antialias: !software });
+  renderer.setPixelRatio(software ? 1 : Math.min(window.devicePixelRatio || 1, 2));
   view.appendChild(renderer.domElement);
   const scene = new THREE.Scene();
   scene.background = new THREE.Color(0x1d2125);
-  scene.add(new THREE.HemisphereLight(0xffffff, 0x3a3a3a, 0.85));
-  const sun = new THREE.DirectionalLight(0xffffff, 0.55);
-  sun.position.set(0.4, 1, 0.6);
-  scene.add(sun);
 
   function geometryOf(shape) {
     if (!shape.indices || shape.indices.length === 0) return null;
@@ -60,19 +78,208 @@
   }
   const geometries = run.shapes.map(geometryOf);
 
-  // Agents: one instanced mesh per generator and source object.
-  const batches = run.batches.map(function (batch) {
-    const generator = run.generators[batch.generator];
-    const material = new THREE.MeshLambertMaterial({ color: generator.colour });
-    const geometry = geometries[batch.shape];
-    if (!geometry) return null;
-    const mesh = new THREE.InstancedMesh(geometry, material, batch.slots.length);
-    mesh.instanceMatrix.setUsage(THREE.DynamicDrawUsage);
+  // The lights, also applied by the script to merged agents (see mergedAgents).
+  const skyColour = new THREE.Color(0xffffff), groundColour = new THREE.Color(0x3a3a3a);
+  const sunColour = new THREE.Color(0xffffff);
+  const skyIntensity = 0.85, sunIntensity = 0.55;
+  const sunDirection = new THREE.Vector3(0.4, 1, 0.6).normalize();
+  scene.add(new THREE.HemisphereLight(skyColour, groundColour, skyIntensity));
+  const sunLight = new THREE.DirectionalLight(sunColour, sunIntensity);
+  sunLight.position.copy(sunDirection);
+  scene.add(sunLight);
+
+  // Agents: the batches of one generator and one source object.
+  const batches = run.batches.filter(function (batch) {
+    return geometries[batch.shape] !== null;
+  }).map(function (batch) {
+    return { generator: batch.generator, shape: batch.shape, slots: batch.slots,
+             colour: new THREE.Color(run.generators[batch.generator].colour) };
+  });
+  const agentDrawing = drawMode === 'merged' ? mergedAgents() : instancedAgents();
+
+  // One instanced mesh per batch; the graphics card places the instances.
+  function instancedAgents() {
+    const meshes = batches.map(function (batch) {
+      const material = new THREE.MeshLambertMaterial({ color: batch.colour });
+      const mesh = new THREE.InstancedMesh(geometries[batch.shape], material, batch.slots.length);
+      mesh.instanceMatrix.setUsage(THREE.DynamicDrawUsage);
+      mesh.frustumCulled = false;
+      mesh.name = run.generators[batch.generator].name + ' / ' + run.shapes[batch.shape].name;
+      scene.add(mesh);
+      return mesh;
+    });
+    return {
+      place: function (index) {
+        const frameBase = index * slots;
+        const sc = run.scales;
+        batches.forEach(function (batch, b) {
+          const out = meshes[b].instanceMatrix.array;
+          for (let k = 0; k < batch.slots.length; k++) {
+            const s = batch.slots[k];
+            compose(out, k * 16, (frameBase + s) * 7, sc ? sc[3 * s] : 1, sc ? sc[3 * s + 1] : 1,
+                    sc ? sc[3 * s + 2] : 1);
+          }
+          meshes[b].instanceMatrix.needsUpdate = true;
+        });
+      },
+      cameraMatters: false,
+    };
+  }
+
+  // A shape as the merged drawing uses it: its distinct corners and normals, and per triangle
+  // the corner and normal of each of its three vertices.
+  function shapeParts(shape) {
+    const corners = [], normals = [], triangles = [];
+    const cornerAt = new Map(), normalAt = new Map();
+    function add(list, at, x, y, z) {
+      const key = x + ',' + y + ',' + z;
+      let i = at.get(key);
+      if (i === undefined) {
+        i = list.length / 3;
+        at.set(key, i);
+        list.push(x, y, z);
+      }
+      return i;
+    }
+    const p = shape.positions, n = shape.normals, ix = shape.indices;
+    for (let t = 0; t + 2 < ix.length; t += 3) {
+      const a = ix[t], b = ix[t + 1], c = ix[t + 2];
+      const corner = [a, b, c].map(function (v) { return add(corners, cornerAt, p[3 * v], p[3 * v + 1], p[3 * v + 2]); });
+      let normal;
+      if (n) {
+        normal = [a, b, c].map(function (v) { return add(normals, normalAt, n[3 * v], n[3 * v + 1], n[3 * v + 2]); });
+      } else {
+        // No normals: flat, from the triangle's edges (as the instanced drawing computes them).
+        const e1 = new THREE.Vector3(p[3 * b] - p[3 * a], p[3 * b + 1] - p[3 * a + 1], p[3 * b + 2] - p[3 * a + 2]);
+        const e2 = new THREE.Vector3(p[3 * c] - p[3 * a], p[3 * c + 1] - p[3 * a + 1], p[3 * c + 2] - p[3 * a + 2]);
+        const f = e1.cross(e2).normalize();
+        const i = add(normals, normalAt, f.x, f.y, f.z);
+        normal = [i, i, i];
+      }
+      triangles.push(corner[0], corner[1], corner[2], normal[0], normal[1], normal[2]);
+    }
+    return { corners: new Float32Array(corners), normals: new Float32Array(normals),
+             triangles: new Uint32Array(triangles) };
+  }
+
+  // All agents in one mesh: every frame (and every camera move) the script places each
+  // agent's corners, lights its normals as the Lambert material does with the page's lights,
+  // and writes the triangles that face the camera. The card then only draws coloured
+  // triangles, in one call.
+  function mergedAgents() {
+    const parts = run.shapes.map(function (shape, i) {
+      return geometries[i] ? shapeParts(shape) : null;
+    });
+    let capacity = 0, cornerMost = 0, normalMost = 0;
+    batches.forEach(function (batch) {
+      const part = parts[batch.shape];
+      capacity += batch.slots.length * part.triangles.length / 2; // 3 vertices per triangle
+      cornerMost = Math.max(cornerMost, part.corners.length);
+      normalMost = Math.max(normalMost, part.normals.length);
+    });
+    const positions = new Float32Array(capacity * 3);
+    // Four bytes per colour (the fourth unused): a graphics driver takes them as they are,
+    // where three would be converted on every upload.
+    const colours = new Uint8Array(capacity * 4);
+    const placed = new Float32Array(cornerMost);
+    const lit = new Float32Array(normalMost / 3);
+    const geometry = new THREE.BufferGeometry();
+    const positionAttribute = new THREE.BufferAttribute(positions, 3);
+    const colourAttribute = new THREE.BufferAttribute(colours, 4, true);
+    positionAttribute.setUsage(THREE.DynamicDrawUsage);
+    colourAttribute.setUsage(THREE.DynamicDrawUsage);
+    geometry.setAttribute('position', positionAttribute);
+    geometry.setAttribute('color', colourAttribute);
+    geometry.setDrawRange(0, 0);
+    // The script keeps only the triangles that face the camera, with the winding of a
+    // mirrored agent turned, so the card culls nothing.
+    const mesh = new THREE.Mesh(geometry, new THREE.MeshBasicMaterial({
+      vertexColors: THREE.VertexColors, side: THREE.DoubleSide }));
     mesh.frustumCulled = false;
-    mesh.name = generator.name + ' / ' + run.shapes[batch.shape].name;
+    mesh.name = 'agents';
     scene.add(mesh);
-    return { mesh: mesh, slots: batch.slots };
-  }).filter(Boolean);
+
+    // The lights are white and grey, so one factor serves the three colour channels.
+    const sky = skyColour.r * skyIntensity, ground = groundColour.r * skyIntensity;
+    const sun = sunColour.r * sunIntensity;
+    const lx = sunDirection.x, ly = sunDirection.y, lz = sunDirection.z;
+
+    function place(index) {
+      const frameBase = index * slots;
+      const sc = run.scales;
+      const cx = camera.position.x, cy = camera.position.y, cz = camera.position.z;
+      let v = 0; // vertices written
+      for (let bi = 0; bi < batches.length; bi++) {
+        const batch = batches[bi];
+        const part = parts[batch.shape];
+        const corners = part.corners, normals = part.normals, triangles = part.triangles;
+        const cr = batch.colour.r * 255, cg = batch.colour.g * 255, cb = batch.colour.b * 255;
+        for (let k = 0; k < batch.slots.length; k++) {
+          const s = batch.slots[k];
+          const b = (frameBase + s) * 7;
+          const x = poses[b + 3], y = poses[b + 4], z = poses[b + 5], w = poses[b + 6];
+          if (x === 0 && y === 0 && z === 0 && w === 0) continue; // absent at this frame
+          const sx = sc ? sc[3 * s] : 1, sy = sc ? sc[3 * s + 1] : 1, sz = sc ? sc[3 * s + 2] : 1;
+          const x2 = x + x, y2 = y + y, z2 = z + z;
+          const xx = x * x2, xy = x * y2, xz = x * z2, yy = y * y2, yz = y * z2, zz = z * z2;
+          const wx = w * x2, wy = w * y2, wz = w * z2;
+          // The rotation's columns.
+          const r0 = 1 - (yy + zz), r1 = xy + wz, r2 = xz - wy;
+          const r4 = xy - wz, r5 = 1 - (xx + zz), r6 = yz + wx;
+          const r8 = xz + wy, r9 = yz - wx, r10 = 1 - (xx + yy);
+          const tx = poses[b], ty = poses[b + 1], tz = poses[b + 2];
+          for (let i = 0; i < corners.length; i += 3) {
+            const px = corners[i] * sx, py = corners[i + 1] * sy, pz = corners[i + 2] * sz;
+            placed[i] = r0 * px + r4 * py + r8 * pz + tx;
+            placed[i + 1] = r1 * px + r5 * py + r9 * pz + ty;
+            placed[i + 2] = r2 * px + r6 * py + r10 * pz + tz;
+          }
+          // Normals go through the inverse scale, then the rotation.
+          for (let i = 0; i < normals.length; i += 3) {
+            const qx = normals[i] / sx, qy = normals[i + 1] / sy, qz = normals[i + 2] / sz;
+            let nx = r0 * qx + r4 * qy + r8 * qz;
+            let ny = r1 * qx + r5 * qy + r9 * qz;
+            let nz = r2 * qx + r6 * qy + r10 * qz;
+            const length = Math.sqrt(nx * nx + ny * ny + nz * nz) || 1;
+            nx /= length; ny /= length; nz /= length;
+            // The Lambert material's light: the hemisphere light between ground and sky by
+            // the normal's height, and the sun on the side it faces.
+            lit[i / 3] = ground + (sky - ground) * (0.5 * ny + 0.5) +
+                         sun * Math.max(0, nx * lx + ny * ly + nz * lz);
+          }
+          const mirrored = sx * sy * sz < 0;
+          for (let t = 0; t < triangles.length; t += 6) {
+            const a = 3 * triangles[t], c1 = 3 * triangles[t + 1], c2 = 3 * triangles[t + 2];
+            const ax = placed[a], ay = placed[a + 1], az = placed[a + 2];
+            const ux = placed[c1] - ax, uy = placed[c1 + 1] - ay, uz = placed[c1 + 2] - az;
+            const vx = placed[c2] - ax, vy = placed[c2 + 1] - ay, vz = placed[c2 + 2] - az;
+            // Counter-clockwise seen from the camera: the face's normal points at the camera.
+            const facing = (uy * vz - uz * vy) * (cx - ax) + (uz * vx - ux * vz) * (cy - ay) +
+                           (ux * vy - uy * vx) * (cz - az);
+            if (mirrored ? facing >= 0 : facing <= 0) continue;
+            for (let j = 0; j < 3; j++) {
+              const c = 3 * triangles[t + j], light = lit[triangles[t + 3 + j]];
+              const o = 3 * v, q = 4 * v;
+              positions[o] = placed[c];
+              positions[o + 1] = placed[c + 1];
+              positions[o + 2] = placed[c + 2];
+              colours[q] = Math.min(255, cr * light);
+              colours[q + 1] = Math.min(255, cg * light);
+              colours[q + 2] = Math.min(255, cb * light);
+              v++;
+            }
+          }
+        }
+      }
+      geometry.setDrawRange(0, v);
+      positionAttribute.updateRange.count = v * 3;
+      colourAttribute.updateRange.count = v * 4;
+      positionAttribute.needsUpdate = true;
+      colourAttribute.needsUpdate = true;
+    }
+
+    return { place: place, cameraMatters: true };
+  }
 
   // Obstacles, terrain, curves and scenery.
   const pieces = run.pieces.map(function (piece) {
@@ -101,12 +308,16 @@
 
   // What the camera frames: every agent at every frame and every piece.
   const box = new THREE.Box3();
-  for (let f = 0; f < frameCount; f++) {
-    for (let s = 0; s < slots; s++) {
-      const b = (f * slots + s) * 7;
-      if (poses[b + 3] === 0 && poses[b + 4] === 0 && poses[b + 5] === 0 && poses[b + 6] === 0) continue;
-      box.expandByPoint(new THREE.Vector3(poses[b], poses[b + 1], poses[b + 2]));
-    }
+  const low = box.min, high = box.max;
+  for (let b = 0; b < frameCount * slots * 7; b += 7) {
+    if (poses[b + 3] === 0 && poses[b + 4] === 0 && poses[b + 5] === 0 && poses[b + 6] === 0) continue;
+    const x = poses[b], y = poses[b + 1], z = poses[b + 2];
+    if (x < low.x) low.x = x;
+    if (y < low.y) low.y = y;
+    if (z < low.z) low.z = z;
+    if (x > high.x) high.x = x;
+    if (y > high.y) high.y = y;
+    if (z > high.z) high.z = z;
   }
   pieces.forEach(function (piece) {
     piece.group.matrix.copy(matrixOf(piece.transforms[0]));
@@ -171,17 +382,7 @@
   let dirty = true;
   function showFrame(index) {
     index = Math.max(0, Math.min(frameCount - 1, index | 0));
-    const frameBase = index * slots;
-    batches.forEach(function (batch) {
-      const out = batch.mesh.instanceMatrix.array;
-      for (let k = 0; k < batch.slots.length; k++) {
-        const s = batch.slots[k];
-        const sc = run.scales;
-        compose(out, k * 16, (frameBase + s) * 7, sc ? sc[3 * s] : 1, sc ? sc[3 * s + 1] : 1,
-                sc ? sc[3 * s + 2] : 1);
-      }
-      batch.mesh.instanceMatrix.needsUpdate = true;
-    });
+    placed = false;
     pieces.forEach(function (piece) {
       if (piece.transforms.length > 1) piece.group.matrix.copy(matrixOf(piece.transforms[index]));
     });
@@ -196,6 +397,15 @@
     status.dataset.frames = String(frameCount);
     status.dataset.agents = String(agents);
     dirty = true;
+  }
+
+  // The agents are placed for the frame shown just before it is drawn, and again when the
+  // camera moved if their drawing depends on it.
+  let placed = false;
+  function draw() {
+    if (!placed) agentDrawing.place(shown);
+    renderer.render(scene, camera);
+    placed = !agentDrawing.cameraMatters;
   }
 
   // Playback.
@@ -259,6 +469,7 @@
   // Frames drawn per second while playing.
   let rendered = 0;
   let fpsSince = performance.now();
+  // Only a new frame or a camera move is drawn: between two frames of the run the page rests.
   function tick(now) {
     requestAnimationFrame(tick);
     if (playing) {
@@ -267,8 +478,8 @@
       if (cursor >= frameCount) cursor = cursor % frameCount;
       if ((cursor | 0) !== shown) showFrame(cursor | 0);
     }
-    if (!dirty && !playing) return;
-    renderer.render(scene, camera);
+    if (!dirty) return;
+    draw();
     dirty = false;
     rendered++;
     if (playing && now - fpsSince >= 1000) {
@@ -290,6 +501,7 @@
     frameCount: frameCount,
     agentCount: run.generators.reduce(function (n, g) { return n + g.agents; }, 0),
     drawCalls: function () { return renderer.info.render.calls; },
+    drawMode: drawMode,
     showFrame: showFrame,
     play: function () { setPlaying(true); },
     pause: function () { setPlaying(false); },

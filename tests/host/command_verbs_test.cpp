@@ -90,9 +90,8 @@ TEST(CommandVerbs, EveryVerbHasHelpAndUsageMistakesExitTwo) {
              Mistake{"run s.json --end 99999999999",
                      "vantri run: --end needs a whole frame number, not '99999999999'"},
              Mistake{"run s.json --outputs csv,pdf",
-                     "vantri run: --outputs needs a comma-separated list of csv, glb and html, or "
-                     "none, not "
-                     "'csv,pdf'"},
+                     "vantri run: --outputs needs a comma-separated list of csv, glb, html and "
+                     "images, or none, not 'csv,pdf'"},
              Mistake{"run s.json --out ''", "vantri run: --out needs a folder, not ''"},
              Mistake{"run s.json --start", "vantri run: --start"},
              Mistake{"run a.json b.json",

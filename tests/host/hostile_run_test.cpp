@@ -79,8 +79,8 @@ TEST(HostileRun, EverythingARunWritesIsReplacedAndNothingElse) {
     ScratchFolder scratch;
     const std::string scene = scratch.write("s.json", R"({"end": 2, "objects": []})");
     const std::string out = scratch.path("out");
-    auto outcome =
-        run_bounded("run " + scene + " --quiet --outputs csv,glb,html --images 1 --out " + out);
+    auto outcome = run_bounded("run " + scene +
+                               " --quiet --outputs csv,glb,html,images --images 1 --out " + out);
     ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
     ASSERT_TRUE(std::filesystem::exists(out + "/scene.glb"));
     ASSERT_TRUE(std::filesystem::exists(out + "/preview.html"));

@@ -9,6 +9,8 @@
 #include "render/PngFile.h"
 #include "render/ScenePicture.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdlib>
 
 namespace {
@@ -191,7 +193,12 @@ TEST(RunPictures, PictureOptionsAreCheckedBeforeAnythingIsWritten) {
           Case{"--images every:0", "--images needs every:N or a list of frames"},
           Case{"--images 2 --camera below", "--camera needs top, front, side or persp"},
           Case{"--camera side", "--images says which frames"},
-          Case{"--svg", "--images says which frames"},
+          Case{"--svg", "or add images to --outputs"},
+          Case{"--outputs csv --images 2",
+               "--images asks for pictures, but --outputs csv leaves them out: add images to "
+               "--outputs (--outputs csv,images), or drop --images"},
+          Case{"--outputs none --images every:2", "(--outputs images)"},
+          Case{"--outputs csv --camera front", "no picture is taken"},
           Case{"--images 2 --image-size 10x10", "--image-size needs"}}) {
         const auto outcome = run_vantri("run " + scene + " --out " + out + " " + c.arguments);
         EXPECT_EQ(outcome.exit_code, 2) << c.arguments << "\n" << outcome.output;
@@ -199,6 +206,70 @@ TEST(RunPictures, PictureOptionsAreCheckedBeforeAnythingIsWritten) {
                                                                      << outcome.output;
         EXPECT_FALSE(std::filesystem::exists(out)) << c.arguments;
     }
+}
+
+/// The sorted names in `folder`.
+std::vector<std::string> names_in(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(RunPictures, OutputsImagesTakesEveryTenthFrameAndImagesJoinsTheDefaultOutputs) {
+    ScratchFolder scratch;
+    std::string text = kSmallScene;
+    const std::string six = "\"end\": 6";
+    text.replace(text.find(six), six.size(), "\"end\": 25");
+    const std::string scene = scratch.write("small.json", text);
+
+    // images in --outputs without --images: every 10th frame from the first, from the top,
+    // beside exactly the other outputs listed.
+    const std::string listed = scratch.path("listed");
+    auto outcome = run_vantri("run " + scene + " --out " + listed + " --outputs csv,images");
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    EXPECT_EQ(names_in(listed), (std::vector<std::string>{"agents.csv", "frames", "run.json"}));
+    EXPECT_EQ(names_in(listed + "/frames"),
+              (std::vector<std::string>{"0000.png", "0010.png", "0020.png"}));
+    EXPECT_NE(outcome.output.find("(agents.csv, 3 pictures in frames/, run.json)"),
+              std::string::npos)
+        << outcome.output;
+    EXPECT_NE(outcome.output.find("pictures: " + listed + "/frames/"), std::string::npos)
+        << outcome.output;
+    auto report = nlohmann::json::parse(vantri_test::read_text(listed + "/run.json"));
+    EXPECT_EQ(report["files"], nlohmann::json({"agents.csv", "frames/", "run.json"}));
+    vantri::RgbImage top, front;
+    std::string error;
+    ASSERT_TRUE(vantri::read_png(listed + "/frames/0010.png", top, error)) << error;
+    EXPECT_EQ(top.width, 800);
+
+    // The camera options go with images in --outputs as with --images.
+    const std::string framed = scratch.path("framed");
+    outcome = run_vantri("run " + scene + " --out " + framed +
+                         " --outputs images --camera front --image-size 160x120 --quiet");
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    EXPECT_EQ(names_in(framed), (std::vector<std::string>{"frames", "run.json"}));
+    ASSERT_TRUE(vantri::read_png(framed + "/frames/0020.png", front, error)) << error;
+    EXPECT_EQ(front.width, 160);
+
+    // --images without --outputs: the default outputs and the pictures it names.
+    const std::string asked = scratch.path("asked");
+    outcome = run_vantri("run " + scene + " --out " + asked + " --images 5,25 --quiet");
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    EXPECT_EQ(names_in(asked), (std::vector<std::string>{"agents.csv", "frames", "preview.html",
+                                                         "run.json", "scene.glb"}));
+    EXPECT_EQ(names_in(asked + "/frames"), (std::vector<std::string>{"0005.png", "0025.png"}));
+    report = nlohmann::json::parse(vantri_test::read_text(asked + "/run.json"));
+    EXPECT_EQ(report["files"],
+              nlohmann::json({"agents.csv", "scene.glb", "preview.html", "frames/", "run.json"}));
+
+    // And both: --images says which frames.
+    const std::string both = scratch.path("both");
+    ASSERT_EQ(run_vantri("run " + scene + " --out " + both + " --outputs images --images 7 --quiet")
+                  .exit_code,
+              0);
+    EXPECT_EQ(names_in(both + "/frames"), (std::vector<std::string>{"0007.png"}));
 }
 
 } // namespace

@@ -107,8 +107,8 @@ TEST(SceneOutputs, OutputsChooseTheFilesAndRunJsonIsAlwaysWritten) {
     }
     const auto wrong = run_vantri("run " + scene + " --outputs csv,gif --out " + scratch.path("x"));
     EXPECT_EQ(wrong.exit_code, 2);
-    EXPECT_NE(wrong.output.find("--outputs needs a comma-separated list of csv, glb and html, or "
-                                "none, not 'csv,gif'"),
+    EXPECT_NE(wrong.output.find("--outputs needs a comma-separated list of csv, glb, html and "
+                                "images, or none, not 'csv,gif'"),
               std::string::npos)
         << wrong.output;
     const auto told = run_vantri("run " + scene + " --out " + scratch.path("told"));
