@@ -101,6 +101,7 @@ ExecutionResult Crowdworld::Execute(BaseObject* op, BaseDocument* doc, HostThrea
             static_cast<double>(static_cast<float>(frame - last_frame) / static_cast<float>(fps));
     }
     last_frame = frame;
+    behaviours_read = 0;
 
     BaseContainer* data = op->GetDataInstance();
     terrain = data != nullptr ? static_cast<BaseObject*>(data->GetLink(CROWDWORLD_TERRAIN, doc))
@@ -188,7 +189,7 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
             BaseContainer* container = Steering_Settings(item, type);
             if (container == nullptr) continue;
             if (type == ID_CROWDBEHAV) {
-                sum += Behav_Eval(op, crowd->generator, crowd, container, k).direction;
+                sum += Behav_Steer(op, crowd->generator, crowd, container, k);
             } else if (visited->Append(item)) {
                 const Agent_ID_Data result =
                     Blend_Eval(op, crowd->generator, crowd, container, k, visited);
