@@ -173,6 +173,18 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
     AtomArray* visited = AtomArray::Alloc();
     if (visited == nullptr) return;
 
+    // The list and what its objects answer stay the same for the whole group, so a short list
+    // is resolved once; a longer one is resolved again for every agent.
+    SteeringItem resolved[kSteeringKept];
+    const bool resolved_once = count <= kSteeringKept;
+    for (int32_t i = 0; resolved_once && i < count; ++i) {
+        SteeringItem& entry = resolved[i];
+        entry.item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
+        entry.container = Steering_Settings(entry.item, entry.type);
+    }
+
+    // Only the rotation of the evaluated record is read, and every agent sets it.
+    Agent_ID_Data target;
     AgentArray& agents = *crowd->agents;
     for (int32_t k = 0; k < agents.GetCount(); ++k) {
         Agent_ID_Data* agent = &agents[k];
@@ -184,9 +196,16 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
 
         LVector sum = agent->direction;
         for (int32_t i = 0; i < count; ++i) {
-            BaseObject* item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
-            int32_t type = 0;
-            BaseContainer* container = Steering_Settings(item, type);
+            SteeringItem entry;
+            if (resolved_once) {
+                entry = resolved[i];
+            } else {
+                entry.item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
+                entry.container = Steering_Settings(entry.item, entry.type);
+            }
+            BaseObject* item = entry.item;
+            const int32_t type = entry.type;
+            BaseContainer* container = entry.container;
             if (container == nullptr) continue;
             if (type == ID_CROWDBEHAV) {
                 sum += Behav_Steer(op, crowd->generator, crowd, container, k);
@@ -198,7 +217,6 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
             }
         }
 
-        Agent_ID_Data target;
         if (sum == LVector(0.0, 0.0, 0.0)) {
             target.rotation = agent->rotation;
         } else {

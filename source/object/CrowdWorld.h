@@ -110,6 +110,14 @@ struct BehaviourSettings {
     double collision_weight = 0.0;
 };
 
+/// An object of a generator's behaviour list with the parameter container it answers (null
+/// for anything but a behaviour or blend) and its type.
+struct SteeringItem {
+    BaseObject* item = nullptr;
+    BaseContainer* container = nullptr;
+    int32_t type = 0;
+};
+
 class Crowdworld : public ObjectData {
   public:
     static NodeData* Alloc();
@@ -218,6 +226,7 @@ class Crowdworld : public ObjectData {
     int32_t current_crowd_index = 0;         ///< index of the group being updated
     NeighbourIndex neighbours;               ///< the neighbour search of the current frame
     static constexpr int32_t kBehavioursKept = 8;
+    static constexpr int32_t kSteeringKept = 16; ///< list entries resolved once per group
     BehaviourSettings behaviour_settings[kBehavioursKept]; ///< read in the current frame
     int32_t behaviours_read = 0;                           ///< entries in use
 };
