@@ -194,8 +194,7 @@ class Crowdworld : public ObjectData {
                                int32_t& i);
     /// The parameters of `behaviour` as read at its first use in this frame; `spare` holds
     /// them when the table of the frame is full.
-    const BehaviourSettings& Behaviour_Settings(BaseContainer* behaviour,
-                                                BehaviourSettings& spare);
+    const BehaviourSettings& Behaviour_Settings(BaseContainer* behaviour, BehaviourSettings& spare);
     /// Empties the spline cache, freeing every sample list first.
     void FreeSplineCache();
     /// Finds the agents of `crowd` that may lie within `distance` (as the term computes it,
@@ -226,7 +225,7 @@ class Crowdworld : public ObjectData {
     int32_t current_crowd_index = 0;         ///< index of the group being updated
     NeighbourIndex neighbours;               ///< the neighbour search of the current frame
     static constexpr int32_t kBehavioursKept = 8;
-    static constexpr int32_t kSteeringKept = 16; ///< list entries resolved once per group
+    static constexpr int32_t kSteeringKept = 16;           ///< list entries resolved once per group
     BehaviourSettings behaviour_settings[kBehavioursKept]; ///< read in the current frame
     int32_t behaviours_read = 0;                           ///< entries in use
 };
