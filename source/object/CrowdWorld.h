@@ -192,9 +192,9 @@ class Crowdworld : public ObjectData {
     /// its list of other groups and that is neither missing nor `crowd` itself; null at the end.
     Crowd_Data* NextOtherGroup(InExcludeData* others, BaseDocument* doc, Crowd_Data* crowd,
                                int32_t& i);
-    /// The parameters of `behaviour` as read at its first use in this frame; `spare` holds
-    /// them when the table of the frame is full.
-    const BehaviourSettings& Behaviour_Settings(BaseContainer* behaviour, BehaviourSettings& spare);
+    /// The parameters of `behaviour` as read at its first use in this frame, or read now
+    /// when the table of the frame is full (valid until the next call).
+    const BehaviourSettings& Behaviour_Settings(BaseContainer* behaviour);
     /// Empties the spline cache, freeing every sample list first.
     void FreeSplineCache();
     /// Finds the agents of `crowd` that may lie within `distance` (as the term computes it,
@@ -228,4 +228,5 @@ class Crowdworld : public ObjectData {
     static constexpr int32_t kSteeringKept = 16;           ///< list entries resolved once per group
     BehaviourSettings behaviour_settings[kBehavioursKept]; ///< read in the current frame
     int32_t behaviours_read = 0;                           ///< entries in use
+    BehaviourSettings unkept_settings; ///< a behaviour read when the table is full
 };

@@ -66,13 +66,12 @@ BaseContainer* Crowdworld::Steering_Settings(BaseObject* item, int32_t& type) {
 // updates its agents, and reading some twenty of them through the host for every agent costs
 // more than the terms of a sparse crowd. A frame that uses more behaviours than the table
 // holds reads the others for every agent.
-const BehaviourSettings& Crowdworld::Behaviour_Settings(BaseContainer* behaviour,
-                                                        BehaviourSettings& spare) {
+const BehaviourSettings& Crowdworld::Behaviour_Settings(BaseContainer* behaviour) {
     for (int32_t i = 0; i < behaviours_read; ++i) {
         if (behaviour_settings[i].container == behaviour) return behaviour_settings[i];
     }
     BehaviourSettings& s =
-        behaviours_read < kBehavioursKept ? behaviour_settings[behaviours_read++] : spare;
+        behaviours_read < kBehavioursKept ? behaviour_settings[behaviours_read++] : unkept_settings;
     s.container = behaviour;
     s.strength = behaviour->GetReal(CROWDBEHAV_STRENGTH);
     s.others_weight = behaviour->GetReal(CROWDBEHAV_AVOIDANCE_WEIGHT);
@@ -119,8 +118,7 @@ LVector Crowdworld::Behav_Steer(BaseObject* op, BaseObject* generator, Crowd_Dat
     BaseDocument* doc = op->GetDocument();
     Agent_ID_Data* agent = &(*crowd->agents)[k];
     InExcludeData* others = ListOf(crowd->settings, CROWDGEN_OTHER_GROUPS);
-    BehaviourSettings spare;
-    const BehaviourSettings& s = Behaviour_Settings(behaviour, spare);
+    const BehaviourSettings& s = Behaviour_Settings(behaviour);
     const double others_weight = s.others_weight;
     LVector sum;
 
