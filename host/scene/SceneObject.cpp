@@ -33,7 +33,6 @@ SceneObject* SceneObject::from(Atom* atom) {
 // the matrix of every agent and then its rotation at once, every frame.
 void SceneObject::set_local_matrix(const VtMatrix& m) {
     local_ = m;
-    position_ = m.off;
     rotation_stale_ = true;
     scale_ = scale_from_axes(m);
     touch();
@@ -48,7 +47,6 @@ const VtVector& SceneObject::rotation() const {
 }
 
 void SceneObject::set_position(const VtVector& p) {
-    position_ = p;
     local_.off = p;
     touch();
 }
@@ -75,15 +73,19 @@ void SceneObject::rebuild_axes() {
 
 void SceneObject::copy_transform_from(const SceneObject& other) {
     local_ = other.local_;
-    position_ = other.position_;
     rotation_ = other.rotation();
     rotation_stale_ = false;
     scale_ = other.scale_;
-    radius_ = other.radius_;
-    spline_ = other.spline_;
-    mesh_ = other.mesh_;
-    geometry_mark_ = other.geometry_mark_;
-    hierarchy_ = other.hierarchy_;
+    if (other.shape_ != nullptr || shape_ != nullptr) {
+        static const Shape kNone;
+        const Shape& from = other.shape_ != nullptr ? *other.shape_ : kNone;
+        Shape& to = shape();
+        to.radius = from.radius;
+        to.spline = from.spline;
+        to.mesh = from.mesh;
+        to.geometry_mark = from.geometry_mark;
+        to.hierarchy = from.hierarchy;
+    }
     touch();
 }
 
@@ -98,47 +100,70 @@ VtMatrix SceneObject::global_matrix() const {
     return multiply(parent_global_matrix(), local_);
 }
 
+SceneObject::Shape& SceneObject::shape() {
+    if (shape_ == nullptr) shape_ = std::make_unique<Shape>();
+    return *shape_;
+}
+
+const std::shared_ptr<const SplinePath>& SceneObject::spline() const {
+    static const std::shared_ptr<const SplinePath> kNone;
+    return shape_ != nullptr ? shape_->spline : kNone;
+}
+
+const std::shared_ptr<const Mesh>& SceneObject::mesh() const {
+    static const std::shared_ptr<const Mesh> kNone;
+    return shape_ != nullptr ? shape_->mesh : kNone;
+}
+
+void SceneObject::set_radius(const VtVector& r) {
+    shape().radius = r;
+}
+
 VtVector SceneObject::radius() const {
-    if (mesh_ != nullptr) return mesh_->bounds_half_size();
-    if (spline_ != nullptr) {
+    if (shape_ == nullptr) return VtVector{0, 0, 0};
+    if (shape_->mesh != nullptr) return shape_->mesh->bounds_half_size();
+    if (shape_->spline != nullptr) {
         VtVector centre, half;
-        bounding_box(spline_->points(), centre, half);
+        bounding_box(shape_->spline->points(), centre, half);
         return half;
     }
-    return radius_;
+    return shape_->radius;
 }
 
 VtVector SceneObject::bounds_centre() const {
-    if (mesh_ != nullptr) return mesh_->bounds_centre();
-    if (spline_ != nullptr) {
+    if (shape_ == nullptr) return VtVector{0, 0, 0};
+    if (shape_->mesh != nullptr) return shape_->mesh->bounds_centre();
+    if (shape_->spline != nullptr) {
         VtVector centre, half;
-        bounding_box(spline_->points(), centre, half);
+        bounding_box(shape_->spline->points(), centre, half);
         return centre;
     }
     return VtVector{0, 0, 0};
 }
 
 void SceneObject::set_spline(std::shared_ptr<const SplinePath> spline) {
-    spline_ = std::move(spline);
-    geometry_mark_ = next_change();
+    Shape& s = shape();
+    s.spline = std::move(spline);
+    s.geometry_mark = next_change();
     touch();
 }
 
 std::shared_ptr<const TriangleBvh> SceneObject::ray_hierarchy(bool rebuild) const {
-    if (mesh_ == nullptr) return nullptr;
-    if (hierarchy_ == nullptr || rebuild) {
+    if (shape_ == nullptr || shape_->mesh == nullptr) return nullptr;
+    if (shape_->hierarchy == nullptr || rebuild) {
         auto bvh = std::make_shared<TriangleBvh>();
-        bvh->build(*mesh_);
-        hierarchy_ = std::move(bvh);
-        ++hierarchy_builds_;
+        bvh->build(*shape_->mesh);
+        shape_->hierarchy = std::move(bvh);
+        ++shape_->hierarchy_builds;
     }
-    return hierarchy_;
+    return shape_->hierarchy;
 }
 
 void SceneObject::set_mesh(std::shared_ptr<const Mesh> mesh) {
-    hierarchy_.reset();
-    mesh_ = std::move(mesh);
-    geometry_mark_ = next_change();
+    Shape& s = shape();
+    s.hierarchy.reset();
+    s.mesh = std::move(mesh);
+    s.geometry_mark = next_change();
     touch();
 }
 

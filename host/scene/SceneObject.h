@@ -26,7 +26,7 @@ class SceneObject : public Atom {
     /// The local matrix; setting it keeps it exactly and derives position, rotation, scale.
     const VtMatrix& local_matrix() const { return local_; }
     void set_local_matrix(const VtMatrix& m);
-    const VtVector& position() const { return position_; }
+    const VtVector& position() const { return local_.off; }
     void set_position(const VtVector& p);
     /// The rotation as last set (or derived from the last matrix set).
     const VtVector& rotation() const;
@@ -46,25 +46,25 @@ class SceneObject : public Atom {
     /// Half the size of the bounding box: of the geometry when the object has some, else
     /// as set.
     VtVector radius() const;
-    void set_radius(const VtVector& r) { radius_ = r; }
+    void set_radius(const VtVector& r);
     /// The centre of the bounding box in the object's own space ((0,0,0) without geometry).
     VtVector bounds_centre() const;
 
     /// The curve of a spline object, or null. Geometry is shared and never changed in place:
     /// a change replaces it, and raises geometry_mark().
-    const std::shared_ptr<const SplinePath>& spline() const { return spline_; }
+    const std::shared_ptr<const SplinePath>& spline() const;
     void set_spline(std::shared_ptr<const SplinePath> spline);
     /// The polygons of a polygon object or a primitive, or null.
-    const std::shared_ptr<const Mesh>& mesh() const { return mesh_; }
+    const std::shared_ptr<const Mesh>& mesh() const;
     void set_mesh(std::shared_ptr<const Mesh> mesh);
     /// A change counter of the geometry alone (0: never set).
-    uint64_t geometry_mark() const { return geometry_mark_; }
+    uint64_t geometry_mark() const { return shape_ != nullptr ? shape_->geometry_mark : 0; }
     /// The hierarchy of the polygons for rays, built on first use (or anew with `rebuild`)
     /// and kept until the geometry changes, so that every collider on this object shares it.
     /// Null without polygons.
     std::shared_ptr<const TriangleBvh> ray_hierarchy(bool rebuild) const;
     /// How often this object's hierarchy was built.
-    uint64_t hierarchy_builds() const { return hierarchy_builds_; }
+    uint64_t hierarchy_builds() const { return shape_ != nullptr ? shape_->hierarchy_builds : 0; }
 
     /// The registered type, when this is a plug-in object.
     const ObjectType* object_type() const { return object_type_; }
@@ -87,20 +87,29 @@ class SceneObject : public Atom {
     Document* document() override;
 
   private:
+    /// The bounds and geometry that only some objects have (splines, polygons, primitives
+    /// with a size). A scene holds many more objects without: a generator's instances, one
+    /// per agent, so they do without the room.
+    struct Shape {
+        VtVector radius{0, 0, 0};
+        std::shared_ptr<const SplinePath> spline;
+        std::shared_ptr<const Mesh> mesh;
+        uint64_t geometry_mark = 0;
+        std::shared_ptr<const TriangleBvh> hierarchy;
+        uint64_t hierarchy_builds = 0;
+    };
+
     /// The local axes from the rotation and scale; the offset stays.
     void rebuild_axes();
+    /// The shape, made when first needed.
+    Shape& shape();
 
-    VtMatrix local_;
-    VtVector position_{0, 0, 0};
+    // The transform comes first: it is what a generator touches on every instance and frame.
+    VtMatrix local_; ///< its offset is the position
     mutable VtVector rotation_{0, 0, 0};
-    mutable bool rotation_stale_ = false; ///< the axes were set since the rotation was
     VtVector scale_{1, 1, 1};
-    VtVector radius_{0, 0, 0};
-    std::shared_ptr<const SplinePath> spline_;
-    std::shared_ptr<const Mesh> mesh_;
-    uint64_t geometry_mark_ = 0;
-    mutable std::shared_ptr<const TriangleBvh> hierarchy_;
-    mutable uint64_t hierarchy_builds_ = 0;
+    mutable bool rotation_stale_ = false; ///< the axes were set since the rotation was
+    std::unique_ptr<Shape> shape_;
     const ObjectType* object_type_ = nullptr;
     VtNodeData* instance_ = nullptr;
     SceneObject* cache_ = nullptr;

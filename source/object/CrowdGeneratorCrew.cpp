@@ -74,6 +74,16 @@ BaseObject* Crowdgenerator::Create_Crew(BaseObject* op, AtomArray& sources) {
     if (count_x > 0 && count_y > 0 && count_z > 0 && crew <= INT32_MAX)
         agents.Reserve(static_cast<int32_t>(crew));
 
+    // What every agent of the crew shares: making the instances changes none of it.
+    const double speed = settings->GetReal(CROWDGEN_SPEED);
+    const double variation = settings->GetReal(CROWDGEN_SPEED_VARIATION);
+    const double acceleration = settings->GetReal(CROWDGEN_ACCELERATION);
+    const double range = settings->GetReal(CROWDGEN_RANGE);
+    const LVector size(settings->GetReal(CROWDGEN_SIZE_X), settings->GetReal(CROWDGEN_SIZE_Y),
+                       settings->GetReal(CROWDGEN_SIZE_Z));
+    const LMatrix global_mg = op->GetMg();
+    const LMatrix parent_mg = op->GetUpMg() * op->GetMl();
+
     LVector p;
     for (int32_t i = 0; i < count_x; ++i) {
         p.y = 0.0;
@@ -98,18 +108,8 @@ BaseObject* Crowdgenerator::Create_Crew(BaseObject* op, AtomArray& sources) {
                     mg = instance->GetMl();
                 }
 
-                const double speed = settings->GetReal(CROWDGEN_SPEED);
-                const double variation = settings->GetReal(CROWDGEN_SPEED_VARIATION);
-                const double acceleration = settings->GetReal(CROWDGEN_ACCELERATION);
-                const double range = settings->GetReal(CROWDGEN_RANGE);
-                const LVector size(settings->GetReal(CROWDGEN_SIZE_X),
-                                   settings->GetReal(CROWDGEN_SIZE_Y),
-                                   settings->GetReal(CROWDGEN_SIZE_Z));
                 const double r = random.Get11();
                 const double max_speed = speed + variation * r * 0.5 * speed;
-
-                const LMatrix global_mg = op->GetMg();
-                const LMatrix parent_mg = op->GetUpMg() * op->GetMl();
                 const double random_value = random.Get01();
 
                 // A new record comes zero-filled with identity matrices, so only the fields the

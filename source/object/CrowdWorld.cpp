@@ -101,6 +101,7 @@ ExecutionResult Crowdworld::Execute(BaseObject* op, BaseDocument* doc, HostThrea
             static_cast<double>(static_cast<float>(frame - last_frame) / static_cast<float>(fps));
     }
     last_frame = frame;
+    behaviours_read = 0;
 
     BaseContainer* data = op->GetDataInstance();
     terrain = data != nullptr ? static_cast<BaseObject*>(data->GetLink(CROWDWORLD_TERRAIN, doc))
@@ -172,6 +173,18 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
     AtomArray* visited = AtomArray::Alloc();
     if (visited == nullptr) return;
 
+    // The list and what its objects answer stay the same for the whole group, so a short list
+    // is resolved once; a longer one is resolved again for every agent.
+    SteeringItem resolved[kSteeringKept];
+    const bool resolved_once = count <= kSteeringKept;
+    for (int32_t i = 0; resolved_once && i < count; ++i) {
+        SteeringItem& entry = resolved[i];
+        entry.item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
+        entry.container = Steering_Settings(entry.item, entry.type);
+    }
+
+    // Only the rotation of the evaluated record is read, and every agent sets it.
+    Agent_ID_Data target;
     AgentArray& agents = *crowd->agents;
     for (int32_t k = 0; k < agents.GetCount(); ++k) {
         Agent_ID_Data* agent = &agents[k];
@@ -183,12 +196,19 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
 
         LVector sum = agent->direction;
         for (int32_t i = 0; i < count; ++i) {
-            BaseObject* item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
-            int32_t type = 0;
-            BaseContainer* container = Steering_Settings(item, type);
+            SteeringItem entry;
+            if (resolved_once) {
+                entry = resolved[i];
+            } else {
+                entry.item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
+                entry.container = Steering_Settings(entry.item, entry.type);
+            }
+            BaseObject* item = entry.item;
+            const int32_t type = entry.type;
+            BaseContainer* container = entry.container;
             if (container == nullptr) continue;
             if (type == ID_CROWDBEHAV) {
-                sum += Behav_Eval(op, crowd->generator, crowd, container, k).direction;
+                sum += Behav_Steer(op, crowd->generator, crowd, container, k);
             } else if (visited->Append(item)) {
                 const Agent_ID_Data result =
                     Blend_Eval(op, crowd->generator, crowd, container, k, visited);
@@ -197,7 +217,6 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
             }
         }
 
-        Agent_ID_Data target;
         if (sum == LVector(0.0, 0.0, 0.0)) {
             target.rotation = agent->rotation;
         } else {

@@ -79,6 +79,45 @@ struct NeighbourQuery {
     void TakeAll();
 };
 
+/// A behaviour's parameters as the evaluation uses them (radii converted to double).
+struct BehaviourSettings {
+    const BaseContainer* container = nullptr; ///< whose parameters these are
+    double strength = 0.0;
+    double others_weight = 0.0; ///< the weight of avoidance and of the other-group parts
+    bool align = false;
+    bool align_repel_others = false;
+    bool cohesion = false;
+    bool repel_others = false;
+    bool separation = false;
+    bool follow = false;
+    bool keep_direction = false;
+    bool spline = false;
+    bool collision = false;
+    bool avoidance = false;
+    bool avoid_others = false;
+    double align_weight = 0.0;
+    double align_radius = 0.0;
+    double cohesion_weight = 0.0;
+    double cohesion_inner = 0.0;
+    double cohesion_middle = 0.0;
+    double cohesion_outer = 0.0;
+    double separation_weight = 0.0;
+    double separation_radius = 0.0;
+    double follow_weight = 0.0;
+    double follow_range = 0.0;
+    double keep_direction_weight = 0.0;
+    double spline_weight = 0.0;
+    double collision_weight = 0.0;
+};
+
+/// An object of a generator's behaviour list with the parameter container it answers (null
+/// for anything but a behaviour or blend) and its type.
+struct SteeringItem {
+    BaseObject* item = nullptr;
+    BaseContainer* container = nullptr;
+    int32_t type = 0;
+};
+
 class Crowdworld : public ObjectData {
   public:
     static NodeData* Alloc();
@@ -117,6 +156,9 @@ class Crowdworld : public ObjectData {
     /// One behaviour's steering for agent `k` of `crowd`, in the result's `direction`.
     Agent_ID_Data Behav_Eval(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
                              BaseContainer* behaviour, int32_t k);
+    /// The steering vector of Behav_Eval, without the record around it.
+    LVector Behav_Steer(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
+                        BaseContainer* behaviour, int32_t k);
     /// One blend's steering; `visited` holds the blends being evaluated further up.
     Agent_ID_Data Blend_Eval(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
                              BaseContainer* blend, int32_t k, AtomArray* visited);
@@ -150,6 +192,9 @@ class Crowdworld : public ObjectData {
     /// its list of other groups and that is neither missing nor `crowd` itself; null at the end.
     Crowd_Data* NextOtherGroup(InExcludeData* others, BaseDocument* doc, Crowd_Data* crowd,
                                int32_t& i);
+    /// The parameters of `behaviour` as read at its first use in this frame, or read now
+    /// when the table of the frame is full (valid until the next call).
+    const BehaviourSettings& Behaviour_Settings(BaseContainer* behaviour);
     /// Empties the spline cache, freeing every sample list first.
     void FreeSplineCache();
     /// Finds the agents of `crowd` that may lie within `distance` (as the term computes it,
@@ -179,4 +224,9 @@ class Crowdworld : public ObjectData {
     int32_t current_agent_index = -1;        ///< its index in the group, -1 between groups
     int32_t current_crowd_index = 0;         ///< index of the group being updated
     NeighbourIndex neighbours;               ///< the neighbour search of the current frame
+    static constexpr int32_t kBehavioursKept = 8;
+    static constexpr int32_t kSteeringKept = 16;           ///< list entries resolved once per group
+    BehaviourSettings behaviour_settings[kBehavioursKept]; ///< read in the current frame
+    int32_t behaviours_read = 0;                           ///< entries in use
+    BehaviourSettings unkept_settings; ///< a behaviour read when the table is full
 };

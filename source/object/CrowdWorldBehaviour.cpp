@@ -62,6 +62,46 @@ BaseContainer* Crowdworld::Steering_Settings(BaseObject* item, int32_t& type) {
     return static_cast<BaseContainer*>(request.data);
 }
 
+// The behaviour's parameters, read once per frame: they cannot change while the world
+// updates its agents, and reading some twenty of them through the host for every agent costs
+// more than the terms of a sparse crowd. A frame that uses more behaviours than the table
+// holds reads the others for every agent.
+const BehaviourSettings& Crowdworld::Behaviour_Settings(BaseContainer* behaviour) {
+    for (int32_t i = 0; i < behaviours_read; ++i) {
+        if (behaviour_settings[i].container == behaviour) return behaviour_settings[i];
+    }
+    BehaviourSettings& s =
+        behaviours_read < kBehavioursKept ? behaviour_settings[behaviours_read++] : unkept_settings;
+    s.container = behaviour;
+    s.strength = behaviour->GetReal(CROWDBEHAV_STRENGTH);
+    s.others_weight = behaviour->GetReal(CROWDBEHAV_AVOIDANCE_WEIGHT);
+    s.align = behaviour->GetBool(CROWDBEHAV_ALIGN) != 0;
+    s.align_weight = behaviour->GetReal(CROWDBEHAV_ALIGN_WEIGHT);
+    s.align_radius = behaviour->GetLong(CROWDBEHAV_ALIGN_RADIUS);
+    s.align_repel_others = behaviour->GetBool(CROWDBEHAV_ALIGN_REPEL_OTHERS) != 0;
+    s.cohesion = behaviour->GetBool(CROWDBEHAV_COHESION) != 0;
+    s.cohesion_weight = behaviour->GetReal(CROWDBEHAV_COHESION_WEIGHT);
+    s.cohesion_inner = behaviour->GetLong(CROWDBEHAV_COHESION_MIN);
+    s.cohesion_middle = behaviour->GetLong(CROWDBEHAV_COHESION_DISTANCE);
+    s.cohesion_outer = behaviour->GetLong(CROWDBEHAV_COHESION_MAX);
+    s.repel_others = behaviour->GetBool(CROWDBEHAV_REPEL_OTHERS) != 0;
+    s.separation = behaviour->GetBool(CROWDBEHAV_SEPARATION) != 0;
+    s.separation_weight = behaviour->GetReal(CROWDBEHAV_SEPARATION_WEIGHT);
+    s.separation_radius = behaviour->GetLong(CROWDBEHAV_SEPARATION_RADIUS);
+    s.follow = behaviour->GetBool(CROWDBEHAV_FOLLOW) != 0;
+    s.follow_weight = behaviour->GetReal(CROWDBEHAV_FOLLOW_WEIGHT);
+    s.follow_range = behaviour->GetReal(CROWDBEHAV_FOLLOW_DISTANCE);
+    s.keep_direction = behaviour->GetBool(CROWDBEHAV_KEEP_DIRECTION) != 0;
+    s.keep_direction_weight = behaviour->GetReal(CROWDBEHAV_KEEP_DIRECTION_WEIGHT);
+    s.spline = behaviour->GetBool(CROWDBEHAV_SPLINE) != 0;
+    s.spline_weight = behaviour->GetReal(CROWDBEHAV_SPLINE_WEIGHT);
+    s.collision = behaviour->GetBool(CROWDBEHAV_COLLISION) != 0;
+    s.collision_weight = behaviour->GetReal(CROWDBEHAV_COLLISION_WEIGHT);
+    s.avoidance = behaviour->GetBool(CROWDBEHAV_AVOIDANCE) != 0;
+    s.avoid_others = behaviour->GetBool(CROWDBEHAV_AVOID_OTHERS) != 0;
+    return s;
+}
+
 // The terms run in a fixed order, each adding to the sum. The other-group parts of alignment,
 // cohesion and separation repel the agents of the groups that the generator names, with the
 // radius of the term that contains them. Avoidance of other groups adds up the push-outs of
@@ -69,11 +109,17 @@ BaseContainer* Crowdworld::Steering_Settings(BaseObject* item, int32_t& type) {
 Agent_ID_Data Crowdworld::Behav_Eval(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
                                      BaseContainer* behaviour, int32_t k) {
     Agent_ID_Data result;
+    result.direction = Behav_Steer(op, generator, crowd, behaviour, k);
+    return result;
+}
+
+LVector Crowdworld::Behav_Steer(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
+                                BaseContainer* behaviour, int32_t k) {
     BaseDocument* doc = op->GetDocument();
     Agent_ID_Data* agent = &(*crowd->agents)[k];
     InExcludeData* others = ListOf(crowd->settings, CROWDGEN_OTHER_GROUPS);
-    const double strength = behaviour->GetReal(CROWDBEHAV_STRENGTH);
-    const double others_weight = behaviour->GetReal(CROWDBEHAV_AVOIDANCE_WEIGHT);
+    const BehaviourSettings& s = Behaviour_Settings(behaviour);
+    const double others_weight = s.others_weight;
     LVector sum;
 
     // Repulsion from every other group with the given radius.
@@ -83,46 +129,39 @@ Agent_ID_Data Crowdworld::Behav_Eval(BaseObject* op, BaseObject* generator, Crow
             sum += others_weight * Calc_Repulsion(radius, group, agent);
     };
 
-    if (behaviour->GetBool(CROWDBEHAV_ALIGN)) {
-        const double weight = behaviour->GetReal(CROWDBEHAV_ALIGN_WEIGHT);
-        const double radius = behaviour->GetLong(CROWDBEHAV_ALIGN_RADIUS);
-        if (radius > 0.0) sum += weight * Calc_Align(radius, crowd, agent);
-        if (behaviour->GetBool(CROWDBEHAV_ALIGN_REPEL_OTHERS)) repel_others(radius);
+    if (s.align) {
+        const double radius = s.align_radius;
+        if (radius > 0.0) sum += s.align_weight * Calc_Align(radius, crowd, agent);
+        if (s.align_repel_others) repel_others(radius);
     }
-    if (behaviour->GetBool(CROWDBEHAV_COHESION)) {
-        const double weight = behaviour->GetReal(CROWDBEHAV_COHESION_WEIGHT);
-        const double inner = behaviour->GetLong(CROWDBEHAV_COHESION_MIN);
-        const double middle = behaviour->GetLong(CROWDBEHAV_COHESION_DISTANCE);
-        const double outer = behaviour->GetLong(CROWDBEHAV_COHESION_MAX);
-        if (middle > 0.0) sum += weight * Calc_Cohesion(inner, middle, outer, crowd, agent);
-        if (behaviour->GetBool(CROWDBEHAV_REPEL_OTHERS)) repel_others(middle);
+    if (s.cohesion) {
+        const double middle = s.cohesion_middle;
+        if (middle > 0.0) {
+            sum += s.cohesion_weight *
+                   Calc_Cohesion(s.cohesion_inner, middle, s.cohesion_outer, crowd, agent);
+        }
+        if (s.repel_others) repel_others(middle);
     }
-    if (behaviour->GetBool(CROWDBEHAV_SEPARATION)) {
-        const double weight = behaviour->GetReal(CROWDBEHAV_SEPARATION_WEIGHT);
-        const double radius = behaviour->GetLong(CROWDBEHAV_SEPARATION_RADIUS);
-        if (radius > 0.0) sum += weight * Calc_Repulsion(radius, crowd, agent);
-        if (behaviour->GetBool(CROWDBEHAV_REPEL_OTHERS)) repel_others(radius);
+    if (s.separation) {
+        const double radius = s.separation_radius;
+        if (radius > 0.0) sum += s.separation_weight * Calc_Repulsion(radius, crowd, agent);
+        if (s.repel_others) repel_others(radius);
     }
-    if (behaviour->GetBool(CROWDBEHAV_FOLLOW)) {
-        const double weight = behaviour->GetReal(CROWDBEHAV_FOLLOW_WEIGHT);
-        const double range = behaviour->GetReal(CROWDBEHAV_FOLLOW_DISTANCE);
+    if (s.follow) {
         BaseObject* target =
             static_cast<BaseObject*>(behaviour->GetLink(CROWDBEHAV_FOLLOW_TARGET, doc));
-        if (target != nullptr) sum += weight * Calc_Follow(range, target, agent);
+        if (target != nullptr) sum += s.follow_weight * Calc_Follow(s.follow_range, target, agent);
     }
-    if (behaviour->GetBool(CROWDBEHAV_KEEP_DIRECTION)) {
-        sum += behaviour->GetReal(CROWDBEHAV_KEEP_DIRECTION_WEIGHT) * agent->direction;
-    }
-    if (behaviour->GetBool(CROWDBEHAV_SPLINE)) {
-        const double weight = behaviour->GetReal(CROWDBEHAV_SPLINE_WEIGHT);
+    if (s.keep_direction) sum += s.keep_direction_weight * agent->direction;
+    if (s.spline) {
         ParameterNode* spline = behaviour->GetLink(CROWDBEHAV_SPLINE_OBJECT, doc);
         if (spline != nullptr) {
-            sum += weight *
+            sum += s.spline_weight *
                    Calc_FollowSpline(behaviour, reinterpret_cast<SplineObject*>(spline), agent);
         }
     }
-    if (behaviour->GetBool(CROWDBEHAV_COLLISION)) {
-        const double weight = behaviour->GetReal(CROWDBEHAV_COLLISION_WEIGHT);
+    if (s.collision) {
+        const double weight = s.collision_weight;
         BaseContainer* world = op->GetDataInstance();
         InExcludeData* obstacles = world != nullptr ? ListOf(world, CROWDWORLD_OBSTACLES) : nullptr;
         if (weight > 0.0 && obstacles != nullptr && obstacles->GetObjectCount() > 0)
@@ -130,13 +169,12 @@ Agent_ID_Data Crowdworld::Behav_Eval(BaseObject* op, BaseObject* generator, Crow
     }
 
     agent->nearest_offset = LVector(10000.0, 10000.0, 10000.0);
-    const bool avoided_own = behaviour->GetBool(CROWDBEHAV_AVOIDANCE) != 0;
-    if (avoided_own) sum += others_weight * Agent_Avoidance(crowd, agent);
-    if (behaviour->GetBool(CROWDBEHAV_AVOID_OTHERS)) {
+    if (s.avoidance) sum += others_weight * Agent_Avoidance(crowd, agent);
+    if (s.avoid_others) {
         // Starting from older frames' values instead would let the push-out grow without
         // bound, frame after frame.
-        LVector steer = avoided_own ? agent->avoid_steer : LVector();
-        LVector push = avoided_own ? agent->steer_vector : LVector();
+        LVector steer = s.avoidance ? agent->avoid_steer : LVector();
+        LVector push = s.avoidance ? agent->steer_vector : LVector();
         int32_t i = 0;
         while (Crowd_Data* group = NextOtherGroup(others, doc, crowd, i)) {
             sum += others_weight * Agent_Avoidance(group, agent);
@@ -147,8 +185,7 @@ Agent_ID_Data Crowdworld::Behav_Eval(BaseObject* op, BaseObject* generator, Crow
         agent->steer_vector = push;
     }
 
-    result.direction = Scaled(sum, strength);
-    return result;
+    return Scaled(sum, s.strength);
 }
 
 // Mode 1002 sums the entries, 1006 uses the one entry at the index parameter (none when the
@@ -180,7 +217,7 @@ Agent_ID_Data Crowdworld::Blend_Eval(BaseObject* op, BaseObject* generator, Crow
 
         LVector sub;
         if (type == ID_CROWDBEHAV) {
-            sub = Behav_Eval(op, generator, crowd, container, k).direction;
+            sub = Behav_Steer(op, generator, crowd, container, k);
         } else {
             if (BlendExists(visited, item) || !visited->Append(item)) continue;
             sub = Blend_Eval(op, generator, crowd, container, k, visited).direction;

@@ -68,6 +68,28 @@ TEST_F(WorldBehaviour, KeepingDirectionGivesTheDirectionAtTheBehavioursStrength)
     EXPECT_NEAR(steer({to_right}), heading_of(LVector(0.5, 0, 1)), kTolerance);
 }
 
+// The world reads a behaviour's parameters once per frame and keeps those of a few
+// behaviours; a longer list must still give every behaviour its own parameters, read anew in
+// every frame.
+TEST_F(WorldBehaviour, ManyBehavioursEachSteerWithTheirOwnParametersOfTheFrame) {
+    vantri::SceneObject* to_right = add_follower("To right", right, 1.0);
+    std::vector<vantri::SceneObject*> items{to_right};
+    for (int i = 0; i < 10; ++i)
+        items.push_back(add_behaviour("Fresh " + std::to_string(i)));
+    vantri::SceneObject* to_left = add_follower("To left", left, 0.5);
+    items.push_back(to_left);
+    EXPECT_NEAR(steer(items), heading_of(LVector(1 - 0.5, 0, 1)), kTolerance);
+
+    set_real(to_right, CROWDBEHAV_STRENGTH, 0.25);
+    set_real(to_left, CROWDBEHAV_STRENGTH, 2.0);
+    EXPECT_NEAR(steer(items), heading_of(LVector(0.25 - 2.0, 0, 1)), kTolerance)
+        << "changed parameters count from the next frame on, kept or not";
+
+    items.insert(items.begin() + 5, to_left);
+    EXPECT_NEAR(steer(items), heading_of(LVector(0.25 - 4.0, 0, 1)), kTolerance)
+        << "a behaviour listed twice counts twice";
+}
+
 TEST_F(WorldBehaviour, ASingleEntryBlendUsesOnlyAnIndexInRange) {
     vantri::SceneObject* blend = add_blend("Single", CROWDBLEND_MODE_SINGLE);
     set_list(blend, CROWDBLEND_LIST,

@@ -1,5 +1,6 @@
 // The stand-in host's own pieces: its allocator, the scene tree with its change marks and
 // weak links, and values crossing the boundary.
+#include "geometry/Mesh.h"
 #include "memory/Allocator.h"
 #include "plugin/ObjectTypes.h"
 #include "scene/Container.h"
@@ -144,6 +145,45 @@ TEST(HostScene, SetRotationIsReadBackExactlyAndMatricesKeepTheirBits) {
     object.set_local_matrix(m);
     EXPECT_TRUE(vantri::same_matrix(object.local_matrix(), m));
     EXPECT_EQ(object.position().y, 2.0);
+}
+
+// Objects without geometry keep no room for it; copying a transform must still carry the
+// geometry over, and take it away when the source has none.
+TEST(HostScene, CopiedTransformsCarryGeometryBoundsAndPosition) {
+    vantri::SceneObject bare(vantri::kNullType);
+    EXPECT_EQ(bare.mesh(), nullptr);
+    EXPECT_EQ(bare.spline(), nullptr);
+    EXPECT_EQ(bare.geometry_mark(), 0u);
+    EXPECT_EQ(bare.ray_hierarchy(false), nullptr);
+    EXPECT_EQ(bare.radius().x, 0.0);
+    bare.set_position(VtVector{4, 5, 6});
+    EXPECT_EQ(bare.local_matrix().off.z, 6.0) << "the position is the matrix's offset";
+
+    vantri::SceneObject box(vantri::kNullType);
+    box.set_radius(VtVector{1, 2, 3});
+    EXPECT_EQ(box.radius().y, 2.0);
+    auto mesh =
+        std::make_shared<const vantri::Mesh>(std::vector<VtVector>{{0, 0, 0}, {2, 0, 0}, {0, 0, 4}},
+                                             std::vector<vantri::MeshFace>{{0, 1, 2, 2}});
+    box.set_mesh(mesh);
+    const uint64_t mark = box.geometry_mark();
+    EXPECT_GT(mark, 0u);
+    ASSERT_NE(box.ray_hierarchy(false), nullptr);
+    EXPECT_EQ(box.radius().x, 1.0) << "a mesh's bounds win over the radius set";
+
+    vantri::SceneObject copy(vantri::kNullType);
+    copy.copy_transform_from(box);
+    EXPECT_EQ(copy.mesh(), mesh);
+    EXPECT_EQ(copy.geometry_mark(), mark);
+    EXPECT_EQ(copy.ray_hierarchy(false), box.ray_hierarchy(false)) << "the hierarchy is shared";
+    EXPECT_EQ(copy.hierarchy_builds(), 0u);
+    EXPECT_EQ(copy.local_matrix().off.x, 0.0);
+
+    copy.copy_transform_from(bare);
+    EXPECT_EQ(copy.mesh(), nullptr) << "a source without geometry takes it away";
+    EXPECT_EQ(copy.geometry_mark(), 0u);
+    EXPECT_EQ(copy.radius().z, 0.0);
+    EXPECT_EQ(copy.position().y, 5.0);
 }
 
 TEST(HostScene, ValuesCrossTheBoundaryByCopy) {
