@@ -77,6 +77,8 @@ template <> struct GeArrayConstructs<Crowd_Data> : std::false_type {};
 /// The host reads agent records and crowd entries in place (VtAgentRecord, VtCrowdEntry,
 /// VtRecordArray): any field that moves, changes size or disappears fails the build here.
 struct RecordLayoutCheck {
+// Pointer fields compare the sizes of pointers on purpose.
+// NOLINTBEGIN(bugprone-sizeof-expression)
 #define VT_SAME_FIELD(ours, theirs, field)                                                         \
     static_assert(offsetof(ours, field) == offsetof(theirs, field) &&                              \
                       sizeof(ours::field) == sizeof(theirs::field),                                \
@@ -115,6 +117,7 @@ struct RecordLayoutCheck {
     VT_SAME_FIELD(Crowd_Data, VtCrowdEntry, generator);
     static_assert(sizeof(Crowd_Data) == sizeof(VtCrowdEntry), "crowd entry size");
 #undef VT_SAME_FIELD
+    // NOLINTEND(bugprone-sizeof-expression)
 
     static_assert(offsetof(AgentArray, block_) == offsetof(VtRecordArray, block) &&
                       offsetof(AgentArray, capacity_) == offsetof(VtRecordArray, capacity) &&
