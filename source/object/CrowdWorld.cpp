@@ -147,7 +147,6 @@ ExecutionResult Crowdworld::Execute(BaseObject* op, BaseDocument* doc, HostThrea
         BaseContainer* settings = crowd->settings;
         ground_switch = settings->GetBool(CROWDGEN_FIXED_PITCH_BANK) ? 1 : 0;
         forward_axis = settings->GetLong(CROWDGEN_FORWARD_AXIS);
-        axis_sign = GetDirVersus(forward_axis);
         crowd->side_radius =
             (forward_axis == CROWDGEN_AXIS_ZPOS || forward_axis == CROWDGEN_AXIS_ZNEG)
                 ? settings->GetReal(CROWDGEN_SIZE_X)
