@@ -204,9 +204,9 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
             if (forward_axis == CROWDGEN_AXIS_XNEG) {
                 target.rotation.x += angle::kThreeHalfPi;
             } else if (forward_axis == CROWDGEN_AXIS_ZNEG) {
-                target.rotation.x += 3.141592653589793;
+                target.rotation.x += angle::kPi;
             } else if (forward_axis == CROWDGEN_AXIS_XPOS) {
-                target.rotation.x += 1.5707963267948966;
+                target.rotation.x += angle::kHalfPi;
             }
         }
         Update_Agent_Vectors(agent, &target);
