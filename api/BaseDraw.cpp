@@ -4,28 +4,30 @@
 
 void BaseDraw::SetDrawingMatrix(BaseObject* op, const LMatrix& m) {
     const VtMatrix abi = ToAbi(m);
-    vt::Host()->draw->set_matrix(Handle(), op != nullptr ? op->Handle() : nullptr, &abi);
+    if (const VtDrawTable* draw = vt::DrawTable())
+        draw->set_matrix(Handle(), op != nullptr ? op->Handle() : nullptr, &abi);
 }
 
 void BaseDraw::SetPen(const LVector& colour, int32_t flags) {
     const VtVector abi = ToAbi(colour);
-    vt::Host()->draw->set_pen(Handle(), &abi, flags);
+    if (const VtDrawTable* draw = vt::DrawTable()) draw->set_pen(Handle(), &abi, flags);
 }
 
 void BaseDraw::DrawLine(const LVector& from, const LVector& to, int32_t flags) {
     const VtVector a = ToAbi(from), b = ToAbi(to);
-    vt::Host()->draw->line(Handle(), &a, &b, flags);
+    if (const VtDrawTable* draw = vt::DrawTable()) draw->line(Handle(), &a, &b, flags);
 }
 
 void BaseDraw::DrawCircle(const LMatrix& m) {
     const VtMatrix abi = ToAbi(m);
-    vt::Host()->draw->circle(Handle(), &abi);
+    if (const VtDrawTable* draw = vt::DrawTable()) draw->circle(Handle(), &abi);
 }
 
 void BaseDraw::DrawBox(const LMatrix& m, double size, const LVector& colour, Bool wire) {
     const VtMatrix abi = ToAbi(m);
     const VtVector c = ToAbi(colour);
-    vt::Host()->draw->box(Handle(), &abi, size, &c, wire ? 1 : 0);
+    if (const VtDrawTable* draw = vt::DrawTable())
+        draw->box(Handle(), &abi, size, &c, wire ? 1 : 0);
 }
 
 void BaseDraw::DrawTexture(const BaseBitmap* bitmap, const LVector* points, const LVector* colours,
@@ -42,12 +44,13 @@ void BaseDraw::DrawTexture(const BaseBitmap* bitmap, const LVector* points, cons
         n[k] = ToAbi(normals[k]);
         t[k] = ToAbi(uvs[k]);
     }
-    vt::Host()->draw->textured_polygon(Handle(), bitmap != nullptr ? bitmap->Handle() : nullptr, p,
-                                       c, n, t, count, alpha_mode, flags);
+    if (const VtDrawTable* draw = vt::DrawTable())
+        draw->textured_polygon(Handle(), bitmap != nullptr ? bitmap->Handle() : nullptr, p, c, n, t,
+                               count, alpha_mode, flags);
 }
 
 LMatrix BaseDrawHelp::GetMg() {
     VtMatrix m = ToAbi(LMatrix());
-    vt::Host()->draw->help_get_mg(Handle(), &m);
+    if (const VtDrawTable* draw = vt::DrawTable()) draw->help_get_mg(Handle(), &m);
     return FromAbi(m);
 }

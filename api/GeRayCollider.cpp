@@ -3,28 +3,35 @@
 #include "host_binding.h"
 
 GeRayCollider* GeRayCollider::Alloc() {
-    return reinterpret_cast<GeRayCollider*>(vt::Tables()->rays->alloc());
+    const VtRayTable* rays = vt::RayTable();
+    if (rays == nullptr) return nullptr;
+    return reinterpret_cast<GeRayCollider*>(rays->alloc());
 }
 
 void GeRayCollider::Free(GeRayCollider*& collider) {
-    if (collider != nullptr) vt::Tables()->rays->free(collider->Handle());
+    const VtRayTable* rays = vt::RayTable();
+    if (collider != nullptr && rays != nullptr) rays->free(collider->Handle());
     collider = nullptr;
 }
 
 Bool GeRayCollider::Init(BaseObject* object, Bool force) {
-    return vt::Tables()->rays->init(Handle(), object != nullptr ? object->Handle() : nullptr,
-                                    force ? 1 : 0);
+    const VtRayTable* rays = vt::RayTable();
+    if (rays == nullptr) return FALSE;
+    return rays->init(Handle(), object != nullptr ? object->Handle() : nullptr, force ? 1 : 0);
 }
 
 Bool GeRayCollider::Intersect(const LVector& start, const LVector& direction, double length,
                               Bool only_test) {
     const VtVector s = ToAbi(start), d = ToAbi(direction);
-    return vt::Tables()->rays->intersect(Handle(), &s, &d, length, only_test ? 1 : 0);
+    const VtRayTable* rays = vt::RayTable();
+    if (rays == nullptr) return FALSE;
+    return rays->intersect(Handle(), &s, &d, length, only_test ? 1 : 0);
 }
 
 Bool GeRayCollider::GetNearestIntersection(RayHit* result) {
     VtRayHit hit{};
-    if (result == nullptr || !vt::Tables()->rays->get_nearest(Handle(), &hit)) return FALSE;
+    const VtRayTable* rays = vt::RayTable();
+    if (rays == nullptr || result == nullptr || !rays->get_nearest(Handle(), &hit)) return FALSE;
     result->position = FromAbi(hit.position);
     result->distance = hit.distance;
     result->face_normal = FromAbi(hit.face_normal);

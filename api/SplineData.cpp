@@ -27,19 +27,26 @@ void SplineData::Free(SplineData*& data) {
 }
 
 Bool SplineData::MakeLinearSpline(int32_t count) {
-    return vt::Tables()->containers->spline_make_linear(Handle(), count) != 0;
+    const VtContainerTable* containers = vt::ContainerTable();
+    if (containers == nullptr) return FALSE;
+    return containers->spline_make_linear(Handle(), count) != 0;
 }
 
 int32_t SplineData::GetKnotCount() const {
-    return vt::Tables()->containers->spline_get_knot_count(Handle());
+    const VtContainerTable* containers = vt::ContainerTable();
+    if (containers == nullptr) return 0;
+    return containers->spline_get_knot_count(Handle());
 }
 
 CurveKnot* SplineData::GetKnot(int32_t i) {
-    return reinterpret_cast<CurveKnot*>(vt::Tables()->containers->spline_get_knot(Handle(), i));
+    const VtContainerTable* containers = vt::ContainerTable();
+    if (containers == nullptr) return nullptr;
+    return reinterpret_cast<CurveKnot*>(containers->spline_get_knot(Handle(), i));
 }
 
 LVector SplineData::GetPoint(double t) const {
     VtVector point{t, 0.0, 0.0};
-    vt::Tables()->containers->spline_get_point(Handle(), t, &point);
+    if (const VtContainerTable* containers = vt::ContainerTable())
+        containers->spline_get_point(Handle(), t, &point);
     return FromAbi(point);
 }

@@ -1,7 +1,7 @@
 // The plug-in's hold on the host: the service tables received at initialisation.
 //
-// Bound once, by the first initialise action, and kept until the module is unloaded. Every
-// forwarding method of the API layer reaches the host through vt::Host().
+// Bound once, by the first initialise action, and kept until the module is unloaded. The
+// forwarding methods of the API layer reach the host's tables through the accessors below.
 #pragma once
 
 #include "host_abi.h"
@@ -23,6 +23,38 @@ inline HostApi* Host() {
 inline HostApi* Tables() {
     assert(g_host != nullptr && "the host API is used before the plug-in was bound");
     return g_host;
+}
+
+/// One table of the bound host, for a forwarder. Null before binding, which is a bug in the
+/// plug-in: loud in a debug build (Tables asserts); in release the forwarder then skips the
+/// call and returns its failure value. Once bound, every table is there (BindHost checks).
+template <typename Table> const Table* BoundTable(const Table* HostApi::*table) {
+    HostApi* host = Tables();
+    return host != nullptr ? host->*table : nullptr;
+}
+inline const VtAtomTable* AtomTable() {
+    return BoundTable(&HostApi::atoms);
+}
+inline const VtObjectTable* ObjectTable() {
+    return BoundTable(&HostApi::objects);
+}
+inline const VtContainerTable* ContainerTable() {
+    return BoundTable(&HostApi::containers);
+}
+inline const VtDescriptionTable* DescriptionTable() {
+    return BoundTable(&HostApi::descriptions);
+}
+inline const VtSplineTable* SplineTable() {
+    return BoundTable(&HostApi::splines);
+}
+inline const VtRayTable* RayTable() {
+    return BoundTable(&HostApi::rays);
+}
+inline const VtDrawTable* DrawTable() {
+    return BoundTable(&HostApi::draw);
+}
+inline const VtBitmapTable* BitmapTable() {
+    return BoundTable(&HostApi::bitmaps);
 }
 
 /// Checks the version and every table the plug-in needs, then keeps `api`. Returns the

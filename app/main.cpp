@@ -2,7 +2,9 @@
 #include "Commands.h"
 
 #include <cstdio>
+#include <exception>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -41,9 +43,7 @@ int usage_mistake(const std::string& who, const std::string& message) {
     return ExitCode::BadInput;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run_verb(int argc, char** argv) {
     CLI::App app("Plays crowd scenes through the Vantri plug-in in a stand-in host.", "vantri");
     app.allow_extras();
     app.set_help_flag("-h,--help", "this text");
@@ -128,4 +128,23 @@ int main(int argc, char** argv) {
     if (!check_options_known(leftover, error) || !verb->check(leftover, error))
         return usage_mistake(who, error);
     return verb->run();
+}
+
+} // namespace
+
+// The verbs turn the failures they expect into exit codes; anything else that escapes them
+// still ends the command with a message and an exit code rather than an abort.
+int main(int argc, char** argv) {
+    try {
+        return run_verb(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("vantri: out of memory\n", stderr);
+        return ExitCode::OutOfMemory;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vantri: %s\n", e.what());
+        return ExitCode::PluginFailed;
+    } catch (...) {
+        std::fputs("vantri: unexpected failure\n", stderr);
+        return ExitCode::PluginFailed;
+    }
 }

@@ -2,7 +2,6 @@
 
 #include "services/Services.h"
 
-#include <cassert>
 #include <ctime>
 
 namespace vantri {
@@ -30,11 +29,6 @@ Host::Host() : previous_(g_current) {
 
 Host::~Host() {
     g_current = previous_;
-}
-
-Host& Host::current() {
-    assert(g_current != nullptr);
-    return *g_current;
 }
 
 Host* Host::current_or_null() {

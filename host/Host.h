@@ -24,8 +24,8 @@ class Host {
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
-    /// The current host; there must be one.
-    static Host& current();
+    /// The current host, or null when none exists. Only the service tables ask (through
+    /// calling_host()); everything else is handed the Host it works with.
     static Host* current_or_null();
 
     /// The record handed to a plug-in at initialisation.

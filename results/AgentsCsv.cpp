@@ -2,6 +2,7 @@
 
 #include "scene/Transform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -78,11 +79,9 @@ void AgentsCsv::write_frame(int32_t frame, const std::string& generator,
             at = std::to_chars(at, at + kLongestNumber, value).ptr;
             *at++ = ',';
         };
-        std::memcpy(at, frame_text, frame_length);
-        at += frame_length;
+        at = std::copy_n(frame_text, frame_length, at);
         *at++ = ',';
-        std::memcpy(at, name.data(), name.size());
-        at += name.size();
+        at = std::copy(name.begin(), name.end(), at);
         *at++ = ',';
         put(i);
         put(p.x);

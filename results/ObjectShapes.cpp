@@ -1,5 +1,7 @@
 #include "results/ObjectShapes.h"
 
+#include "AngleConstants.h"
+
 #include "geometry/Mesh.h"
 #include "geometry/SplinePath.h"
 #include "plugin/ObjectTypes.h"
@@ -11,8 +13,6 @@
 namespace vantri {
 
 namespace {
-
-constexpr double kPi = 3.141592653589793;
 
 /// Points sampled along each span of a smooth curve.
 constexpr int kSamplesPerSpan = 12;
@@ -158,9 +158,9 @@ ObjectShape sphere_shape(double radius, int segments, int rings) {
     // Rings of vertices from the north pole (+Y) to the south pole; each ring repeats its
     // first vertex at its end so that the quads need no wrap-around.
     for (int r = 0; r <= rings; ++r) {
-        const double polar = kPi * r / rings;
+        const double polar = angle::kPi * r / rings;
         for (int s = 0; s <= segments; ++s) {
-            const double around = 2 * kPi * s / segments;
+            const double around = 2 * angle::kPi * s / segments;
             const VtVector n{std::sin(polar) * std::sin(around), std::cos(polar),
                              std::sin(polar) * std::cos(around)};
             shape.vertices.push_back(n * radius);

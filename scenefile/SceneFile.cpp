@@ -2,6 +2,8 @@
 
 #include "scenefile/JsonValues.h"
 
+#include "AngleConstants.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -49,7 +51,7 @@ std::string json_path(const std::string& parent, size_t index) {
 
 namespace {
 
-constexpr double kDegree = 3.141592653589793 / 180.0;
+constexpr double kDegree = angle::kPi / 180.0;
 
 void check_keys(const Json& object, const std::string& path,
                 const std::vector<const char*>& allowed, const char* what) {

@@ -1,5 +1,7 @@
 #include "geometry/Primitives.h"
 
+#include "AngleConstants.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -50,6 +52,7 @@ Mesh make_plane(const PlaneSettings& plane) {
 Mesh make_cube(const VtVector& size) {
     const VtVector h{size.x * 0.5, size.y * 0.5, size.z * 0.5};
     std::vector<VtVector> points;
+    points.reserve(8);
     // Corner i has x = +h.x when bit 0 is set, y when bit 1, z when bit 2.
     for (int i = 0; i < 8; ++i)
         points.push_back(
@@ -62,8 +65,9 @@ Mesh make_cube(const VtVector& size) {
 Mesh make_sphere(double radius, int32_t segments) {
     const int32_t around = std::max(segments, 3);
     const int32_t rings = std::max(around / 2, 2);
-    const double pi = 3.141592653589793;
+    const double pi = angle::kPi;
     std::vector<VtVector> points;
+    points.reserve(static_cast<size_t>(rings - 1) * static_cast<size_t>(around) + 2);
     points.push_back(VtVector{0, radius, 0});
     for (int32_t i = 1; i < rings; ++i) {
         const double phi = pi * i / rings;
@@ -79,6 +83,7 @@ Mesh make_sphere(double radius, int32_t segments) {
     const auto ring = [&](int32_t i, int32_t j) { return 1 + (i - 1) * around + (j % around); };
 
     std::vector<MeshFace> faces;
+    faces.reserve(static_cast<size_t>(rings) * static_cast<size_t>(around));
     for (int32_t j = 0; j < around; ++j)
         faces.push_back(MeshFace{0, ring(1, j), ring(1, j + 1), ring(1, j + 1)});
     for (int32_t i = 1; i + 1 < rings; ++i) {

@@ -41,8 +41,10 @@ int32_t PluginModule::initialise(HostApi* api, const char* folder) {
 }
 
 int32_t PluginModule::message(int32_t id, void* data) {
-    return call(VT_ACTION_MESSAGE, reinterpret_cast<void*>(static_cast<intptr_t>(id)), data,
-                nullptr);
+    // The entry point takes the message id in its first pointer argument.
+    void* const id_argument =
+        reinterpret_cast<void*>(static_cast<intptr_t>(id)); // NOLINT(performance-no-int-to-ptr)
+    return call(VT_ACTION_MESSAGE, id_argument, data, nullptr);
 }
 
 int32_t PluginModule::start() {
@@ -65,6 +67,7 @@ bool PluginModule::start_up(Host& host, std::vector<std::string>& arguments, std
         return false;
     }
     std::vector<char*> argv;
+    argv.reserve(arguments.size());
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     VtCommandLine line{static_cast<int32_t>(argv.size()), argv.data()};

@@ -131,7 +131,7 @@ class DescriptionReader {
     /// A symbol of a parameter or an option: a C++ identifier, unique in the description
     /// (the generated header declares them all in one enum).
     std::string declare_symbol(const ResourceField& field) {
-        const std::string symbol = field.text();
+        std::string symbol = field.text();
         if (!is_identifier(symbol))
             field.expected("a symbol made of letters, digits and '_' that does not start with a "
                            "digit");
@@ -250,9 +250,10 @@ class DescriptionReader {
                 }
                 if (!found) in.expected(of + ", one of its options (a symbol or a value)");
             } else if (p.is_switch) {
-                const bool number = json.is_number() && (json == 0 || json == 1);
-                if (!json.is_boolean() && !number) in.expected(of + ", 0, 1, true or false");
-                value.integer = json.is_boolean() ? json.get<bool>() : json == 1;
+                const double number = json.is_number() ? json.get<double>() : -1.0;
+                if (!json.is_boolean() && number != 0.0 && number != 1.0)
+                    in.expected(of + ", 0, 1, true or false");
+                value.integer = json.is_boolean() ? json.get<bool>() : number == 1.0;
             } else {
                 value.integer = in_range(in, p, in.int32());
             }

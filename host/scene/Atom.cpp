@@ -96,9 +96,11 @@ void Atom::insert_under_first(Atom* parent) {
     parent->structure_dirty_ = next_change();
 }
 
+// Each child is deleted while it is still in the tree (its object may ask for its document
+// as it goes); the child's own destructor unlinks it, which advances the loop.
 void Atom::free_children() {
     while (first_child_ != nullptr)
-        delete first_child_;
+        delete first_child_; // NOLINT(clang-analyzer-cplusplus.NewDelete)
 }
 
 } // namespace vantri

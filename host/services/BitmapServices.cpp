@@ -54,7 +54,8 @@ void bitmap_free(VtBitmap* handle) {
     Bitmap* bitmap = bitmap_of(handle);
     if (bitmap == nullptr) return;
     if (bitmap->owned_by_clip_map()) {
-        Host::current().report_misuse("freed the picture of a clip map, which the clip map owns");
+        if (Host* host = calling_host())
+            host->report_misuse("freed the picture of a clip map, which the clip map owns");
         return;
     }
     delete bitmap;

@@ -9,7 +9,10 @@ namespace vantri {
 namespace {
 
 int32_t load(VtDescription* desc, int32_t type) {
-    return desc != nullptr && DescriptionBuild::from(desc)->load(Host::current(), type) ? 1 : 0;
+    Host* host = calling_host();
+    return desc != nullptr && host != nullptr && DescriptionBuild::from(desc)->load(*host, type)
+               ? 1
+               : 0;
 }
 
 const VtDescId* get_single_id(VtDescription* desc) {

@@ -22,8 +22,9 @@ SceneObject* object_of(VtAtom* handle) {
 // ------------------------------------------------------------------ objects
 
 VtAtom* alloc(int32_t type) {
-    if (!allocator().admit(sizeof(SceneObject))) return nullptr;
-    SceneObject* object = create_object(Host::current().types(), type);
+    Host* host = calling_host();
+    if (host == nullptr || !allocator().admit(sizeof(SceneObject))) return nullptr;
+    SceneObject* object = create_object(host->types(), type);
     if (object == nullptr) {
         allocator().retire(sizeof(SceneObject));
         return nullptr;
@@ -36,8 +37,9 @@ void free_object(VtAtom* handle) {
     SceneObject* object = object_of(handle);
     if (object == nullptr) return;
     if (object->parent() != nullptr || object->cache_owner() != nullptr) {
-        Host::current().report_misuse("freed object '" + object->name() +
-                                      "', which belongs to a tree or a generator's output");
+        if (Host* host = calling_host())
+            host->report_misuse("freed object '" + object->name() +
+                                "', which belongs to a tree or a generator's output");
         return;
     }
     delete object;
@@ -103,15 +105,16 @@ VtAtom* get_and_check_hierarchy_clone(VtAtom* op_handle, VtHierarchyHelp*, VtAto
     if (op->cache() != nullptr && mark <= op->clone_mark()) return op->cache()->handle();
     if (dirty != nullptr) *dirty = 1;
     // The clone is the plug-in's to free, so it counts as one of its objects.
-    if (!allocator().admit(sizeof(SceneObject))) return nullptr;
+    Host* host = calling_host();
+    if (host == nullptr || !allocator().admit(sizeof(SceneObject))) return nullptr;
     AliasMap* aliases = reinterpret_cast<AliasMap*>(trans);
     SceneObject* clone = nullptr;
     if (all_children) {
-        clone = create_object(Host::current().types(), kNullType);
+        clone = create_object(host->types(), kNullType);
         for (Atom* node = child; clone != nullptr && node != nullptr; node = node->next()) {
             SceneObject* source = SceneObject::from(node);
             if (source == nullptr) continue;
-            SceneObject* copy = clone_object(Host::current().types(), *source, aliases);
+            SceneObject* copy = clone_object(host->types(), *source, aliases);
             if (copy == nullptr) {
                 delete clone;
                 clone = nullptr;
@@ -120,7 +123,7 @@ VtAtom* get_and_check_hierarchy_clone(VtAtom* op_handle, VtHierarchyHelp*, VtAto
             copy->insert_under_last(clone);
         }
     } else {
-        clone = clone_object(Host::current().types(), *child, aliases);
+        clone = clone_object(host->types(), *child, aliases);
     }
     if (clone == nullptr) {
         allocator().retire(sizeof(SceneObject));
@@ -154,7 +157,8 @@ int32_t doc_get_fps(VtAtom* h) {
     return d != nullptr ? d->fps() : 0;
 }
 int32_t check_is_running(int32_t what) {
-    return what == 0 && Host::current().animation_running() ? 1 : 0;
+    Host* host = calling_host();
+    return what == 0 && host != nullptr && host->animation_running() ? 1 : 0;
 }
 
 // ------------------------------------------------------------------ links

@@ -8,11 +8,11 @@ namespace vantri {
 namespace {
 
 int32_t register_object(const VtObjectRegistration* registration) {
-    if (registration == nullptr) return 0;
-    Host& host = Host::current();
+    Host* host = calling_host();
+    if (registration == nullptr || host == nullptr) return 0;
     std::string why;
-    if (!host.types().add(*registration, why)) {
-        host.last_refusal = why;
+    if (!host->types().add(*registration, why)) {
+        host->last_refusal = why;
         return 0;
     }
     return 1;

@@ -14,9 +14,10 @@ namespace vantri {
 namespace {
 
 VtResource* load(const char* plugin_folder) {
-    if (plugin_folder == nullptr || *plugin_folder == '\0') return nullptr;
+    Host* host = calling_host();
+    if (host == nullptr || plugin_folder == nullptr || *plugin_folder == '\0') return nullptr;
     std::string error;
-    Host::LoadedResources* loaded = Host::current().load_resources(plugin_folder, error);
+    Host::LoadedResources* loaded = host->load_resources(plugin_folder, error);
     return reinterpret_cast<VtResource*>(loaded);
 }
 

@@ -5,6 +5,13 @@
 
 namespace vantri {
 
+class Host;
+
+/// The host whose tables are being called. The tables reach a plug-in only through a live
+/// Host, so a call without one is a bug: loud in a debug build; in release each service then
+/// returns its failure value.
+Host* calling_host();
+
 const VtSystemTable* system_table();
 const VtResourceTable* resource_table();
 const VtAtomTable* atom_table();

@@ -4,6 +4,8 @@
 #include "Host.h"
 #include "memory/Allocator.h"
 
+#include <cassert>
+
 namespace vantri {
 
 namespace {
@@ -15,10 +17,12 @@ void release(void* block) {
     allocator().release(block);
 }
 void print(const char* line) {
-    Host::current().print(line != nullptr ? line : "");
+    if (Host* host = calling_host()) host->print(line != nullptr ? line : "");
 }
 void date_time_now(VtDateTime* out) {
-    if (out != nullptr) *out = Host::current().now();
+    if (out == nullptr) return;
+    Host* host = calling_host();
+    *out = host != nullptr ? host->now() : VtDateTime{};
 }
 
 const VtSystemTable kTable = {
@@ -30,6 +34,12 @@ const VtSystemTable kTable = {
 };
 
 } // namespace
+
+Host* calling_host() {
+    Host* host = Host::current_or_null();
+    assert(host != nullptr && "a host service was called while no host exists");
+    return host;
+}
 
 const VtSystemTable* system_table() {
     return &kTable;

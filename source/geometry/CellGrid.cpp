@@ -3,6 +3,7 @@
 #include "HostMemory.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
@@ -139,6 +140,9 @@ bool CellGrid::Build(const LVector* points, int32_t count) {
                 if (!Finite(points[k])) continue;
                 if (seen++ % stride == 0) sample[n++] = Coordinate(points[k], a);
             }
+            // At least one point is finite, so the sample holds at least one coordinate.
+            assert(n > 0);
+            if (n == 0) continue;
             const int32_t skip = static_cast<int32_t>(n * kStragglers);
             std::nth_element(sample, sample + skip, sample + n);
             const double low = sample[skip];

@@ -74,13 +74,24 @@ static_assert(std::is_trivial<Crowd_Data>::value, "crowd entries are zero-filled
 
 template <> struct GeArrayConstructs<Crowd_Data> : std::false_type {};
 
+/// Whether a field of ours holds the same kind of value as the host's field at its place:
+/// scalars of one type, our vector and matrix against the host's, a pointer against a pointer.
+template <typename Ours, typename Theirs> struct SameFieldKind : std::is_same<Ours, Theirs> {};
+template <> struct SameFieldKind<LVector, VtVector> : std::true_type {};
+template <> struct SameFieldKind<LMatrix, VtMatrix> : std::true_type {};
+template <typename Ours, typename Theirs> struct SameFieldKind<Ours*, Theirs*> : std::true_type {};
+
 /// The host reads agent records and crowd entries in place (VtAgentRecord, VtCrowdEntry,
-/// VtRecordArray): any field that moves, changes size or disappears fails the build here.
+/// VtRecordArray): any field that moves, changes type or size, or disappears fails the build
+/// here.
 struct RecordLayoutCheck {
+// Pointer fields compare the sizes of pointers on purpose.
+// NOLINTBEGIN(bugprone-sizeof-expression)
 #define VT_SAME_FIELD(ours, theirs, field)                                                         \
     static_assert(offsetof(ours, field) == offsetof(theirs, field) &&                              \
-                      sizeof(ours::field) == sizeof(theirs::field),                                \
-                  #ours "::" #field " must lie where the host reads it")
+                      sizeof(ours::field) == sizeof(theirs::field) &&                              \
+                      SameFieldKind<decltype(ours::field), decltype(theirs::field)>::value,        \
+                  #ours "::" #field " must lie where the host reads it, with the same type")
     VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, speed);
     VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, acceleration);
     VT_SAME_FIELD(Agent_ID_Data, VtAgentRecord, look_ahead);
@@ -115,6 +126,7 @@ struct RecordLayoutCheck {
     VT_SAME_FIELD(Crowd_Data, VtCrowdEntry, generator);
     static_assert(sizeof(Crowd_Data) == sizeof(VtCrowdEntry), "crowd entry size");
 #undef VT_SAME_FIELD
+    // NOLINTEND(bugprone-sizeof-expression)
 
     static_assert(offsetof(AgentArray, block_) == offsetof(VtRecordArray, block) &&
                       offsetof(AgentArray, capacity_) == offsetof(VtRecordArray, capacity) &&

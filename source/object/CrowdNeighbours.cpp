@@ -154,8 +154,10 @@ CrowdNeighbours* NeighbourIndex::Of(int32_t slot, const AgentArray& agents) {
     if (CurrentNeighbourSearch() != NeighbourSearch::Grid || slot < 0) return nullptr;
     if (slot >= slot_count_) {
         const int32_t count = slot + 1;
-        CrowdNeighbours** slots =
-            static_cast<CrowdNeighbours**>(GeAlloc(static_cast<size_t>(count) * sizeof(*slots)));
+        // An array of pointers, so the size of one pointer is meant.
+        CrowdNeighbours** slots = static_cast<CrowdNeighbours**>(
+            GeAlloc(static_cast<size_t>(count) *
+                    sizeof(CrowdNeighbours*))); // NOLINT(bugprone-sizeof-expression)
         if (slots == nullptr) return nullptr;
         for (int32_t i = 0; i < slot_count_; ++i)
             slots[i] = slots_[i];

@@ -148,7 +148,6 @@ ExecutionResult Crowdworld::Execute(BaseObject* op, BaseDocument* doc, HostThrea
         BaseContainer* settings = crowd->settings;
         ground_switch = settings->GetBool(CROWDGEN_FIXED_PITCH_BANK) ? 1 : 0;
         forward_axis = settings->GetLong(CROWDGEN_FORWARD_AXIS);
-        axis_sign = GetDirVersus(forward_axis);
         crowd->side_radius =
             (forward_axis == CROWDGEN_AXIS_ZPOS || forward_axis == CROWDGEN_AXIS_ZNEG)
                 ? settings->GetReal(CROWDGEN_SIZE_X)
@@ -224,9 +223,9 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
             if (forward_axis == CROWDGEN_AXIS_XNEG) {
                 target.rotation.x += angle::kThreeHalfPi;
             } else if (forward_axis == CROWDGEN_AXIS_ZNEG) {
-                target.rotation.x += 3.141592653589793;
+                target.rotation.x += angle::kPi;
             } else if (forward_axis == CROWDGEN_AXIS_XPOS) {
-                target.rotation.x += 1.5707963267948966;
+                target.rotation.x += angle::kHalfPi;
             }
         }
         Update_Agent_Vectors(agent, &target);

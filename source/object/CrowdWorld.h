@@ -206,18 +206,15 @@ class Crowdworld : public ObjectData {
                          bool keep_near = false);
 
     double time_step = 0.0;                  ///< seconds the current update covers
-    GeRayCollider* collider = nullptr;       ///< ray collider for the terrain
+    GeRayCollider* collider = nullptr;       ///< ray collider for the terrain, made by Alloc
     GeDynamicArray<SplineList_Data> splines; ///< sampled splines, emptied every frame
     GeDynamicArray<Crowd_Data> crowds;       ///< one entry per child, rebuilt every frame
     int32_t render_running = 0;              ///< non-zero while the host renders
     int32_t last_frame = 0;                  ///< frame of the last update or idle frame
     int32_t ground_switch = 0;               ///< current group: leave pitch and bank alone
     int32_t forward_axis = 0;                ///< current group's forward-axis code
-    double axis_sign = 1.0;                  ///< -1.0 for the negative axes
     LMatrix generator_in_terrain;            ///< terrain^-1 * generator
     LMatrix terrain_in_generator;            ///< generator^-1 * terrain
-    LMatrix display_mg;                      ///< the axes the world draws
-    LMatrix terrain_contact;                 ///< written by terrain following
     BaseObject* terrain = nullptr;           ///< object linked as terrain, or null
     Random random;                           ///< draws the wait times
     Agent_ID_Data* current_agent = nullptr;  ///< agent being updated, null between groups

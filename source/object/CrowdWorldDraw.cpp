@@ -1,8 +1,6 @@
-// The world's mark in the viewport: an axis cross of three 300-unit lines, red along X, green
-// along Y and blue along Z of its display matrix, in the world object's own space.
+// The world's mark in the viewport: an axis cross of three 300-unit lines from the world
+// object's origin, red along its X axis, green along Y and blue along Z.
 #include "CrowdWorld.h"
-
-#include "VectorMath.h"
 
 namespace {
 
@@ -13,13 +11,13 @@ constexpr double kCrossLength = 300.0;
 DrawResult Crowdworld::Draw(BaseObject* op, DRAWPASS drawpass, BaseDraw* bd, BaseDrawHelp* bh) {
     if (drawpass != DrawPass::Object) return DrawResult::Skip;
     if (bd == nullptr || bh == nullptr) return DrawResult::Ok;
-    const LMatrix& d = display_mg;
+    const LVector origin;
     bd->SetDrawingMatrix(op, bh->GetMg());
     bd->SetPen(LVector(1.0, 0.0, 0.0), DrawFlag::PenPlain);
-    bd->DrawLine(d.off, d.off + kCrossLength * !d.v1, DrawFlag::LineOnTop);
+    bd->DrawLine(origin, LVector(kCrossLength, 0.0, 0.0), DrawFlag::LineOnTop);
     bd->SetPen(LVector(0.0, 1.0, 0.0), DrawFlag::PenPlain);
-    bd->DrawLine(d.off, d.off + kCrossLength * !d.v2, DrawFlag::LineOnTop);
+    bd->DrawLine(origin, LVector(0.0, kCrossLength, 0.0), DrawFlag::LineOnTop);
     bd->SetPen(LVector(0.0, 0.0, 1.0), DrawFlag::PenPlain);
-    bd->DrawLine(d.off, d.off + kCrossLength * !d.v3, DrawFlag::LineOnTop);
+    bd->DrawLine(origin, LVector(0.0, 0.0, kCrossLength), DrawFlag::LineOnTop);
     return DrawResult::Ok;
 }

@@ -93,9 +93,14 @@ int32_t Crowdworld::CollisionTest(BaseObject* obstacle, BaseObject* generator, A
         const LMatrix frame = to_generator * obstacle_mg;
         OC_Box3 box;
         box.center = centre;
-        BoxAxis(settings->GetLong(CROWDOBSTACLE_SIZE_X) / 2, !frame.v1, box.axis[0], box.extent[0]);
-        BoxAxis(settings->GetLong(CROWDOBSTACLE_SIZE_Y) / 2, !frame.v2, box.axis[1], box.extent[1]);
-        BoxAxis(settings->GetLong(CROWDOBSTACLE_SIZE_Z) / 2, !frame.v3, box.axis[2], box.extent[2]);
+        // The half-sizes are whole numbers on purpose: each size is read as an integer and
+        // halved with integer division, so a size of 101 gives 50.
+        const int32_t half_x = settings->GetLong(CROWDOBSTACLE_SIZE_X) / 2;
+        const int32_t half_y = settings->GetLong(CROWDOBSTACLE_SIZE_Y) / 2;
+        const int32_t half_z = settings->GetLong(CROWDOBSTACLE_SIZE_Z) / 2;
+        BoxAxis(half_x, !frame.v1, box.axis[0], box.extent[0]);
+        BoxAxis(half_y, !frame.v2, box.axis[1], box.extent[1]);
+        BoxAxis(half_z, !frame.v3, box.axis[2], box.extent[2]);
         LVector point;
         if (!HitBox(ray, box, reach, point)) return 0;
         agent->hit_point = point;

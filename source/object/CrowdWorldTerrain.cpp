@@ -43,7 +43,6 @@ LVector Crowdworld::Get_Terrain_Angle(LMatrix& mg, BaseObject*) {
     if (!found || !collider->GetNearestIntersection(&hit)) return LVector();
 
     mg.off.y = (terrain_in_generator * hit.position).y;
-    terrain_contact = mg;
 
     const LVector normal = !Rotate(terrain_in_generator, hit.face_normal);
     LMatrix tilted = mg;
