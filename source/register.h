@@ -14,13 +14,14 @@ Bool RegisterCrowdBlend();
 Bool RegisterCrowdObject(int32_t id, int32_t name_string, int32_t flags, NodeAllocator* alloc,
                          const char* description, const char* icon);
 
-enum {
-    ID_CROWDGENERATOR = VT_CROWD_TYPE_GENERATOR,
-    ID_CROWDWORLD = VT_CROWD_TYPE_WORLD,
-    ID_CROWDOBSTACLE = VT_CROWD_TYPE_OBSTACLE,
-    ID_CROWDBEHAV = VT_CROWD_TYPE_BEHAVIOUR,
-    ID_CROWDBLEND = VT_CROWD_TYPE_BLEND,
-};
+/// The plug-in's own object types, as the host and the world compare them.
+namespace CrowdType {
+constexpr int32_t Generator = VT_CROWD_TYPE_GENERATOR;
+constexpr int32_t World = VT_CROWD_TYPE_WORLD;
+constexpr int32_t Obstacle = VT_CROWD_TYPE_OBSTACLE;
+constexpr int32_t Behaviour = VT_CROWD_TYPE_BEHAVIOUR;
+constexpr int32_t Blend = VT_CROWD_TYPE_BLEND;
+} // namespace CrowdType
 
 /// The flags of the two types that take part in the execution pipeline and build output
 /// (32780), and of the three that only hold parameters (8).

@@ -27,6 +27,48 @@ void append_bytes(png_structp png, png_bytep data, png_size_t length) {
 
 void no_flush(png_structp) {}
 
+// The functions that set libpng's jump point do nothing but call libpng on plain values: a
+// longjmp back into a function that builds or changes C++ objects after its setjmp would leave
+// them undefined. Each returns false when libpng reported an error (the message is then in
+// the string given to the error callback); the caller tidies up and words the error.
+
+/// Writes the header and every row of `channels` bytes per pixel (3: RGB, 4: RGBA).
+bool write_image(png_structp png, png_infop info, std::string* out, int32_t width, int32_t height,
+                 int channels, const uint8_t* pixels) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_write_fn(png, out, append_bytes, no_flush);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    const size_t stride = static_cast<size_t>(width) * static_cast<size_t>(channels);
+    for (int32_t y = 0; y < height; ++y)
+        png_write_row(png, const_cast<png_bytep>(pixels + stride * static_cast<size_t>(y)));
+    png_write_end(png, nullptr);
+    return true;
+}
+
+/// Reads the header and asks for 8-bit RGB rows; their size is then in `info`.
+bool read_header(png_structp png, png_infop info, std::FILE* file) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_init_io(png, file);
+    png_read_info(png, info);
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_strip_alpha(png);
+    png_set_gray_to_rgb(png);
+    png_read_update_info(png, info);
+    return true;
+}
+
+/// Reads every row into `rows` and the rest of the file.
+bool read_rows(png_structp png, png_bytepp rows) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_read_image(png, rows);
+    png_read_end(png, nullptr);
+    return true;
+}
+
 /// Encodes rows of `channels` bytes per pixel (3: RGB, 4: RGBA) into `out`.
 bool encode(int32_t width, int32_t height, int channels, const uint8_t* pixels, std::string& out,
             std::string& error) {
@@ -43,22 +85,10 @@ bool encode(int32_t width, int32_t height, int channels, const uint8_t* pixels, 
         error = "cannot start the PNG encoder";
         return false;
     }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        error = "PNG encoder: " + message;
-        return false;
-    }
-    png_set_write_fn(png, &out, append_bytes, no_flush);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    const size_t stride = static_cast<size_t>(width) * static_cast<size_t>(channels);
-    for (int32_t y = 0; y < height; ++y)
-        png_write_row(png, const_cast<png_bytep>(pixels + stride * static_cast<size_t>(y)));
-    png_write_end(png, nullptr);
+    const bool written = write_image(png, info, &out, width, height, channels, pixels);
     png_destroy_write_struct(&png, &info);
-    return true;
+    if (!written) error = "PNG encoder: " + message;
+    return written;
 }
 
 struct FileCloser {
@@ -125,21 +155,11 @@ bool read_png(const std::string& path, RgbImage& image, std::string& error) {
         error = path + ": cannot start the PNG decoder";
         return false;
     }
-    // Declared before the jump point so that a longjmp does not skip their lifetimes.
-    std::vector<uint8_t> rgb;
-    std::vector<png_bytep> rows;
-    if (setjmp(png_jmpbuf(png))) {
+    if (!read_header(png, info, file.get())) {
         png_destroy_read_struct(&png, &info, nullptr);
         error = path + ": not a PNG picture this program can read: " + message;
         return false;
     }
-    png_init_io(png, file.get());
-    png_read_info(png, info);
-    png_set_expand(png);
-    png_set_strip_16(png);
-    png_set_strip_alpha(png);
-    png_set_gray_to_rgb(png);
-    png_read_update_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
     if (width == 0 || height == 0 || width > uint32_t(kMaxPictureSide) ||
@@ -148,13 +168,16 @@ bool read_png(const std::string& path, RgbImage& image, std::string& error) {
         error = path + ": a picture of a size or layout this program does not read";
         return false;
     }
-    rgb.resize(size_t(width) * height * 3);
-    rows.resize(height);
+    std::vector<uint8_t> rgb(size_t(width) * height * 3);
+    std::vector<png_bytep> rows(height);
     for (png_uint_32 y = 0; y < height; ++y)
         rows[y] = rgb.data() + size_t(y) * width * 3;
-    png_read_image(png, rows.data());
-    png_read_end(png, nullptr);
+    const bool read = read_rows(png, rows.data());
     png_destroy_read_struct(&png, &info, nullptr);
+    if (!read) {
+        error = path + ": not a PNG picture this program can read: " + message;
+        return false;
+    }
     image.width = static_cast<int32_t>(width);
     image.height = static_cast<int32_t>(height);
     image.rgb = std::move(rgb);

@@ -90,6 +90,6 @@ DrawResult CrowdBehav::Draw(BaseObject* op, DRAWPASS drawpass, BaseDraw* bd, Bas
 }
 
 Bool RegisterCrowdBehav() {
-    return RegisterCrowdObject(ID_CROWDBEHAV, 1007, kParameterTypeFlags, CrowdBehav::Alloc,
+    return RegisterCrowdObject(CrowdType::Behaviour, 1007, kParameterTypeFlags, CrowdBehav::Alloc,
                                "ocrowdbehav", "CrowdBehav.tif");
 }

@@ -51,6 +51,6 @@ Bool CrowdBlend::GetDDescription(GeListNode* node, Description* description,
 }
 
 Bool RegisterCrowdBlend() {
-    return RegisterCrowdObject(ID_CROWDBLEND, 1010, kParameterTypeFlags, CrowdBlend::Alloc,
+    return RegisterCrowdObject(CrowdType::Blend, 1010, kParameterTypeFlags, CrowdBlend::Alloc,
                                "ocrowdBlend", "CrowdBlend.tif");
 }

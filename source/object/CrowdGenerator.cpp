@@ -217,6 +217,6 @@ void Crowdgenerator::Upadate_Agent_Position(double max_turn, BaseObject*) {
 }
 
 Bool RegisterCrowdgenerator() {
-    return RegisterCrowdObject(ID_CROWDGENERATOR, 1004, kPipelineTypeFlags, Crowdgenerator::Alloc,
-                               "ocrowdgenerator", "Crowdgenerator.tif");
+    return RegisterCrowdObject(CrowdType::Generator, 1004, kPipelineTypeFlags,
+                               Crowdgenerator::Alloc, "ocrowdgenerator", "Crowdgenerator.tif");
 }

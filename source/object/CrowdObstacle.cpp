@@ -64,6 +64,6 @@ Bool CrowdObstacle::GetDDescription(GeListNode* node, Description* description,
 }
 
 Bool RegisterCrowdObstacle() {
-    return RegisterCrowdObject(ID_CROWDOBSTACLE, 1008, kParameterTypeFlags, CrowdObstacle::Alloc,
+    return RegisterCrowdObject(CrowdType::Obstacle, 1008, kParameterTypeFlags, CrowdObstacle::Alloc,
                                "ocrowdobstacle", "Crowdobstacle.tif");
 }

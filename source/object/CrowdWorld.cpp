@@ -120,7 +120,7 @@ ExecutionResult Crowdworld::Execute(BaseObject* op, BaseDocument* doc, HostThrea
         if (entry == nullptr) continue;
         entry->index = index;
         entry->generator = child;
-        if (child->GetType() == ID_CROWDGENERATOR) {
+        if (child->GetType() == CrowdType::Generator) {
             VtPrivateData request{0, entry};
             child->Message(ObjectMessage::PrivateData, &request);
             if (request.answered != 1) entry->agents = nullptr;
@@ -131,7 +131,7 @@ ExecutionResult Crowdworld::Execute(BaseObject* op, BaseDocument* doc, HostThrea
     neighbours.BeginFrame();
     for (int32_t i = 0; i < crowds.GetCount(); ++i) {
         Crowd_Data* crowd = &crowds[i];
-        if (crowd->generator->GetType() != ID_CROWDGENERATOR || crowd->agents == nullptr ||
+        if (crowd->generator->GetType() != CrowdType::Generator || crowd->agents == nullptr ||
             crowd->settings == nullptr) {
             continue;
         }
@@ -206,7 +206,7 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
             const int32_t type = entry.type;
             BaseContainer* container = entry.container;
             if (container == nullptr) continue;
-            if (type == ID_CROWDBEHAV) {
+            if (type == CrowdType::Behaviour) {
                 sum += Behav_Steer(op, crowd->generator, crowd, container, k);
             } else if (visited->Append(item)) {
                 const Agent_ID_Data result =
@@ -246,7 +246,7 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
 }
 
 int32_t Crowdworld::Identify_Crowd(BaseObject* object) {
-    if (object == nullptr || object->GetType() != ID_CROWDGENERATOR) return -1;
+    if (object == nullptr || object->GetType() != CrowdType::Generator) return -1;
     for (int32_t i = 0; i < crowds.GetCount(); ++i) {
         if (crowds[i].generator == object) return i;
     }
@@ -270,6 +270,6 @@ double Crowdworld::GetDirVersus(int& code) {
 }
 
 Bool RegisterCrowdworld() {
-    return RegisterCrowdObject(ID_CROWDWORLD, 1009, kPipelineTypeFlags, Crowdworld::Alloc,
+    return RegisterCrowdObject(CrowdType::World, 1009, kPipelineTypeFlags, Crowdworld::Alloc,
                                "ocrowdworld", "Crowdworld.tif");
 }

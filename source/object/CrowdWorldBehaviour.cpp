@@ -56,7 +56,7 @@ Crowd_Data* Crowdworld::NextOtherGroup(InExcludeData* others, BaseDocument* doc,
 BaseContainer* Crowdworld::Steering_Settings(BaseObject* item, int32_t& type) {
     if (item == nullptr) return nullptr;
     type = item->GetType();
-    if (type != ID_CROWDBEHAV && type != ID_CROWDBLEND) return nullptr;
+    if (type != CrowdType::Behaviour && type != CrowdType::Blend) return nullptr;
     VtPrivateData request{0, nullptr};
     item->Message(ObjectMessage::PrivateData, &request);
     return static_cast<BaseContainer*>(request.data);
@@ -216,7 +216,7 @@ Agent_ID_Data Crowdworld::Blend_Eval(BaseObject* op, BaseObject* generator, Crow
         if (container == nullptr) continue;
 
         LVector sub;
-        if (type == ID_CROWDBEHAV) {
+        if (type == CrowdType::Behaviour) {
             sub = Behav_Steer(op, generator, crowd, container, k);
         } else {
             if (BlendExists(visited, item) || !visited->Append(item)) continue;

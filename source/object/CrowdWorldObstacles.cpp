@@ -58,7 +58,7 @@ int32_t Crowdworld::CollisionTest(BaseObject* obstacle, BaseObject* generator, A
                                   LVector probe) {
     // Only obstacles answer with their shape; anything else in the list is never hit.
     if (obstacle == nullptr || generator == nullptr || agent == nullptr ||
-        obstacle->GetType() != ID_CROWDOBSTACLE)
+        obstacle->GetType() != CrowdType::Obstacle)
         return 0;
     const LMatrix generator_mg = generator->GetUpMg() * generator->GetMl();
     const LMatrix to_generator = !generator_mg;
