@@ -128,7 +128,8 @@ Rows parse(const char* art) {
             column = 0;
             continue;
         }
-        if (*p == '#' && column < kGlyphWidth) rows[row] |= static_cast<uint8_t>(0x10 >> column);
+        if (*p == '#' && column < kGlyphWidth)
+            rows[static_cast<size_t>(row)] |= static_cast<uint8_t>(0x10 >> column);
         ++column;
     }
     return rows;

@@ -2,6 +2,7 @@
 // under one node per generator, the scene's other objects as the only other nodes, a key at
 // every frame played, and each key where agents.csv puts the agent, in metres with Z mirrored.
 #include "example_support.h"
+#include "../GltfReading.h"
 
 #include "results/ExportSpace.h"
 
@@ -12,27 +13,10 @@
 
 namespace {
 
+using vantri_gltf::extra;
+using vantri_gltf::floats;
+
 using namespace vantri_example;
-
-std::vector<float> floats(const tinygltf::Model& model, int index) {
-    const tinygltf::Accessor& accessor = model.accessors.at(static_cast<size_t>(index));
-    const tinygltf::BufferView& view =
-        model.bufferViews.at(static_cast<size_t>(accessor.bufferView));
-    const unsigned char* data = model.buffers.at(static_cast<size_t>(view.buffer)).data.data() +
-                                view.byteOffset + accessor.byteOffset;
-    const size_t count =
-        accessor.count *
-        static_cast<size_t>(tinygltf::GetNumComponentsInType(static_cast<uint32_t>(accessor.type)));
-    std::vector<float> values(count);
-    std::memcpy(values.data(), data, count * sizeof(float));
-    return values;
-}
-
-std::string extra(const tinygltf::Value& extras, const char* key) {
-    if (!extras.Has(key)) return "";
-    const tinygltf::Value& v = extras.Get(key);
-    return v.IsString() ? v.Get<std::string>() : std::to_string(v.GetNumberAsInt());
-}
 
 std::vector<std::string> example_names() {
     std::vector<std::string> names;

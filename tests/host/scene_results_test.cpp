@@ -2,6 +2,7 @@
 // (nodes, shared meshes, keys at every frame, positions and rotations after the unit and axis
 // conversion, the scene's other objects) and preview.html holding the whole run.
 #include "scene_test_support.h"
+#include "../GltfReading.h"
 
 #include "results/ExportSpace.h"
 
@@ -12,6 +13,9 @@
 #include <map>
 
 namespace {
+
+using vantri_gltf::extra;
+using vantri_gltf::floats;
 
 using vantri_test::read_text;
 using vantri_test::run_vantri;
@@ -66,24 +70,6 @@ std::vector<CsvRow> read_rows(const std::string& text) {
                         {real(6), real(7), real(8)}});
     }
     return rows;
-}
-
-/// The floats of an accessor, tightly packed.
-std::vector<float> floats(const tinygltf::Model& model, int index) {
-    const tinygltf::Accessor& accessor = model.accessors.at(index);
-    const tinygltf::BufferView& view = model.bufferViews.at(accessor.bufferView);
-    const unsigned char* data =
-        model.buffers.at(view.buffer).data.data() + view.byteOffset + accessor.byteOffset;
-    const size_t count = accessor.count * tinygltf::GetNumComponentsInType(accessor.type);
-    std::vector<float> values(count);
-    std::memcpy(values.data(), data, count * sizeof(float));
-    return values;
-}
-
-std::string extra(const tinygltf::Value& extras, const char* key) {
-    if (!extras.Has(key)) return "";
-    const tinygltf::Value& v = extras.Get(key);
-    return v.IsString() ? v.Get<std::string>() : std::to_string(v.GetNumberAsInt());
 }
 
 class SceneResults : public ::testing::Test {
