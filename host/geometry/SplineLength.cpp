@@ -38,7 +38,10 @@ void SplineLength::subdivide(int32_t span, double a, double b, double whole, dou
     const double mid = 0.5 * (a + b);
     const double left = integrate(span, a, mid);
     const double right = integrate(span, mid, b);
-    if (depth >= kMaxDepth || std::fabs(left + right - whole) <= tolerance) {
+    // A span whose length overflows (points near the largest double) can never meet the
+    // tolerance; halving it further would only fill memory with pieces of infinite length.
+    if (depth >= kMaxDepth || !std::isfinite(left + right) ||
+        std::fabs(left + right - whole) <= tolerance) {
         pieces_.push_back(Piece{span, a, mid, 0.0, left});
         pieces_.push_back(Piece{span, mid, b, 0.0, right});
         return;
@@ -58,6 +61,10 @@ bool SplineLength::init(std::shared_ptr<const SplinePath> path, int32_t segment)
     spans_ = path_->span_count(segment);
     for (int32_t span = 0; span < spans_; ++span) {
         const double whole = integrate(span, 0.0, 1.0);
+        if (!std::isfinite(whole)) {
+            pieces_.push_back(Piece{span, 0.0, 1.0, 0.0, whole});
+            continue;
+        }
         subdivide(span, 0.0, 1.0, whole, std::max(whole, 1e-300) * 1e-12, 0);
     }
     for (Piece& piece : pieces_) {

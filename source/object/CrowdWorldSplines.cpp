@@ -17,6 +17,7 @@
 #include "ocrowdbehav.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -27,6 +28,27 @@ LMatrix SampleFrame(const LVector& point, const LVector& tangent) {
     const LVector v2(tangent.x * tangent.y, -(tangent.x * tangent.x + tangent.z * tangent.z),
                      tangent.y * tangent.z);
     return LMatrix(point, v1, v2, tangent);
+}
+
+// The most samples one spline gets in a frame. Every agent that follows a spline searches all
+// of its samples, so a spline that is very long against the agents' size (a 10 km path walked
+// by agents of 1 cm) would cost minutes a frame and gigabytes; beyond this many the step
+// widens until the whole spline fits, and the samples stay evenly spaced.
+constexpr double kMostSplineSamples = 65536.0;
+
+// The step that gives a spline at most kMostSplineSamples samples: `step` itself unless its
+// segments' samples would pass the bound. Segments are measured as sampling will meet them,
+// up to the first that cannot be measured.
+double BoundedStep(SplineObject* spline, SplineLengthData* length, int32_t segments,
+                   double step) {
+    double samples = 0.0;
+    double total = 0.0;
+    for (int32_t s = 0; s < segments && length->Init(spline, s, nullptr); ++s) {
+        samples += std::floor(length->GetLength() / step);
+        total += length->GetLength();
+    }
+    // A spline of unbounded length gives no step at all; sampling then takes none.
+    return samples > kMostSplineSamples ? total / kMostSplineSamples : step;
 }
 
 } // namespace
@@ -40,10 +62,19 @@ void Sample_Spline_Points(SplineObject* spline, GeDynamicArray<SplineNfo>& sampl
     if (spline != nullptr && step > 0.0 && length != nullptr) {
         int32_t segments = spline->GetSegmentCount();
         if (segments == 0 && spline->GetPointCount() > 0) segments = 1;
-        for (int32_t s = 0; s < segments; ++s) {
+        step = BoundedStep(spline, length, segments, step);
+        int32_t budget = static_cast<int32_t>(kMostSplineSamples);
+        for (int32_t s = 0; s < segments && budget > 0; ++s) {
             if (!length->Init(spline, s, nullptr)) break;
-            const double count = length->GetLength() / step;
-            const int32_t n = count < 2147483647.0 ? static_cast<int32_t>(count) : 2147483647;
+            // Rounding can leave the widened step a hair short; the budget holds regardless.
+            const double count = std::floor(length->GetLength() / step);
+            const int32_t n = !(count >= 1.0) ? 0
+                              : count < budget ? static_cast<int32_t>(count)
+                                               : budget;
+            budget -= n;
+            // One allocation for the segment rather than one per block of samples. Should it
+            // fail, each sample still tries on its own and is skipped when it cannot be had.
+            samples.Reserve(samples.GetCount() + n);
             for (int32_t i = 0; i < n; ++i) {
                 const double u = n > 1 ? static_cast<double>(i) / static_cast<double>(n - 1) : 0.0;
                 const double w = length->UniformToNatural(u);

@@ -145,6 +145,26 @@ TEST_F(WorldSpline, TheProfileSetsTheLengthAndTheFirstBehaviourSetsTheWeights) {
                 kTolerance);
 }
 
+// A path ten million units long walked by agents 10 across would take a million samples, each
+// searched by every agent every frame; it gets 65,536, evenly spaced over the whole length.
+// A spline too long to measure takes none, at once.
+TEST_F(WorldSpline, AVeryLongSplineKeepsABoundedNumberOfEvenSamples) {
+    constexpr double kLong = 1e7;
+    constexpr double kGap = kLong / 65535;
+    set_link(follow, CROWDBEHAV_SPLINE_OBJECT, add_spline("Long", {{0, 0, 0}, {kLong, 0, 0}}));
+    for (const int i : {0, 1000, 65535}) {
+        const Agent_ID_Data& a = step({follow}, LVector(kGap * i + 0.3 * kGap, 0, 0));
+        EXPECT_NEAR(a.spline_mg.off.x, kGap * i, 1e-6 * kGap) << "sample " << i;
+    }
+    const Agent_ID_Data& a = step({follow}, LVector(kGap * 1000 + 0.6 * kGap, 0, 0));
+    EXPECT_NEAR(a.spline_mg.off.x, kGap * 1001, 1e-6 * kGap) << "no sample between the two";
+
+    set_link(follow, CROWDBEHAV_SPLINE_OBJECT, add_spline("Endless", {{0, 0, 0}, {1e300, 0, 0}}));
+    Agent_ID_Data* far = &step({follow}, LVector(10, 0, 0), LVector(0, 0, 1), mark);
+    EXPECT_NEAR(heading_after(*far), 0.0, kTolerance);
+    EXPECT_EQ(far->spline_mg.off, LVector(-7, -7, -7));
+}
+
 // Refused memory anywhere in a frame that samples a spline leaves no block behind and
 // never crashes.
 TEST_F(WorldSpline, RefusedAllocationsWhileSamplingLeakNothing) {
