@@ -39,8 +39,7 @@ constexpr double kMostSplineSamples = 65536.0;
 // The step that gives a spline at most kMostSplineSamples samples: `step` itself unless its
 // segments' samples would pass the bound. Segments are measured as sampling will meet them,
 // up to the first that cannot be measured.
-double BoundedStep(SplineObject* spline, SplineLengthData* length, int32_t segments,
-                   double step) {
+double BoundedStep(SplineObject* spline, SplineLengthData* length, int32_t segments, double step) {
     double samples = 0.0;
     double total = 0.0;
     for (int32_t s = 0; s < segments && length->Init(spline, s, nullptr); ++s) {
@@ -68,7 +67,7 @@ void Sample_Spline_Points(SplineObject* spline, GeDynamicArray<SplineNfo>& sampl
             if (!length->Init(spline, s, nullptr)) break;
             // Rounding can leave the widened step a hair short; the budget holds regardless.
             const double count = std::floor(length->GetLength() / step);
-            const int32_t n = !(count >= 1.0) ? 0
+            const int32_t n = !(count >= 1.0)  ? 0
                               : count < budget ? static_cast<int32_t>(count)
                                                : budget;
             budget -= n;
