@@ -20,7 +20,7 @@ namespace {
 using namespace vantri;
 
 // Crews above this are skipped: building them tells nothing new and takes long.
-constexpr uint64_t kMostAgents = 2000;
+constexpr uint64_t kMostAgents = 500;
 constexpr size_t kMemoryLimit = size_t(256) << 20;
 
 struct Session {
