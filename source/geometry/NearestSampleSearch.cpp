@@ -23,6 +23,23 @@ bool Finite(const LVector& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
+uint64_t Bits(double v) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
+
+bool SameBits(const LVector& a, const LVector& b) {
+    return Bits(a.x) == Bits(b.x) && Bits(a.y) == Bits(b.y) && Bits(a.z) == Bits(b.z);
+}
+
+// Whether two transforms are the same to the bit (a NaN matches itself, 0 does not match -0),
+// so that kept points are only ever reused for the very transform that made them.
+bool SameBits(const LMatrix& a, const LMatrix& b) {
+    return SameBits(a.off, b.off) && SameBits(a.v1, b.v1) && SameBits(a.v2, b.v2) &&
+           SameBits(a.v3, b.v3);
+}
+
 double Coordinate(const LVector& v, int axis) {
     return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
 }
@@ -39,8 +56,7 @@ bool NearestSampleSearch::Find(const GeDynamicArray<SplineNfo>& samples, const L
                                const LVector& p, double capture, int32_t& nearest, double& best) {
     const SplineNfo* source = samples.GetArray();
     const int32_t count = samples.GetCount();
-    if (source != source_ || count != sources_ ||
-        std::memcmp(&transform, &transform_, sizeof(LMatrix)) != 0) {
+    if (source != source_ || count != sources_ || !SameBits(transform, transform_)) {
         Free();
         source_ = source;
         sources_ = count;

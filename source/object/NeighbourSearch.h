@@ -1,8 +1,8 @@
 // The choice between the world's two neighbour searches, and the plug-in message that makes
 // it. The grid search is the normal one; the scan of every pair of agents is kept as the
 // reference that the grids must match to the bit. The same choice picks how a spline follower
-// finds its nearest sample: in a tree of boxes, or by the scan of every sample. Tests and benchmarks switch between them;
-// nothing else does, and a user never sees the choice.
+// finds its nearest sample: in a tree of boxes, or by the scan of every sample. Tests and
+// benchmarks switch between them; nothing else does, and a user never sees the choice.
 #pragma once
 
 #include <cstdint>
