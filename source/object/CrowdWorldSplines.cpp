@@ -9,7 +9,10 @@
 //
 // An agent steers towards the nearest sample within the capture distance: along the tangent
 // when it is within its own size of the curve, otherwise half along the tangent and half back
-// towards the curve. The steering has the length of the sample's weight.
+// towards the curve. The steering has the length of the sample's weight. The nearest sample
+// of a cached spline is found in a tree of boxes kept beside the cache entry
+// (NearestSampleSearch), which gives exactly what the scan of every sample gives; the scan
+// stays as the reference.
 #include "CrowdWorld.h"
 
 #include "NeighbourSearch.h"
