@@ -22,7 +22,6 @@
 #include <limits>
 #include <map>
 #include <random>
-#include <regex>
 
 namespace {
 
@@ -365,39 +364,42 @@ TEST_F(NeighbourSearchTest, TheReferenceIsAnotherPathChosenByAPluginMessage) {
 // crowd, generators turned and scaled. After the first frame the row stands exactly midway
 // between samples (ties) and on samples, and some of the walkers go far away or nowhere.
 vantri::SceneFile spline_scene(int32_t end) {
-    std::string text = R"({"start": 0, "end": LAST, "objects": [
+    const auto follow = [](const std::string& name, const std::string& spline,
+                           const std::string& capture, const std::string& stop) {
+        return R"({"type": "behaviour", "name": ")" + name + R"(", "params": {
+            "CROWDBEHAV_SPLINE": true, "CROWDBEHAV_SPLINE_OBJECT": ")" +
+               spline + R"(",
+            "CROWDBEHAV_SPLINE_RADIUS": )" +
+               capture + R"(, "CROWDBEHAV_SPLINE_END_STOP": )" + stop + "}},";
+    };
+    const std::string move = R"("CROWDGEN_SPEED": 120, "CROWDGEN_ACCELERATION": 200)";
+    return vantri::parse_scene(
+        R"({"start": 0, "end": )" + std::to_string(end) + R"(, "objects": [
         {"type": "spline", "name": "loop", "closed": true, "position": [40, 0, -25],
          "rotation": [30, 0, 0], "points": [[1244, 0, 0], [1181, 40, 682], [478, 0, 828],
          [0, 0, 837], [-622, -30, 1077], [-1181, 0, 682], [-956, 0, 0], [-725, 0, -418],
          [-622, 0, -1077], [0, 0, -1363], [478, 0, -828], [725, 0, -418]]},
         {"type": "spline", "name": "line", "interpolation": "linear",
-         "points": [[1296, 0, 0], [0, 0, 0]]},
-        FOLLOW(loop near, loop, 40, false), FOLLOW(loop wide, loop, 3000, false),
-        FOLLOW(loop none, loop, 0, false), FOLLOW(line near, line, 40, true),
-        FOLLOW(line any, line, 1e300, false),
+         "points": [[1296, 0, 0], [0, 0, 0]]},)" +
+        follow("loop near", "loop", "40", "false") + follow("loop wide", "loop", "3000", "false") +
+        follow("loop none", "loop", "0", "false") + follow("line near", "line", "40", "true") +
+        follow("line any", "line", "1e300", "false") + R"(
         {"type": "world", "name": "world", "children": [
             {"type": "generator", "name": "walkers", "position": [1100, 0, -200],
              "rotation": [-20, 0, 0], "params": {"CROWDGEN_COUNT_X": 6, "CROWDGEN_COUNT_Z": 5,
              "CROWDGEN_SPACING": [35, 0, 45], "CROWDGEN_JITTER": 0.4, "CROWDGEN_SIZE_X": 10,
-             "CROWDGEN_SIZE_Z": 12, "CROWDGEN_BEHAVIOURS": ["loop near", "loop wide"], MOVE},
-             "children": [{"type": "cube", "name": "walker"}]},
+             "CROWDGEN_SIZE_Z": 12, "CROWDGEN_BEHAVIOURS": ["loop near", "loop wide"], )" +
+        move + R"(}, "children": [{"type": "cube", "name": "walker"}]},
             {"type": "generator", "name": "row", "params": {"CROWDGEN_COUNT_X": 128,
              "CROWDGEN_SPACING": [10, 0, 0], "CROWDGEN_SIZE_X": 10, "CROWDGEN_SIZE_Z": 10,
-             "CROWDGEN_BEHAVIOURS": ["line near", "loop none"], MOVE},
-             "children": [{"type": "cube", "name": "stander"}]},
+             "CROWDGEN_BEHAVIOURS": ["line near", "loop none"], )" +
+        move + R"(}, "children": [{"type": "cube", "name": "stander"}]},
             {"type": "generator", "name": "turned", "position": [-300, 0, 900],
              "rotation": [135, 0, 0], "scale": [1.7, 1, 0.6], "params": {"CROWDGEN_COUNT_X": 5,
              "CROWDGEN_COUNT_Z": 7, "CROWDGEN_SPACING": [60, 0, 30], "CROWDGEN_JITTER": 1.0,
              "CROWDGEN_SIZE_X": 14, "CROWDGEN_SIZE_Z": 8,
-             "CROWDGEN_BEHAVIOURS": ["line any", "loop wide"], MOVE},
-             "children": [{"type": "cube", "name": "turner"}]}]}]})";
-    const std::regex follow(R"(FOLLOW\(([a-z ]+), ([a-z]+), ([0-9e]+), ([a-z]+)\))");
-    text = std::regex_replace(text, follow, R"({"type": "behaviour", "name": "$1", "params": {
-        "CROWDBEHAV_SPLINE": true, "CROWDBEHAV_SPLINE_OBJECT": "$2",
-        "CROWDBEHAV_SPLINE_RADIUS": $3, "CROWDBEHAV_SPLINE_END_STOP": $4}})");
-    text = std::regex_replace(text, std::regex("MOVE"),
-                              R"("CROWDGEN_SPEED": 120, "CROWDGEN_ACCELERATION": 200)");
-    return vantri::parse_scene(std::regex_replace(text, std::regex("LAST"), std::to_string(end)));
+             "CROWDGEN_BEHAVIOURS": ["line any", "loop wide"], )" +
+        move + R"(}, "children": [{"type": "cube", "name": "turner"}]}]}]})");
 }
 
 TEST_F(NeighbourSearchTest, SplineFollowersGiveTheSameRecords) {
