@@ -4,9 +4,10 @@
 // neighbour search. Per scene it also reports, as counters:
 //
 //   crew_ms          the frame that makes the crew (the animation standing still)
-//   all_pairs_ms     a frame with the scan of every pair, the reference search, over the
-//                    same frames as grid_ms (scenes of up to 10,000 agents)
-//   grid_ms          those frames with the grid
+//   all_pairs_ms     a frame with the scan of every pair and of every spline sample, the
+//                    reference searches, over the same frames as grid_ms (scenes of up to
+//                    10,000 agents)
+//   grid_ms          those frames with the grid and the spline sample tree
 //   x_faster         all_pairs_ms / grid_ms, measured in the same run
 //   bytes_per_agent  the most host memory the plug-in and its objects held at once, over
 //                    the crew and the frames, per agent

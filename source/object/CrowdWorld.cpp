@@ -70,6 +70,7 @@ Bool Crowdworld::AddToExecution(BaseObject* op, PriorityList* list) {
 }
 
 void Crowdworld::FreeSplineCache() {
+    sample_searches.FreeArray();
     for (int32_t i = 0; i < splines.GetCount(); ++i)
         splines[i].points.FreeArray();
     splines.FreeArray();

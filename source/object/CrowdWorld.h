@@ -18,6 +18,7 @@
 #include "CrowdNeighbours.h"
 #include "CrowdRecords.h"
 #include "GeDynamicArray.h"
+#include "NearestSampleSearch.h"
 #include "Random.h"
 
 class GeRayCollider;
@@ -195,8 +196,12 @@ class Crowdworld : public ObjectData {
     /// The parameters of `behaviour` as read at its first use in this frame, or read now
     /// when the table of the frame is full (valid until the next call).
     const BehaviourSettings& Behaviour_Settings(BaseContainer* behaviour);
-    /// Empties the spline cache, freeing every sample list first.
+    /// Empties the spline cache, freeing every sample list and sample search first.
     void FreeSplineCache();
+    /// The nearest sample of cache entry `cached` (-1: not cached) to `position`, as the scan
+    /// of Calc_FollowSpline finds it; false when the caller must scan.
+    bool Find_Nearest_Sample(int32_t cached, const LMatrix& to_agent, const LVector& position,
+                             double capture, int32_t& nearest, double& best);
     /// Finds the agents of `crowd` that may lie within `distance` (as the term computes it,
     /// after `transform`) of the point `p` of `agent`'s space, among the agents' generator
     /// positions (`local`) or global positions. False when the term must scan every agent.
@@ -221,6 +226,8 @@ class Crowdworld : public ObjectData {
     int32_t current_agent_index = -1;        ///< its index in the group, -1 between groups
     int32_t current_crowd_index = 0;         ///< index of the group being updated
     NeighbourIndex neighbours;               ///< the neighbour search of the current frame
+    /// The nearest-sample search of each spline cache entry, by index, emptied with the cache.
+    GeDynamicArray<NearestSampleSearch> sample_searches;
     static constexpr int32_t kBehavioursKept = 8;
     static constexpr int32_t kSteeringKept = 16;           ///< list entries resolved once per group
     BehaviourSettings behaviour_settings[kBehavioursKept]; ///< read in the current frame

@@ -9,8 +9,13 @@
 //
 // An agent steers towards the nearest sample within the capture distance: along the tangent
 // when it is within its own size of the curve, otherwise half along the tangent and half back
-// towards the curve. The steering has the length of the sample's weight.
+// towards the curve. The steering has the length of the sample's weight. The nearest sample
+// of a cached spline is found in a tree of boxes kept beside the cache entry
+// (NearestSampleSearch), which gives exactly what the scan of every sample gives; the scan
+// stays as the reference.
 #include "CrowdWorld.h"
+
+#include "NeighbourSearch.h"
 
 #include "SplineData.h"
 #include "VectorMath.h"
@@ -98,9 +103,11 @@ LVector Crowdworld::Calc_FollowSpline(BaseContainer* behaviour, SplineObject* li
     const int32_t end_stop = static_cast<int32_t>(behaviour->GetReal(CROWDBEHAV_SPLINE_END_STOP));
 
     const GeDynamicArray<SplineNfo>* samples = nullptr;
+    int32_t cached = -1; // the samples' entry in the cache
     for (int32_t i = 0; i < splines.GetCount(); ++i) {
         if (splines[i].spline == spline) {
             samples = &splines[i].points;
+            cached = i;
             break;
         }
     }
@@ -116,6 +123,7 @@ LVector Crowdworld::Calc_FollowSpline(BaseContainer* behaviour, SplineObject* li
         if (entry != nullptr && entry->points.CopyFrom(uncached)) {
             entry->spline = spline;
             samples = &entry->points;
+            cached = splines.GetCount() - 1;
         } else {
             if (entry != nullptr) splines.Remove(splines.GetCount() - 1);
             samples = &uncached;
@@ -130,11 +138,13 @@ LVector Crowdworld::Calc_FollowSpline(BaseContainer* behaviour, SplineObject* li
     const LVector position = agent->mg.off;
     double best = 1e308;
     int32_t nearest = -1;
-    for (int32_t k = 0; k < count; ++k) {
-        const double d = Len(to_agent * (*samples)[k].mg.off - position);
-        if (d < best && d < capture) {
-            best = d;
-            nearest = k;
+    if (!Find_Nearest_Sample(cached, to_agent, position, capture, nearest, best)) {
+        for (int32_t k = 0; k < count; ++k) {
+            const double d = Len(to_agent * (*samples)[k].mg.off - position);
+            if (d < best && d < capture) {
+                best = d;
+                nearest = k;
+            }
         }
     }
     if (nearest < 0) return LVector();
@@ -146,4 +156,17 @@ LVector Crowdworld::Calc_FollowSpline(BaseContainer* behaviour, SplineObject* li
     const double reach = std::min(agent->size.x, agent->size.z);
     const LVector direction = best > reach ? !along + !(agent->spline_mg.off - position) : along;
     return !direction * sample.weight;
+}
+
+// Cached samples are searched in a tree, the cache entry's own, which gives what the scan
+// gives. The scan is the reference: it serves when the neighbour search is set to the scan of
+// every pair, for samples that are not cached, and whenever the tree cannot serve.
+bool Crowdworld::Find_Nearest_Sample(int32_t cached, const LMatrix& to_agent,
+                                     const LVector& position, double capture, int32_t& nearest,
+                                     double& best) {
+    if (cached < 0 || CurrentNeighbourSearch() != NeighbourSearch::Grid) return false;
+    if (cached >= sample_searches.GetCount() && sample_searches.Insert(cached) == nullptr)
+        return false;
+    return sample_searches[cached].Find(splines[cached].points, to_agent, position, capture,
+                                        nearest, best);
 }

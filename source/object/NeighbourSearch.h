@@ -1,15 +1,16 @@
 // The choice between the world's two neighbour searches, and the plug-in message that makes
 // it. The grid search is the normal one; the scan of every pair of agents is kept as the
-// reference that the grids must match to the bit. Tests and benchmarks switch between them;
-// nothing else does, and a user never sees the choice.
+// reference that the grids must match to the bit. The same choice picks how a spline follower
+// finds its nearest sample: in a tree of boxes, or by the scan of every sample. Tests and
+// benchmarks switch between them; nothing else does, and a user never sees the choice.
 #pragma once
 
 #include <cstdint>
 
 /// The search that the world's neighbour terms use.
 enum class NeighbourSearch : int32_t {
-    Grid = 0,     ///< cell grids; the default
-    AllPairs = 1, ///< every pair of agents, the reference the grids must match
+    Grid = 0,     ///< cell grids and the spline sample tree; the default
+    AllPairs = 1, ///< every pair of agents and every spline sample, the references
 };
 
 namespace VantriMessage {

@@ -2,8 +2,9 @@
 // same scenes through the real module, and every row of agents.csv and every byte of every
 // agent record (pointers aside) must come out the same, frame after frame: the example and
 // test scenes, random crews (jittered, several crowds naming each other, rotated and scaled
-// generators, agents stacked on one spot, agents moved far outside any cell range), and runs
-// in which the grids' memory is refused.
+// generators, agents stacked on one spot, agents moved far outside any cell range), crowds
+// following splines (whose nearest sample the same switch has found in a tree or by a scan),
+// and runs in which the grids' or the spline search's memory is refused.
 #include "PluginFixture.h"
 #include "scene_test_support.h"
 
@@ -356,6 +357,102 @@ TEST_F(NeighbourSearchTest, TheReferenceIsAnotherPathChosenByAPluginMessage) {
     int32_t unknown = 2;
     EXPECT_EQ(module.message(VantriMessage::NeighbourSearch, &unknown), -1);
     EXPECT_EQ(module.message(VantriMessage::NeighbourSearch, nullptr), -1);
+}
+
+// Crowds following splines: a curvy closed loop and a straight line whose samples lie 10.125
+// apart, by behaviours with capture distances of 40, 3000, 0 and 1e300, one or two splines a
+// crowd, generators turned and scaled. After the first frame the row stands exactly midway
+// between samples (ties) and on samples, and some of the walkers go far away or nowhere.
+vantri::SceneFile spline_scene(int32_t end) {
+    const auto follow = [](const std::string& name, const std::string& spline,
+                           const std::string& capture, const std::string& stop) {
+        return R"({"type": "behaviour", "name": ")" + name + R"(", "params": {
+            "CROWDBEHAV_SPLINE": true, "CROWDBEHAV_SPLINE_OBJECT": ")" +
+               spline + R"(",
+            "CROWDBEHAV_SPLINE_RADIUS": )" +
+               capture + R"(, "CROWDBEHAV_SPLINE_END_STOP": )" + stop + "}},";
+    };
+    const std::string move = R"("CROWDGEN_SPEED": 120, "CROWDGEN_ACCELERATION": 200)";
+    return vantri::parse_scene(
+        R"({"start": 0, "end": )" + std::to_string(end) + R"(, "objects": [
+        {"type": "spline", "name": "loop", "closed": true, "position": [40, 0, -25],
+         "rotation": [30, 0, 0], "points": [[1244, 0, 0], [1181, 40, 682], [478, 0, 828],
+         [0, 0, 837], [-622, -30, 1077], [-1181, 0, 682], [-956, 0, 0], [-725, 0, -418],
+         [-622, 0, -1077], [0, 0, -1363], [478, 0, -828], [725, 0, -418]]},
+        {"type": "spline", "name": "line", "interpolation": "linear",
+         "points": [[1296, 0, 0], [0, 0, 0]]},)" +
+        follow("loop near", "loop", "40", "false") + follow("loop wide", "loop", "3000", "false") +
+        follow("loop none", "loop", "0", "false") + follow("line near", "line", "40", "true") +
+        follow("line any", "line", "1e300", "false") + R"(
+        {"type": "world", "name": "world", "children": [
+            {"type": "generator", "name": "walkers", "position": [1100, 0, -200],
+             "rotation": [-20, 0, 0], "params": {"CROWDGEN_COUNT_X": 6, "CROWDGEN_COUNT_Z": 5,
+             "CROWDGEN_SPACING": [35, 0, 45], "CROWDGEN_JITTER": 0.4, "CROWDGEN_SIZE_X": 10,
+             "CROWDGEN_SIZE_Z": 12, "CROWDGEN_BEHAVIOURS": ["loop near", "loop wide"], )" +
+        move + R"(}, "children": [{"type": "cube", "name": "walker"}]},
+            {"type": "generator", "name": "row", "params": {"CROWDGEN_COUNT_X": 128,
+             "CROWDGEN_SPACING": [10, 0, 0], "CROWDGEN_SIZE_X": 10, "CROWDGEN_SIZE_Z": 10,
+             "CROWDGEN_BEHAVIOURS": ["line near", "loop none"], )" +
+        move + R"(}, "children": [{"type": "cube", "name": "stander"}]},
+            {"type": "generator", "name": "turned", "position": [-300, 0, 900],
+             "rotation": [135, 0, 0], "scale": [1.7, 1, 0.6], "params": {"CROWDGEN_COUNT_X": 5,
+             "CROWDGEN_COUNT_Z": 7, "CROWDGEN_SPACING": [60, 0, 30], "CROWDGEN_JITTER": 1.0,
+             "CROWDGEN_SIZE_X": 14, "CROWDGEN_SIZE_Z": 8,
+             "CROWDGEN_BEHAVIOURS": ["line any", "loop wide"], )" +
+        move + R"(}, "children": [{"type": "cube", "name": "turner"}]}]}]})");
+}
+
+TEST_F(NeighbourSearchTest, SplineFollowersGiveTheSameRecords) {
+    const auto scatter = [&]() {
+        VtRecordArray* row = agents_of("row");
+        ASSERT_NE(row, nullptr);
+        ASSERT_EQ(row->count, 128);
+        VtAgentRecord* records = row->block + row->front;
+        for (int32_t i = 0; i < 128; ++i)
+            records[i].mg.off = VtVector{10.125 * (i + (i % 5 == 4 ? 0 : 0.5)), 0, 0};
+        VtRecordArray* walkers = agents_of("walkers");
+        ASSERT_NE(walkers, nullptr);
+        records = walkers->block + walkers->front;
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const VtVector far[] = {{1e9, 0, 0}, {-3e200, 0, 3e200}, {nan, 0, 0}, {5000, 0, -5000}};
+        for (int32_t i = 0; i < 4; ++i)
+            records[7 * i + 1].mg.off = far[i];
+    };
+    const vantri::SceneFile scene = spline_scene(12);
+    expect_same("splines", scene, scatter);
+    const Played tree = play(scene, NeighbourSearch::Grid, {}, 2);
+    const Played scan = play(scene, NeighbourSearch::AllPairs, {}, 2);
+    EXPECT_NE(tree.csv.find(",walkers,"), std::string::npos);
+    EXPECT_GT(tree.requests, scan.requests) << "only the tree search takes memory";
+}
+
+// Every allocation of a frame in which the crowds follow splines, refused in turn. A refused
+// block of the spline search leaves the frame to the scan, which gives the same results; any
+// other refusal may change them, but nothing leaks and every agent stays finite.
+TEST_F(NeighbourSearchTest, RefusedSplineSearchMemoryLeaksNothingAndChangesNothing) {
+    const vantri::SceneFile scene = spline_scene(2);
+    const auto run = [&](uint64_t refuse) {
+        const auto arm = [refuse]() { vantri::allocator().fail_nth(refuse); };
+        const Played played = play(scene, NeighbourSearch::Grid, arm, INT32_MAX, true);
+        vantri::allocator().fail_nth(0);
+        return played;
+    };
+    const Played untroubled = run(0);
+    uint64_t unchanged = 0;
+    uint64_t n = 1;
+    for (;; ++n) {
+        SCOPED_TRACE("refusal " + std::to_string(n));
+        const uint64_t refusals = vantri::allocator().refusals();
+        const Played played = run(n);
+        if (vantri::allocator().refusals() == refusals) break;
+        EXPECT_TRUE(host.misuse().empty()) << host.misuse().front();
+        EXPECT_EQ(vantri::allocator().live(), baseline_live) << "leak";
+        EXPECT_EQ(played.csv.find("nan"), std::string::npos);
+        EXPECT_EQ(played.csv.find("inf"), std::string::npos);
+        if (played == untroubled) ++unchanged;
+    }
+    EXPECT_GT(n, 20u) << "the frame allocates";
+    EXPECT_GE(unchanged, 6u) << "each spline's points, order and boxes";
 }
 
 // Every allocation of the first simulated frames refused in turn, in a small scene of two
