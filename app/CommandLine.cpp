@@ -1,5 +1,5 @@
-#include "CommandLine.h"
-#include "PluginSession.h"
+#include "app/CommandLine.h"
+#include "app/PluginSession.h"
 
 #include <cerrno>
 #include <climits>

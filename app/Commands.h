@@ -4,7 +4,7 @@
 // cannot hold (inf or nan). docs/run-promises.md lists what each leaves on disk.
 #pragma once
 
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
 #include "results/FramePictures.h"
 #include "scenefile/SceneSettings.h"

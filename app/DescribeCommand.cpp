@@ -1,11 +1,11 @@
 // vantri describe TYPE: the parameters of a new object of a plug-in type, as its description
 // shows them after Init.
-#include "Commands.h"
-#include "PluginSession.h"
+#include "app/Commands.h"
+#include "app/PluginSession.h"
 
-#include "scene/Document.h"
-#include "scene/ObjectDescription.h"
-#include "scene/ObjectFactory.h"
+#include "host/scene/Document.h"
+#include "host/scene/ObjectDescription.h"
+#include "host/scene/ObjectFactory.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "PluginSession.h"
+#include "app/PluginSession.h"
 
 #include <cstdlib>
 

@@ -1,8 +1,8 @@
 // The plug-in loaded and started in a host, for the duration of one command.
 #pragma once
 
-#include "Host.h"
-#include "plugin/PluginModule.h"
+#include "host/Host.h"
+#include "host/plugin/PluginModule.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 // vantri plugins: load the plug-in and list what it registered.
-#include "Commands.h"
-#include "PluginSession.h"
+#include "app/Commands.h"
+#include "app/PluginSession.h"
 
 #include <cstdio>
 

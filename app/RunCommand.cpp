@@ -4,13 +4,13 @@
 // plays it (preview.html), pictures of chosen frames when asked (frames/), and always a
 // report (run.json), into the results folder, which appears only when the whole run
 // succeeded.
-#include "Commands.h"
-#include "PluginSession.h"
+#include "app/Commands.h"
+#include "app/PluginSession.h"
 
-#include "eval/PlaybackClock.h"
-#include "eval/Player.h"
-#include "memory/Allocator.h"
-#include "render/Raster.h"
+#include "host/eval/PlaybackClock.h"
+#include "host/eval/Player.h"
+#include "host/memory/Allocator.h"
+#include "host/render/Raster.h"
 #include "results/AgentRecords.h"
 #include "results/AgentsCsv.h"
 #include "results/FiniteRecords.h"

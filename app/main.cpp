@@ -1,5 +1,5 @@
 // vantri: plays crowd scenes through the Vantri plug-in in a stand-in host.
-#include "Commands.h"
+#include "app/Commands.h"
 
 #include <cstdio>
 #include <exception>

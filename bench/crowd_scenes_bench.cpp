@@ -15,16 +15,16 @@
 //                    per agent (everything the host and the plug-in hold for the scene)
 //
 // bench/README.md says how to run it.
-#include "Host.h"
-#include "eval/FrameEvaluator.h"
-#include "memory/Allocator.h"
-#include "plugin/PluginModule.h"
+#include "host/Host.h"
+#include "host/eval/FrameEvaluator.h"
+#include "host/memory/Allocator.h"
+#include "host/plugin/PluginModule.h"
 #include "results/AgentsCsv.h"
-#include "scene/Document.h"
+#include "host/scene/Document.h"
 #include "scenefile/SceneBuilder.h"
 #include "scenefile/SceneFile.h"
 
-#include "../source/object/NeighbourSearch.h"
+#include "abi/host_abi.h"
 
 #include <benchmark/benchmark.h>
 
@@ -91,9 +91,9 @@ class Session {
     }
     bool started() const { return started_; }
     vantri::Host& host() { return host_; }
-    bool choose(NeighbourSearch search) {
-        int32_t value = static_cast<int32_t>(search);
-        return module_.message(VantriMessage::NeighbourSearch, &value) == 1;
+    bool choose(int32_t search) {
+        int32_t value = search;
+        return module_.message(VT_CROWD_MESSAGE_NEIGHBOUR_SEARCH, &value) == 1;
     }
 
   private:
@@ -175,7 +175,7 @@ void BM_Scene(benchmark::State& state, const std::string& path) {
     }
     const size_t agents = agents_of(scene);
     Session session(error);
-    if (!session.started() || !session.choose(NeighbourSearch::Grid)) {
+    if (!session.started() || !session.choose(VT_NEIGHBOUR_SEARCH_GRID)) {
         state.SkipWithError(error.empty() ? "the plug-in has no neighbour search choice"
                                           : error.c_str());
         return;
@@ -207,7 +207,7 @@ void BM_Scene(benchmark::State& state, const std::string& path) {
     const char* grid_only = std::getenv("VANTRI_BENCH_GRID_ONLY");
     const bool with_reference = grid_only == nullptr || std::strcmp(grid_only, "1") != 0;
     if (with_reference && agents <= kLargestReference &&
-        session.choose(NeighbourSearch::AllPairs)) {
+        session.choose(VT_NEIGHBOUR_SEARCH_ALL_PAIRS)) {
         PlayedScene played(session.host(), scene);
         played.make_crew();
         std::vector<double> reference;
@@ -216,7 +216,7 @@ void BM_Scene(benchmark::State& state, const std::string& path) {
         const double all_pairs = mean(reference, kReferenceFrames);
         state.counters["all_pairs_ms"] = all_pairs * 1e3;
         state.counters["x_faster"] = all_pairs / mean(grid, kReferenceFrames);
-        session.choose(NeighbourSearch::Grid);
+        session.choose(VT_NEIGHBOUR_SEARCH_GRID);
     }
 }
 

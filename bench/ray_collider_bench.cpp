@@ -1,8 +1,8 @@
 // Rays per second against a 20,000-triangle terrain (a bumpy plane of 100 x 100 quads):
 // through the collider's hierarchy, and by a scan of every triangle, in the same run.
-#include "geometry/Primitives.h"
-#include "geometry/TriangleBvh.h"
-#include "scene/Transform.h"
+#include "host/geometry/Primitives.h"
+#include "host/geometry/TriangleBvh.h"
+#include "host/scene/Transform.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 # The host reads the same description file, so the ids the plug-in compiles against and the
 # ids the host loads cannot disagree. Run at build time:
 #
-#   cmake -DDESCRIPTION=res/descriptions/<name>.json -DHEADER=<dir>/<name>.h
+#   cmake -DDESCRIPTION=plugin/res/descriptions/<name>.json -DHEADER=<dir>/<name>.h
 #         -P cmake/ParameterIdHeader.cmake
 #
 # Only what the header needs is checked here (symbols that are identifiers, ids that are
@@ -71,7 +71,7 @@ string(TOUPPER "${name}" guard)
 file(CONFIGURE OUTPUT "${HEADER}" @ONLY CONTENT
 "// The ids of the description \"@name@\": every parameter's symbol and id, and after a
 // choice parameter the values of its options. Generated at build time from
-// res/descriptions/@name@.json; edit that file, not this one.
+// plugin/res/descriptions/@name@.json; edit that file, not this one.
 #ifndef VANTRI_PARAMETER_IDS_@guard@_H
 #define VANTRI_PARAMETER_IDS_@guard@_H
 

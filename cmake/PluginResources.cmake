@@ -1,4 +1,4 @@
-# The plug-in's resources (res/): the id headers the plug-in compiles against, generated
+# The plug-in's resources (plugin/res/): the id headers the plug-in compiles against, generated
 # from the description files at build time, and the copy of the resource folder that
 # travels beside the module (plugins/vantri/res/, where the host looks for it).
 
@@ -36,18 +36,19 @@ function(vantri_add_id_headers target folder)
     add_custom_target(${target} DEPENDS ${stamps})
 endfunction()
 
-# vantri_parameter_ids: link it to include "<description name>.h", e.g. "ocrowdgenerator.h".
-file(GLOB VANTRI_DESCRIPTION_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/res/descriptions/*.json)
-set(VANTRI_PARAMETER_ID_DIR ${CMAKE_BINARY_DIR}/generated/parameter_ids)
+# vantri_parameter_ids: link it to include "parameter_ids/<description name>.h", e.g.
+# "parameter_ids/ocrowdgenerator.h".
+file(GLOB VANTRI_DESCRIPTION_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/plugin/res/descriptions/*.json)
+set(VANTRI_PARAMETER_ID_DIR ${CMAKE_BINARY_DIR}/generated-ids/parameter_ids)
 vantri_add_id_headers(vantri_parameter_id_headers ${VANTRI_PARAMETER_ID_DIR}
                       ${VANTRI_DESCRIPTION_FILES})
 add_library(vantri_parameter_ids INTERFACE)
-target_include_directories(vantri_parameter_ids INTERFACE ${VANTRI_PARAMETER_ID_DIR})
+target_include_directories(vantri_parameter_ids INTERFACE ${CMAKE_BINARY_DIR}/generated-ids)
 add_dependencies(vantri_parameter_ids vantri_parameter_id_headers)
 
-# vantri_resources: res/ copied whole beside the module, again whenever a file in it is
+# vantri_resources: plugin/res/ copied whole beside the module, again whenever a file in it is
 # added, changed or removed (the listing changes with the set of files).
-file(GLOB_RECURSE VANTRI_RESOURCE_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/res/*)
+file(GLOB_RECURSE VANTRI_RESOURCE_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/plugin/res/*)
 list(SORT VANTRI_RESOURCE_FILES)
 list(JOIN VANTRI_RESOURCE_FILES "\n" _vantri_listing)
 set(_vantri_listing_file ${CMAKE_BINARY_DIR}/generated/resource_files.txt)
@@ -56,7 +57,7 @@ set(_vantri_resources_stamp ${CMAKE_BINARY_DIR}/generated/resources.copied)
 add_custom_command(
     OUTPUT ${_vantri_resources_stamp}
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${VANTRI_PLUGIN_DIR}/res
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${PROJECT_SOURCE_DIR}/res ${VANTRI_PLUGIN_DIR}/res
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${PROJECT_SOURCE_DIR}/plugin/res ${VANTRI_PLUGIN_DIR}/res
     COMMAND ${CMAKE_COMMAND} -E touch ${_vantri_resources_stamp}
     DEPENDS ${VANTRI_RESOURCE_FILES} ${_vantri_listing_file}
     COMMENT "Copying the plug-in's resources beside the module"

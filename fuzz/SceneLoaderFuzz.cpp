@@ -1,10 +1,10 @@
 // Fuzzes the scene loader as `vantri run` uses it: the text is parsed, built in a host
 // document through the loaded plug-in, and two frames are played. A scene mistake is an
 // answer; a crash, a leak, undefined behaviour, an uncaught exception or a hang is a finding.
-#include "Host.h"
-#include "eval/Player.h"
-#include "memory/Allocator.h"
-#include "plugin/PluginModule.h"
+#include "host/Host.h"
+#include "host/eval/Player.h"
+#include "host/memory/Allocator.h"
+#include "host/plugin/PluginModule.h"
 #include "scenefile/CrewSize.h"
 #include "scenefile/SceneBuilder.h"
 

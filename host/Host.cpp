@@ -1,6 +1,6 @@
-#include "Host.h"
+#include "host/Host.h"
 
-#include "services/Services.h"
+#include "host/services/Services.h"
 
 #include <ctime>
 

@@ -5,10 +5,10 @@
 // current per process at a time; it becomes current when constructed.
 #pragma once
 
-#include "plugin/ObjectTypes.h"
-#include "resources/ResourceFolder.h"
+#include "host/plugin/ObjectTypes.h"
+#include "host/resources/ResourceFolder.h"
 
-#include "host_abi.h"
+#include "abi/host_abi.h"
 
 #include <memory>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "results/AgentRecords.h"
 
-#include "plugin/ObjectTypes.h"
+#include "host/plugin/ObjectTypes.h"
 
 #include <cstring>
 

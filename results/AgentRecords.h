@@ -4,9 +4,9 @@
 // (CrowdRecordLayout.h), which the plug-in's own records are checked against when it builds.
 #pragma once
 
-#include "scene/SceneObject.h"
+#include "host/scene/SceneObject.h"
 
-#include "CrowdRecordLayout.h"
+#include "abi/CrowdRecordLayout.h"
 
 #include <vector>
 

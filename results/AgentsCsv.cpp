@@ -1,6 +1,6 @@
 #include "results/AgentsCsv.h"
 
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "results/ExportSpace.h"
 
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <cmath>
 

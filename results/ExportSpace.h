@@ -11,7 +11,7 @@
 // not scaled; a triangle's corner order is reversed so that its front face stays in front.
 #pragma once
 
-#include "host_abi.h"
+#include "abi/host_abi.h"
 
 #include <array>
 

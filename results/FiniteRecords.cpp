@@ -1,6 +1,6 @@
 #include "results/FiniteRecords.h"
 
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 #include "results/FramePictures.h"
 
-#include "draw/DisplayList.h"
-#include "render/PngFile.h"
-#include "render/ScenePicture.h"
-#include "render/SvgPicture.h"
+#include "host/draw/DisplayList.h"
+#include "host/render/PngFile.h"
+#include "host/render/ScenePicture.h"
+#include "host/render/SvgPicture.h"
 
 #include <algorithm>
 #include <cerrno>

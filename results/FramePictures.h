@@ -4,8 +4,8 @@
 // first picture and kept for the rest, so that the pictures line up as a sequence.
 #pragma once
 
-#include "render/Camera.h"
-#include "render/SceneShapes.h"
+#include "host/render/Camera.h"
+#include "host/render/SceneShapes.h"
 
 #include <optional>
 #include <string>

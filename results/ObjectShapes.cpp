@@ -1,12 +1,12 @@
 #include "results/ObjectShapes.h"
 
-#include "AngleConstants.h"
+#include "abi/AngleConstants.h"
 
-#include "geometry/Mesh.h"
-#include "geometry/SplinePath.h"
-#include "plugin/ObjectTypes.h"
+#include "host/geometry/Mesh.h"
+#include "host/geometry/SplinePath.h"
+#include "host/plugin/ObjectTypes.h"
 #include "results/ExportSpace.h"
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <cmath>
 

@@ -10,7 +10,7 @@
 // object is a generator's source, as scenery, as a terrain or as a curve.
 #pragma once
 
-#include "scene/SceneObject.h"
+#include "host/scene/SceneObject.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "results/Palette.h"
 
-#include "render/SceneShapes.h"
+#include "host/render/SceneShapes.h"
 
 #include <cmath>
 #include <cstdio>

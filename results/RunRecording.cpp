@@ -1,7 +1,7 @@
 #include "results/RunRecording.h"
 
-#include "plugin/ObjectTypes.h"
-#include "scene/Transform.h"
+#include "host/plugin/ObjectTypes.h"
+#include "host/scene/Transform.h"
 
 namespace vantri {
 

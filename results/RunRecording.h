@@ -11,7 +11,7 @@
 #include "results/AgentRecords.h"
 #include "results/ExportSpace.h"
 #include "results/ObjectShapes.h"
-#include "scene/Document.h"
+#include "host/scene/Document.h"
 
 #include <string>
 #include <unordered_map>

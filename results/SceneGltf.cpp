@@ -1,7 +1,7 @@
 #include "results/SceneGltf.h"
 
 #include "results/Palette.h"
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <tiny_gltf.h>
 

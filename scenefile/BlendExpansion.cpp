@@ -1,6 +1,6 @@
 #include "scenefile/BlendExpansion.h"
 
-#include "scene/InExcludeList.h"
+#include "host/scene/InExcludeList.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "scenefile/CustomValues.h"
 
-#include "scene/InExcludeList.h"
-#include "scene/SplineCurve.h"
+#include "host/scene/InExcludeList.h"
+#include "host/scene/SplineCurve.h"
 
 namespace vantri {
 

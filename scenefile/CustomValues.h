@@ -2,8 +2,8 @@
 // spline curves given by their knots.
 #pragma once
 
-#include "scene/Atom.h"
-#include "scene/CustomData.h"
+#include "host/scene/Atom.h"
+#include "host/scene/CustomData.h"
 
 #include <memory>
 #include <vector>

@@ -3,10 +3,10 @@
 // parameter is stored as a real), links and lists resolved to the scene's objects by name.
 #pragma once
 
-#include "plugin/ObjectTypes.h"
-#include "resources/DescriptionFile.h"
-#include "scene/SceneObject.h"
-#include "scene/Value.h"
+#include "host/plugin/ObjectTypes.h"
+#include "host/resources/DescriptionFile.h"
+#include "host/scene/SceneObject.h"
+#include "host/scene/Value.h"
 #include "scenefile/SceneFile.h"
 
 #include <functional>

@@ -1,7 +1,7 @@
 #include "scenefile/SceneBuilder.h"
 
-#include "Host.h"
-#include "scene/ObjectFactory.h"
+#include "host/Host.h"
+#include "host/scene/ObjectFactory.h"
 #include "scenefile/BlendExpansion.h"
 #include "scenefile/ParameterValue.h"
 #include "scenefile/SceneTypes.h"

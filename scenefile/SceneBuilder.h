@@ -5,8 +5,8 @@
 // document, which applies them at every evaluated frame.
 #pragma once
 
-#include "Host.h"
-#include "scene/Document.h"
+#include "host/Host.h"
+#include "host/scene/Document.h"
 #include "scenefile/SceneFile.h"
 
 #include <vector>

@@ -2,7 +2,7 @@
 
 #include "scenefile/JsonValues.h"
 
-#include "AngleConstants.h"
+#include "abi/AngleConstants.h"
 
 #include <cctype>
 #include <cmath>

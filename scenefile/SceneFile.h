@@ -6,7 +6,7 @@
 // against the descriptions of the loaded plug-in. docs/scene-format.md is the reference.
 #pragma once
 
-#include "host_abi.h"
+#include "abi/host_abi.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,8 +1,8 @@
 #include "scenefile/SceneGeometry.h"
 
-#include "geometry/Primitives.h"
-#include "geometry/SplinePath.h"
-#include "plugin/ObjectTypes.h"
+#include "host/geometry/Primitives.h"
+#include "host/geometry/SplinePath.h"
+#include "host/plugin/ObjectTypes.h"
 #include "scenefile/JsonValues.h"
 
 #include <memory>

@@ -2,7 +2,7 @@
 // plane's size, segments and heights, a sphere's radius, a polygon object's points and faces.
 #pragma once
 
-#include "scene/SceneObject.h"
+#include "host/scene/SceneObject.h"
 #include "scenefile/SceneFile.h"
 
 namespace vantri {

@@ -1,6 +1,6 @@
 #include "scenefile/SceneTypes.h"
 
-#include "geometry/Primitives.h"
+#include "host/geometry/Primitives.h"
 #include "scenefile/SceneGeometry.h"
 
 #include <memory>

@@ -3,8 +3,8 @@
 // ("null", "cube").
 #pragma once
 
-#include "plugin/ObjectTypes.h"
-#include "scene/SceneObject.h"
+#include "host/plugin/ObjectTypes.h"
+#include "host/scene/SceneObject.h"
 #include "scenefile/SceneFile.h"
 
 namespace vantri {

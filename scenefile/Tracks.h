@@ -3,7 +3,7 @@
 // follow target, a moving obstacle) is where its track puts it before anything reads it.
 #pragma once
 
-#include "scene/Document.h"
+#include "host/scene/Document.h"
 #include "scenefile/SceneFile.h"
 
 #include <vector>

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the plug-in's five object icons and writes them as TIFF files into res/.
+"""Draws the plug-in's five object icons and writes them as TIFF files into plugin/res/.
 
 Each icon is a 32 x 32 RGBA pictogram built from a few filled shapes, antialiased by
 sampling every pixel 4 x 4 times. The files are baseline TIFF: one uncompressed strip,
@@ -7,7 +7,7 @@ sampling every pixel 4 x 4 times. The files are baseline TIFF: one uncompressed 
 used, and the output is byte-for-byte the same on every run, so the committed images can
 be checked against this script.
 
-    python3 scripts/make_icons.py [output folder, default: res/ beside this script]
+    python3 scripts/make_icons.py [output folder, default: plugin/res/ of this repository]
 """
 
 import math
@@ -223,7 +223,7 @@ def tiff_bytes(width, height, rgba):
 
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
-    folder = argv[1] if len(argv) > 1 else os.path.join(here, os.pardir, "res")
+    folder = argv[1] if len(argv) > 1 else os.path.join(here, os.pardir, "plugin", "res")
     os.makedirs(folder, exist_ok=True)
     for name, draw in ICONS.items():
         data = tiff_bytes(SIZE, SIZE, paint(draw()))

@@ -1,4 +1,4 @@
-#include "draw/Bitmap.h"
+#include "host/draw/Bitmap.h"
 
 #include <algorithm>
 #include <unordered_map>

@@ -2,7 +2,7 @@
 // bitmap table (icons it loads, clip maps' pictures, copies it tints).
 #pragma once
 
-#include "resources/ImageFile.h"
+#include "host/resources/ImageFile.h"
 
 #include <cstdint>
 #include <vector>

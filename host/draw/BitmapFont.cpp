@@ -1,4 +1,4 @@
-#include "draw/BitmapFont.h"
+#include "host/draw/BitmapFont.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
-#include "draw/ClipMap.h"
+#include "host/draw/ClipMap.h"
 
-#include "draw/BitmapFont.h"
+#include "host/draw/BitmapFont.h"
 
 #include <algorithm>
 

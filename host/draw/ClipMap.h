@@ -3,7 +3,7 @@
 // texture.
 #pragma once
 
-#include "draw/Bitmap.h"
+#include "host/draw/Bitmap.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "draw/DisplayList.h"
+#include "host/draw/DisplayList.h"
 
 namespace vantri {
 

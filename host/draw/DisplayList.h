@@ -3,9 +3,9 @@
 // that a renderer can draw any item on its own and a test can read exactly what was asked.
 #pragma once
 
-#include "draw/Bitmap.h"
+#include "host/draw/Bitmap.h"
 
-#include "host_abi.h"
+#include "abi/host_abi.h"
 
 #include <array>
 #include <cstdint>

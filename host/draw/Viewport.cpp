@@ -1,7 +1,7 @@
-#include "draw/Viewport.h"
+#include "host/draw/Viewport.h"
 
-#include "plugin/ObjectTypes.h"
-#include "scene/Document.h"
+#include "host/plugin/ObjectTypes.h"
+#include "host/scene/Document.h"
 
 namespace vantri {
 

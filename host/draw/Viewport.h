@@ -2,7 +2,7 @@
 // display list. And the per-object drawing context, which gives the object its global matrix.
 #pragma once
 
-#include "draw/DisplayList.h"
+#include "host/draw/DisplayList.h"
 
 namespace vantri {
 

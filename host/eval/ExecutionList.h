@@ -1,7 +1,7 @@
 // The execution pipeline of one evaluated frame, as objects enter it.
 #pragma once
 
-#include "scene/SceneObject.h"
+#include "host/scene/SceneObject.h"
 
 #include <vector>
 

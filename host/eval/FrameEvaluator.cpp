@@ -1,8 +1,8 @@
-#include "eval/FrameEvaluator.h"
+#include "host/eval/FrameEvaluator.h"
 
-#include "Host.h"
-#include "eval/ExecutionList.h"
-#include "plugin/ObjectTypes.h"
+#include "host/Host.h"
+#include "host/eval/ExecutionList.h"
+#include "host/plugin/ObjectTypes.h"
 
 #include <algorithm>
 #include <vector>

@@ -3,7 +3,7 @@
 // pipeline runs (by priority, then document order).
 #pragma once
 
-#include "scene/Document.h"
+#include "host/scene/Document.h"
 
 namespace vantri {
 

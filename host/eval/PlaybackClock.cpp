@@ -1,4 +1,4 @@
-#include "eval/PlaybackClock.h"
+#include "host/eval/PlaybackClock.h"
 
 namespace vantri {
 

@@ -4,7 +4,7 @@
 // for as long in scene time as a user watching the playback would see it.
 #pragma once
 
-#include "host_abi.h"
+#include "abi/host_abi.h"
 
 #include <cstdint>
 

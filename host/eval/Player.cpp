@@ -1,6 +1,6 @@
-#include "eval/Player.h"
+#include "host/eval/Player.h"
 
-#include "Host.h"
+#include "host/Host.h"
 
 namespace vantri {
 

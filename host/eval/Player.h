@@ -2,7 +2,7 @@
 // render notification on at the start and off at the end, the animation not running).
 #pragma once
 
-#include "eval/FrameEvaluator.h"
+#include "host/eval/FrameEvaluator.h"
 
 #include <functional>
 

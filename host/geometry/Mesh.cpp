@@ -1,4 +1,4 @@
-#include "geometry/Mesh.h"
+#include "host/geometry/Mesh.h"
 
 #include <algorithm>
 

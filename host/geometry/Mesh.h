@@ -2,7 +2,7 @@
 // bounding box of its points. The host's primitives (plane, cube, sphere) build one too.
 #pragma once
 
-#include "host_abi.h"
+#include "abi/host_abi.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "geometry/Primitives.h"
+#include "host/geometry/Primitives.h"
 
-#include "AngleConstants.h"
+#include "abi/AngleConstants.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The host's primitive objects as polygon meshes, centred on the object's origin.
 #pragma once
 
-#include "geometry/Mesh.h"
+#include "host/geometry/Mesh.h"
 
 #include <optional>
 

@@ -1,8 +1,8 @@
-#include "geometry/RayCollider.h"
+#include "host/geometry/RayCollider.h"
 
-#include "memory/Allocator.h"
-#include "scene/SceneObject.h"
-#include "scene/Transform.h"
+#include "host/memory/Allocator.h"
+#include "host/scene/SceneObject.h"
+#include "host/scene/Transform.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 // again every frame, builds nothing.
 #pragma once
 
-#include "geometry/TriangleBvh.h"
+#include "host/geometry/TriangleBvh.h"
 
 #include <cstdint>
 #include <memory>

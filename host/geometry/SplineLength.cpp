@@ -1,6 +1,6 @@
-#include "geometry/SplineLength.h"
+#include "host/geometry/SplineLength.h"
 
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <algorithm>
 #include <cmath>

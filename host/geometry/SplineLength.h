@@ -8,7 +8,7 @@
 // the piece by bisection) inside the one piece that holds it.
 #pragma once
 
-#include "geometry/SplinePath.h"
+#include "host/geometry/SplinePath.h"
 
 #include <memory>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "geometry/SplinePath.h"
+#include "host/geometry/SplinePath.h"
 
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,7 +7,7 @@
 // form one segment, and the segment count it reports is 0.
 #pragma once
 
-#include "host_abi.h"
+#include "abi/host_abi.h"
 
 #include <cstdint>
 #include <vector>

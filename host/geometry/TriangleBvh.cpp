@@ -1,6 +1,6 @@
-#include "geometry/TriangleBvh.h"
+#include "host/geometry/TriangleBvh.h"
 
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <algorithm>
 #include <cmath>

@@ -12,7 +12,7 @@
 // the result does not depend on the order in which the hierarchy finds them.
 #pragma once
 
-#include "geometry/Mesh.h"
+#include "host/geometry/Mesh.h"
 
 #include <cstdint>
 #include <vector>

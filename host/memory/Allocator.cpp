@@ -1,4 +1,4 @@
-#include "memory/Allocator.h"
+#include "host/memory/Allocator.h"
 
 #include <cstdlib>
 #include <cstring>

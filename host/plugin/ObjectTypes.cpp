@@ -1,6 +1,6 @@
-#include "plugin/ObjectTypes.h"
+#include "host/plugin/ObjectTypes.h"
 
-#include "draw/Bitmap.h"
+#include "host/draw/Bitmap.h"
 
 #include <algorithm>
 

@@ -2,9 +2,9 @@
 // plug-ins registered, in registration order.
 #pragma once
 
-#include "resources/ImageFile.h"
+#include "host/resources/ImageFile.h"
 
-#include "host_abi.h"
+#include "abi/host_abi.h"
 
 #include <memory>
 #include <string>

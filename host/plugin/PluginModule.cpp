@@ -1,6 +1,6 @@
-#include "plugin/PluginModule.h"
+#include "host/plugin/PluginModule.h"
 
-#include "Host.h"
+#include "host/Host.h"
 
 #include <dlfcn.h>
 

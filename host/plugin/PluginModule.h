@@ -3,7 +3,7 @@
 // command line (message 1002), start, and at the end, end and unload.
 #pragma once
 
-#include "host_abi.h"
+#include "abi/host_abi.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "render/Camera.h"
+#include "host/render/Camera.h"
 
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <algorithm>
 #include <cmath>

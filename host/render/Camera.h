@@ -3,7 +3,7 @@
 // picture shows, and can be kept for a sequence of pictures so that they line up.
 #pragma once
 
-#include "render/RenderList.h"
+#include "host/render/RenderList.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "render/PngFile.h"
+#include "host/render/PngFile.h"
 
 #include <png.h>
 

@@ -2,7 +2,7 @@
 // differ between two runs.
 #pragma once
 
-#include "render/Raster.h"
+#include "host/render/Raster.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "render/Raster.h"
+#include "host/render/Raster.h"
 
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <algorithm>
 #include <cmath>

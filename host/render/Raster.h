@@ -5,7 +5,7 @@
 // pixels everywhere.
 #pragma once
 
-#include "render/Camera.h"
+#include "host/render/Camera.h"
 
 #include <cstdint>
 #include <vector>

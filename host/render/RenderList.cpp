@@ -1,6 +1,6 @@
-#include "render/RenderList.h"
+#include "host/render/RenderList.h"
 
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // A camera and a renderer (raster or SVG) turn it into a picture.
 #pragma once
 
-#include "draw/DisplayList.h"
+#include "host/draw/DisplayList.h"
 
 #include <array>
 #include <variant>

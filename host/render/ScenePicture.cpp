@@ -1,6 +1,6 @@
-#include "render/ScenePicture.h"
+#include "host/render/ScenePicture.h"
 
-#include "draw/Viewport.h"
+#include "host/draw/Viewport.h"
 
 namespace vantri {
 

@@ -2,7 +2,7 @@
 // objects draw in the viewport.
 #pragma once
 
-#include "render/SceneShapes.h"
+#include "host/render/SceneShapes.h"
 
 namespace vantri {
 

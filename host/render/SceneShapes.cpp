@@ -1,11 +1,11 @@
-#include "render/SceneShapes.h"
+#include "host/render/SceneShapes.h"
 
-#include "draw/Viewport.h"
-#include "geometry/Mesh.h"
-#include "geometry/SplinePath.h"
-#include "plugin/ObjectTypes.h"
-#include "scene/Document.h"
-#include "scene/Transform.h"
+#include "host/draw/Viewport.h"
+#include "host/geometry/Mesh.h"
+#include "host/geometry/SplinePath.h"
+#include "host/plugin/ObjectTypes.h"
+#include "host/scene/Document.h"
+#include "host/scene/Transform.h"
 
 namespace vantri {
 

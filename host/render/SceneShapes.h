@@ -3,7 +3,7 @@
 // drawn as its source object's shape. New object types add a builder to the library.
 #pragma once
 
-#include "render/RenderList.h"
+#include "host/render/RenderList.h"
 
 #include <functional>
 #include <map>

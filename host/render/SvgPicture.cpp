@@ -1,6 +1,6 @@
-#include "render/SvgPicture.h"
+#include "host/render/SvgPicture.h"
 
-#include "render/PngFile.h"
+#include "host/render/PngFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -4,7 +4,7 @@
 // same scene gives the same text.
 #pragma once
 
-#include "render/Raster.h"
+#include "host/render/Raster.h"
 
 #include <string>
 

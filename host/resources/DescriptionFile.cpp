@@ -1,8 +1,8 @@
-#include "resources/DescriptionFile.h"
+#include "host/resources/DescriptionFile.h"
 
-#include "host_abi.h"
-#include "resources/ResourceJson.h"
-#include "resources/TextFile.h"
+#include "abi/host_abi.h"
+#include "host/resources/ResourceJson.h"
+#include "host/resources/TextFile.h"
 
 #include <cctype>
 #include <cmath>

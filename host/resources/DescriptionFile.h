@@ -4,7 +4,7 @@
 // plug-in's id headers are generated from the same file.
 #pragma once
 
-#include "host_abi.h"
+#include "abi/host_abi.h"
 
 #include <cstdint>
 #include <optional>
@@ -35,7 +35,7 @@ struct ParameterDefault {
 struct DescriptionParameter {
     int32_t id = 0;
     std::string symbol;  ///< e.g. "CROWDGEN_COUNT_X"
-    int32_t dtype = 0;   ///< VT_DTYPE_* of api/host_abi.h, or VT_CUSTOMDATA_INEXCLUDE / _SPLINE
+    int32_t dtype = 0;   ///< VT_DTYPE_* of abi/host_abi.h, or VT_CUSTOMDATA_INEXCLUDE / _SPLINE
     std::string label;   ///< what the attribute manager shows; may be empty
     int32_t group = 0;   ///< id of the enclosing group, 0 at top level
     bool hidden = false; ///< hidden until the object shows it

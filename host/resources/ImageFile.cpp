@@ -1,4 +1,4 @@
-#include "resources/ImageFile.h"
+#include "host/resources/ImageFile.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "resources/ResourceFolder.h"
+#include "host/resources/ResourceFolder.h"
 
-#include "resources/StringTable.h"
+#include "host/resources/StringTable.h"
 
 #include <algorithm>
 #include <filesystem>

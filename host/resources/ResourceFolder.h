@@ -8,7 +8,7 @@
 // docs/resource-format.md describes the files.
 #pragma once
 
-#include "resources/DescriptionFile.h"
+#include "host/resources/DescriptionFile.h"
 
 #include <cstdint>
 #include <map>

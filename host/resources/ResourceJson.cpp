@@ -1,4 +1,4 @@
-#include "resources/ResourceJson.h"
+#include "host/resources/ResourceJson.h"
 
 #include <cmath>
 #include <cstdio>

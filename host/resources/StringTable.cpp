@@ -1,7 +1,7 @@
-#include "resources/StringTable.h"
+#include "host/resources/StringTable.h"
 
-#include "resources/ResourceJson.h"
-#include "resources/TextFile.h"
+#include "host/resources/ResourceJson.h"
+#include "host/resources/TextFile.h"
 
 namespace vantri {
 

@@ -1,4 +1,4 @@
-#include "resources/TextFile.h"
+#include "host/resources/TextFile.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "scene/Atom.h"
+#include "host/scene/Atom.h"
 
 #include <unordered_map>
 

@@ -2,7 +2,7 @@
 // children. Each node has a serial number by which weak links find it while it exists.
 #pragma once
 
-#include "scene/Container.h"
+#include "host/scene/Container.h"
 
 #include <string>
 

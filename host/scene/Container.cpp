@@ -1,4 +1,4 @@
-#include "scene/Container.h"
+#include "host/scene/Container.h"
 
 #include <algorithm>
 #include <cmath>

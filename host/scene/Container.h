@@ -3,7 +3,7 @@
 // every frame.
 #pragma once
 
-#include "scene/Value.h"
+#include "host/scene/Value.h"
 
 #include <cstdint>
 #include <utility>

@@ -1,7 +1,7 @@
-#include "scene/CustomData.h"
+#include "host/scene/CustomData.h"
 
-#include "scene/InExcludeList.h"
-#include "scene/SplineCurve.h"
+#include "host/scene/InExcludeList.h"
+#include "host/scene/SplineCurve.h"
 
 #include <map>
 

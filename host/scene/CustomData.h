@@ -2,7 +2,7 @@
 // registry that makes an empty value of a type id.
 #pragma once
 
-#include "host_abi.h"
+#include "abi/host_abi.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "scene/Document.h"
+#include "host/scene/Document.h"
 
 #include <cmath>
 

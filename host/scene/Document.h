@@ -1,7 +1,7 @@
 // A document: the root of a scene tree, with its time, frame rate and frame range.
 #pragma once
 
-#include "scene/SceneObject.h"
+#include "host/scene/SceneObject.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
-#include "scene/InExcludeList.h"
+#include "host/scene/InExcludeList.h"
 
-#include "scene/Atom.h"
-#include "scene/Document.h"
+#include "host/scene/Atom.h"
+#include "host/scene/Document.h"
 
 namespace vantri {
 

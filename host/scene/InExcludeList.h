@@ -3,7 +3,7 @@
 // freed is still counted but resolves to null.
 #pragma once
 
-#include "scene/CustomData.h"
+#include "host/scene/CustomData.h"
 
 #include <cstdint>
 #include <vector>

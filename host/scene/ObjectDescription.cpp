@@ -1,6 +1,6 @@
-#include "scene/ObjectDescription.h"
+#include "host/scene/ObjectDescription.h"
 
-#include "Host.h"
+#include "host/Host.h"
 
 namespace vantri {
 

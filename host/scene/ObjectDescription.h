@@ -3,8 +3,8 @@
 // may change while the description is built.
 #pragma once
 
-#include "resources/DescriptionFile.h"
-#include "scene/SceneObject.h"
+#include "host/resources/DescriptionFile.h"
+#include "host/scene/SceneObject.h"
 
 #include <optional>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "scene/ObjectFactory.h"
+#include "host/scene/ObjectFactory.h"
 
 namespace vantri {
 

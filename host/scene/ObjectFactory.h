@@ -3,8 +3,8 @@
 // then the plug-in's CopyTo.
 #pragma once
 
-#include "plugin/ObjectTypes.h"
-#include "scene/SceneObject.h"
+#include "host/plugin/ObjectTypes.h"
+#include "host/scene/SceneObject.h"
 
 #include <string>
 #include <utility>

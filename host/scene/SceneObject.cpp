@@ -1,12 +1,12 @@
-#include "scene/SceneObject.h"
+#include "host/scene/SceneObject.h"
 
-#include "geometry/Mesh.h"
-#include "geometry/SplinePath.h"
-#include "geometry/TriangleBvh.h"
-#include "memory/Allocator.h"
-#include "plugin/ObjectTypes.h"
-#include "scene/Document.h"
-#include "scene/Transform.h"
+#include "host/geometry/Mesh.h"
+#include "host/geometry/SplinePath.h"
+#include "host/geometry/TriangleBvh.h"
+#include "host/memory/Allocator.h"
+#include "host/plugin/ObjectTypes.h"
+#include "host/scene/Document.h"
+#include "host/scene/Transform.h"
 
 namespace vantri {
 

@@ -2,7 +2,7 @@
 // children and, for generators, the output they generated (the cache).
 #pragma once
 
-#include "scene/Atom.h"
+#include "host/scene/Atom.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "scene/SplineCurve.h"
+#include "host/scene/SplineCurve.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,7 +7,7 @@
 // for whoever edits the curve but do not bend it.
 #pragma once
 
-#include "scene/CustomData.h"
+#include "host/scene/CustomData.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
-#include "AngleConstants.h"
+#include "abi/AngleConstants.h"
 
 #include <cmath>
 

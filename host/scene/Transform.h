@@ -1,7 +1,7 @@
 // The host's matrix arithmetic on the boundary's plain values.
 #pragma once
 
-#include "host_abi.h"
+#include "abi/host_abi.h"
 
 namespace vantri {
 

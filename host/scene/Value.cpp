@@ -1,6 +1,6 @@
-#include "scene/Value.h"
+#include "host/scene/Value.h"
 
-#include "scene/Atom.h"
+#include "host/scene/Atom.h"
 
 namespace vantri {
 

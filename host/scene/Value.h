@@ -1,7 +1,7 @@
 // One parameter value as the host stores it in a container.
 #pragma once
 
-#include "scene/CustomData.h"
+#include "host/scene/CustomData.h"
 
 #include <string>
 

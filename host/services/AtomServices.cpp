@@ -1,9 +1,9 @@
 // Parameters, messages, names and the node tree of any atom.
-#include "services/Services.h"
+#include "host/services/Services.h"
 
-#include "Host.h"
-#include "plugin/ObjectTypes.h"
-#include "scene/Document.h"
+#include "host/Host.h"
+#include "host/plugin/ObjectTypes.h"
+#include "host/scene/Document.h"
 
 namespace vantri {
 

@@ -1,11 +1,11 @@
 // Bitmaps (icons the plug-in loads, copies it makes) and clip maps.
-#include "services/Services.h"
+#include "host/services/Services.h"
 
-#include "Host.h"
-#include "draw/Bitmap.h"
-#include "draw/ClipMap.h"
-#include "memory/Allocator.h"
-#include "resources/ImageFile.h"
+#include "host/Host.h"
+#include "host/draw/Bitmap.h"
+#include "host/draw/ClipMap.h"
+#include "host/memory/Allocator.h"
+#include "host/resources/ImageFile.h"
 
 #include <memory>
 #include <new>

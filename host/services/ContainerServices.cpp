@@ -1,11 +1,11 @@
 // Parameter containers and custom data.
-#include "services/Services.h"
+#include "host/services/Services.h"
 
-#include "memory/Allocator.h"
-#include "scene/Container.h"
-#include "scene/Document.h"
-#include "scene/InExcludeList.h"
-#include "scene/SplineCurve.h"
+#include "host/memory/Allocator.h"
+#include "host/scene/Container.h"
+#include "host/scene/Document.h"
+#include "host/scene/InExcludeList.h"
+#include "host/scene/SplineCurve.h"
 
 namespace vantri {
 

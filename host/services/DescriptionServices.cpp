@@ -1,8 +1,8 @@
 // Descriptions being built.
-#include "services/Services.h"
+#include "host/services/Services.h"
 
-#include "Host.h"
-#include "scene/ObjectDescription.h"
+#include "host/Host.h"
+#include "host/scene/ObjectDescription.h"
 
 namespace vantri {
 

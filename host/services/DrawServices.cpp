@@ -1,10 +1,10 @@
 // Viewport drawing: what an object's Draw asks for is recorded into the viewport's display
 // list.
-#include "services/Services.h"
+#include "host/services/Services.h"
 
-#include "draw/Bitmap.h"
-#include "draw/Viewport.h"
-#include "scene/SceneObject.h"
+#include "host/draw/Bitmap.h"
+#include "host/draw/Viewport.h"
+#include "host/scene/SceneObject.h"
 
 namespace vantri {
 

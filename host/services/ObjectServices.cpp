@@ -1,11 +1,11 @@
 // Objects, documents, links, alias translators, atom arrays and the execution pipeline.
-#include "services/Services.h"
+#include "host/services/Services.h"
 
-#include "Host.h"
-#include "eval/ExecutionList.h"
-#include "memory/Allocator.h"
-#include "scene/Document.h"
-#include "scene/ObjectFactory.h"
+#include "host/Host.h"
+#include "host/eval/ExecutionList.h"
+#include "host/memory/Allocator.h"
+#include "host/scene/Document.h"
+#include "host/scene/ObjectFactory.h"
 
 #include <algorithm>
 #include <new>

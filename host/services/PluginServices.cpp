@@ -1,7 +1,7 @@
 // Registration of plug-in object types.
-#include "services/Services.h"
+#include "host/services/Services.h"
 
-#include "Host.h"
+#include "host/Host.h"
 
 namespace vantri {
 

@@ -1,9 +1,9 @@
 // The polygon ray collider.
-#include "services/Services.h"
+#include "host/services/Services.h"
 
-#include "geometry/RayCollider.h"
-#include "memory/Allocator.h"
-#include "scene/SceneObject.h"
+#include "host/geometry/RayCollider.h"
+#include "host/memory/Allocator.h"
+#include "host/scene/SceneObject.h"
 
 #include <new>
 

@@ -1,8 +1,8 @@
 // Resources and the strings in them.
-#include "services/Services.h"
+#include "host/services/Services.h"
 
-#include "Host.h"
-#include "memory/Allocator.h"
+#include "host/Host.h"
+#include "host/memory/Allocator.h"
 
 #include <algorithm>
 #include <memory>

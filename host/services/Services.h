@@ -1,7 +1,7 @@
 // The host's service tables, one source file per table.
 #pragma once
 
-#include "host_abi.h"
+#include "abi/host_abi.h"
 
 namespace vantri {
 

@@ -1,9 +1,9 @@
 // Spline objects: their segments and points, and arc-length tables of their segments.
-#include "services/Services.h"
+#include "host/services/Services.h"
 
-#include "geometry/SplineLength.h"
-#include "memory/Allocator.h"
-#include "scene/SceneObject.h"
+#include "host/geometry/SplineLength.h"
+#include "host/memory/Allocator.h"
+#include "host/scene/SceneObject.h"
 
 #include <new>
 

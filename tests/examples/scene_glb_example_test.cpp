@@ -1,8 +1,8 @@
 // Every bundled example's scene.glb read back against its agents.csv: one node per agent
 // under one node per generator, the scene's other objects as the only other nodes, a key at
 // every frame played, and each key where agents.csv puts the agent, in metres with Z mirrored.
-#include "example_support.h"
-#include "../GltfReading.h"
+#include "tests/support/example_support.h"
+#include "tests/support/GltfReading.h"
 
 #include "results/ExportSpace.h"
 

@@ -1,10 +1,10 @@
 // The behaviour and blend objects through the real module: their defaults as Init writes
 // them, their answer to message 23, and the blend's index parameter shown only in the
 // single-entry mode.
-#include "PluginFixture.h"
+#include "tests/support/PluginFixture.h"
 
-#include "scene/ObjectDescription.h"
-#include "scene/SplineCurve.h"
+#include "host/scene/ObjectDescription.h"
+#include "host/scene/SplineCurve.h"
 
 #include <utility>
 #include <vector>

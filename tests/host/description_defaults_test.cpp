@@ -1,10 +1,10 @@
 // The defaults a description file states are the values the plug-in's Init writes: a new
 // object of each type holds exactly its description's defaults, and nothing where the
 // description states none.
-#include "PluginFixture.h"
+#include "tests/support/PluginFixture.h"
 
-#include "scene/ObjectDescription.h"
-#include "scene/SplineCurve.h"
+#include "host/scene/ObjectDescription.h"
+#include "host/scene/SplineCurve.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,8 +1,8 @@
 // Crew creation as the host sees it: the "Agents" output, the instances and their sources,
 // the grid positions, and the seeded jitter and speeds in the agent records.
-#include "generator_test_support.h"
+#include "tests/support/generator_test_support.h"
 
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <climits>
 

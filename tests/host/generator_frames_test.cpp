@@ -1,8 +1,8 @@
 // The generator over many frames: when its output is rebuilt and with which builder, and
 // how its Execute carries the records (as the world leaves them) over to the instances.
-#include "generator_test_support.h"
+#include "tests/support/generator_test_support.h"
 
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <cmath>
 

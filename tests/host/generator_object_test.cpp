@@ -1,8 +1,8 @@
 // The generator as an object: its defaults, its description, the private-data request and
 // copies of a generator with a crew.
-#include "generator_test_support.h"
+#include "tests/support/generator_test_support.h"
 
-#include "scene/ObjectDescription.h"
+#include "host/scene/ObjectDescription.h"
 
 #include <cstring>
 

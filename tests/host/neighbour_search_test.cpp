@@ -5,10 +5,10 @@
 // generators, agents stacked on one spot, agents moved far outside any cell range), crowds
 // following splines (whose nearest sample the same switch has found in a tree or by a scan),
 // and runs in which the grids' or the spline search's memory is refused.
-#include "PluginFixture.h"
-#include "scene_test_support.h"
+#include "tests/support/PluginFixture.h"
+#include "tests/support/scene_test_support.h"
 
-#include "../../source/object/NeighbourSearch.h"
+#include "abi/host_abi.h"
 
 #include "results/AgentRecords.h"
 #include "results/AgentsCsv.h"
@@ -73,20 +73,20 @@ std::string first_difference(const Played& grid, const Played& reference) {
 class NeighbourSearchTest : public vantri_test::StartedPlugin {
   protected:
     void TearDown() override {
-        choose(NeighbourSearch::Grid);
+        choose(VT_NEIGHBOUR_SEARCH_GRID);
         StartedPlugin::TearDown();
     }
 
-    void choose(NeighbourSearch search) {
-        int32_t value = static_cast<int32_t>(search);
-        ASSERT_EQ(module.message(VantriMessage::NeighbourSearch, &value), 1);
+    void choose(int32_t search) {
+        int32_t value = search;
+        ASSERT_EQ(module.message(VT_CROWD_MESSAGE_NEIGHBOUR_SEARCH, &value), 1);
     }
 
     /// Plays `scene` with `search` from its start to `last` (its end by default). `after_first`
     /// runs once the first frame is done, to move agents where no crew puts them. With
     /// `idle_start` the first frame only makes the crews (the animation stands still), so
     /// that the world first simulates in the second.
-    Played play(const vantri::SceneFile& scene, NeighbourSearch search,
+    Played play(const vantri::SceneFile& scene, int32_t search,
                 const std::function<void()>& after_first = {}, int32_t last = INT32_MAX,
                 bool idle_start = false) {
         Played played;
@@ -137,8 +137,8 @@ class NeighbourSearchTest : public vantri_test::StartedPlugin {
     /// Returns whether the scene wrote any agent at all.
     bool expect_same(const std::string& what, const vantri::SceneFile& scene,
                      const std::function<void()>& after_first = {}, int32_t last = INT32_MAX) {
-        const Played grid = play(scene, NeighbourSearch::Grid, after_first, last);
-        const Played reference = play(scene, NeighbourSearch::AllPairs, after_first, last);
+        const Played grid = play(scene, VT_NEIGHBOUR_SEARCH_GRID, after_first, last);
+        const Played reference = play(scene, VT_NEIGHBOUR_SEARCH_ALL_PAIRS, after_first, last);
         EXPECT_TRUE(grid == reference) << what << ": " << first_difference(grid, reference);
         return reference.csv.size() > std::strlen(vantri::AgentsCsv::header()) + 1;
     }
@@ -351,12 +351,12 @@ TEST_F(NeighbourSearchTest, TheReferenceIsAnotherPathChosenByAPluginMessage) {
     ASSERT_TRUE(vantri::load_scene_file(
         std::string(VANTRI_SOURCE_DIR) + "/tests/scenes/crowds.json", scene, error))
         << error;
-    const Played grid = play(scene, NeighbourSearch::Grid, {}, 3);
-    const Played reference = play(scene, NeighbourSearch::AllPairs, {}, 3);
+    const Played grid = play(scene, VT_NEIGHBOUR_SEARCH_GRID, {}, 3);
+    const Played reference = play(scene, VT_NEIGHBOUR_SEARCH_ALL_PAIRS, {}, 3);
     EXPECT_GT(grid.requests, reference.requests) << "only the grid search takes memory";
     int32_t unknown = 2;
-    EXPECT_EQ(module.message(VantriMessage::NeighbourSearch, &unknown), -1);
-    EXPECT_EQ(module.message(VantriMessage::NeighbourSearch, nullptr), -1);
+    EXPECT_EQ(module.message(VT_CROWD_MESSAGE_NEIGHBOUR_SEARCH, &unknown), -1);
+    EXPECT_EQ(module.message(VT_CROWD_MESSAGE_NEIGHBOUR_SEARCH, nullptr), -1);
 }
 
 // Crowds following splines: a curvy closed loop and a straight line whose samples lie 10.125
@@ -420,8 +420,8 @@ TEST_F(NeighbourSearchTest, SplineFollowersGiveTheSameRecords) {
     };
     const vantri::SceneFile scene = spline_scene(12);
     expect_same("splines", scene, scatter);
-    const Played tree = play(scene, NeighbourSearch::Grid, {}, 2);
-    const Played scan = play(scene, NeighbourSearch::AllPairs, {}, 2);
+    const Played tree = play(scene, VT_NEIGHBOUR_SEARCH_GRID, {}, 2);
+    const Played scan = play(scene, VT_NEIGHBOUR_SEARCH_ALL_PAIRS, {}, 2);
     EXPECT_NE(tree.csv.find(",walkers,"), std::string::npos);
     EXPECT_GT(tree.requests, scan.requests) << "only the tree search takes memory";
 }
@@ -433,7 +433,7 @@ TEST_F(NeighbourSearchTest, RefusedSplineSearchMemoryLeaksNothingAndChangesNothi
     const vantri::SceneFile scene = spline_scene(2);
     const auto run = [&](uint64_t refuse) {
         const auto arm = [refuse]() { vantri::allocator().fail_nth(refuse); };
-        const Played played = play(scene, NeighbourSearch::Grid, arm, INT32_MAX, true);
+        const Played played = play(scene, VT_NEIGHBOUR_SEARCH_GRID, arm, INT32_MAX, true);
         vantri::allocator().fail_nth(0);
         return played;
     };
@@ -480,14 +480,14 @@ TEST_F(NeighbourSearchTest, RefusedGridMemoryLeavesTheResultsAsTheScanGivesThem)
              "CROWDGEN_SPACING": [25, 0, 15], "CROWDGEN_SPEED": 40, "CROWDGEN_ACCELERATION": 30,
              "CROWDGEN_BEHAVIOURS": ["flock"], "CROWDGEN_OTHER_GROUPS": ["a"]},
              "children": [{"type": "cube", "name": "b body"}]}]}]})");
-    const auto run = [&](NeighbourSearch search, uint64_t refuse) {
+    const auto run = [&](int32_t search, uint64_t refuse) {
         const auto arm = [refuse]() { vantri::allocator().fail_nth(refuse); };
         const Played played = play(scene, search, arm, INT32_MAX, true);
         vantri::allocator().fail_nth(0);
         return played;
     };
-    const Played untroubled = run(NeighbourSearch::Grid, 0);
-    const Played scanned = run(NeighbourSearch::AllPairs, 0);
+    const Played untroubled = run(VT_NEIGHBOUR_SEARCH_GRID, 0);
+    const Played scanned = run(VT_NEIGHBOUR_SEARCH_ALL_PAIRS, 0);
     ASSERT_TRUE(untroubled == scanned) << first_difference(untroubled, scanned);
     ASSERT_GT(untroubled.requests, scanned.requests) << "the grids take memory";
     const uint64_t extra = untroubled.requests - scanned.requests;
@@ -496,14 +496,14 @@ TEST_F(NeighbourSearchTest, RefusedGridMemoryLeavesTheResultsAsTheScanGivesThem)
     const auto reference = [&](uint64_t m) -> const Played& {
         auto it = references.find(m);
         if (it == references.end())
-            it = references.emplace(m, run(NeighbourSearch::AllPairs, m)).first;
+            it = references.emplace(m, run(VT_NEIGHBOUR_SEARCH_ALL_PAIRS, m)).first;
         return it->second;
     };
     uint64_t fallbacks = 0;
     for (uint64_t n = 1;; ++n) {
         SCOPED_TRACE("refusal " + std::to_string(n));
         const uint64_t refusals = vantri::allocator().refusals();
-        const Played grid = run(NeighbourSearch::Grid, n);
+        const Played grid = run(VT_NEIGHBOUR_SEARCH_GRID, n);
         if (vantri::allocator().refusals() == refusals) break;
         EXPECT_TRUE(host.misuse().empty()) << host.misuse().front();
         EXPECT_EQ(vantri::allocator().live(), baseline_live) << "leak";

@@ -1,13 +1,13 @@
 // Pictures of scenes through the real module: a small fixed scene from the top camera must
 // match the checked-in picture pixel for pixel, and vantri run writes the pictures it is
 // asked for, or refuses clearly.
-#include "drawing_test_support.h"
-#include "scene_test_support.h"
+#include "tests/support/drawing_test_support.h"
+#include "tests/support/scene_test_support.h"
 
-#include "ocrowdbehav.h"
-#include "ocrowdobstacle.h"
-#include "render/PngFile.h"
-#include "render/ScenePicture.h"
+#include "parameter_ids/ocrowdbehav.h"
+#include "parameter_ids/ocrowdobstacle.h"
+#include "host/render/PngFile.h"
+#include "host/render/ScenePicture.h"
 
 #include <nlohmann/json.hpp>
 

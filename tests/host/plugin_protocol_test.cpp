@@ -1,6 +1,6 @@
 // The module's entry point as the host drives it: actions, messages, the initialisation
 // count, start-up, registration and the crash hook.
-#include "PluginFixture.h"
+#include "tests/support/PluginFixture.h"
 
 #include <cstdio>
 #include <cstdlib>

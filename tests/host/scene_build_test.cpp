@@ -1,11 +1,11 @@
 // Scene files built in the host through the real module: every kind of parameter value
 // arrives with its description's type (read back as the plug-in reads it, through the
 // host's GetParameter), transforms and hierarchy are as written, and tracks move objects.
-#include "PluginFixture.h"
+#include "tests/support/PluginFixture.h"
 
-#include "scene/InExcludeList.h"
-#include "scene/SplineCurve.h"
-#include "scene/Transform.h"
+#include "host/scene/InExcludeList.h"
+#include "host/scene/SplineCurve.h"
+#include "host/scene/Transform.h"
 #include "scenefile/SceneBuilder.h"
 #include "scenefile/Tracks.h"
 

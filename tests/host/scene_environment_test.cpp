@@ -1,10 +1,10 @@
 // The environment as a user meets it through vantri run: agents following a closed spline,
 // steering round sphere, box and polygon obstacles, and standing on sloped and bumpy ground.
-#include "scene_test_support.h"
+#include "tests/support/scene_test_support.h"
 
-#include "geometry/Primitives.h"
-#include "geometry/TriangleBvh.h"
-#include "scene/Transform.h"
+#include "host/geometry/Primitives.h"
+#include "host/geometry/TriangleBvh.h"
+#include "host/scene/Transform.h"
 
 #include <cmath>
 #include <cstdio>

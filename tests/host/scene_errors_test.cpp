@@ -1,6 +1,6 @@
 // Mistakes in scene files and on the command line: each is one line that names the file,
 // the place in it and what is wrong, exit code 2, and nothing is written.
-#include "scene_test_support.h"
+#include "tests/support/scene_test_support.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 // vantri run's choices for one run: --set changing the scene file's parameters (and every
 // mistake in a setting named), and --outputs choosing which files the run writes.
-#include "scene_test_support.h"
+#include "tests/support/scene_test_support.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,9 +1,9 @@
 // Avoidance of the agents of the own crowd group and of other groups: the steering and
 // push-out vectors an evaluation leaves in the agent's record, and whole crowds passing each
 // other.
-#include "world_test_scene.h"
+#include "tests/support/world_test_scene.h"
 
-#include "eval/Player.h"
+#include "host/eval/Player.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // Obstacles through the module: one agent facing a sphere, a box or a polygon object, with a
 // behaviour whose only term is the obstacle term. The agent's record after a frame shows the
 // last probe hit and the push-out.
-#include "world_environment_scene.h"
+#include "tests/support/world_environment_scene.h"
 
-#include "scene/ObjectDescription.h"
+#include "host/scene/ObjectDescription.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // A flock of a hundred agents over a thousand frames: the records stay finite, and the
 // simulation is deterministic, played or rendered.
-#include "world_test_scene.h"
+#include "tests/support/world_test_scene.h"
 
-#include "eval/Player.h"
+#include "host/eval/Player.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The world's frame execution: how much time each frame covers, and which crowd groups and
 // agents it updates. A moving agent gains acceleration * step in speed per frame, so its speed
 // shows exactly which time steps the world used.
-#include "world_test_scene.h"
+#include "tests/support/world_test_scene.h"
 
-#include "eval/Player.h"
+#include "host/eval/Player.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The host reads a generator's agent array through the boundary's record layout (its fields
 // are checked against the plug-in's records when the plug-in builds): a real array, with free
 // room at its front, reads as its records in order.
-#include "CrowdRecords.h"
-#include "CrowdRecordLayout.h"
-#include "test_allocator_binding.h"
+#include "plugin/geometry/CrowdRecords.h"
+#include "abi/CrowdRecordLayout.h"
+#include "tests/support/test_allocator_binding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // agents.csv's rows: every real reads back as the same double, written in its shortest form;
 // rows and names survive the buffer whatever their length; a write that fails is reported.
 #include "results/AgentsCsv.h"
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <gtest/gtest.h>
 

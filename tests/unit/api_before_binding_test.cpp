@@ -3,10 +3,10 @@
 // failure value without calling into a table. And a host whose tables the plug-in was not
 // bound to in full (the allocator-only binding of the unit tests): the missing tables are
 // skipped the same way.
-#include "PluginApi.h"
-#include "SplineObject.h"
-#include "host_binding.h"
-#include "test_allocator_binding.h"
+#include "plugin/hostapi/PluginApi.h"
+#include "plugin/hostapi/SplineObject.h"
+#include "plugin/hostapi/host_binding.h"
+#include "tests/support/test_allocator_binding.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // without repeats, every point within its reach (strays always), after any number of moves
 // near home, far away and to no place at all; the rings visit every placed point once and
 // their clearance holds; and a build that cannot get memory says so and leaks nothing.
-#include "CellGrid.h"
-#include "test_allocator_binding.h"
+#include "plugin/geometry/CellGrid.h"
+#include "tests/support/test_allocator_binding.h"
 
 #include <gtest/gtest.h>
 

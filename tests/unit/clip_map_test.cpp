@@ -1,8 +1,8 @@
 // The host's bitmap font and clip maps: every glyph its own, text measured in characters,
 // pictures made only at sizes and depths that make sense, and painting that clips and
 // composites exactly.
-#include "draw/BitmapFont.h"
-#include "draw/ClipMap.h"
+#include "host/draw/BitmapFont.h"
+#include "host/draw/ClipMap.h"
 
 #include <gtest/gtest.h>
 

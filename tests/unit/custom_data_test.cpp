@@ -1,16 +1,16 @@
 // The host's custom parameter values (in/exclude lists and spline curves), the container
 // getters' number conversions, and the plug-in's view of all of them through the real
 // service tables.
-#include "Host.h"
-#include "PluginApi.h"
-#include "InExcludeData.h"
-#include "SplineData.h"
-#include "host_binding.h"
-#include "memory/Allocator.h"
-#include "object/CrowdBehaviours.h"
-#include "scene/Document.h"
-#include "scene/InExcludeList.h"
-#include "scene/SplineCurve.h"
+#include "host/Host.h"
+#include "plugin/hostapi/PluginApi.h"
+#include "plugin/hostapi/InExcludeData.h"
+#include "plugin/hostapi/SplineData.h"
+#include "plugin/hostapi/host_binding.h"
+#include "host/memory/Allocator.h"
+#include "plugin/object/CrowdBehaviours.h"
+#include "host/scene/Document.h"
+#include "host/scene/InExcludeList.h"
+#include "host/scene/SplineCurve.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The growable array: block rules, construction of new records, failure without change,
 // and giving back every block.
-#include "CrowdRecords.h"
-#include "GeDynamicArray.h"
-#include "test_allocator_binding.h"
+#include "plugin/geometry/CrowdRecords.h"
+#include "plugin/geometry/GeDynamicArray.h"
+#include "tests/support/test_allocator_binding.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // after the mirror.
 #include "results/ExportSpace.h"
 #include "results/ObjectShapes.h"
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // What vantri run's picture options accept, the pictures' file names, and the playback clock
 // the host shows the plug-in during a run.
-#include "eval/PlaybackClock.h"
+#include "host/eval/PlaybackClock.h"
 #include "results/FramePictures.h"
 
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 // The host's geometry: spline curves and their arc length, primitives, and the ray
 // collider's hierarchy checked against a scan of every triangle.
-#include "geometry/Primitives.h"
-#include "geometry/RayCollider.h"
-#include "geometry/SplineLength.h"
-#include "geometry/SplinePath.h"
-#include "memory/Allocator.h"
-#include "plugin/ObjectTypes.h"
-#include "scene/SceneObject.h"
-#include "scene/Transform.h"
+#include "host/geometry/Primitives.h"
+#include "host/geometry/RayCollider.h"
+#include "host/geometry/SplineLength.h"
+#include "host/geometry/SplinePath.h"
+#include "host/memory/Allocator.h"
+#include "host/plugin/ObjectTypes.h"
+#include "host/scene/SceneObject.h"
+#include "host/scene/Transform.h"
 
 #include <gtest/gtest.h>
 

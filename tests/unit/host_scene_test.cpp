@@ -1,11 +1,11 @@
 // The stand-in host's own pieces: its allocator, the scene tree with its change marks and
 // weak links, and values crossing the boundary.
-#include "geometry/Mesh.h"
-#include "memory/Allocator.h"
-#include "plugin/ObjectTypes.h"
-#include "scene/Container.h"
-#include "scene/Document.h"
-#include "scene/Transform.h"
+#include "host/geometry/Mesh.h"
+#include "host/memory/Allocator.h"
+#include "host/plugin/ObjectTypes.h"
+#include "host/scene/Container.h"
+#include "host/scene/Document.h"
+#include "host/scene/Transform.h"
 
 #include <gtest/gtest.h>
 

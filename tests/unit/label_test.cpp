@@ -1,13 +1,13 @@
 // SDrawText on its own, against the stand-in host's viewport: the label's picture, the tint
 // that goes into a copy (never into the clip map's own picture), the quad's size by scale, and
 // refused memory at every allocation it makes.
-#include "TextLabel.h"
+#include "plugin/object/TextLabel.h"
 
-#include "Host.h"
-#include "draw/BitmapFont.h"
-#include "draw/Viewport.h"
-#include "host_binding.h"
-#include "memory/Allocator.h"
+#include "host/Host.h"
+#include "host/draw/BitmapFont.h"
+#include "host/draw/Viewport.h"
+#include "plugin/hostapi/host_binding.h"
+#include "host/memory/Allocator.h"
 
 #include <gtest/gtest.h>
 

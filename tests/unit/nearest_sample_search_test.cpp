@@ -3,9 +3,9 @@
 // some on one spot), transforms (rotated, scaled by 1e-6 to 1e6, singular, not finite),
 // points (on samples, midway between two, far away, huge, not finite) and capture distances
 // (0, negative, NaN, tiny to beyond 1e308, infinite).
-#include "NearestSampleSearch.h"
-#include "VectorMath.h"
-#include "test_allocator_binding.h"
+#include "plugin/geometry/NearestSampleSearch.h"
+#include "plugin/geometry/VectorMath.h"
+#include "tests/support/test_allocator_binding.h"
 
 #include <gtest/gtest.h>
 

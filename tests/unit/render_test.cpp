@@ -1,11 +1,11 @@
 // The renderer: which way each camera looks, framing that shows everything, surfaces hidden
 // by nearer ones, shared edges drawn once, textures the right way up, lines cut at the
 // camera, and pictures that read back from PNG and SVG as they were made.
-#include "render/Camera.h"
-#include "render/PngFile.h"
-#include "render/Raster.h"
-#include "render/SvgPicture.h"
-#include "scene/Transform.h"
+#include "host/render/Camera.h"
+#include "host/render/PngFile.h"
+#include "host/render/Raster.h"
+#include "host/render/SvgPicture.h"
+#include "host/scene/Transform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Broken resource folders and images: each failure names the file and the place in it to
 // fix (a JSON path, or the line and column of text that is not JSON), and the caller's data
 // stays as it was.
-#include "resource_test_support.h"
+#include "tests/support/resource_test_support.h"
 
-#include "resources/ImageFile.h"
-#include "resources/ResourceFolder.h"
+#include "host/resources/ImageFile.h"
+#include "host/resources/ResourceFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -230,7 +230,8 @@ std::string tiff_failure(const std::string& path) {
 
 TEST(TiffImageErrorsTest, UnreadableFilesAreReportedByName) {
     ScratchFolder folder;
-    const std::string icon = read_bytes(std::string(VANTRI_SOURCE_DIR) + "/res/CrowdBlend.tif");
+    const std::string icon =
+        read_bytes(std::string(VANTRI_SOURCE_DIR) + "/plugin/res/CrowdBlend.tif");
     ASSERT_GT(icon.size(), 4200u);
 
     EXPECT_NE(tiff_failure(folder.file("missing.tif")).find("cannot be opened"), std::string::npos);

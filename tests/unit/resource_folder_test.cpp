@@ -1,14 +1,14 @@
 // The plug-in's own res/ folder, loaded as the host loads it: every description holds the
 // parameters the crowd code reads, with the ids the plug-in compiles against.
-#include "host_abi.h"
-#include "resources/ImageFile.h"
-#include "resources/ResourceFolder.h"
+#include "abi/host_abi.h"
+#include "host/resources/ImageFile.h"
+#include "host/resources/ResourceFolder.h"
 
-#include "ocrowdBlend.h"
-#include "ocrowdbehav.h"
-#include "ocrowdgenerator.h"
-#include "ocrowdobstacle.h"
-#include "ocrowdworld.h"
+#include "parameter_ids/ocrowdBlend.h"
+#include "parameter_ids/ocrowdbehav.h"
+#include "parameter_ids/ocrowdgenerator.h"
+#include "parameter_ids/ocrowdobstacle.h"
+#include "parameter_ids/ocrowdworld.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ using namespace vantri;
 
 namespace {
 
-const std::string kRes = std::string(VANTRI_SOURCE_DIR) + "/res";
+const std::string kRes = std::string(VANTRI_SOURCE_DIR) + "/plugin/res";
 
 /// One parameter as the plug-in expects it: the id it reads, the id its header gives, and
 /// the data type.

@@ -1,14 +1,14 @@
 // The two kinds of resource file, one reader at a time: what each accepts and how precisely
 // it points at a mistake. The description with every kind of entry is also turned into a
 // C++ header at build time (othing.h), which must agree with what the loader reads.
-#include "resource_test_support.h"
+#include "tests/support/resource_test_support.h"
 
-#include "host_abi.h"
-#include "resources/DescriptionFile.h"
-#include "resources/ResourceJson.h"
-#include "resources/StringTable.h"
+#include "abi/host_abi.h"
+#include "host/resources/DescriptionFile.h"
+#include "host/resources/ResourceJson.h"
+#include "host/resources/StringTable.h"
 
-#include "othing.h"
+#include "parameter_ids/othing.h"
 
 #include <gtest/gtest.h>
 

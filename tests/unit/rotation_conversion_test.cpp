@@ -1,7 +1,7 @@
 // Directions, matrices and rotations: the plug-in's conversions, checked against the host's
 // own rotation-to-matrix conversion.
-#include "RotationConversion.h"
-#include "scene/Transform.h"
+#include "plugin/geometry/RotationConversion.h"
+#include "host/scene/Transform.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // an agent absent at some frames keeps its nearest place and is scaled to nothing there.
 #include "results/RunRecording.h"
 #include "results/SceneGltf.h"
-#include "scene/Transform.h"
+#include "host/scene/Transform.h"
 
 #include <gtest/gtest.h>
 #include <tiny_gltf.h>

@@ -2,12 +2,12 @@
 // stand, splines as chains of lines, nulls as crosses, a generator's output as its
 // instances' sources in the generator's colour (its input children not drawn), and a shape
 // library that new object types extend.
-#include "geometry/Primitives.h"
-#include "geometry/SplinePath.h"
-#include "plugin/ObjectTypes.h"
-#include "render/SceneShapes.h"
-#include "scene/Document.h"
-#include "scene/Transform.h"
+#include "host/geometry/Primitives.h"
+#include "host/geometry/SplinePath.h"
+#include "host/plugin/ObjectTypes.h"
+#include "host/render/SceneShapes.h"
+#include "host/scene/Document.h"
+#include "host/scene/Transform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The host's service tables called while no Host exists: a bug of whoever holds the tables,
 // which a debug build stops at once and a release build survives, each service returning
 // its failure value.
-#include "Host.h"
-#include "services/Services.h"
+#include "host/Host.h"
+#include "host/services/Services.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Forward axes, sign, ellipse reach, matrix product, inverse and normalisation, and the
 // seeded random numbers.
-#include "ForwardAxis.h"
-#include "Random.h"
-#include "VectorMath.h"
+#include "plugin/geometry/ForwardAxis.h"
+#include "plugin/geometry/Random.h"
+#include "plugin/geometry/VectorMath.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,120 @@
+// The world's neighbour search: which agents of a crowd group a term must look at.
+//
+// Every neighbour term (alignment, cohesion, separation, avoidance) adds up the shares of the
+// agents it counts in array order, and floating-point sums depend on that order. So a search
+// that is faster than looking at every agent must hand a term every agent that the term
+// would count, in array order, and the term must compute each pair exactly as before. Here
+// each crowd group gets, for one frame, compact copies of its agents' positions (mg.off and
+// global_mg.off) and directions, and a cell grid over each kind of position, laid in the
+// group's own generator space. A term asks for the agents around a point; it gets every agent
+// that can be within its reach, sorted, and applies its own comparison to each.
+//
+// Agents move during a frame: each moves right after its own evaluation, before the next
+// agent is looked at. The world reports every agent once its update is done (Moved), and
+// the copies and grids follow, so that a term sees exactly the positions a full scan would.
+//
+// The full scan of every pair stays as the reference: it is what the terms do when the
+// reference search is chosen, when the grids cannot get memory, or when a query has no
+// bounded reach (a radius or a position that is not finite, a transform between two
+// generators that cannot be inverted safely).
+#pragma once
+
+#include "plugin/geometry/CellGrid.h"
+#include "plugin/geometry/CrowdRecords.h"
+#include "plugin/object/NeighbourSearch.h"
+
+/// How far to search a crowd group's grid for a query point of another (or the same) group's
+/// space. For every agent, its distance from `centre` in the searched group's space is at
+/// most scale * (the distance the term computes) + pad.
+struct SearchFrame {
+    LVector centre; ///< the query point in the searched group's space
+    double scale = 1.0;
+    double pad = 0.0;
+
+    /// The half-width to search for agents whose term distance may be up to `distance`.
+    double Reach(double distance) const { return scale * distance + pad; }
+    /// The least term distance of an agent that lies more than `clearance` from the centre
+    /// along some axis of the searched space.
+    double Beyond(double clearance) const;
+
+    /// The frame for a query at `p` in the searched group's own space. False when `p` is not
+    /// finite.
+    static bool Same(const LVector& p, SearchFrame& frame);
+    /// The frame for a query at `p` when the term carries the searched group's positions into
+    /// its own space with `m`. False when `m` cannot be inverted safely.
+    static bool Through(const LMatrix& m, const LVector& p, SearchFrame& frame);
+};
+
+/// One crowd group's neighbour data for the current frame.
+///
+/// The terms that look around one point one after another (alignment and cohesion around an
+/// agent's global position, separation and avoidance around its generator position) share
+/// one list of the agents near that point: those whose squared distance does not surely round
+/// to more than the list's reach, in array order, with their distances. Every agent missing
+/// from the list lies further than the reach, so a term whose radius is within the reach finds
+/// in it every agent it counts, and computes each share from the same distance a scan would.
+struct CrowdNeighbours {
+    int32_t count = 0;            ///< agents
+    LVector* local = nullptr;     ///< each agent's mg.off
+    LVector* global = nullptr;    ///< each agent's global_mg.off
+    LVector* direction = nullptr; ///< each agent's direction
+    CellGrid local_grid;          ///< over `local`
+    CellGrid global_grid;         ///< over `global`
+    int32_t headed = 0;           ///< agents whose direction is not (0, 0, 0)
+    bool together = false;        ///< every agent's global position is `together_at`
+    LVector together_at;          ///< the one global position of all agents, when `together`
+    int32_t capacity = 0;         ///< agents the copies have room for
+    bool ready = false;           ///< the copies hold this frame's values
+    bool failed = false;          ///< memory was short this frame: scan every agent
+    bool local_ready = false, local_failed = false;
+    bool global_ready = false, global_failed = false;
+
+    unsigned long moves = 0;       ///< changes of the copies so far: a near list's date
+    int32_t* near_index = nullptr; ///< the near list: agents, ascending
+    double* near_dist = nullptr;   ///< their distances from the list's centre
+    int32_t near_count = 0;
+    bool near_valid = false;
+    bool near_local = false;        ///< the list is of `local` positions, else `global`
+    LVector near_centre;            ///< the point the list was made around
+    double near_reach = 0.0;        ///< every agent not listed lies further than this
+    unsigned long near_moves = 0;   ///< `moves` when the list was made
+    double near_widest[2] = {0, 0}; ///< the reach lately asked for, global and local
+
+    /// The reach of a near list for a term of radius `distance`: the widest lately asked for,
+    /// so that terms of different radii share one list, unless that is far wider.
+    double NearReach(double distance, bool at_local);
+    /// Whether the near list is the one around `centre` for a reach of `reach`.
+    bool HasNear(const LVector& centre, double reach, bool at_local) const;
+    /// Makes the near list around `centre` with a reach of `reach`, from the agents that
+    /// `grid` (over the same positions) finds within `grid_reach` (at least `reach`) of it.
+    void KeepNear(const LVector& centre, double reach, bool at_local, CellGrid& grid,
+                  double grid_reach);
+
+    ~CrowdNeighbours();
+};
+
+/// The neighbour data of every crowd group of a world, rebuilt lazily every frame.
+class NeighbourIndex {
+  public:
+    NeighbourIndex() = default;
+    ~NeighbourIndex();
+    NeighbourIndex(const NeighbourIndex&) = delete;
+    NeighbourIndex& operator=(const NeighbourIndex&) = delete;
+
+    /// Starts a frame: every group's data is out of date from now on.
+    void BeginFrame();
+    /// The data of the group at `slot` (its position in the crowd list) with these agents,
+    /// copied on first use in the frame; null when the full scan must be used.
+    CrowdNeighbours* Of(int32_t slot, const AgentArray& agents);
+    /// The group's grid over mg.off (`local`) or global_mg.off, built on first use; null when
+    /// the full scan must be used.
+    CellGrid* Grid(CrowdNeighbours& data, bool local);
+    /// Agent `k` of the group at `slot` has been updated: its copies and cells follow it.
+    void Moved(int32_t slot, int32_t k, const Agent_ID_Data& agent);
+    /// Gives back all memory.
+    void Free();
+
+  private:
+    CrowdNeighbours** slots_ = nullptr;
+    int32_t slot_count_ = 0;
+};
