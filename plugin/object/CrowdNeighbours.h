@@ -23,28 +23,6 @@
 #include "plugin/geometry/CrowdRecords.h"
 #include "plugin/object/NeighbourSearch.h"
 
-/// How far to search a crowd group's grid for a query point of another (or the same) group's
-/// space. For every agent, its distance from `centre` in the searched group's space is at
-/// most scale * (the distance the term computes) + pad.
-struct SearchFrame {
-    LVector centre; ///< the query point in the searched group's space
-    double scale = 1.0;
-    double pad = 0.0;
-
-    /// The half-width to search for agents whose term distance may be up to `distance`.
-    double Reach(double distance) const { return scale * distance + pad; }
-    /// The least term distance of an agent that lies more than `clearance` from the centre
-    /// along some axis of the searched space.
-    double Beyond(double clearance) const;
-
-    /// The frame for a query at `p` in the searched group's own space. False when `p` is not
-    /// finite.
-    static bool Same(const LVector& p, SearchFrame& frame);
-    /// The frame for a query at `p` when the term carries the searched group's positions into
-    /// its own space with `m`. False when `m` cannot be inverted safely.
-    static bool Through(const LMatrix& m, const LVector& p, SearchFrame& frame);
-};
-
 /// One crowd group's neighbour data for the current frame.
 ///
 /// The terms that look around one point one after another (alignment and cohesion around an
@@ -53,7 +31,15 @@ struct SearchFrame {
 /// to more than the list's reach, in array order, with their distances. Every agent missing
 /// from the list lies further than the reach, so a term whose radius is within the reach finds
 /// in it every agent it counts, and computes each share from the same distance a scan would.
-struct CrowdNeighbours {
+class CrowdNeighbours {
+  public:
+    ~CrowdNeighbours();
+
+  private:
+    // The index fills and updates the data; a query reads it in place.
+    friend class NeighbourIndex;
+    friend class NeighbourQuery;
+
     int32_t count = 0;            ///< agents
     LVector* local = nullptr;     ///< each agent's mg.off
     LVector* global = nullptr;    ///< each agent's global_mg.off
@@ -89,8 +75,6 @@ struct CrowdNeighbours {
     /// `grid` (over the same positions) finds within `grid_reach` (at least `reach`) of it.
     void KeepNear(const LVector& centre, double reach, bool at_local, CellGrid& grid,
                   double grid_reach);
-
-    ~CrowdNeighbours();
 };
 
 /// The neighbour data of every crowd group of a world, rebuilt lazily every frame.

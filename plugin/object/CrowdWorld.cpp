@@ -27,20 +27,15 @@ constexpr int32_t kWorldSeed = 15678934;
 NodeData* Crowdworld::Alloc() {
     Crowdworld* world = new (std::nothrow) Crowdworld;
     if (world == nullptr) return nullptr;
-    world->collider = GeRayCollider::Alloc();
-    if (world->collider == nullptr) {
+    if (!world->terrain.Alloc()) {
         delete world;
         return nullptr;
     }
     return world;
 }
 
-Crowdworld::~Crowdworld() {
-    crowds.FreeArray();
-    FreeSplineCache();
-    splines.FreeArray();
-    GeRayCollider::Free(collider);
-}
+// The members free the crowd list, the spline cache and the collider.
+Crowdworld::~Crowdworld() = default;
 
 Bool Crowdworld::Init(GeListNode*) {
     last_frame = 0;
@@ -55,11 +50,7 @@ Bool Crowdworld::Message(GeListNode*, int32_t type, void* data) {
         VtPrivateData* request = static_cast<VtPrivateData*>(data);
         request->answered = 1;
         CrowdWorldState* state = static_cast<CrowdWorldState*>(request->data);
-        if (state != nullptr) {
-            state->agent = current_agent;
-            state->agent_index = current_agent_index;
-            state->crowd_index = current_crowd_index;
-        }
+        if (state != nullptr) *state = current;
     }
     return TRUE;
 }
@@ -67,13 +58,6 @@ Bool Crowdworld::Message(GeListNode*, int32_t type, void* data) {
 Bool Crowdworld::AddToExecution(BaseObject* op, PriorityList* list) {
     list->Add(op, ExecutionPriority::Generator, ExecutionFlag::EveryFrame);
     return TRUE;
-}
-
-void Crowdworld::FreeSplineCache() {
-    sample_searches.FreeArray();
-    for (int32_t i = 0; i < splines.GetCount(); ++i)
-        splines[i].points.FreeArray();
-    splines.FreeArray();
 }
 
 // One frame of the simulation. The time step is the time since the last simulated frame:
@@ -102,17 +86,14 @@ ExecutionResult Crowdworld::Execute(BaseObject* op, BaseDocument* doc, HostThrea
             static_cast<double>(static_cast<float>(frame - last_frame) / static_cast<float>(fps));
     }
     last_frame = frame;
-    behaviours_read = 0;
+    behaviour_settings.Reset();
 
     BaseContainer* data = op->GetDataInstance();
-    terrain = data != nullptr ? static_cast<BaseObject*>(data->GetLink(CROWDWORLD_TERRAIN, doc))
-                              : nullptr;
-    // The host keeps the terrain's hierarchy while its geometry is unchanged, so this is
-    // cheap after the first frame. A failed init leaves every terrain cast of the frame a miss.
-    if (terrain != nullptr && collider != nullptr) collider->Init(terrain, FALSE);
+    terrain.Link(data != nullptr ? static_cast<BaseObject*>(data->GetLink(CROWDWORLD_TERRAIN, doc))
+                                 : nullptr);
 
     crowds.FreeArray();
-    FreeSplineCache();
+    spline_cache.Clear();
 
     // One entry per child, whatever its type; generators fill in their agents and settings.
     for (BaseObject* child = op->GetDown(); child != nullptr; child = child->GetNext()) {
@@ -136,15 +117,10 @@ ExecutionResult Crowdworld::Execute(BaseObject* op, BaseDocument* doc, HostThrea
             crowd->settings == nullptr) {
             continue;
         }
-        if (terrain != nullptr) {
-            const LMatrix terrain_mg = terrain->GetMg();
-            const LMatrix generator_mg = crowd->generator->GetMg();
-            generator_in_terrain = !terrain_mg * generator_mg;
-            terrain_in_generator = !generator_mg * terrain_mg;
-        }
-        current_agent = nullptr;
-        current_agent_index = -1;
-        current_crowd_index = crowd->index;
+        terrain.PlaceGenerator(crowd->generator);
+        current.agent = nullptr;
+        current.agent_index = -1;
+        current.crowd_index = crowd->index;
 
         BaseContainer* settings = crowd->settings;
         ground_switch = settings->GetBool(CROWDGEN_FIXED_PITCH_BANK) ? 1 : 0;
@@ -156,8 +132,8 @@ ExecutionResult Crowdworld::Execute(BaseObject* op, BaseDocument* doc, HostThrea
         Crowd_execution(op, crowd);
     }
     // No record pointer outlives the frame's updates.
-    current_agent = nullptr;
-    current_agent_index = -1;
+    current.agent = nullptr;
+    current.agent_index = -1;
     return ExecutionResult::Ok;
 }
 
@@ -180,7 +156,7 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
     for (int32_t i = 0; resolved_once && i < count; ++i) {
         SteeringItem& entry = resolved[i];
         entry.item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
-        entry.container = Steering_Settings(entry.item, entry.type);
+        entry.container = SteeringParameters(entry.item, entry.type);
     }
 
     // Only the rotation of the evaluated record is read, and every agent sets it.
@@ -188,8 +164,8 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
     AgentArray& agents = *crowd->agents;
     for (int32_t k = 0; k < agents.GetCount(); ++k) {
         Agent_ID_Data* agent = &agents[k];
-        current_agent = agent;
-        current_agent_index = k;
+        current.agent = agent;
+        current.agent_index = k;
         agent->crowd_index = crowd->index;
         agent->crowd = crowd;
         if (agent->object == nullptr) continue;
@@ -201,14 +177,14 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
                 entry = resolved[i];
             } else {
                 entry.item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
-                entry.container = Steering_Settings(entry.item, entry.type);
+                entry.container = SteeringParameters(entry.item, entry.type);
             }
             BaseObject* item = entry.item;
             const int32_t type = entry.type;
             BaseContainer* container = entry.container;
             if (container == nullptr) continue;
             if (type == CrowdType::Behaviour) {
-                sum += Behav_Steer(op, crowd->generator, crowd, container, k);
+                sum += BehaviourSteering(op, crowd->generator, crowd, container, k);
             } else if (visited->Append(item)) {
                 const Agent_ID_Data result =
                     Blend_Eval(op, crowd->generator, crowd, container, k, visited);
@@ -232,7 +208,7 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
         Update_Agent_Vectors(agent, &target);
 
         if (ground_switch == 0) {
-            if (terrain != nullptr) {
+            if (terrain.Linked()) {
                 const LVector angle = Get_Terrain_Angle(agent->mg, agent->object);
                 agent->rotation.y = angle.y;
                 agent->rotation.z = angle.z;
@@ -268,6 +244,10 @@ LVector Crowdworld::GetDirVect(LMatrix& m, int& code) {
 
 double Crowdworld::GetDirVersus(int& code) {
     return ::GetDirVersus(code);
+}
+
+LVector Crowdworld::Get_Terrain_Angle(LMatrix& mg, BaseObject*) {
+    return terrain.Stand(mg, forward_axis);
 }
 
 Bool RegisterCrowdworld() {

@@ -53,55 +53,6 @@ Crowd_Data* Crowdworld::NextOtherGroup(InExcludeData* others, BaseDocument* doc,
     return nullptr;
 }
 
-BaseContainer* Crowdworld::Steering_Settings(BaseObject* item, int32_t& type) {
-    if (item == nullptr) return nullptr;
-    type = item->GetType();
-    if (type != CrowdType::Behaviour && type != CrowdType::Blend) return nullptr;
-    VtPrivateData request{0, nullptr};
-    item->Message(ObjectMessage::PrivateData, &request);
-    return static_cast<BaseContainer*>(request.data);
-}
-
-// The behaviour's parameters, read once per frame: they cannot change while the world
-// updates its agents, and reading some twenty of them through the host for every agent costs
-// more than the terms of a sparse crowd. A frame that uses more behaviours than the table
-// holds reads the others for every agent.
-const BehaviourSettings& Crowdworld::Behaviour_Settings(BaseContainer* behaviour) {
-    for (int32_t i = 0; i < behaviours_read; ++i) {
-        if (behaviour_settings[i].container == behaviour) return behaviour_settings[i];
-    }
-    BehaviourSettings& s =
-        behaviours_read < kBehavioursKept ? behaviour_settings[behaviours_read++] : unkept_settings;
-    s.container = behaviour;
-    s.strength = behaviour->GetReal(CROWDBEHAV_STRENGTH);
-    s.others_weight = behaviour->GetReal(CROWDBEHAV_AVOIDANCE_WEIGHT);
-    s.align = behaviour->GetBool(CROWDBEHAV_ALIGN) != 0;
-    s.align_weight = behaviour->GetReal(CROWDBEHAV_ALIGN_WEIGHT);
-    s.align_radius = behaviour->GetLong(CROWDBEHAV_ALIGN_RADIUS);
-    s.align_repel_others = behaviour->GetBool(CROWDBEHAV_ALIGN_REPEL_OTHERS) != 0;
-    s.cohesion = behaviour->GetBool(CROWDBEHAV_COHESION) != 0;
-    s.cohesion_weight = behaviour->GetReal(CROWDBEHAV_COHESION_WEIGHT);
-    s.cohesion_inner = behaviour->GetLong(CROWDBEHAV_COHESION_MIN);
-    s.cohesion_middle = behaviour->GetLong(CROWDBEHAV_COHESION_DISTANCE);
-    s.cohesion_outer = behaviour->GetLong(CROWDBEHAV_COHESION_MAX);
-    s.repel_others = behaviour->GetBool(CROWDBEHAV_REPEL_OTHERS) != 0;
-    s.separation = behaviour->GetBool(CROWDBEHAV_SEPARATION) != 0;
-    s.separation_weight = behaviour->GetReal(CROWDBEHAV_SEPARATION_WEIGHT);
-    s.separation_radius = behaviour->GetLong(CROWDBEHAV_SEPARATION_RADIUS);
-    s.follow = behaviour->GetBool(CROWDBEHAV_FOLLOW) != 0;
-    s.follow_weight = behaviour->GetReal(CROWDBEHAV_FOLLOW_WEIGHT);
-    s.follow_range = behaviour->GetReal(CROWDBEHAV_FOLLOW_DISTANCE);
-    s.keep_direction = behaviour->GetBool(CROWDBEHAV_KEEP_DIRECTION) != 0;
-    s.keep_direction_weight = behaviour->GetReal(CROWDBEHAV_KEEP_DIRECTION_WEIGHT);
-    s.spline = behaviour->GetBool(CROWDBEHAV_SPLINE) != 0;
-    s.spline_weight = behaviour->GetReal(CROWDBEHAV_SPLINE_WEIGHT);
-    s.collision = behaviour->GetBool(CROWDBEHAV_COLLISION) != 0;
-    s.collision_weight = behaviour->GetReal(CROWDBEHAV_COLLISION_WEIGHT);
-    s.avoidance = behaviour->GetBool(CROWDBEHAV_AVOIDANCE) != 0;
-    s.avoid_others = behaviour->GetBool(CROWDBEHAV_AVOID_OTHERS) != 0;
-    return s;
-}
-
 // The terms run in a fixed order, each adding to the sum. The other-group parts of alignment,
 // cohesion and separation repel the agents of the groups that the generator names, with the
 // radius of the term that contains them. Avoidance of other groups adds up the push-outs of
@@ -109,16 +60,16 @@ const BehaviourSettings& Crowdworld::Behaviour_Settings(BaseContainer* behaviour
 Agent_ID_Data Crowdworld::Behav_Eval(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
                                      BaseContainer* behaviour, int32_t k) {
     Agent_ID_Data result;
-    result.direction = Behav_Steer(op, generator, crowd, behaviour, k);
+    result.direction = BehaviourSteering(op, generator, crowd, behaviour, k);
     return result;
 }
 
-LVector Crowdworld::Behav_Steer(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
-                                BaseContainer* behaviour, int32_t k) {
+LVector Crowdworld::BehaviourSteering(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
+                                      BaseContainer* behaviour, int32_t k) {
     BaseDocument* doc = op->GetDocument();
     Agent_ID_Data* agent = &(*crowd->agents)[k];
     InExcludeData* others = ListOf(crowd->settings, CROWDGEN_OTHER_GROUPS);
-    const BehaviourSettings& s = Behaviour_Settings(behaviour);
+    const BehaviourSettings& s = behaviour_settings.Read(behaviour);
     const double others_weight = s.others_weight;
     LVector sum;
 
@@ -212,12 +163,12 @@ Agent_ID_Data Crowdworld::Blend_Eval(BaseObject* op, BaseObject* generator, Crow
     for (int32_t i = first; i < end; ++i) {
         BaseObject* item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
         int32_t type = 0;
-        BaseContainer* container = Steering_Settings(item, type);
+        BaseContainer* container = SteeringParameters(item, type);
         if (container == nullptr) continue;
 
         LVector sub;
         if (type == CrowdType::Behaviour) {
-            sub = Behav_Steer(op, generator, crowd, container, k);
+            sub = BehaviourSteering(op, generator, crowd, container, k);
         } else {
             if (BlendExists(visited, item) || !visited->Append(item)) continue;
             sub = Blend_Eval(op, generator, crowd, container, k, visited).direction;

@@ -6,6 +6,8 @@
 // motion step adds to the agent's movement, and remembers the nearest neighbour it saw.
 #include "plugin/object/CrowdWorld.h"
 
+#include "plugin/object/NeighbourQuery.h"
+
 #include "plugin/geometry/VectorMath.h"
 
 #include "abi/AngleConstants.h"
@@ -78,7 +80,7 @@ bool Behind(const LVector& offset, const LVector& heading) {
 // distance, the earlier on a tie, exactly as the scan's strict comparison picks it; the search
 // for it widens ring by ring until no agent further out can be as near.
 LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
-    const CrowdTransform transform = Crowd_Transform(crowd, agent);
+    const CrowdTransform transform = TransformFor(crowd, agent);
     const double reach = agent->look_ahead;
     const double side = agent->crowd != nullptr ? agent->crowd->side_radius : 0.0;
     const LVector position = agent->mg.off;
@@ -121,8 +123,8 @@ LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
     const double bound = EllipseBound(side, reach);
     NeighbourQuery near;
     if (crowd->agents != nullptr && std::isfinite(bound) &&
-        Find_Neighbours(crowd, agent, transform, position, bound, true, near, true)) {
-        const LVector* places = near.data->local;
+        near.Find(neighbours, crowds, crowd, agent, transform, position, bound, true, true)) {
+        const LVector* places = near.Locals();
         const double nearest_limit = Len(agent->nearest_offset);
         int32_t nearest = -1;
         double nearest_dist = nearest_limit;
@@ -134,10 +136,10 @@ LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
         // nearest listed agent is within the reach, no other can be as near.
         bool settled = false;
         if (near.TakeNear()) {
-            for (int32_t i = 0; i < near.near_count; ++i) {
-                const int32_t j = near.near[i];
-                if (j == near.self) continue;
-                const double dist = near.near_dist[i];
+            for (int32_t i = 0; i < near.NearCount(); ++i) {
+                const int32_t j = near.NearAgent(i);
+                if (j == near.Self()) continue;
+                const double dist = near.NearDistance(i);
                 if (dist < nearest_dist) {
                     nearest = j;
                     nearest_dist = dist;
@@ -145,19 +147,19 @@ LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
                 if (dist > bound) continue;
                 const LVector offset = places[j] - position;
                 if (Behind(offset, heading)) continue;
-                avoid(places[j], offset, dist, near.data->direction[j], true);
+                avoid(places[j], offset, dist, near.Directions()[j], true);
             }
             settled =
-                nearest >= 0 ? nearest_dist <= near.near_reach : nearest_limit <= near.near_reach;
+                nearest >= 0 ? nearest_dist <= near.NearReach() : nearest_limit <= near.NearReach();
             if (!settled) {
                 // Look again at every candidate for the nearest agent alone; they come in no
                 // particular order, so a tie goes to the earlier explicitly.
                 nearest = -1;
                 nearest_dist = nearest_limit;
                 near.TakeAll();
-                for (int32_t i = 0; i < near.count; ++i) {
-                    const int32_t j = near.index[i];
-                    if (j == near.self) continue;
+                for (int32_t i = 0; i < near.Count(); ++i) {
+                    const int32_t j = near.Agent(i);
+                    if (j == near.Self()) continue;
                     const double dist = Len(places[j] - position);
                     if (dist < nearest_dist ||
                         (dist == nearest_dist && nearest >= 0 && j < nearest)) {
@@ -167,9 +169,9 @@ LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
                 }
             }
         }
-        for (int32_t i = 0; near.near == nullptr && i < near.count; ++i) {
-            const int32_t j = near.index[i];
-            if (j == near.self) continue;
+        for (int32_t i = 0; !near.HasNearList() && i < near.Count(); ++i) {
+            const int32_t j = near.Agent(i);
+            if (j == near.Self()) continue;
             const LVector other_position = transform.Point(places[j]);
             const LVector offset = other_position - position;
             const double square = offset.GetSquaredLength();
@@ -183,7 +185,7 @@ LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
                 nearest_square = SquaredBeyond(dist);
             }
             if (dist > bound) continue;
-            avoid(other_position, offset, dist, near.data->direction[j], true);
+            avoid(other_position, offset, dist, near.Directions()[j], true);
         }
 
         // Whether an agent outside what was searched could still be nearer. A limit that is
@@ -192,18 +194,17 @@ LVector Crowdworld::Agent_Avoidance(Crowd_Data* crowd, Agent_ID_Data* agent) {
             if (nearest_limit != nearest_limit) return false;
             return nearest < 0 ? !(floor >= nearest_limit) : !(floor > nearest_dist);
         };
-        bool searching = !settled && open(near.frame.Beyond(near.covered));
+        bool searching = !settled && open(near.SearchedBeyond());
         for (int32_t ring = 0; searching; ++ring) {
-            const bool more = near.grid->VisitRing(near.frame.centre, ring, [&](int32_t j) {
-                if (j == near.self) return;
+            const bool more = near.VisitRing(ring, [&](int32_t j) {
+                if (j == near.Self()) return;
                 const double dist = Len(transform.Point(places[j]) - position);
                 if (dist < nearest_dist || (dist == nearest_dist && nearest >= 0 && j < nearest)) {
                     nearest = j;
                     nearest_dist = dist;
                 }
             });
-            searching =
-                more && open(near.frame.Beyond(near.grid->RingClearance(near.frame.centre, ring)));
+            searching = more && open(near.RingBeyond(ring));
         }
         if (nearest >= 0) agent->nearest_offset = transform.Point(places[nearest]) - position;
     } else if (crowd->agents != nullptr) {

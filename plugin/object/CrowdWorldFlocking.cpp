@@ -5,12 +5,14 @@
 // unit vector, or (0, 0, 0) when the sum cancels out. Alignment and cohesion compare global
 // positions, separation and following the positions in the generator's space.
 //
-// With the grid search (CrowdNeighbours.h) a force walks only the agents the search hands it,
+// With the grid search (NeighbourQuery.h) a force walks only the agents the search hands it,
 // still in array order, and computes each pair exactly as the full scan does, so the sums are
 // the same to the bit. Pairs beyond the radius are dropped on their squared distance first,
 // which saves the square root; the margin on the squared radius keeps every pair whose
 // rounded distance could still pass the force's own test.
 #include "plugin/object/CrowdWorld.h"
+
+#include "plugin/object/NeighbourQuery.h"
 
 #include "plugin/geometry/ForwardAxis.h"
 #include "plugin/geometry/RotationConversion.h"
@@ -28,11 +30,6 @@ bool HasAgents(const Crowd_Data* crowd) {
     return crowd != nullptr && crowd->agents != nullptr && crowd->agents->GetCount() > 0;
 }
 
-// Whether a direction has a component other than 0 (a NaN counts as one).
-bool Headed(const LVector& d) {
-    return d.x != 0.0 || d.y != 0.0 || d.z != 0.0;
-}
-
 // A squared distance above this belongs to a distance above `radius` (radius > 0), whatever
 // the rounding of the square root.
 double SquaredBeyond(double radius) {
@@ -41,62 +38,7 @@ double SquaredBeyond(double radius) {
 
 } // namespace
 
-bool Crowdworld::Find_Neighbours(Crowd_Data* crowd, Agent_ID_Data* agent,
-                                 const CrowdTransform& transform, const LVector& p, double distance,
-                                 bool local, NeighbourQuery& query, bool keep_near) {
-    if (crowd == nullptr || crowd->agents == nullptr || !std::isfinite(distance)) return false;
-    const int32_t slot = static_cast<int32_t>(crowd - crowds.GetArray());
-    if (crowds.GetCount() == 0 || slot < 0 || slot >= crowds.GetCount()) return false;
-    const AgentArray& agents = *crowd->agents;
-    CrowdNeighbours* data = neighbours.Of(slot, agents);
-    if (data == nullptr) return false;
-    CellGrid* grid = neighbours.Grid(*data, local);
-    if (grid == nullptr) return false;
-    const bool placed = transform.identity ? SearchFrame::Same(p, query.frame)
-                                           : SearchFrame::Through(transform.m, p, query.frame);
-    if (!placed) return false;
-    const bool near_list = keep_near && transform.identity && distance > 0.0;
-    const double wanted =
-        near_list ? data->NearReach(distance, local) : (distance > 0.0 ? distance : 0.0);
-    const double reach = query.frame.Reach(wanted);
-    if (!std::isfinite(reach)) return false;
-    query.data = data;
-    query.grid = grid;
-    query.reach = reach;
-    // The near list sifts the agents as the grid finds them; every other query needs them all,
-    // sorted.
-    if (!near_list)
-        query.index = grid->Around(query.frame.centre, reach, query.count, query.covered);
-    query.near_wanted = near_list;
-    query.near_local = local;
-    query.near_asked = distance;
-    query.near_made = wanted;
-    query.near_centre = p;
-    const Agent_ID_Data* first = agents.GetArray();
-    query.self = agent >= first && agent < first + agents.GetCount()
-                     ? static_cast<int32_t>(agent - first)
-                     : -1;
-    return true;
-}
-
-bool NeighbourQuery::TakeNear() {
-    if (!near_wanted) return false;
-    if (near == nullptr) {
-        if (!data->HasNear(near_centre, near_asked, near_local))
-            data->KeepNear(near_centre, near_made, near_local, *grid, reach);
-        near = data->near_index;
-        near_dist = data->near_dist;
-        near_count = data->near_count;
-        near_reach = data->near_reach;
-    }
-    return true;
-}
-
-void NeighbourQuery::TakeAll() {
-    index = grid->Gather(frame.centre, reach, count, covered);
-}
-
-CrowdTransform Crowdworld::Crowd_Transform(Crowd_Data* crowd, Agent_ID_Data* agent) {
+CrowdTransform Crowdworld::TransformFor(Crowd_Data* crowd, Agent_ID_Data* agent) {
     CrowdTransform transform;
     const int32_t own = agent->crowd_index;
     if (own < 0 || own >= crowds.GetCount()) return transform;
@@ -114,22 +56,21 @@ CrowdTransform Crowdworld::Crowd_Transform(Crowd_Data* crowd, Agent_ID_Data* age
 LVector Crowdworld::Calc_Align(const double& radius, Crowd_Data* crowd, Agent_ID_Data* agent) {
     LVector sum;
     if (radius <= 0.0 || !HasAgents(crowd)) return sum;
-    const CrowdTransform transform = Crowd_Transform(crowd, agent);
+    const CrowdTransform transform = TransformFor(crowd, agent);
     const LVector p = agent->global_mg.off;
     NeighbourQuery near;
     if (transform.identity &&
-        Find_Neighbours(crowd, agent, transform, p, radius, false, near, true)) {
+        near.Find(neighbours, crowds, crowd, agent, transform, p, radius, false, true)) {
         // A neighbour without a direction adds nothing: a sum that starts at +0 stays as it
         // is when a zero of either sign is added. A crew that has just been made has no
         // directions yet, and all its agents stand at one global position.
-        const bool own_headed = near.self >= 0 && Headed(near.data->direction[near.self]);
-        if (near.data->headed - (own_headed ? 1 : 0) == 0) return sum;
+        if (!near.OthersHeaded()) return sum;
         near.TakeNear();
-        for (int32_t i = 0; i < near.near_count; ++i) {
-            const int32_t j = near.near[i];
-            if (j == near.self) continue;
-            const double d = near.near_dist[i];
-            if (d <= radius) sum += (1.0 - d / radius) * near.data->direction[j];
+        for (int32_t i = 0; i < near.NearCount(); ++i) {
+            const int32_t j = near.NearAgent(i);
+            if (j == near.Self()) continue;
+            const double d = near.NearDistance(i);
+            if (d <= radius) sum += (1.0 - d / radius) * near.Directions()[j];
         }
         return !sum;
     }
@@ -150,7 +91,7 @@ LVector Crowdworld::Calc_Cohesion(const double& inner, const double& middle, con
                                   Crowd_Data* crowd, Agent_ID_Data* agent) {
     LVector sum = agent->direction;
     if (outer <= inner || outer <= middle || !HasAgents(crowd)) return !sum;
-    const CrowdTransform transform = Crowd_Transform(crowd, agent);
+    const CrowdTransform transform = TransformFor(crowd, agent);
     const LVector p = agent->global_mg.off;
     // The weight of a neighbour at distance d, counted only from inner to outer.
     const auto pull = [&](const LVector& offset, double d) {
@@ -164,17 +105,17 @@ LVector Crowdworld::Calc_Cohesion(const double& inner, const double& middle, con
     };
     NeighbourQuery near;
     if (transform.identity && outer > 0.0 &&
-        Find_Neighbours(crowd, agent, transform, p, outer, false, near, true)) {
+        near.Find(neighbours, crowds, crowd, agent, transform, p, outer, false, true)) {
         // Neighbours at the agent's own place add nothing; a crew that has just been made
         // stands at one global position.
-        if (near.data->together && p == near.data->together_at) return !sum;
+        if (near.AllAt(p)) return !sum;
         near.TakeNear();
-        for (int32_t i = 0; i < near.near_count; ++i) {
-            const int32_t j = near.near[i];
-            if (j == near.self) continue;
-            const double d = near.near_dist[i];
+        for (int32_t i = 0; i < near.NearCount(); ++i) {
+            const int32_t j = near.NearAgent(i);
+            if (j == near.Self()) continue;
+            const double d = near.NearDistance(i);
             if (d < inner || d > outer) continue;
-            pull(near.data->global[j] - p, d);
+            pull(near.Globals()[j] - p, d);
         }
         return !sum;
     }
@@ -194,27 +135,27 @@ LVector Crowdworld::Calc_Cohesion(const double& inner, const double& middle, con
 LVector Crowdworld::Calc_Repulsion(const double& radius, Crowd_Data* crowd, Agent_ID_Data* agent) {
     LVector sum = agent->direction;
     if (!HasAgents(crowd)) return !sum;
-    const CrowdTransform transform = Crowd_Transform(crowd, agent);
+    const CrowdTransform transform = TransformFor(crowd, agent);
     const LVector p = agent->mg.off;
     NeighbourQuery near;
-    if (Find_Neighbours(crowd, agent, transform, p, radius, true, near, true)) {
+    if (near.Find(neighbours, crowds, crowd, agent, transform, p, radius, true, true)) {
         // No distance is below a radius of 0 or less.
         if (!(radius > 0.0)) return !sum;
         if (near.TakeNear()) {
-            for (int32_t i = 0; i < near.near_count; ++i) {
-                const int32_t j = near.near[i];
-                if (j == near.self) continue;
-                const double d = near.near_dist[i];
+            for (int32_t i = 0; i < near.NearCount(); ++i) {
+                const int32_t j = near.NearAgent(i);
+                if (j == near.Self()) continue;
+                const double d = near.NearDistance(i);
                 if (d < radius && d != 0.0)
-                    sum += ((p - near.data->local[j]) / d) * (1.0 - d / radius);
+                    sum += ((p - near.Locals()[j]) / d) * (1.0 - d / radius);
             }
             return !sum;
         }
         const double beyond = SquaredBeyond(radius);
-        for (int32_t i = 0; i < near.count; ++i) {
-            const int32_t j = near.index[i];
-            if (j == near.self) continue;
-            const LVector offset = p - transform.Point(near.data->local[j]);
+        for (int32_t i = 0; i < near.Count(); ++i) {
+            const int32_t j = near.Agent(i);
+            if (j == near.Self()) continue;
+            const LVector offset = p - transform.Point(near.Locals()[j]);
             const double squared = offset.GetSquaredLength();
             if (squared > beyond) continue;
             const double d = std::sqrt(squared);

@@ -10,7 +10,7 @@
 // there from the generator's space, and the normal of the face hit is carried back, so a
 // terrain rotated against the generator tilts the agents by its true slope. The tilted frame
 // is built right-handed for every forward axis.
-#include "plugin/object/CrowdWorld.h"
+#include "plugin/object/CrowdWorldTerrain.h"
 
 #include "plugin/geometry/RotationConversion.h"
 #include "plugin/geometry/VectorMath.h"
@@ -25,7 +25,32 @@ LVector Rotate(const LMatrix& m, const LVector& d) {
 
 } // namespace
 
-LVector Crowdworld::Get_Terrain_Angle(LMatrix& mg, BaseObject*) {
+CrowdWorldTerrain::~CrowdWorldTerrain() {
+    GeRayCollider::Free(collider);
+}
+
+bool CrowdWorldTerrain::Alloc() {
+    collider = GeRayCollider::Alloc();
+    return collider != nullptr;
+}
+
+// The host keeps the terrain's hierarchy while its geometry is unchanged, so this is cheap
+// after the first frame. A failed init leaves every terrain cast of the frame a miss.
+void CrowdWorldTerrain::Link(BaseObject* object) {
+    terrain = object;
+    if (terrain != nullptr && collider != nullptr) collider->Init(terrain, FALSE);
+}
+
+void CrowdWorldTerrain::PlaceGenerator(BaseObject* generator) {
+    if (terrain != nullptr) {
+        const LMatrix terrain_mg = terrain->GetMg();
+        const LMatrix generator_mg = generator->GetMg();
+        generator_in_terrain = !terrain_mg * generator_mg;
+        terrain_in_generator = !generator_mg * terrain_mg;
+    }
+}
+
+LVector CrowdWorldTerrain::Stand(LMatrix& mg, int32_t forward_axis) {
     if (collider == nullptr) return LVector();
     const LVector up = !mg.v2;
     LVector start = generator_in_terrain * (mg.off + up * 2.5);
