@@ -7,8 +7,6 @@
 // its inner occurrence contributes nothing.
 #include "plugin/object/CrowdWorld.h"
 
-#include "plugin/messages.h"
-
 #include "plugin/geometry/VectorMath.h"
 #include "plugin/hostapi/InExcludeData.h"
 #include "parameter_ids/ocrowdBlend.h"

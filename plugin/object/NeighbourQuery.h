@@ -32,6 +32,7 @@ struct SearchFrame {
     static bool Through(const LMatrix& m, const LVector& p, SearchFrame& frame);
 };
 
+/// One term's query of one crowd group, made on the term's stack for one call.
 class NeighbourQuery {
   public:
     /// Finds the agents of `crowd` (an entry of `crowds`) that may lie within `distance` (as

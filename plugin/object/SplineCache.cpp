@@ -108,6 +108,5 @@ bool SplineCache::FindNearest(int32_t entry, const LMatrix& to_agent, const LVec
                               double capture, int32_t& nearest, double& best) {
     if (entry < 0 || CurrentNeighbourSearch() != NeighbourSearch::Grid) return false;
     if (entry >= searches.GetCount() && searches.Insert(entry) == nullptr) return false;
-    return searches[entry].Find(splines[entry].points, to_agent, position, capture, nearest,
-                                best);
+    return searches[entry].Find(splines[entry].points, to_agent, position, capture, nearest, best);
 }
