@@ -1,0 +1,228 @@
+"""A run's agents in Blender: the collection "Vantri result".
+
+For each generator and each of its source objects (agent a shows source a mod n, as the
+plug-in's instances do), one object whose mesh is a cloud of points, one per agent, and a
+geometry nodes modifier that puts an instance of the source object on every point, turned
+by the point's `vantri_rotation` attribute and left out where `vantri_present` is false.
+The source objects are instanced, not copied. A frame change moves the points from the
+run's arrays in memory (see agents.py) with foreach_set, so a crowd of 100,000 is a handful
+of objects and a few array copies per frame.
+
+The arrays live in memory; a saved .blend keeps the run's folder and reads it again when
+it is opened.
+"""
+
+import os
+
+import bpy
+import numpy as np
+
+from . import agents, properties, space
+
+RESULT = "Vantri result"
+NODE_GROUP = "Vantri agents"
+
+# The runs shown, by the result collection's name: {name: (Run, [(object name, crowd, agents)])}
+_shown = {}
+
+
+def _node_group():
+    """Instance on Points of an object, turned by a rotation attribute, only where present."""
+    group = bpy.data.node_groups.get(NODE_GROUP)
+    if group is not None:
+        return group
+    group = bpy.data.node_groups.new(NODE_GROUP, "GeometryNodeTree")
+    group.inputs.new("NodeSocketGeometry", "Geometry")
+    group.inputs.new("NodeSocketObject", "Source")
+    group.inputs.new("NodeSocketVector", "Scale")
+    group.outputs.new("NodeSocketGeometry", "Geometry")
+    nodes, links = group.nodes, group.links
+    given = nodes.new("NodeGroupInput")
+    out = nodes.new("NodeGroupOutput")
+    info = nodes.new("GeometryNodeObjectInfo")
+    info.transform_space = "ORIGINAL"
+    info.inputs["As Instance"].default_value = True
+    rotation = nodes.new("GeometryNodeInputNamedAttribute")
+    rotation.data_type = "FLOAT_VECTOR"
+    rotation.inputs["Name"].default_value = "vantri_rotation"
+    present = nodes.new("GeometryNodeInputNamedAttribute")
+    present.data_type = "BOOLEAN"
+    present.inputs["Name"].default_value = "vantri_present"
+    instance = nodes.new("GeometryNodeInstanceOnPoints")
+    links.new(given.outputs["Source"], info.inputs["Object"])
+    links.new(given.outputs["Geometry"], instance.inputs["Points"])
+    links.new(present.outputs["Attribute"], instance.inputs["Selection"])
+    links.new(info.outputs["Geometry"], instance.inputs["Instance"])
+    links.new(rotation.outputs["Attribute"], instance.inputs["Rotation"])
+    links.new(given.outputs["Scale"], instance.inputs["Scale"])
+    links.new(instance.outputs["Instances"], out.inputs["Geometry"])
+    return group
+
+
+def _body_box(generator, name):
+    """A box of the generator's body size, shown for a source object without geometry (as
+    scene.glb does)."""
+    params = properties.params_of(generator)
+    radii = [getattr(params, s, 0.0) if params else 0.0
+             for s in ("CROWDGEN_SIZE_X", "CROWDGEN_SIZE_Y", "CROWDGEN_SIZE_Z")]
+    radii = [r if r > 0 else 10.0 for r in radii]
+    half = [r * space.METRES_PER_UNIT for r in space.scale_to_blender(radii)]
+    mesh = bpy.data.meshes.new(name)
+    corners = [(sx * half[0], sy * half[1], sz * half[2])
+               for sx in (-1, 1) for sy in (-1, 1) for sz in (-1, 1)]
+    faces = [(0, 1, 3, 2), (4, 6, 7, 5), (0, 4, 5, 1), (2, 3, 7, 6), (0, 2, 6, 4), (1, 5, 7, 3)]
+    mesh.from_pydata(corners, [], faces)
+    return bpy.data.objects.new(name, mesh)
+
+
+def _sources(generator):
+    children = sorted(generator.children, key=lambda o: (o.get("vantri_order", 1 << 30), o.name))
+    return children
+
+
+def remove_result(scene):
+    """Removes the collection "Vantri result" and what only it used."""
+    collection = bpy.data.collections.get(RESULT)
+    if collection is None:
+        return
+    _shown.pop(collection.name, None)
+    for obj in list(collection.objects):
+        mesh = obj.data
+        bpy.data.objects.remove(obj)
+        if mesh is not None and mesh.users == 0:
+            bpy.data.meshes.remove(mesh)
+    for obj in list(bpy.data.objects):
+        if obj.get("vantri_body") and obj.users == 0:
+            bpy.data.objects.remove(obj)
+    bpy.data.collections.remove(collection)
+
+
+def _generators_by_name(scene):
+    out = {}
+    for obj in scene.objects:
+        if properties.role_of(obj) == "generator":
+            stored = obj.get("vantri_entry")
+            name = obj.name
+            if stored and obj.get("vantri_name") == obj.name:
+                import json
+                name = json.loads(stored).get("name", name)
+            out[name] = obj
+    return out
+
+
+def show_run(context, run):
+    """Replaces the collection "Vantri result" with the run's agents and sets the scene's
+    frames per second and frame range to the run's."""
+    scene = context.scene
+    remove_result(scene)
+    collection = bpy.data.collections.new(RESULT)
+    scene.collection.children.link(collection)
+    collection["vantri_run"] = os.path.abspath(run.directory)
+    scene.render.fps = int(run.report.get("fps", scene.render.fps))
+    scene.render.fps_base = 1.0
+    scene.frame_start, scene.frame_end = run.frames[0], run.frames[-1]
+
+    generators = _generators_by_name(scene)
+    group = _node_group()
+    carriers = []
+    for name, crowd in run.crowds.items():
+        generator = generators.get(name)
+        sources = _sources(generator) if generator is not None else []
+        if not sources:
+            box = _body_box(generator, name + " body") if generator else None
+            if box is None:
+                box = _body_box(None, name + " body")
+            box["vantri_body"] = True
+            sources = [box]
+        scale = (1.0, 1.0, 1.0)
+        if generator is not None:
+            scale = tuple(generator.matrix_world.to_scale())
+        n = len(sources)
+        for s, source in enumerate(sources):
+            if source.type not in ("MESH", "CURVE", "SURFACE", "META", "FONT") and \
+                    not source.instance_type == "COLLECTION":
+                box = _body_box(generator, f"{name} body")
+                box["vantri_body"] = True
+                source = box
+            picked = np.arange(s, crowd.agent_count, n)
+            mesh = bpy.data.meshes.new(f"{name} agents {s}")
+            mesh.vertices.add(len(picked))
+            mesh.attributes.new("vantri_rotation", "FLOAT_VECTOR", "POINT")
+            mesh.attributes.new("vantri_present", "BOOLEAN", "POINT")
+            obj = bpy.data.objects.new(f"{name} agents" + (f" {s}" if n > 1 else ""), mesh)
+            obj["vantri_generator"] = name
+            obj["vantri_source_index"] = s
+            modifier = obj.modifiers.new("Vantri agents", "NODES")
+            modifier.node_group = group
+            modifier[group.inputs["Source"].identifier] = source
+            modifier[group.inputs["Scale"].identifier] = scale
+            collection.objects.link(obj)
+            carriers.append((obj.name, crowd, picked))
+    _shown[collection.name] = (run, carriers)
+    update_frame(scene)
+    return collection
+
+
+def update_frame(scene):
+    """Moves every shown crowd's points to the scene's current frame."""
+    for run, carriers in _shown.values():
+        f = run.frame_index(scene.frame_current)
+        for name, crowd, picked in carriers:
+            obj = bpy.data.objects.get(name)
+            if obj is None or obj.type != "MESH":
+                continue
+            mesh = obj.data
+            if len(mesh.vertices) != len(picked):
+                continue
+            mesh.vertices.foreach_set("co", crowd.positions[f, picked].ravel())
+            mesh.attributes["vantri_rotation"].data.foreach_set(
+                "vector", crowd.rotations[f, picked].ravel())
+            mesh.attributes["vantri_present"].data.foreach_set(
+                "value", crowd.present[f, picked].ravel())
+            mesh.update()
+
+
+@bpy.app.handlers.persistent
+def _on_frame(scene, depsgraph=None):
+    if _shown:
+        update_frame(scene)
+
+
+@bpy.app.handlers.persistent
+def _on_load(_):
+    """A saved result reads its run again when the .blend is opened."""
+    _shown.clear()
+    collection = bpy.data.collections.get(RESULT)
+    scene = bpy.context.scene
+    if collection is None or scene is None or "vantri_run" not in collection:
+        return
+    try:
+        run = agents.load_run(collection["vantri_run"])
+    except agents.RunError as error:
+        print(f"Vantri: the result's run cannot be read again: {error}")
+        return
+    generators = _generators_by_name(scene)
+    carriers = []
+    for obj in collection.objects:
+        crowd = run.crowds.get(obj.get("vantri_generator", ""))
+        generator = generators.get(obj.get("vantri_generator", ""))
+        if crowd is None:
+            continue
+        n = max(1, len(_sources(generator))) if generator else 1
+        carriers.append((obj.name, crowd, np.arange(obj.get("vantri_source_index", 0),
+                                                    crowd.agent_count, n)))
+    _shown[collection.name] = (run, carriers)
+    update_frame(scene)
+
+
+def register():
+    bpy.app.handlers.frame_change_pre.append(_on_frame)
+    bpy.app.handlers.load_post.append(_on_load)
+
+
+def unregister():
+    for handlers, function in ((bpy.app.handlers.frame_change_pre, _on_frame),
+                               (bpy.app.handlers.load_post, _on_load)):
+        if function in handlers:
+            handlers.remove(function)
+    _shown.clear()
