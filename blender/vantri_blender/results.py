@@ -155,7 +155,9 @@ def show_run(context, run):
             modifier = obj.modifiers.new("Vantri agents", "NODES")
             modifier.node_group = group
             modifier[group.inputs["Source"].identifier] = source
-            modifier[group.inputs["Scale"].identifier] = scale
+            # The socket's property is a float array already: set its items, keep its type.
+            for i in range(3):
+                modifier[group.inputs["Scale"].identifier][i] = scale[i]
             collection.objects.link(obj)
             carriers.append((obj.name, crowd, picked))
     _shown[collection.name] = (run, carriers)
