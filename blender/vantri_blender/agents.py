@@ -47,8 +47,9 @@ class Crowd:
 
 
 class Run:
-    def __init__(self, directory, report, frames, crowds, scene):
+    def __init__(self, directory, report, frames, crowds, scene, scene_path=None):
         self.directory = directory
+        self.scene_path = scene_path  # the scene file read, or None
         self.report = report          # run.json
         self.frames = frames          # the frame numbers, in order
         self.crowds = crowds          # {generator name: Crowd}, in the file's order
@@ -186,4 +187,4 @@ def load_run(directory, scene_path=None):
             present[pf, pa] = True
         # An agent missing at some frames stays where it was last seen (it is hidden there).
         crowds[name] = Crowd(name, positions, rotations, present)
-    return Run(directory, report, frames, crowds, scene)
+    return Run(directory, report, frames, crowds, scene, scene_file)

@@ -99,7 +99,10 @@ class VANTRI_OT_simulate(bpy.types.Operator):
             self.report({"ERROR"}, str(error))
             return False
         base = simulation.base_folder()
-        scene_path = os.path.join(base, "scene.json")
+        # The scene played becomes scene.json only when the run succeeds: scene.json always
+        # goes with the results in run/.
+        scene_path = os.path.join(base, "pending.json")
+        self._played_path = os.path.join(base, "scene.json")
         try:
             scene_export.export_scene(context, scene_path, _descriptions())
         except scene_export.ExportError as error:
@@ -118,11 +121,14 @@ class VANTRI_OT_simulate(bpy.types.Operator):
         messages = self._simulation.errors()
         self._simulation.close()
         if code != 0:
+            if os.path.exists(self._scene_path):
+                os.remove(self._scene_path)
             # The command's own messages name the file, the object and the parameter.
             text = "; ".join(messages[-3:]) if messages else f"exit code {code}"
             self.report({"ERROR"}, f"Vantri: the simulation failed: {text}")
             return {"CANCELLED"}
-        return _bring_in(self, context, self._simulation.out, self._scene_path)
+        os.replace(self._scene_path, self._played_path)
+        return _bring_in(self, context, self._simulation.out, self._played_path)
 
     def execute(self, context):
         if not self._start(context):
@@ -149,6 +155,8 @@ class VANTRI_OT_simulate(bpy.types.Operator):
     def modal(self, context, event):
         if event.type == "ESC":
             self._simulation.cancel()
+            if os.path.exists(self._scene_path):
+                os.remove(self._scene_path)
             self._end_modal(context)
             self.report({"WARNING"}, "Vantri: simulation cancelled; the previous result stays")
             return {"CANCELLED"}

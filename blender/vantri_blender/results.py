@@ -118,6 +118,8 @@ def show_run(context, run):
     collection = bpy.data.collections.new(RESULT)
     scene.collection.children.link(collection)
     collection["vantri_run"] = os.path.abspath(run.directory)
+    if run.scene_path:
+        collection["vantri_scene"] = os.path.abspath(run.scene_path)
     scene.render.fps = int(run.report.get("fps", scene.render.fps))
     scene.render.fps_base = 1.0
     scene.frame_start, scene.frame_end = run.frames[0], run.frames[-1]
@@ -199,7 +201,7 @@ def _on_load(_):
     if collection is None or scene is None or "vantri_run" not in collection:
         return
     try:
-        run = agents.load_run(collection["vantri_run"])
+        run = agents.load_run(collection["vantri_run"], collection.get("vantri_scene"))
     except agents.RunError as error:
         print(f"Vantri: the result's run cannot be read again: {error}")
         return

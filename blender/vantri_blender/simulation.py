@@ -1,10 +1,11 @@
 """Running `vantri run` on the exported scene, watched from Blender.
 
-The scene is written to `<base>/scene.json` and played into `<base>/run`, where <base> is
+The scene is written to `<base>/pending.json` and played into `<base>/run`, where <base> is
 `vantri/<blend file name>` beside a saved .blend, or a folder in the system's temporary
 folder for an unsaved one. The command writes its results into a staging folder and moves
 them into place only when it succeeds, so a refused or cancelled run leaves the previous
-results (and the previous "Vantri result") as they were.
+results (and the previous "Vantri result") as they were; the played scene then becomes
+`<base>/scene.json`, the one that goes with the results.
 
 The command's progress line ("frame 12 (13 of 101), ...") goes to its stderr, which is a
 pseudo-terminal where there is one so that the line comes every tenth of a second.

@@ -2,6 +2,7 @@
 command, fresh scenes and runs. Run inside Blender by tests/blender/run.sh."""
 
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -19,6 +20,7 @@ EXAMPLES = sorted(os.path.join(SOURCE, "examples", f)
                   for f in os.listdir(os.path.join(SOURCE, "examples")) if f.endswith(".json"))
 
 failures = []
+_folders = []
 
 
 def check(condition, message):
@@ -33,6 +35,9 @@ def start():
 
 def finish():
     vantri_blender.unregister()
+    from vantri_blender import simulation
+    for folder in _folders + [simulation.base_folder()]:
+        shutil.rmtree(folder, ignore_errors=True)
     if failures:
         print(f"{len(failures)} failure(s)")
         sys.exit(1)
@@ -52,4 +57,6 @@ def run(scene_path, out):
 
 
 def temporary_folder():
-    return tempfile.mkdtemp(prefix="vantri-blender-test-")
+    folder = tempfile.mkdtemp(prefix="vantri-blender-test-")
+    _folders.append(folder)
+    return folder
