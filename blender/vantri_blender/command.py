@@ -1,7 +1,9 @@
 """Finding and running the vantri command.
 
 The command is looked for in the add-on's preferences, then in the VANTRI environment
-variable, then on PATH. Everything the add-on knows of the plug-in (its object types and
+variable, then on PATH, and last in the add-on's own folder: the packaged add-on
+(scripts/make-blender-addon.sh) carries the command and the plug-in it was built with, in
+bin/ and plugins/vantri/. Everything the add-on knows of the plug-in (its object types and
 their parameters) and everything it simulates goes through this command.
 """
 
@@ -11,6 +13,9 @@ import shutil
 import subprocess
 
 ADDON_PACKAGE = __package__
+HERE = os.path.dirname(os.path.abspath(__file__))
+BUNDLED_COMMAND = os.path.join(HERE, "bin", "vantri")
+BUNDLED_PLUGIN = os.path.join(HERE, "plugins", "vantri", "vantri.so")
 
 
 class CommandError(Exception):
@@ -40,8 +45,21 @@ def find_command():
     found = shutil.which("vantri")
     if found:
         return found
+    if os.path.isfile(BUNDLED_COMMAND):
+        # Installing from a zip does not keep the executable bit.
+        if not os.access(BUNDLED_COMMAND, os.X_OK):
+            os.chmod(BUNDLED_COMMAND, 0o755)
+        return BUNDLED_COMMAND
     raise CommandError("the vantri command was not found: set its path in the add-on's "
                        "preferences or in $VANTRI, or put it on PATH")
+
+
+def environment(command):
+    """The environment to run `command` in: the bundled command loads the bundled plug-in."""
+    env = dict(os.environ)
+    if os.path.abspath(command) == BUNDLED_COMMAND and "VANTRI_PLUGIN" not in env:
+        env["VANTRI_PLUGIN"] = BUNDLED_PLUGIN
+    return env
 
 
 def describe_all(command=None):
@@ -49,7 +67,7 @@ def describe_all(command=None):
     command = command or find_command()
     try:
         done = subprocess.run([command, "describe", "--json"], capture_output=True, text=True,
-                              timeout=60)
+                              timeout=60, env=environment(command))
     except (OSError, subprocess.SubprocessError) as error:
         raise CommandError(f"{command} describe --json could not run: {error}") from error
     if done.returncode != 0:

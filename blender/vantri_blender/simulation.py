@@ -19,6 +19,8 @@ import tempfile
 
 import bpy
 
+from . import command as vantri_command
+
 PROGRESS = re.compile(rb"frame (-?\d+) \((\d+) of (\d+)\)")
 
 
@@ -46,7 +48,8 @@ class Simulation:
             os.set_blocking(self._master, False)
             self.process = subprocess.Popen(arguments, stdin=subprocess.DEVNULL,
                                             stdout=subprocess.DEVNULL, stderr=slave,
-                                            start_new_session=True)
+                                            start_new_session=True,
+                                            env=vantri_command.environment(command))
             os.close(slave)
         except (ImportError, OSError):
             if self._master is not None:
@@ -54,7 +57,8 @@ class Simulation:
                 self._master = None
             self.process = subprocess.Popen(arguments, stdin=subprocess.DEVNULL,
                                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-                                            start_new_session=True)
+                                            start_new_session=True,
+                                            env=vantri_command.environment(command))
 
     def _read(self):
         if self._master is not None:
