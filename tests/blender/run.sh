@@ -12,4 +12,4 @@ export PYTHONPATH="$here${PYTHONPATH:+:$PYTHONPATH}"
 # A home of its own, so that no user's Blender settings or add-ons take part.
 home="$(mktemp -d)"
 trap 'rm -rf "$home"' EXIT
-HOME="$home" exec blender -b --factory-startup --python-exit-code 1 --python "$here/$2"
+HOME="$home" blender -b --factory-startup --python-exit-code 1 --python "$here/$2"
