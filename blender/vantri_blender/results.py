@@ -5,8 +5,9 @@ plug-in's instances do), one object whose mesh is a cloud of points, one per age
 geometry nodes modifier that puts an instance of the source object on every point, turned
 by the point's `vantri_rotation` attribute and left out where `vantri_present` is false.
 The source objects are instanced, not copied. A frame change moves the points from the
-run's arrays in memory (see agents.py) with foreach_set, so a crowd of 100,000 is a handful
-of objects and a few array copies per frame.
+run's arrays in memory (see agents.py, which reads each frame's rows the first time it is
+shown) with foreach_set, so a crowd of 100,000 is a handful of objects and a few array
+copies per frame.
 
 The arrays live in memory; a saved .blend keeps the run's folder and reads it again when
 it is opened.
@@ -15,14 +16,14 @@ it is opened.
 import os
 
 import bpy
-import numpy as np
 
 from . import agents, properties, space
 
 RESULT = "Vantri result"
 NODE_GROUP = "Vantri agents"
 
-# The runs shown, by the result collection's name: {name: (Run, [(object name, crowd, agents)])}
+# The runs shown, by the result collection's name:
+# {name: (Run, [(object name, generator name, source index, source count)])}
 _shown = {}
 
 
@@ -85,7 +86,9 @@ def remove_result(scene):
     collection = bpy.data.collections.get(RESULT)
     if collection is None:
         return
-    _shown.pop(collection.name, None)
+    shown = _shown.pop(collection.name, None)
+    if shown is not None:
+        shown[0].agents.close()
     for obj in list(collection.objects):
         mesh = obj.data
         bpy.data.objects.remove(obj)
@@ -146,14 +149,11 @@ def show_run(context, run):
                 box = _body_box(generator, f"{name} body")
                 box["vantri_body"] = True
                 source = box
-            picked = np.arange(s, crowd.agent_count, n)
             mesh = bpy.data.meshes.new(f"{name} agents {s}")
-            mesh.vertices.add(len(picked))
-            mesh.attributes.new("vantri_rotation", "FLOAT_VECTOR", "POINT")
-            mesh.attributes.new("vantri_present", "BOOLEAN", "POINT")
             obj = bpy.data.objects.new(f"{name} agents" + (f" {s}" if n > 1 else ""), mesh)
             obj["vantri_generator"] = name
             obj["vantri_source_index"] = s
+            obj["vantri_source_count"] = n
             modifier = obj.modifiers.new("Vantri agents", "NODES")
             modifier.node_group = group
             modifier[group.inputs["Source"].identifier] = source
@@ -161,23 +161,41 @@ def show_run(context, run):
             for i in range(3):
                 modifier[group.inputs["Scale"].identifier][i] = scale[i]
             collection.objects.link(obj)
-            carriers.append((obj.name, crowd, picked))
+            carriers.append((obj.name, name, s, n))
     _shown[collection.name] = (run, carriers)
     update_frame(scene)
     return collection
+
+
+def _fit(mesh, count):
+    """Gives a point cloud `count` points and the attributes the node group reads."""
+    if len(mesh.vertices) != count:
+        mesh.clear_geometry()
+        mesh.vertices.add(count)
+    if "vantri_rotation" not in mesh.attributes:
+        mesh.attributes.new("vantri_rotation", "FLOAT_VECTOR", "POINT")
+    if "vantri_present" not in mesh.attributes:
+        mesh.attributes.new("vantri_present", "BOOLEAN", "POINT")
 
 
 def update_frame(scene):
     """Moves every shown crowd's points to the scene's current frame."""
     for run, carriers in _shown.values():
         f = run.frame_index(scene.frame_current)
-        for name, crowd, picked in carriers:
+        try:
+            run.load_frame(f)
+        except agents.RunError as error:
+            print(f"Vantri: {error}")
+            continue
+        for name, generator, s, n in carriers:
             obj = bpy.data.objects.get(name)
-            if obj is None or obj.type != "MESH":
+            crowd = run.crowds.get(generator)
+            if obj is None or obj.type != "MESH" or crowd is None:
                 continue
+            picked = slice(s, crowd.agent_count, n)
+            count = len(range(s, crowd.agent_count, n))
             mesh = obj.data
-            if len(mesh.vertices) != len(picked):
-                continue
+            _fit(mesh, count)
             mesh.vertices.foreach_set("co", crowd.positions[f, picked].ravel())
             mesh.attributes["vantri_rotation"].data.foreach_set(
                 "vector", crowd.rotations[f, picked].ravel())
@@ -195,6 +213,8 @@ def _on_frame(scene, depsgraph=None):
 @bpy.app.handlers.persistent
 def _on_load(_):
     """A saved result reads its run again when the .blend is opened."""
+    for run, _ in _shown.values():
+        run.agents.close()
     _shown.clear()
     collection = bpy.data.collections.get(RESULT)
     scene = bpy.context.scene
@@ -205,16 +225,11 @@ def _on_load(_):
     except agents.RunError as error:
         print(f"Vantri: the result's run cannot be read again: {error}")
         return
-    generators = _generators_by_name(scene)
     carriers = []
     for obj in collection.objects:
-        crowd = run.crowds.get(obj.get("vantri_generator", ""))
-        generator = generators.get(obj.get("vantri_generator", ""))
-        if crowd is None:
-            continue
-        n = max(1, len(_sources(generator))) if generator else 1
-        carriers.append((obj.name, crowd, np.arange(obj.get("vantri_source_index", 0),
-                                                    crowd.agent_count, n)))
+        if "vantri_generator" in obj:
+            carriers.append((obj.name, obj["vantri_generator"], obj.get("vantri_source_index", 0),
+                             obj.get("vantri_source_count", 1)))
     _shown[collection.name] = (run, carriers)
     update_frame(scene)
 
@@ -229,4 +244,6 @@ def unregister():
                                (bpy.app.handlers.load_post, _on_load)):
         if function in handlers:
             handlers.remove(function)
+    for run, _ in _shown.values():
+        run.agents.close()
     _shown.clear()
