@@ -52,12 +52,20 @@ class VANTRI_OT_export_scene(bpy.types.Operator, ExportHelper):
         return {"FINISHED"}
 
 
-def _bring_in(operator, context, directory, scene_path=None):
+def _bring_in(operator, context, directory, scene_path=None, with_scene=False):
+    """Shows a finished run; `with_scene` first brings in the scene it played when none of
+    its generators is in the Blender scene, so that the agents show their source objects."""
     try:
         run = agents.load_run(directory, scene_path)
     except (agents.RunError, OSError, ValueError) as error:
         operator.report({"ERROR"}, str(error))
         return {"CANCELLED"}
+    if with_scene and run.scene_path and not set(run.crowds) & set(
+            results.generators_by_name(context.scene)):
+        try:
+            scene_import.import_scene(context, run.scene_path, _descriptions())
+        except scene_import.SceneFileError as error:
+            operator.report({"WARNING"}, f"the agents are shown as boxes: {error}")
     results.show_run(context, run)
     count = sum(c.agent_count for c in run.crowds.values())
     operator.report({"INFO"}, f"Vantri: {count} agents over {len(run.frames)} frames")
@@ -66,7 +74,7 @@ def _bring_in(operator, context, directory, scene_path=None):
 
 class VANTRI_OT_import_run(bpy.types.Operator):
     """Bring in a finished run (its folder with run.json and agents.csv) as the collection
-    "Vantri result\""""
+    "Vantri result", with the scene it played when that is not in Blender yet"""
     bl_idname = "vantri.import_run"
     bl_label = "Import Vantri Run"
     bl_options = {"REGISTER", "UNDO"}
@@ -80,7 +88,8 @@ class VANTRI_OT_import_run(bpy.types.Operator):
         return {"RUNNING_MODAL"}
 
     def execute(self, context):
-        return _bring_in(self, context, bpy.path.abspath(self.directory), self.scene or None)
+        return _bring_in(self, context, bpy.path.abspath(self.directory),
+                         bpy.path.abspath(self.scene) if self.scene else None, with_scene=True)
 
 
 class VANTRI_OT_simulate(bpy.types.Operator):

@@ -17,7 +17,7 @@ import os
 
 import bpy
 
-from . import agents, properties, space
+from . import agents, properties, scene_import, space
 
 RESULT = "Vantri result"
 NODE_GROUP = "Vantri agents"
@@ -100,16 +100,12 @@ def remove_result(scene):
     bpy.data.collections.remove(collection)
 
 
-def _generators_by_name(scene):
+def generators_by_name(scene):
+    """{name in the scene file: generator object} of the scene's generators."""
     out = {}
     for obj in scene.objects:
         if properties.role_of(obj) == "generator":
-            stored = obj.get("vantri_entry")
-            name = obj.name
-            if stored and obj.get("vantri_name") == obj.name:
-                import json
-                name = json.loads(stored).get("name", name)
-            out[name] = obj
+            out[scene_import.file_name(obj)] = obj
     return out
 
 
@@ -127,7 +123,7 @@ def show_run(context, run):
     scene.render.fps_base = 1.0
     scene.frame_start, scene.frame_end = run.frames[0], run.frames[-1]
 
-    generators = _generators_by_name(scene)
+    generators = generators_by_name(scene)
     group = _node_group()
     carriers = []
     for name, crowd in run.crowds.items():

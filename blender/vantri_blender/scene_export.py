@@ -18,7 +18,7 @@ import os
 import bpy
 
 from . import geometry, properties, space, values
-from .scene_import import SCENE_KEYS, animation_fingerprint
+from .scene_import import SCENE_KEYS, animation_fingerprint, file_name
 
 GEOMETRY_KEYS = ("size", "points", "segments", "closed", "interpolation", "width", "depth",
                  "heights", "radius", "faces")
@@ -89,10 +89,7 @@ class SceneWriter:
         """The object's name in the file: the file's own while Blender's is as imported."""
         if obj in self.names:
             return self.names[obj]
-        stored = _stored(obj)
-        name = obj.name
-        if stored.get("name") and obj.get("vantri_name") == obj.name:
-            name = stored["name"]
+        name = file_name(obj)
         self.names[obj] = name
         return name
 

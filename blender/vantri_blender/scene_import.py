@@ -68,6 +68,19 @@ def _apply_track(obj, entry):
         curve.update()
 
 
+def file_name(obj):
+    """The object's name in the scene file: the file's own while Blender's name is still the
+    one it was given at import (Blender renames an object whose name is taken), else
+    Blender's."""
+    stored = obj.get("vantri_entry")
+    if stored and obj.get("vantri_name") == obj.name:
+        try:
+            return json.loads(stored).get("name") or obj.name
+        except ValueError:
+            pass
+    return obj.name
+
+
 def animation_fingerprint(obj):
     """A digest of an object's location and rotation keys; "" when it has none."""
     action = obj.animation_data.action if obj.animation_data else None

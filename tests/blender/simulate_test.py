@@ -135,4 +135,20 @@ for example in ("target.json", "flock.json", "terrain.json", "obstacles.json"):
         wanted = {c.name for g in generators for c in g.children}
         support.check(sources == wanted, f"{example}: instances of {sorted(sources)}, "
                                          f"not of the source objects {sorted(wanted)}")
+# The last run brought in again, into an empty scene, by import_run: the scene it played
+# comes with it, and its agents stand where they did.
+kept = os.path.join(support.temporary_folder(), "kept")
+os.rename(run, kept)
+played = os.path.join(support.temporary_folder(), "scene.json")
+os.rename(os.path.join(simulation.base_folder(), "scene.json"), played)
+support.empty_scene()
+bpy.ops.vantri.import_run(directory=kept, scene=played)
+expected = agents_at(os.path.join(kept, "agents.csv"), 200)
+sources = set()
+scales, turns = [], {}
+shown = instances_at(200)
+support.check(sorted(shown) == sorted(expected) and all(
+    matched(points, shown[g]) for g, points in expected.items()),
+    "import_run: the agents do not stand where agents.csv puts them")
+support.check(sources == {"ball", "block", "brick"}, f"import_run: instances of {sources}")
 support.finish()
