@@ -100,6 +100,12 @@ class VANTRI_OT_simulate(bpy.types.Operator):
 
     _timer = None
     _simulation = None
+    # One simulation at a time: they would write the same scene file and results.
+    running = False
+
+    @classmethod
+    def poll(cls, context):
+        return not VANTRI_OT_simulate.running
 
     def _start(self, context):
         try:
@@ -153,9 +159,11 @@ class VANTRI_OT_simulate(bpy.types.Operator):
         self._timer = wm.event_timer_add(0.1, window=context.window)
         wm.progress_begin(0, 100)
         wm.modal_handler_add(self)
+        VANTRI_OT_simulate.running = True
         return {"RUNNING_MODAL"}
 
     def _end_modal(self, context):
+        VANTRI_OT_simulate.running = False
         wm = context.window_manager
         wm.event_timer_remove(self._timer)
         wm.progress_end()

@@ -113,6 +113,7 @@ class Simulation:
 
     def errors(self):
         """The command's messages: its stderr without the progress lines."""
+        self._read()
         if self._master is None and self.process.stderr is not None and \
                 self.process.poll() is not None:
             try:

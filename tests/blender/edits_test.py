@@ -58,6 +58,12 @@ for frame in (0, 20, 40):
     support.check(len(shown.get(generator.name, [])) == 12,
                   f"built frame {frame}: {len(shown.get(generator.name, []))} agents, not 12")
 
+# Saved and opened again, the .blend shows the same crowd: the result reads its run again.
+saved = os.path.join(support.temporary_folder(), "built.blend")
+bpy.ops.wm.save_as_mainfile(filepath=saved)
+bpy.ops.wm.open_mainfile(filepath=saved)
+support.check_agents_shown("built, opened again", run, 30)
+
 # Edits to an imported scene.
 support.empty_scene()
 bpy.ops.vantri.import_scene(filepath=os.path.join(support.SOURCE, "examples", "obstacles.json"))
