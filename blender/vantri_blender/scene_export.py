@@ -104,12 +104,13 @@ class SceneWriter:
             stored = {}
         blender = {"fps": int(round(self.scene.render.fps / self.scene.render.fps_base)),
                    "start": self.scene.frame_start, "end": self.scene.frame_end}
+        as_imported = list(self.scene.get("vantri_file_frames", []))
+        unchanged = as_imported == [blender[k] for k in SCENE_KEYS]
         out = {}
         for key, value in stored.items():
-            out[key] = value if key not in SCENE_KEYS else (
-                value if value == blender[key] else blender[key])
+            out[key] = value if key not in SCENE_KEYS or unchanged else blender[key]
         for key in SCENE_KEYS:
-            if key not in out and blender[key] != FILE_DEFAULTS[key]:
+            if key not in out and not unchanged and blender[key] != FILE_DEFAULTS[key]:
                 out[key] = blender[key]
         top = [o for o in self.objects if o.parent not in self.objects]
         out["objects"] = [self.entry(o) for o in sorted(top, key=self._order)]

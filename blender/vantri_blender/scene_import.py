@@ -125,6 +125,9 @@ def import_scene(context, filepath, descriptions):
     scene.frame_start = int(data.get("start", 0))
     scene.frame_end = int(data.get("end", 100))
     scene["vantri_file"] = json.dumps({k: v for k, v in data.items() if k != "objects"})
+    # What Blender made of them (it has no frames before 0): while the scene still holds
+    # these, the export writes the file's own.
+    scene["vantri_file_frames"] = [scene.render.fps, scene.frame_start, scene.frame_end]
     scene["vantri_file_path"] = os.path.abspath(filepath)
 
     collection = bpy.data.collections.new(os.path.splitext(os.path.basename(filepath))[0])

@@ -1,6 +1,8 @@
 """Every example imported into Blender and exported again, untouched, plays to the same
-agents.csv, byte for byte, as the example itself."""
+agents.csv, byte for byte, as the example itself. So does a scene that starts before frame
+0, which Blender's frame range cannot hold."""
 
+import json
 import os
 
 import bpy
@@ -9,11 +11,16 @@ import support
 
 support.start()
 folder = support.temporary_folder()
-for example in support.EXAMPLES:
+with open(os.path.join(support.SOURCE, "examples", "flock.json")) as f:
+    early = json.load(f)
+early.update(start=-10, end=40)
+with open(os.path.join(folder, "early_start.json"), "w") as f:
+    json.dump(early, f)
+for example in support.EXAMPLES + [os.path.join(folder, "early_start.json")]:
     name = os.path.splitext(os.path.basename(example))[0]
     support.empty_scene()
     bpy.ops.vantri.import_scene(filepath=example)
-    exported = os.path.join(folder, name + ".json")
+    exported = os.path.join(folder, name + "-exported.json")
     bpy.ops.vantri.export_scene(filepath=exported)
     original = support.run(example, os.path.join(folder, name + "-original"))
     again = support.run(exported, os.path.join(folder, name + "-exported"))
