@@ -23,8 +23,6 @@ import math
 
 import bpy
 
-from . import descriptions as desc
-
 INT_MIN, INT_MAX = -2**31, 2**31 - 1
 
 # The classes made from the descriptions, so that unregister can remove them.

@@ -15,8 +15,6 @@ import json
 import math
 import os
 
-import bpy
-
 from . import geometry, properties, space, values
 from .scene_import import SCENE_KEYS, animation_fingerprint, file_name
 

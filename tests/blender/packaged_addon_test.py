@@ -19,7 +19,6 @@ os.environ["PATH"] = "/usr/bin:/bin"
 
 bpy.ops.preferences.addon_install(filepath=zip_path)
 bpy.ops.preferences.addon_enable(module="vantri_blender")
-import vantri_blender  # noqa: E402
 from vantri_blender import command, results  # noqa: E402
 
 failures = []
