@@ -41,7 +41,7 @@ def glb_rotations(glb_path, start):
 
 
 support.start()
-for example in ("target.json", "flock.json", "terrain.json", "obstacles.json"):
+for example in ("target.json", "flock.json", "terrain.json", "crossing.json", "obstacles.json"):
     path = os.path.join(support.SOURCE, "examples", example)
     with open(path) as f:
         file = json.load(f)
