@@ -20,6 +20,10 @@ import bpy
 from . import command, descriptions, operators, properties, results, ui
 
 
+# Why the object types could not be read when the add-on was enabled, or "".
+_load_error = ""
+
+
 class VantriPreferences(bpy.types.AddonPreferences):
     bl_idname = __package__
     command_path: bpy.props.StringProperty(
@@ -32,29 +36,39 @@ class VantriPreferences(bpy.types.AddonPreferences):
         if loaded is not None:
             self.layout.label(text=f"Object types from {loaded.source}; a new command path "
                                    "takes effect when the add-on is enabled again")
+        else:
+            self.layout.label(text=_load_error, icon="ERROR")
+            self.layout.label(text="Set the command, then disable and enable the add-on")
 
 
-_classes = (VantriPreferences,) + operators.classes + ui.classes
+_classes = operators.classes + ui.classes
 
 
 def register():
+    """Registers the preferences, then, from the plug-in's descriptions, the properties,
+    operators and panels. Without descriptions only the preferences are there, so that the
+    command can be set."""
+    global _load_error
     bpy.utils.register_class(VantriPreferences)
     try:
         loaded = descriptions.load()
     except command.CommandError as error:
-        bpy.utils.unregister_class(VantriPreferences)
-        raise RuntimeError(f"Vantri: {error}") from error
+        _load_error = f"Vantri: {error}"
+        print(_load_error)
+        return
+    _load_error = ""
     properties.register(loaded)
-    for cls in _classes[1:]:
+    for cls in _classes:
         bpy.utils.register_class(cls)
     ui.register()
     results.register()
 
 
 def unregister():
-    results.unregister()
-    ui.unregister()
-    for cls in reversed(_classes[1:]):
-        bpy.utils.unregister_class(cls)
-    properties.unregister()
+    if properties.loaded() is not None:
+        results.unregister()
+        ui.unregister()
+        for cls in reversed(_classes):
+            bpy.utils.unregister_class(cls)
+        properties.unregister()
     bpy.utils.unregister_class(VantriPreferences)
