@@ -30,7 +30,7 @@ step "release: build" scripts/build.sh release
 step "release: test" ctest --preset release -j "$jobs" -LE blender
 # The Blender add-on in headless Blender, with the release build's command (once: the add-on
 # is Python, the asan build would only run the same command slower).
-step "blender: test" ctest --preset release -L blender
+step "blender: test" ctest --preset release -j "$jobs" -L blender
 step "tidy" scripts/check-tidy.sh release
 step "asan: build" scripts/build.sh asan
 step "asan: test" ctest --preset asan -j "$jobs" -LE blender

@@ -6,7 +6,8 @@ import os
 import bpy
 from bpy_extras.io_utils import ExportHelper, ImportHelper
 
-from . import agents, command, properties, results, scene_export, scene_import, simulation
+from . import (agents, command, display, properties, results, scene_export, scene_import,
+               simulation)
 
 
 def _descriptions():
@@ -209,6 +210,7 @@ class VANTRI_OT_add_object(bpy.types.Operator):
         obj.empty_display_size = 0.5
         obj.rotation_mode = "YXZ"
         obj.vantri.role = self.role
+        display.show_obstacle(obj)
         obj.location = context.scene.cursor.location
         context.collection.objects.link(obj)
         for other in context.selected_objects:

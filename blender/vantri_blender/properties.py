@@ -23,6 +23,8 @@ import math
 
 import bpy
 
+from . import display
+
 INT_MIN, INT_MAX = -2**31, 2**31 - 1
 
 # The classes made from the descriptions, so that unregister can remove them.
@@ -85,20 +87,22 @@ def _default(parameter, fallback):
     return fallback if value is None else value
 
 
-def make_property(parameter):
-    """The Blender property of one parameter (an annotation), or None for a group."""
+def make_property(parameter, update=None):
+    """The Blender property of one parameter (an annotation), or None for a group;
+    `update` is called when a value property changes."""
     kind = parameter["type"]
     name = parameter.get("label") or parameter["symbol"]
     tip = _tip(parameter)
+    hook = {"update": update} if update else {}
     if kind == "integer":
         step = max(1, int(parameter.get("step", 1)))
         return bpy.props.IntProperty(
             name=name, description=tip, default=int(_default(parameter, 0)),
             min=int(parameter.get("min", INT_MIN)), max=int(parameter.get("max", INT_MAX)),
-            step=step)
+            step=step, **hook)
     if kind in ("switch", "bool"):
         return bpy.props.BoolProperty(name=name, description=tip,
-                                      default=bool(_default(parameter, 0)))
+                                      default=bool(_default(parameter, 0)), **hook)
     if kind == "choice":
         items = [(o["symbol"], o.get("label") or o["symbol"], o["symbol"], o["id"])
                  for o in parameter["options"]]
@@ -106,7 +110,7 @@ def make_property(parameter):
         default_symbol = next((o["symbol"] for o in parameter["options"] if o["id"] == default),
                               parameter["options"][0]["symbol"])
         return bpy.props.EnumProperty(name=name, description=tip, items=items,
-                                      default=default_symbol)
+                                      default=default_symbol, **hook)
     if kind == "real":
         unit = parameter.get("unit", "")
         options = dict(name=name, description=tip, default=float(_default(parameter, 0.0)),
@@ -123,7 +127,7 @@ def make_property(parameter):
             options["subtype"] = "ANGLE"
         elif unit == "percent":
             options["subtype"] = "FACTOR"
-        return bpy.props.FloatProperty(**options)
+        return bpy.props.FloatProperty(**options, **hook)
     if kind == "vector":
         options = dict(name=name, description=tip, size=3,
                        default=tuple(float(v) for v in _default(parameter, [0.0, 0.0, 0.0])))
@@ -149,11 +153,15 @@ def make_property(parameter):
     return None
 
 
+# What a change of a role's parameters updates besides the value.
+ROLE_UPDATES = {"obstacle": display.obstacle_changed}
+
+
 def _make_role_group(descriptions, role):
     annotations = {}
     ui_annotations = {}
     for parameter in descriptions.parameters(role):
-        prop = make_property(parameter)
+        prop = make_property(parameter, ROLE_UPDATES.get(role))
         if prop is None:
             continue
         annotations[parameter["symbol"]] = prop

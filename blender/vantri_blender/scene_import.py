@@ -14,7 +14,7 @@ import os
 
 import bpy
 
-from . import geometry, properties, space, values
+from . import display, geometry, properties, space, values
 
 ROLE_DISPLAY = {"world": "SPHERE", "generator": "CUBE", "behaviour": "SINGLE_ARROW",
                 "blend": "CONE", "obstacle": "SPHERE"}
@@ -184,6 +184,7 @@ def import_scene(context, filepath, descriptions):
             if problem:
                 warnings.append(f"object '{entry['name']}': {problem}")
     for entry, obj in made:
+        display.show_obstacle(obj)
         obj["vantri_shape"] = geometry.fingerprint(obj)
         obj["vantri_track"] = animation_fingerprint(obj)
     return collection, warnings
