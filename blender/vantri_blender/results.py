@@ -20,6 +20,8 @@ import bpy
 from . import agents, properties, scene_import, space
 
 RESULT = "Vantri result"
+# Object types whose geometry an instance shows.
+GEOMETRY_TYPES = ("MESH", "CURVE", "SURFACE", "META", "FONT")
 NODE_GROUP = "Vantri agents"
 
 # The runs shown, by the result collection's name:
@@ -77,8 +79,8 @@ def _body_box(generator, name):
 
 
 def _sources(generator):
-    children = sorted(generator.children, key=lambda o: (o.get("vantri_order", 1 << 30), o.name))
-    return children
+    """A generator's source objects, in the order the scene file has them."""
+    return sorted(generator.children, key=scene_import.file_order)
 
 
 def remove_result(scene):
@@ -128,23 +130,17 @@ def show_run(context, run):
     carriers = []
     for name, crowd in run.crowds.items():
         generator = generators.get(name)
-        sources = _sources(generator) if generator is not None else []
-        if not sources:
-            box = _body_box(generator, name + " body") if generator else None
-            if box is None:
-                box = _body_box(None, name + " body")
-            box["vantri_body"] = True
-            sources = [box]
+        # A source without geometry (or a generator without sources) shows a body box.
+        sources = [o if o.type in GEOMETRY_TYPES else None
+                   for o in (_sources(generator) if generator is not None else [])] or [None]
         scale = (1.0, 1.0, 1.0)
         if generator is not None:
             scale = tuple(generator.matrix_world.to_scale())
         n = len(sources)
         for s, source in enumerate(sources):
-            if source.type not in ("MESH", "CURVE", "SURFACE", "META", "FONT") and \
-                    not source.instance_type == "COLLECTION":
-                box = _body_box(generator, f"{name} body")
-                box["vantri_body"] = True
-                source = box
+            if source is None:
+                source = _body_box(generator, f"{name} body")
+                source["vantri_body"] = True
             mesh = bpy.data.meshes.new(f"{name} agents {s}")
             obj = bpy.data.objects.new(f"{name} agents" + (f" {s}" if n > 1 else ""), mesh)
             obj["vantri_generator"] = name

@@ -16,7 +16,7 @@ import math
 import os
 
 from . import geometry, properties, space, values
-from .scene_import import SCENE_KEYS, animation_fingerprint, file_name
+from .scene_import import SCENE_KEYS, animation_fingerprint, file_name, file_order
 
 GEOMETRY_KEYS = ("size", "points", "segments", "closed", "interpolation", "width", "depth",
                  "heights", "radius", "faces")
@@ -91,10 +91,6 @@ class SceneWriter:
         self.names[obj] = name
         return name
 
-    @staticmethod
-    def _order(obj):
-        return (0, obj["vantri_order"], obj.name) if "vantri_order" in obj else (1, 0, obj.name)
-
     def document(self):
         try:
             stored = json.loads(self.scene.get("vantri_file", "{}"))
@@ -111,7 +107,7 @@ class SceneWriter:
             if key not in out and not unchanged and blender[key] != FILE_DEFAULTS[key]:
                 out[key] = blender[key]
         top = [o for o in self.objects if o.parent not in self.objects]
-        out["objects"] = [self.entry(o) for o in sorted(top, key=self._order)]
+        out["objects"] = [self.entry(o) for o in sorted(top, key=file_order)]
         return out
 
     # -- one object
@@ -139,7 +135,7 @@ class SceneWriter:
             out["track"] = track
         children = [c for c in obj.children if c in self.objects]
         if children:
-            out["children"] = [self.entry(c) for c in sorted(children, key=self._order)]
+            out["children"] = [self.entry(c) for c in sorted(children, key=file_order)]
         return out
 
     def _type_and_shape(self, obj, stored, role, stored_role):

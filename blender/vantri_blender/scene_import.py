@@ -81,6 +81,12 @@ def file_name(obj):
     return obj.name
 
 
+def file_order(obj):
+    """Where an object goes among its siblings in the scene file: in the file's order when it
+    came from one, else after those, by name."""
+    return (0, obj["vantri_order"], obj.name) if "vantri_order" in obj else (1, 0, obj.name)
+
+
 def animation_fingerprint(obj):
     """A digest of an object's location and rotation keys; "" when it has none."""
     action = obj.animation_data.action if obj.animation_data else None

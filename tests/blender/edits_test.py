@@ -34,6 +34,9 @@ params.CROWDGEN_BEHAVIOURS.add().object = behaviour
 bpy.ops.mesh.primitive_cube_add(size=0.4)
 body = bpy.context.view_layer.objects.active
 body.parent = generator
+# A second source without geometry: every other agent shows a box of the body's size.
+bpy.ops.object.empty_add()
+bpy.context.view_layer.objects.active.parent = generator  # "Empty": after "Cube" by name
 scene = bpy.context.scene
 scene.frame_start, scene.frame_end, scene.render.fps = 0, 40, 24
 bpy.ops.vantri.simulate()
@@ -49,6 +52,7 @@ support.check(entry["type"] == "generator" and
               f"turned {entry.get('rotation')}")
 cube = entry["children"][0]
 support.check(cube["type"] == "polygon" and len(cube["points"]) == 8 and
+              entry["children"][1]["type"] == "null" and
               all(abs(abs(c) - 20) < 1e-4 for p in cube["points"] for c in p),
               f"built: the cube is written as {cube['type']} with {len(cube.get('points', []))}"
               " points")
@@ -57,6 +61,9 @@ for frame in (0, 20, 40):
     shown = support.check_agents_shown("built", run, frame)
     support.check(len(shown.get(generator.name, [])) == 12,
                   f"built frame {frame}: {len(shown.get(generator.name, []))} agents, not 12")
+    shows = sorted(s.source for s in shown.get(generator.name, []))
+    support.check(shows == sorted(["Cube"] * 6 + [f"{generator.name} body"] * 6),
+                  f"built frame {frame}: the agents show {shows}")
 
 # Saved and opened again, the .blend shows the same crowd: the result reads its run again.
 saved = os.path.join(support.temporary_folder(), "built.blend")
