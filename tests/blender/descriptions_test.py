@@ -1,7 +1,8 @@
 """The properties of each role are the parameters the command describes: the same names,
-as many, the same defaults, ranges and choices. And a scene the command refuses gives a
-Blender error report that names the object and the parameter, and leaves the previous
-result as it was."""
+as many, the same defaults, ranges and choices; the panels show them (drawn here into a
+recording layout, as headless Blender draws no window). And a scene the command refuses
+gives a Blender error report that names the object and the parameter, and leaves the
+previous result as it was."""
 
 import json
 import math
@@ -70,6 +71,50 @@ for t in described:
                           f"{where}: not an empty list")
         else:
             support.check(False, f"{where}: a type the add-on does not know: {kind}")
+
+
+
+class Layout:
+    """Takes what a panel draws; the properties it shows must be there."""
+
+    def __init__(self, shown):
+        self.shown = shown
+
+    def __getattr__(self, name):
+        def draw(*arguments, **options):
+            if name == "prop":
+                support.check(hasattr(arguments[0], arguments[1]), f"no property {arguments[1]}")
+                self.shown.add(arguments[1])
+            if name == "template_list":
+                support.check(hasattr(arguments[2], arguments[3]) and
+                              hasattr(arguments[4], arguments[5]), f"no list {arguments[3]}")
+                self.shown.add(arguments[3])
+            return Layout(self.shown)
+        return draw
+
+    def __setattr__(self, name, value):
+        if name != "shown":
+            return
+        super().__setattr__(name, value)
+
+
+class Context:
+    pass
+
+
+panels = [p for p in bpy.types.Panel.__subclasses__() if p.__name__.startswith("VANTRI_PT_")]
+for obj in bpy.data.objects:
+    role = obj.vantri.role
+    context, panel = Context(), Context()
+    context.object = obj
+    shown = set()
+    panel.layout = Layout(shown)
+    for kind in panels:
+        if kind.bl_context == "object" and kind.poll(context):
+            kind.draw(panel, context)
+    wanted = {p["symbol"] for t in described if t["scene_type"] == role
+              for p in t["parameters"] if p["type"] != "group"}
+    support.check(shown == wanted | {"role"}, f"the panels of a {role} show {sorted(shown)}")
 
 # A refused scene: the spline follower's spline is a mesh.
 support.empty_scene()
