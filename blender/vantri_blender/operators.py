@@ -171,6 +171,15 @@ class VANTRI_OT_simulate(bpy.types.Operator):
         context.workspace.status_text_set(None)
 
     def modal(self, context, event):
+        try:
+            return self._step(context, event)
+        except Exception as error:  # never leave the modal state (and the lock) behind
+            self._simulation.cancel()
+            self._end_modal(context)
+            self.report({"ERROR"}, f"Vantri: the simulation stopped: {error}")
+            return {"CANCELLED"}
+
+    def _step(self, context, event):
         if event.type == "ESC":
             self._simulation.cancel()
             if os.path.exists(self._scene_path):
