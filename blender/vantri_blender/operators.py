@@ -165,8 +165,11 @@ class VANTRI_OT_simulate(bpy.types.Operator):
 
     def _end_modal(self, context):
         VANTRI_OT_simulate.running = False
+        if self._timer is None:
+            return
         wm = context.window_manager
         wm.event_timer_remove(self._timer)
+        self._timer = None
         wm.progress_end()
         context.workspace.status_text_set(None)
 
