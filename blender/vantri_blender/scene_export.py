@@ -195,7 +195,8 @@ class SceneWriter:
                 continue
             written.add(parameter["symbol"])
             now = values.from_blender(group, parameter, self.name_of)
-            out[key] = was if values.same_value(parameter, now, was) else now
+            unchanged = values.same_value(parameter, now, values.as_held(parameter, was))
+            out[key] = was if unchanged else now
         for parameter in self.descriptions.parameters(role):
             if parameter["symbol"] in written:
                 continue

@@ -62,11 +62,14 @@ def default_value(parameter):
 
 def to_blender(group, parameter, value, objects_by_name):
     """Sets the property of `parameter` on `group` to a file's value. Returns a message when
-    the value cannot be shown in Blender (it is then left as it was)."""
+    Blender cannot hold the value (it is then left as it was, or held within its range)."""
     symbol, kind = parameter["symbol"], parameter["type"]
     try:
         if kind == "integer":
             setattr(group, symbol, int(value))
+            if getattr(group, symbol) != int(value):
+                return (f"{symbol}: {value} is outside its range; Blender holds "
+                        f"{getattr(group, symbol)}")
         elif kind in ("switch", "bool"):
             setattr(group, symbol, bool(value))
         elif kind == "choice":
@@ -76,6 +79,9 @@ def to_blender(group, parameter, value, objects_by_name):
             setattr(group, symbol, chosen)
         elif kind == "real":
             setattr(group, symbol, float(value))
+            if not same_real(getattr(group, symbol), value):
+                return (f"{symbol}: {value} is outside its range; Blender holds "
+                        f"{getattr(group, symbol)}")
         elif kind == "vector":
             setattr(group, symbol, tuple(float(v) for v in value))
         elif kind == "string":
@@ -131,6 +137,23 @@ def from_blender(group, parameter, name_of):
         except ValueError:
             return value  # the command names the mistake
     return None
+
+
+def as_held(parameter, value):
+    """What a Blender property makes of a file's value: integers and reals held within the
+    description's range. A file value the property could not hold still counts as
+    unchanged while the property holds what it made of it, so the export writes the file's
+    own value, and the command, not the add-on, says what is wrong with it."""
+    kind = parameter["type"]
+    if kind not in ("integer", "real") or isinstance(value, bool) or \
+            not isinstance(value, (int, float)):
+        return value
+    low, high = parameter.get("min"), parameter.get("max")
+    if low is not None and value < low:
+        return low
+    if high is not None and value > high:
+        return high
+    return value
 
 
 def same_value(parameter, a, b):
