@@ -84,6 +84,9 @@ def to_blender(group, parameter, value, objects_by_name):
                         f"{getattr(group, symbol)}")
         elif kind == "vector":
             setattr(group, symbol, tuple(float(v) for v in value))
+            if not same_value(parameter, list(getattr(group, symbol)), value):
+                return (f"{symbol}: {value} is outside its range; Blender holds "
+                        f"{list(getattr(group, symbol))}")
         elif kind == "string":
             setattr(group, symbol, str(value))
         elif kind == "link":
@@ -145,6 +148,8 @@ def as_held(parameter, value):
     unchanged while the property holds what it made of it, so the export writes the file's
     own value, and the command, not the add-on, says what is wrong with it."""
     kind = parameter["type"]
+    if kind == "vector" and isinstance(value, list):
+        return [as_held(dict(parameter, type="real"), v) for v in value]
     if kind not in ("integer", "real") or isinstance(value, bool) or \
             not isinstance(value, (int, float)):
         return value
