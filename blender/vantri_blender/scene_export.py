@@ -45,6 +45,16 @@ def _same_list(a, b):
     return len(a) == len(b) and all(values.same_real(x, y) for x, y in zip(a, b))
 
 
+class _NotWritten:
+    """`name in missing`: no object of that name is written."""
+
+    def __init__(self, written):
+        self.written = written
+
+    def __contains__(self, name):
+        return isinstance(name, str) and name not in self.written
+
+
 class SceneWriter:
     def __init__(self, context, descriptions):
         self.scene = context.scene
@@ -58,6 +68,7 @@ class SceneWriter:
                 raise ExportError(f"objects '{seen[name].name}' and '{obj.name}' would both be "
                                   f"named '{name}' in the scene file; rename one")
             seen[name] = obj
+        self._missing = _NotWritten(set(seen))
 
     def _chosen(self):
         chosen = set()
@@ -194,13 +205,19 @@ class SceneWriter:
                 out[key] = was  # not a parameter the plug-in describes: the command says so
                 continue
             written.add(parameter["symbol"])
-            now = values.from_blender(group, parameter, self.name_of)
+            now = values.from_blender(group, parameter, self.name_of, self._missing)
             unchanged = values.same_value(parameter, now, values.as_held(parameter, was))
+            if parameter["type"] == "link" and now is None:
+                # An empty link: the file's name while no object has it (the command says
+                # so), else the user cleared it.
+                if was in self._missing:
+                    out[key] = was
+                continue
             out[key] = was if unchanged else now
         for parameter in self.descriptions.parameters(role):
             if parameter["symbol"] in written:
                 continue
-            now = values.from_blender(group, parameter, self.name_of)
+            now = values.from_blender(group, parameter, self.name_of, self._missing)
             if not values.same_value(parameter, now, values.default_value(parameter)):
                 out[parameter["symbol"]] = now
         return out

@@ -99,7 +99,9 @@ def to_blender(group, parameter, value, objects_by_name):
             entries.clear()
             missing = []
             for name in value:
-                entries.add().object = objects_by_name.get(name)
+                entry = entries.add()
+                entry.object = objects_by_name.get(name)
+                entry.name = str(name)  # kept for an entry whose object is not there
                 if name not in objects_by_name:
                     missing.append(name)
             if missing:
@@ -111,9 +113,11 @@ def to_blender(group, parameter, value, objects_by_name):
     return None
 
 
-def from_blender(group, parameter, name_of):
+def from_blender(group, parameter, name_of, missing=()):
     """The property's value as a file writes it. `name_of(obj)` gives the name an object has
-    in the file."""
+    in the file; `missing` are names of no object written, which links and list entries
+    without an object keep (from a file that named an object it does not have, or an
+    object deleted since), so that the command says what is wrong."""
     symbol, kind = parameter["symbol"], parameter["type"]
     value = getattr(group, symbol)
     if kind == "integer":
@@ -133,7 +137,8 @@ def from_blender(group, parameter, name_of):
     if kind == "link":
         return name_of(value) if value is not None else None
     if kind == "in/exclude list":
-        return [name_of(entry.object) for entry in value if entry.object is not None]
+        return [name_of(entry.object) if entry.object is not None else entry.name
+                for entry in value if entry.object is not None or entry.name in missing]
     if kind == "spline curve":
         try:
             return json.loads(value)

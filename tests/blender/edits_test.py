@@ -1,12 +1,13 @@
 """What the user changes in Blender reaches the scene file and the simulation: a crowd
 built in Blender from nothing (objects added from the Add > Vantri menu, a mesh as the
 source, a turned and moved generator) plays with its agents where Blender shows them; and
-edits to an imported scene (a parameter, a turn, a moved vertex) are what the exported file
-says."""
+edits to an imported scene (a parameter, a turn, a moved vertex, a name, a cleared link, a
+deleted object) are what the exported file says."""
 
 import json
 import math
 import os
+import subprocess
 
 import bpy
 
@@ -112,4 +113,25 @@ support.check(find(edited["objects"], "west exit") is not None and
               find(edited["objects"], "to left exit")["params"]["CROWDBEHAV_FOLLOW_TARGET"]
               == "west exit", "edited: the renamed exit is not what the behaviour follows")
 support.run(exported, os.path.join(support.temporary_folder(), "edited-run"))
+
+# A cleared link is left out; a deleted object that a link or a list names is still named,
+# so that the command says what is missing instead of playing another scene.
+objects["to middle exit"].vantri.behaviour.CROWDBEHAV_FOLLOW_TARGET = None
+bpy.data.objects.remove(objects["right exit"])
+bpy.data.objects.remove(objects["boulder"])
+bpy.ops.vantri.export_scene(filepath=exported)
+with open(exported) as f:
+    edited = json.load(f)
+support.check("CROWDBEHAV_FOLLOW_TARGET" not in find(edited["objects"], "to middle exit")["params"],
+              "deleted: a cleared link is still written")
+support.check(find(edited["objects"], "to right exit")["params"]["CROWDBEHAV_FOLLOW_TARGET"]
+              == "right exit", "deleted: the link to a deleted object is not written")
+support.check("boulder" in find(edited["objects"], "world")["params"]["CROWDWORLD_OBSTACLES"],
+              "deleted: the list entry of a deleted object is not written")
+refused = subprocess.run([support.VANTRI, "run", exported, "--out",
+                          os.path.join(support.temporary_folder(), "refused")],
+                         capture_output=True, text=True)
+support.check(refused.returncode == 2 and ("right exit" in refused.stderr
+                                           or "boulder" in refused.stderr),
+              f"deleted: the command's answer: {refused.returncode} {refused.stderr}")
 support.finish()
