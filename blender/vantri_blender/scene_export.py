@@ -56,6 +56,8 @@ class _NotWritten:
 
 
 class SceneWriter:
+    """Turns the Blender scene's Vantri objects into a scene file's document."""
+
     def __init__(self, context, descriptions):
         self.scene = context.scene
         self.descriptions = descriptions
