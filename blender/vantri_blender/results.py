@@ -29,16 +29,33 @@ NODE_GROUP = "Vantri agents"
 _shown = {}
 
 
+def _new_socket(group, side, kind, name):
+    """A socket of the node group's interface (Blender 4 has `interface`, 3.x inputs and
+    outputs)."""
+    if hasattr(group, "interface"):
+        group.interface.new_socket(name, in_out=side, socket_type=kind)
+    else:
+        (group.inputs if side == "INPUT" else group.outputs).new(kind, name)
+
+
+def _input_identifier(group, name):
+    """The modifier's key of the node group's input `name`."""
+    if hasattr(group, "interface"):
+        return next(item.identifier for item in group.interface.items_tree
+                    if getattr(item, "in_out", "") == "INPUT" and item.name == name)
+    return group.inputs[name].identifier
+
+
 def _node_group():
     """Instance on Points of an object, turned by a rotation attribute, only where present."""
     group = bpy.data.node_groups.get(NODE_GROUP)
     if group is not None:
         return group
     group = bpy.data.node_groups.new(NODE_GROUP, "GeometryNodeTree")
-    group.inputs.new("NodeSocketGeometry", "Geometry")
-    group.inputs.new("NodeSocketObject", "Source")
-    group.inputs.new("NodeSocketVector", "Scale")
-    group.outputs.new("NodeSocketGeometry", "Geometry")
+    for kind, name in (("NodeSocketGeometry", "Geometry"), ("NodeSocketObject", "Source"),
+                       ("NodeSocketVector", "Scale")):
+        _new_socket(group, "INPUT", kind, name)
+    _new_socket(group, "OUTPUT", "NodeSocketGeometry", "Geometry")
     nodes, links = group.nodes, group.links
     given = nodes.new("NodeGroupInput")
     out = nodes.new("NodeGroupOutput")
@@ -148,10 +165,10 @@ def show_run(context, run):
             obj["vantri_source_count"] = n
             modifier = obj.modifiers.new("Vantri agents", "NODES")
             modifier.node_group = group
-            modifier[group.inputs["Source"].identifier] = source
+            modifier[_input_identifier(group, "Source")] = source
             # The socket's property is a float array already: set its items, keep its type.
             for i in range(3):
-                modifier[group.inputs["Scale"].identifier][i] = scale[i]
+                modifier[_input_identifier(group, "Scale")][i] = scale[i]
             collection.objects.link(obj)
             carriers.append((obj.name, name, s, n))
     _shown[collection.name] = (run, carriers)
