@@ -24,7 +24,8 @@ int plugins_command(const PluginsOptions& options);
 
 struct DescribeOptions {
     std::string module_path;
-    std::string type;
+    std::string type; ///< empty: every type (with json only)
+    bool json = false;
 };
 void add_describe_options(CLI::App& verb, DescribeOptions& options);
 /// Checks what CLI11 does not; false with a message for the command line's mistake.

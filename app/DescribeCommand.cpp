@@ -1,11 +1,18 @@
 // vantri describe TYPE: the parameters of a new object of a plug-in type, as its description
-// shows them after Init.
+// shows them after Init. With --json, the same for tools that build their own editors of the
+// plug-in's objects (the Blender add-on): every entry with its type, group, label, range,
+// unit, options, accepted types and the value Init wrote, for one type or for all of them.
 #include "app/Commands.h"
 #include "app/PluginSession.h"
 
 #include "host/scene/Document.h"
 #include "host/scene/ObjectDescription.h"
 #include "host/scene/ObjectFactory.h"
+#include "host/scene/SplineCurve.h"
+#include "scenefile/SceneFile.h"
+#include "scenefile/SceneTypes.h"
+
+#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <cstdlib>
@@ -69,6 +76,12 @@ std::string value_text(const Value* value) {
 
 const ObjectType* find_type(const TypeRegistry& types, const std::string& wanted) {
     if (const ObjectType* type = types.find_by_description(wanted)) return type;
+    // The scene file's short names ("generator") name the same types.
+    try {
+        const ObjectType& type = resolve_scene_type(types, wanted, "");
+        if (type.is_plugin()) return &type;
+    } catch (const SceneError&) {
+    }
     char* end = nullptr;
     const long id = std::strtol(wanted.c_str(), &end, 10);
     if (end != wanted.c_str() && *end == '\0') {
@@ -80,19 +93,120 @@ const ObjectType* find_type(const TypeRegistry& types, const std::string& wanted
     return nullptr;
 }
 
+using Json = nlohmann::ordered_json;
+
+/// An accepted object type: its id and the name a description or a scene file knows it by.
+Json accepted_type_json(const TypeRegistry& types, int32_t id) {
+    Json accepted{{"id", id}};
+    for (const char* host_name : {"any object", "null", "instance", "polygon", "spline"}) {
+        int32_t host_type = 0;
+        if (host_type_by_name(host_name, host_type) && host_type == id)
+            accepted["name"] = host_name;
+    }
+    if (!accepted.contains("name")) {
+        if (const ObjectType* type = types.find(id)) accepted["name"] = type->description;
+    }
+    return accepted;
+}
+
+/// The value Init wrote, as a scene file writes it; null where it wrote none.
+Json value_json(const DescriptionParameter& p, const Value* value) {
+    if (value == nullptr) return nullptr;
+    switch (value->type) {
+    case VT_DTYPE_LONG:
+        if (p.dtype == VT_DTYPE_BOOL) return value->integer != 0;
+        return value->integer;
+    case VT_DTYPE_REAL:
+        return value->real;
+    case VT_DTYPE_VECTOR:
+        return Json::array({value->vector.x, value->vector.y, value->vector.z});
+    case VT_DTYPE_STRING:
+        return value->text;
+    case VT_CUSTOMDATA_SPLINE: {
+        const auto* curve = dynamic_cast<const SplineCurve*>(value->custom.get());
+        if (curve == nullptr) return nullptr;
+        Json knots = Json::array();
+        for (int32_t k = 0; k < curve->knot_count(); ++k) {
+            const VtSplineKnot* knot = curve->knot(k);
+            knots.push_back(Json::array({knot->position.x, knot->position.y}));
+        }
+        return Json{{"knots", knots}};
+    }
+    default:
+        return nullptr;
+    }
+}
+
+Json entry_json(const TypeRegistry& types, const DescriptionResource& resource,
+                const DescriptionEntry& entry, const SceneObject& object) {
+    const DescriptionParameter& p = *entry.parameter;
+    Json json{{"id", p.id}, {"symbol", p.symbol}, {"type", type_name(p.dtype)}};
+    if (p.dtype == VT_DTYPE_LONG && !p.cycle.empty()) json["type"] = "choice";
+    if (p.is_switch) json["type"] = "switch";
+    const Value* label = entry.attributes.find(kDescName);
+    json["label"] = label != nullptr ? label->text : p.label;
+    if (p.group != 0) {
+        const DescriptionParameter* group = resource.find(p.group);
+        json["group"] = group != nullptr ? Json(group->symbol) : Json(p.group);
+    }
+    json["hidden"] = entry.attributes.get_bool(kDescHide);
+    if (p.dtype == VT_DTYPE_GROUP) {
+        json["open"] = entry.attributes.get_bool(kDescOpen);
+        return json;
+    }
+    // An integer's range is whole numbers; it is written as such.
+    const auto number = [&p](double value) {
+        return p.dtype == VT_DTYPE_LONG ? Json(static_cast<int64_t>(value)) : Json(value);
+    };
+    if (p.min) json["min"] = number(*p.min);
+    if (p.max) json["max"] = number(*p.max);
+    if (p.step) json["step"] = number(*p.step);
+    if (!p.unit.empty()) json["unit"] = p.unit;
+    if (!p.cycle.empty()) {
+        Json options = Json::array();
+        for (const CycleOption& option : p.cycle)
+            options.push_back(
+                {{"symbol", option.symbol}, {"id", option.value}, {"label", option.label}});
+        json["options"] = options;
+    }
+    if (p.dtype == VT_DTYPE_LINK || p.dtype == VT_CUSTOMDATA_INEXCLUDE) {
+        Json accept = Json::array();
+        for (int32_t id : p.accepted_types)
+            accept.push_back(accepted_type_json(types, id));
+        json["accept"] = accept;
+    }
+    if (p.dtype != VT_DTYPE_LINK && p.dtype != VT_CUSTOMDATA_INEXCLUDE)
+        json["default"] = value_json(p, object.data().find(p.id));
+    return json;
+}
+
+/// The scene file's short name of a plug-in type ("generator"), or its description name.
+std::string scene_name(const TypeRegistry& types, const ObjectType& type) {
+    for (const char* alias : {"world", "generator", "behaviour", "blend", "obstacle"}) {
+        try {
+            if (&resolve_scene_type(types, alias, "") == &type) return alias;
+        } catch (const SceneError&) {
+        }
+    }
+    return type.description;
+}
+
 } // namespace
 
 void add_describe_options(CLI::App& verb, DescribeOptions& options) {
     verb.add_option("TYPE", options.type,
-                    "the object type: its description name (ocrowdgenerator), type id or "
-                    "display name")
+                    "the object type: its description name (ocrowdgenerator), scene file name "
+                    "(generator), type id or display name; with --json, all types when left out")
         ->type_name("");
+    verb.add_flag("--json", options.json,
+                  "write the parameters as JSON: ids, symbols, types, groups, labels, ranges, "
+                  "units, options, accepted types and defaults");
     add_plugin_option(verb, options.module_path);
 }
 
 bool check_describe_options(DescribeOptions& options, const std::vector<std::string>& leftover,
                             std::string& error) {
-    if (options.type.empty()) {
+    if (options.type.empty() && !options.json) {
         error = "which object type?";
         return false;
     }
@@ -103,53 +217,101 @@ bool check_describe_options(DescribeOptions& options, const std::vector<std::str
     return true;
 }
 
-int describe_command(const DescribeOptions& options) {
-    const std::string& module_path = options.module_path;
-    const std::vector<std::string> args{options.type};
-    std::string error;
-    PluginSession session;
-    if (!session.start(module_path, error)) {
-        std::fprintf(stderr, "vantri describe: %s\n", error.c_str());
-        return 1;
-    }
-    const ObjectType* type = find_type(session.host().types(), args[0]);
-    if (type == nullptr) {
-        std::fprintf(stderr, "vantri describe: no registered object type '%s'; known types:",
-                     args[0].c_str());
-        for (const ObjectType* known : session.host().types().plugin_types())
-            std::fprintf(stderr, " %s", known->description.c_str());
-        std::fprintf(stderr, "\n");
-        return 2;
-    }
-    auto document = std::make_unique<Document>();
-    SceneObject* object = create_object(session.host().types(), type->id, &error);
-    if (object == nullptr) {
-        std::fprintf(stderr, "vantri describe: %s\n", error.c_str());
-        return 1;
-    }
-    document->insert(object);
+namespace {
+
+/// A new object of `type` in its own document, with its description built; the error is the
+/// message of why not.
+struct DescribedObject {
+    std::unique_ptr<Document> document = std::make_unique<Document>();
+    SceneObject* object = nullptr;
     DescriptionBuild description;
-    if (!build_description(session.host(), *object, description)) {
-        std::fprintf(stderr, "vantri describe: %s refused to build its description\n",
-                     type->description.c_str());
-        return 1;
+};
+
+bool describe_object(PluginSession& session, const ObjectType& type, DescribedObject& out,
+                     std::string& error) {
+    out.object = create_object(session.host().types(), type.id, &error);
+    if (out.object == nullptr) return false;
+    out.document->insert(out.object);
+    if (!build_description(session.host(), *out.object, out.description)) {
+        error = type.description + " refused to build its description";
+        return false;
     }
-    if (description.resource == nullptr) {
-        std::fprintf(stderr, "vantri describe: no description resource '%s' was loaded\n",
-                     type->description.c_str());
-        return 1;
+    if (out.description.resource == nullptr) {
+        error = "no description resource '" + type.description + "' was loaded";
+        return false;
     }
-    std::printf("%s (%d, %s)\n", type->description.c_str(), type->id, type->name.c_str());
+    return true;
+}
+
+Json type_json(PluginSession& session, const ObjectType& type, const DescribedObject& described) {
+    const TypeRegistry& types = session.host().types();
+    Json json{{"description", type.description},
+              {"id", type.id},
+              {"name", type.name},
+              {"scene_type", scene_name(types, type)},
+              {"title", described.description.resource->label}};
+    Json parameters = Json::array();
+    for (const DescriptionEntry& entry : described.description.entries)
+        parameters.push_back(
+            entry_json(types, *described.description.resource, entry, *described.object));
+    json["parameters"] = parameters;
+    return json;
+}
+
+void print_table(const ObjectType& type, const DescribedObject& described) {
+    std::printf("%s (%d, %s)\n", type.description.c_str(), type.id, type.name.c_str());
     std::printf("%-6s %-32s %-16s %-8s %s\n", "id", "symbol", "type", "shown", "value");
-    for (const DescriptionEntry& entry : description.entries) {
+    for (const DescriptionEntry& entry : described.description.entries) {
         const DescriptionParameter& p = *entry.parameter;
         const bool hidden = entry.attributes.get_bool(kDescHide);
         const std::string value =
-            p.dtype == VT_DTYPE_GROUP ? "" : value_text(object->data().find(p.id));
+            p.dtype == VT_DTYPE_GROUP ? "" : value_text(described.object->data().find(p.id));
         std::printf("%-6d %-32s %-16s %-8s %s\n", p.id, p.symbol.c_str(),
                     type_name(p.dtype).c_str(), hidden ? "hidden" : "shown", value.c_str());
     }
-    return 0;
+}
+
+} // namespace
+
+int describe_command(const DescribeOptions& options) {
+    std::string error;
+    PluginSession session;
+    if (!session.start(options.module_path, error)) {
+        std::fprintf(stderr, "vantri describe: %s\n", error.c_str());
+        return ExitCode::PluginFailed;
+    }
+    const TypeRegistry& types = session.host().types();
+    std::vector<const ObjectType*> wanted;
+    if (options.type.empty()) {
+        wanted = types.plugin_types();
+    } else if (const ObjectType* type = find_type(types, options.type)) {
+        wanted.push_back(type);
+    } else {
+        std::fprintf(stderr, "vantri describe: no registered object type '%s'; known types:",
+                     options.type.c_str());
+        for (const ObjectType* known : types.plugin_types())
+            std::fprintf(stderr, " %s", known->description.c_str());
+        std::fprintf(stderr, "\n");
+        return ExitCode::BadInput;
+    }
+    Json all = Json::array();
+    for (const ObjectType* type : wanted) {
+        DescribedObject described;
+        if (!describe_object(session, *type, described, error)) {
+            std::fprintf(stderr, "vantri describe: %s\n", error.c_str());
+            return ExitCode::PluginFailed;
+        }
+        if (!options.json)
+            print_table(*type, described);
+        else
+            all.push_back(type_json(session, *type, described));
+    }
+    if (options.json) {
+        // One type: its object; all types: {"types": [...]}, in registration order.
+        const Json out = options.type.empty() ? Json{{"types", all}} : all.front();
+        std::printf("%s\n", out.dump(1).c_str());
+    }
+    return ExitCode::Success;
 }
 
 } // namespace vantri

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds and runs every test: the release
-# build, then clang-tidy over the sources (with the release build's compile database), then
-# the asan build: address and undefined-behaviour sanitizers with assertions on, at -O1 with
+# build, then the Blender add-on's tests in headless Blender (tests/blender) with the release
+# build's command, then clang-tidy over the sources (with the release build's compile
+# database), then the asan build: address and undefined-behaviour sanitizers with assertions on, at -O1 with
 # line tables, so it is also the build in which every assertion is checked. Then fuzzes the
 # scene loader for 30 seconds (VANTRI_FUZZ_SECONDS) from a fixed seed (VANTRI_FUZZ_SEED, 1),
 # failing on any finding: a given commit tries the same inputs on every run, so a failure here
@@ -26,10 +27,13 @@ step "format" scripts/check-format.sh
 
 jobs="${VANTRI_JOBS:-$(nproc)}"
 step "release: build" scripts/build.sh release
-step "release: test" ctest --preset release -j "$jobs"
+step "release: test" ctest --preset release -j "$jobs" -LE blender
+# The Blender add-on in headless Blender, with the release build's command (once: the add-on
+# is Python, the asan build would only run the same command slower).
+step "blender: test" ctest --preset release -j "$jobs" -L blender
 step "tidy" scripts/check-tidy.sh release
 step "asan: build" scripts/build.sh asan
-step "asan: test" ctest --preset asan -j "$jobs"
+step "asan: test" ctest --preset asan -j "$jobs" -LE blender
 export VANTRI_FUZZ_SEED="${VANTRI_FUZZ_SEED:-1}"
 step "fuzz" scripts/fuzz.sh "${VANTRI_FUZZ_SECONDS:-30}"
 echo "== all steps passed in $SECONDS s"
