@@ -21,6 +21,7 @@
 #include "results/RunReport.h"
 #include "results/SceneGltf.h"
 #include "scenefile/CrewSize.h"
+#include "scenefile/GeometryLinks.h"
 #include "scenefile/SceneBuilder.h"
 
 #include <chrono>
@@ -415,6 +416,10 @@ int run_command(const RunOptions& options) {
     for (const BuiltObject& built : objects) {
         if (built.object->type() == kGeneratorType) generators.push_back(built.object);
     }
+
+    for (const std::string& warning : geometry_link_warnings(objects))
+        std::fprintf(stderr, "vantri run: warning: %s: %s\n", options.scene.c_str(),
+                     warning.c_str());
 
     // A crew whose records alone exceed the memory limit is refused before the first frame.
     const std::vector<CrewSize> crews = crew_sizes(objects);

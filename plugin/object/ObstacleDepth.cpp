@@ -11,7 +11,8 @@
 
 // The shapes are read as the collision test reads them: the radius and the sizes in whole
 // units, each size halved with integer division, the box along the obstacle's normalised axes.
-double DepthInsideObstacle(BaseObject* obstacle, const LMatrix& generator_mg, const LVector& point) {
+double DepthInsideObstacle(BaseObject* obstacle, const LMatrix& generator_mg,
+                           const LVector& point) {
     if (obstacle == nullptr || obstacle->GetType() != CrowdType::Obstacle) return -1.0;
     VtPrivateData request{0, nullptr};
     obstacle->Message(ObjectMessage::PrivateData, &request);
