@@ -7,12 +7,12 @@ namespace vantri {
 namespace {
 
 struct GeometryLink {
-    int32_t type;      ///< the type holding the link
-    int32_t id;        ///< the link parameter
+    int32_t type; ///< the type holding the link
+    int32_t id;   ///< the link parameter
     const char* symbol;
-    int32_t shape_id;  ///< a choice that must hold `shape` for the link to be used; 0: none
+    int32_t shape_id; ///< a choice that must hold `shape` for the link to be used; 0: none
     int32_t shape;
-    const char* what;  ///< what the link would have done
+    const char* what; ///< what the link would have done
 };
 
 constexpr GeometryLink kGeometryLinks[] = {
