@@ -468,4 +468,25 @@ TEST(HostileRun, GeometryLinksToObjectsWithoutPolygonsAreWarnedAbout) {
     EXPECT_EQ(outcome.output, "");
 }
 
+// A plug-in whose Execute fails (here: the host's frame rate throws from frame 3 on, through a
+// stand-in module around the real one) fails the run: exit 1 naming the object and the frame,
+// nothing written.
+TEST(HostileRun, APluginExecuteThatFailsEndsTheRunWithExit1) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("s.json", R"({"end": 10, "objects": [
+        {"type": "world", "name": "w", "children": [
+          {"type": "generator", "name": "g", "children": [{"type": "null", "name": "b"}]}]}]})");
+    for (const char* mode : {"", " --render-mode"}) {
+        SCOPED_TRACE(mode);
+        const auto outcome =
+            run_bounded("run " + scene + mode + " --plugin " + VANTRI_THROWING_SHIM +
+                        " --quiet --out " + scratch.path("out"));
+        EXPECT_EQ(outcome.exit_code, 1) << outcome.output;
+        EXPECT_EQ(outcome.output, "vantri run: " + scene +
+                                      ": frame 3, object 'w' (ocrowdworld): the plug-in failed to "
+                                      "execute it; nothing was written\n");
+        EXPECT_EQ(scratch.listing(), "s.json");
+    }
+}
+
 } // namespace
