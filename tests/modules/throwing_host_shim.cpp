@@ -38,7 +38,7 @@ Entry RealEntry() {
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) int32_t c4d_main(int32_t action, void* p1,
-                                                                    void* p2, void* p3) {
+                                                                   void* p2, void* p3) {
     const Entry entry = RealEntry();
     if (entry == nullptr) return -1;
     if (action == VT_ACTION_INIT && p1 != nullptr) {
