@@ -481,7 +481,7 @@ typedef struct VtObjectCallbacks {
      *  (kept), or null. */
     VtAtom* (*get_virtual_objects)(VtNodeData* data, VtAtom* op, VtHierarchyHelp* hh);
     int32_t (*add_to_execution)(VtNodeData* data, VtAtom* op, VtPriorityList* list);
-    /** Returns an execution result (0: ok). */
+    /** Returns an execution result (0: ok; anything else: the object failed this frame). */
     int32_t (*execute)(VtNodeData* data, VtAtom* op, VtAtom* document, VtThread* thread,
                        int32_t priority, int32_t flags);
     /** Returns a draw result (1: ok, 2: skip). */
@@ -569,6 +569,8 @@ typedef struct HostApi {
 #define VT_EXECUTION_PRIORITY_GENERATOR 5000
 #define VT_EXECUTION_FLAG_EVERY_FRAME 4
 #define VT_EXECUTION_RESULT_OK 0
+/* The object could not do its work this frame (its callback failed); the frame is wrong. */
+#define VT_EXECUTION_RESULT_FAILED 1
 
 /* Draw passes, in the order the host asks for them, and draw results. */
 #define VT_DRAW_PASS_OBJECT 0

@@ -21,6 +21,7 @@
 #include "results/RunReport.h"
 #include "results/SceneGltf.h"
 #include "scenefile/CrewSize.h"
+#include "scenefile/GeometryLinks.h"
 #include "scenefile/SceneBuilder.h"
 
 #include <chrono>
@@ -416,6 +417,10 @@ int run_command(const RunOptions& options) {
         if (built.object->type() == kGeneratorType) generators.push_back(built.object);
     }
 
+    for (const std::string& warning : geometry_link_warnings(objects))
+        std::fprintf(stderr, "vantri run: warning: %s: %s\n", options.scene.c_str(),
+                     warning.c_str());
+
     // A crew whose records alone exceed the memory limit is refused before the first frame.
     const std::vector<CrewSize> crews = crew_sizes(objects);
     uint64_t crew_agents = 0;
@@ -475,32 +480,34 @@ int run_command(const RunOptions& options) {
     Progress progress(options.quiet, first, last);
     CrewProgress crew_progress(options.quiet, crew_agents);
     const auto begun = std::chrono::steady_clock::now();
+    std::optional<ExecutionFailure> failed;
     try {
-        play_range(session.host(), *document, first, last,
-                   options.render ? PlayMode::Render : PlayMode::Play, [&](int32_t frame) {
-                       crew_progress.finish();
-                       if (allocator().refusals() != refusals) throw OutOfMemory{frame};
-                       size_t agents = 0;
-                       for (size_t g = 0; g < generators.size(); ++g) {
-                           const AgentRecordView view = view_agent_records(*generators[g]);
-                           NonFiniteField bad;
-                           if (find_non_finite(view.records, view.count,
-                                               generators[g]->global_matrix(), bad))
-                               throw NonFinite{frame, generators[g]->name(), bad};
-                           if (write_csv)
-                               csv.write_frame(frame, generators[g]->name(), view.records,
-                                               view.count, generators[g]->global_matrix());
-                           if (record) records[g].assign(view.records, view.records + view.count);
-                           report.generators[g].agents = view.count;
-                           agents += view.count;
-                       }
-                       if (record) recording.add_frame(frame, records);
-                       session.host().set_clock(playback_clock(first, frame, scene.fps));
-                       if (options.pictures.wants(frame, first) &&
-                           !pictures.take(*document, frame, error))
-                           throw PictureFailure{};
-                       progress.frame(frame, agents);
-                   });
+        failed = play_range(session.host(), *document, first, last,
+                            options.render ? PlayMode::Render : PlayMode::Play, [&](int32_t frame) {
+                                crew_progress.finish();
+                                if (allocator().refusals() != refusals) throw OutOfMemory{frame};
+                                size_t agents = 0;
+                                for (size_t g = 0; g < generators.size(); ++g) {
+                                    const AgentRecordView view = view_agent_records(*generators[g]);
+                                    NonFiniteField bad;
+                                    if (find_non_finite(view.records, view.count,
+                                                        generators[g]->global_matrix(), bad))
+                                        throw NonFinite{frame, generators[g]->name(), bad};
+                                    if (write_csv)
+                                        csv.write_frame(frame, generators[g]->name(), view.records,
+                                                        view.count, generators[g]->global_matrix());
+                                    if (record)
+                                        records[g].assign(view.records, view.records + view.count);
+                                    report.generators[g].agents = view.count;
+                                    agents += view.count;
+                                }
+                                if (record) recording.add_frame(frame, records);
+                                session.host().set_clock(playback_clock(first, frame, scene.fps));
+                                if (options.pictures.wants(frame, first) &&
+                                    !pictures.take(*document, frame, error))
+                                    throw PictureFailure{};
+                                progress.frame(frame, agents);
+                            });
     } catch (const OutOfMemory& e) {
         progress.interrupt();
         return out_of_memory("frame " + std::to_string(e.frame));
@@ -524,6 +531,14 @@ int run_command(const RunOptions& options) {
         return fail(kExitMemory, options.scene + ": there was not enough memory to keep the "
                                                  "run for scene.glb and preview.html (try "
                                                  "--outputs csv); nothing was written");
+    }
+    if (failed) {
+        progress.interrupt();
+        if (allocator().refusals() != refusals)
+            return out_of_memory("frame " + std::to_string(failed->frame));
+        return fail(kExitPlugin, options.scene + ": frame " + std::to_string(failed->frame) +
+                                     ", object '" + failed->object + "' (" + failed->type +
+                                     "): the plug-in failed to execute it; nothing was written");
     }
     report.wall_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();

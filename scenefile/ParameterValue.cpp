@@ -4,6 +4,7 @@
 #include "scenefile/JsonValues.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace vantri {
 
@@ -28,11 +29,15 @@ class Converter {
 
     Value convert(const Json& json) const {
         switch (p_.dtype) {
-        case VT_DTYPE_LONG:
-            return integer(json);
+        case VT_DTYPE_LONG: {
+            Value v = integer(json);
+            if (p_.cycle.empty()) at_least_minimum(json, v.integer);
+            return v;
+        }
         case VT_DTYPE_REAL: {
             double v = 0.0;
             if (!json_to_real(json, v)) fail(json);
+            at_least_minimum(json, v);
             return Value::of_real(v);
         }
         case VT_DTYPE_BOOL:
@@ -70,9 +75,25 @@ class Converter {
                                                                ", not " + json_kind(json));
     }
 
+    // A number below the description's minimum is a mistake of the file: no negative size,
+    // radius or count means anything. The maximum is the attribute manager's slider bound
+    // only: a scene file may ask for a larger crew, which the memory limit then decides on.
+    void at_least_minimum(const Json& json, double v) const {
+        const auto bound = [](double b) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.17g", b);
+            return std::string(text);
+        };
+        if (p_.min && v < *p_.min)
+            throw SceneError(site_.path, "object " + site_.object + ": " + p_.symbol +
+                                             " is at least " + bound(*p_.min) + ", not " +
+                                             json_kind(json));
+    }
+
     Value integer(const Json& json) const {
         int32_t v = 0;
-        if (json_to_int32(json, v)) return Value::of_int(v);
+        // A choice is one of its options; no code handles any other value.
+        if (json_to_int32(json, v) && (p_.cycle.empty() || is_option(v))) return Value::of_int(v);
         if (p_.is_switch && json.is_boolean()) return Value::of_int(json.get<bool>() ? 1 : 0);
         if (json.is_string()) {
             for (const CycleOption& option : p_.cycle) {
@@ -80,6 +101,11 @@ class Converter {
             }
         }
         fail(json);
+    }
+
+    bool is_option(int32_t v) const {
+        return std::any_of(p_.cycle.begin(), p_.cycle.end(),
+                           [v](const CycleOption& option) { return option.value == v; });
     }
 
     SceneObject* object(const std::string& name, const std::string& path) const {

@@ -11,8 +11,10 @@ namespace vantri {
 enum class PlayMode { Play, Render };
 
 /// Evaluates every frame from `first` to `last` (both included) and calls `after_frame`
-/// after each. Restores the host's running state at the end.
-void play_range(Host& host, Document& document, int32_t first, int32_t last, PlayMode mode,
-                const std::function<void(int32_t frame)>& after_frame = {});
+/// after each. A frame in which an object's Execute fails ends the range there, without its
+/// `after_frame`, and the failure is returned. Restores the host's running state at the end.
+std::optional<ExecutionFailure>
+play_range(Host& host, Document& document, int32_t first, int32_t last, PlayMode mode,
+           const std::function<void(int32_t frame)>& after_frame = {});
 
 } // namespace vantri

@@ -102,6 +102,9 @@ double SplineLength::uniform_to_natural(double u) const {
         piece.length > 0.0 ? piece.s0 + (piece.s1 - piece.s0) * (want / piece.length) : piece.s0;
     for (int i = 0; i < 50; ++i) {
         const double err = integrate(piece.span, piece.s0, s) - want;
+        // Inside a piece whose speed overflows (points near the largest double) no length can
+        // be measured, and no step would ever get closer: the share of the piece stands.
+        if (!std::isfinite(err)) break;
         if (std::fabs(err) <= 1e-13 * total_) break;
         if (err > 0)
             hi = s;

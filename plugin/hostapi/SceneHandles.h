@@ -75,6 +75,9 @@ constexpr int32_t EveryFrame = VT_EXECUTION_FLAG_EVERY_FRAME;
 }
 
 /// What Execute answers.
-enum class ExecutionResult : int32_t { Ok = VT_EXECUTION_RESULT_OK };
+enum class ExecutionResult : int32_t {
+    Ok = VT_EXECUTION_RESULT_OK,
+    Failed = VT_EXECUTION_RESULT_FAILED,
+};
 typedef int32_t EXECUTIONFLAGS;
 typedef int32_t COPYFLAGS;

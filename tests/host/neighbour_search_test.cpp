@@ -9,6 +9,7 @@
 #include "tests/support/scene_test_support.h"
 
 #include "abi/host_abi.h"
+#include "parameter_ids/ocrowdbehav.h"
 
 #include "results/AgentRecords.h"
 #include "results/AgentsCsv.h"
@@ -213,7 +214,9 @@ Json random_scene(std::mt19937& random) {
     for (int b = 0; b < behaviours; ++b) {
         Json params;
         params["CROWDBEHAV_ALIGN"] = chance(0.7);
-        params["CROWDBEHAV_ALIGN_RADIUS"] = pick(-10, 200);
+        // A scene file holds no negative radius; the rounds that scatter agents give one
+        // behaviour a negative radius through the host.
+        params["CROWDBEHAV_ALIGN_RADIUS"] = std::max(0, pick(-10, 200));
         params["CROWDBEHAV_ALIGN_REPEL_OTHERS"] = chance(0.3);
         params["CROWDBEHAV_COHESION"] = chance(0.7);
         params["CROWDBEHAV_COHESION_MIN"] = pick(0, 40);
@@ -307,6 +310,10 @@ TEST_F(NeighbourSearchTest, RandomCrewsGiveTheSameRecords) {
             const double nan = std::numeric_limits<double>::quiet_NaN();
             if (round % 4 == 0 && array->count > 5) records[5].mg.off = VtVector{inf, 0, -inf};
             if (round % 8 == 0 && array->count > 7) records[7].mg.off = VtVector{0, nan, 0};
+            vantri::SceneObject* steer = vantri::SceneObject::from(document->find("steer 0"));
+            ASSERT_NE(steer, nullptr);
+            steer->data().set(CROWDBEHAV_ALIGN_RADIUS, vantri::Value::of_int(-round % 11));
+            steer->touch();
         };
         expect_same("round " + std::to_string(round) + ": " + text.dump(), scene,
                     round % 2 == 0 ? scatter : std::function<void()>());

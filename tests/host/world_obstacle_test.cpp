@@ -5,9 +5,12 @@
 
 #include "host/scene/ObjectDescription.h"
 
+#include <random>
+
 namespace {
 
 constexpr double kTolerance = 1e-9;
+constexpr double kDegree = 3.141592653589793 / 180;
 
 class WorldObstacle : public vantri_test::EnvironmentScene {
   protected:
@@ -49,9 +52,66 @@ TEST_F(WorldObstacle, ANewObstacleIsABoxOf100AndAnAgentInsideItIsPushedOut) {
     EXPECT_EQ(a.hit_point, LVector(0, 0, -40)) << "inside, the hit is the agent's own position";
     EXPECT_EQ(a.hit_normal, LVector(0, 0, -1)) << "the nearest face";
     EXPECT_EQ(a.hit_obstacle, reinterpret_cast<BaseObject*>(box->handle()));
-    EXPECT_EQ(a.collision_steer, LVector(0, 0, -1));
-    EXPECT_EQ(a.extra_velocity, LVector(0, 0, -1) * (((0.25 + 5.0) - 0.0001) * 10000.0))
-        << "a distance of 0 counts as 0.0001";
+    EXPECT_GT(a.collision_steer.x, 0.0) << "straight back, the steering leans to the right";
+    EXPECT_NEAR(a.collision_steer.z, -std::cos(5 * kDegree), kTolerance);
+    // A distance of 0 counts as 0.0001, but the push-out takes the agent no further in this
+    // frame's step than out of the box (10 deep) and its clearance of 5.25 beyond.
+    EXPECT_NEAR(a.extra_velocity.z * vantri_test::step_of(1, 25), -15.25, kTolerance);
+    EXPECT_EQ(a.extra_velocity.x, 0.0);
+}
+
+// However deep inside a box or sphere, whichever face is nearest, in one frame the push-out
+// carries an agent out and at most its clearance (body radius and random margin) beyond; the
+// unbounded push of 1 / 0.0001 sent an agent 1.5 inside a box some 4,150 units away.
+TEST_F(WorldObstacle, ThePushOutCarriesAnAgentNoFurtherThanOutOfTheObstacle) {
+    vantri::SceneObject* box = add_obstacle("Box", CROWDOBSTACLE_SHAPE_BOX);
+    set_real(box, CROWDOBSTACLE_SIZE_X, 60.0);
+    set_real(box, CROWDOBSTACLE_SIZE_Z, 140.0);
+    vantri::SceneObject* sphere = add_obstacle("Sphere", CROWDOBSTACLE_SHAPE_SPHERE);
+    set_real(sphere, CROWDOBSTACLE_RADIUS, 50.0);
+    std::mt19937 random(45);
+    std::uniform_real_distribution<double> where(-1.0, 1.0), turn(-3.1, 3.1);
+    for (int i = 0; i < 200; ++i) {
+        SCOPED_TRACE(i);
+        const bool in_box = i % 2 == 0;
+        const LVector at = in_box ? LVector(29.5 * where(random), 0, 69.5 * where(random))
+                                  : LVector(35 * where(random), 0, 35 * where(random));
+        const double heading = turn(random);
+        const LVector facing(-std::sin(heading), 0, std::cos(heading));
+        const Agent_ID_Data& a = probe({in_box ? box : sphere}, at, facing);
+        const double depth =
+            in_box ? std::min(30 - std::fabs(at.x), 70 - std::fabs(at.z)) : 50 - Len(at);
+        EXPECT_LE(Len(a.extra_velocity) * vantri_test::step_of(1, 25), depth + 5.25 + 1e-9);
+        EXPECT_TRUE(vantri_test::finite(a));
+    }
+}
+
+// Heading square into a box face, or through a sphere's centre, the steering points straight
+// back and the side probes are never tried: unturned, the agent walked straight in. It now
+// turns to its right and goes round, whatever its heading.
+TEST_F(WorldObstacle, AnAgentHeadingSquareIntoAnObstacleGoesRound) {
+    vantri::SceneObject* box = add_obstacle("Box", CROWDOBSTACLE_SHAPE_BOX);
+    vantri::SceneObject* sphere = add_obstacle("Sphere", CROWDOBSTACLE_SHAPE_SPHERE);
+    set_real(sphere, CROWDOBSTACLE_RADIUS, 50.0);
+    for (vantri::SceneObject* obstacle : {box, sphere}) {
+        for (const LVector& facing : {LVector(0, 0, 1), LVector(-1, 0, 0)}) {
+            SCOPED_TRACE(obstacle->name());
+            const LVector start = facing * -140.0;
+            probe({obstacle}, start, facing);
+            Agent_ID_Data& a = agent(generator, 0);
+            place(a, start, facing);
+            a.max_speed = a.speed = 100.0;
+            a.acceleration = 0.0;
+            double across = 0.0;
+            for (int i = 0; i < 100; ++i) {
+                simulate(++frame);
+                const LVector p = agent(generator, 0).mg.off;
+                ASSERT_FALSE(std::fabs(p.x) < 50 && std::fabs(p.z) < 50) << "in at step " << i;
+                across = std::max(across, p * LVector(facing.z, 0, -facing.x));
+            }
+            EXPECT_GT(across, 50.0) << "it went round on its right";
+        }
+    }
 }
 
 TEST_F(WorldObstacle, BoxSizesCountInWholeUnitsHalvedDownward) {
@@ -126,7 +186,7 @@ TEST_F(WorldObstacle, APolygonObjectIsHitOnItsFacesWithNormalsInTheGeneratorsSpa
     EXPECT_NEAR(a->hit_point.z, -50.0, kTolerance);
     EXPECT_NEAR(a->hit_point.x, 10.0, kTolerance);
     EXPECT_EQ(a->hit_normal, LVector(0, 0, -1));
-    EXPECT_EQ(a->collision_steer, LVector(0, 0, -1));
+    EXPECT_GT(a->collision_steer.x, 0.0) << "square on, the steering leans to the right";
 
     cube->set_rotation(VtVector{0.5235987755982988, 0, 0});
     a = &probe({obstacle}, LVector(0, 0, -100));
@@ -136,6 +196,41 @@ TEST_F(WorldObstacle, APolygonObjectIsHitOnItsFacesWithNormalsInTheGeneratorsSpa
     EXPECT_NEAR(a->hit_normal.z, front.z, kTolerance);
     EXPECT_NEAR((a->hit_point - LVector(m.v3.x, m.v3.y, m.v3.z) * -50.0) * front, 0.0, 1e-6)
         << "the hit lies on the turned face";
+}
+
+// A geometry obstacle scaled differently per axis gives the hit normal the scaled surface has:
+// the same as a ramp built at that size and slope, unscaled.
+TEST_F(WorldObstacle, AnUnevenlyScaledGeometryObstacleGivesTheNormalOfItsScaledSurface) {
+    const auto ramp = [](double width, double depth, double slope) {
+        vantri::PlaneSettings settings;
+        settings.width = width;
+        settings.depth = depth;
+        const double h = slope * depth / 2;
+        settings.heights = std::vector<double>{-h, -h, h, h};
+        return vantri::make_plane(settings);
+    };
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> scale(0.5, 3.0), slope(0.2, 1.5);
+    for (int i = 0; i < 30; ++i) {
+        SCOPED_TRACE(i);
+        const VtVector s{scale(random), scale(random), scale(random)};
+        const double rise = slope(random);
+        vantri::SceneObject* scaled =
+            add_mesh(vantri::kPolygonType, "Scaled", ramp(200, 200, rise));
+        scaled->set_scale(s);
+        vantri::SceneObject* built =
+            add_mesh(vantri::kPolygonType, "Built", ramp(200 * s.x, 200 * s.z, rise * s.y / s.z));
+        LVector normals[2];
+        for (int k = 0; k < 2; ++k) {
+            vantri::SceneObject* obstacle = add_obstacle("Geometry", CROWDOBSTACLE_SHAPE_OBJECT);
+            set_link(obstacle, CROWDOBSTACLE_OBJECT, k == 0 ? scaled : built);
+            normals[k] = probe({obstacle}, LVector(0, 1, -40)).hit_normal;
+        }
+        EXPECT_GT(normals[1].y, 0.0) << "the ramp was hit";
+        EXPECT_NEAR(normals[0].x, normals[1].x, kTolerance);
+        EXPECT_NEAR(normals[0].y, normals[1].y, kTolerance);
+        EXPECT_NEAR(normals[0].z, normals[1].z, kTolerance);
+    }
 }
 
 // The scene loader refuses these in an obstacle list; the host can still hold them.

@@ -2,6 +2,8 @@
 // terrain. After a frame its height and its pitch and bank show what the terrain gave.
 #include "tests/support/world_environment_scene.h"
 
+#include <random>
+
 namespace {
 
 constexpr double kTolerance = 1e-9;
@@ -79,6 +81,47 @@ TEST_F(WorldTerrain, EveryForwardAxisStandsUprightOnFlatGround) {
         const Agent_ID_Data& a = stand(LVector(0, 0, 0));
         EXPECT_NEAR(std::sin(a.rotation.y), 0.0, 1e-12) << "axis " << axis;
         EXPECT_NEAR(std::cos(a.rotation.z), 1.0, 1e-12) << "axis " << axis << ": no bank of pi";
+    }
+}
+
+// A terrain scaled differently per axis tilts the agents by the slope the scaled surface has:
+// the same as a plane built at that size and slope, unscaled. (Carried like a direction, the
+// normal of a plane of true slope 30.96 degrees scaled [1, 2, 1] tilted them 8.53 degrees.)
+TEST_F(WorldTerrain, AnUnevenlyScaledTerrainTiltsLikeTheSameSurfaceBuiltUnscaled) {
+    const auto plane = [](double width, double depth, double slope_x, double slope_z) {
+        vantri::PlaneSettings settings;
+        settings.width = width;
+        settings.depth = depth;
+        const double hx = width / 2, hz = depth / 2;
+        settings.heights =
+            std::vector<double>{-slope_x * hx - slope_z * hz, slope_x * hx - slope_z * hz,
+                                -slope_x * hx + slope_z * hz, slope_x * hx + slope_z * hz};
+        return vantri::make_plane(settings);
+    };
+    std::mt19937 random(20);
+    std::uniform_real_distribution<double> scale(0.25, 4.0), slope(-0.6, 0.6), place(-0.4, 0.4);
+    for (int i = 0; i < 40; ++i) {
+        SCOPED_TRACE(i);
+        const VtVector s{scale(random), scale(random), scale(random)};
+        const double slope_x = slope(random), slope_z = slope(random);
+        const double x = place(random) * 400 * s.x, z = place(random) * 400 * s.z;
+        vantri::SceneObject* scaled =
+            add_mesh(vantri::kPlaneType, "Scaled", plane(400, 400, slope_x, slope_z));
+        scaled->set_scale(s);
+        vantri::SceneObject* built =
+            add_mesh(vantri::kPlaneType, "Built",
+                     plane(400 * s.x, 400 * s.z, slope_x * s.y / s.x, slope_z * s.y / s.z));
+        for (const int32_t axis : {CROWDGEN_AXIS_ZPOS, CROWDGEN_AXIS_XNEG}) {
+            set_int(generator, CROWDGEN_FORWARD_AXIS, axis);
+            use_terrain(scaled);
+            const Agent_ID_Data a = stand(LVector(x, 0, z), LVector(0.6, 0, 0.8));
+            use_terrain(built);
+            const Agent_ID_Data b = stand(LVector(x, 0, z), LVector(0.6, 0, 0.8));
+            // The longer casts start 0.0001 further along the terrain's own z: a hair apart.
+            EXPECT_NEAR(a.mg.off.y, b.mg.off.y, 1e-3);
+            EXPECT_NEAR(a.rotation.y, b.rotation.y, 1e-9) << "pitch";
+            EXPECT_NEAR(a.rotation.z, b.rotation.z, 1e-9) << "bank";
+        }
     }
 }
 

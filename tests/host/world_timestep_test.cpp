@@ -5,6 +5,8 @@
 
 #include "host/eval/Player.h"
 
+#include <stdexcept>
+
 namespace {
 
 using vantri_test::step_of;
@@ -154,6 +156,44 @@ TEST_F(WorldFrames, TheWorldAnswersWithNoAgentBetweenFrames) {
     EXPECT_EQ(answer.agent, nullptr) << "no pointer into a generator's records outlives a frame";
     EXPECT_EQ(answer.agent_index, -1);
     EXPECT_EQ(answer.crowd_index, 0);
+}
+
+// A host service that throws while the world executes: the exception stops at the plug-in's
+// boundary, the host hears of a failed Execute instead of success, and the range ends at that
+// frame, naming the object.
+bool g_fps_throws = false;
+const VtObjectTable* g_objects = nullptr;
+
+int32_t ThrowingFps(VtAtom* document) {
+    if (g_fps_throws) throw std::runtime_error("the frame rate is gone");
+    return g_objects->doc_get_fps(document);
+}
+
+TEST_F(WorldFrames, AnExecuteThatThrowsIsAFailureThatEndsTheRange) {
+    std::vector<int32_t> played;
+    const auto after = [&](int32_t frame) { played.push_back(frame); };
+    EXPECT_FALSE(vantri::play_range(host, *document, 0, 2, vantri::PlayMode::Play, after));
+
+    g_objects = host.api()->objects;
+    VtObjectTable hostile = *g_objects;
+    hostile.doc_get_fps = ThrowingFps;
+    host.api()->objects = &hostile;
+    g_fps_throws = true;
+    for (const vantri::PlayMode mode : {vantri::PlayMode::Play, vantri::PlayMode::Render}) {
+        played.clear();
+        const std::optional<vantri::ExecutionFailure> failure =
+            vantri::play_range(host, *document, 3, 6, mode, after);
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->frame, 3);
+        EXPECT_EQ(failure->object, "World");
+        EXPECT_EQ(failure->type, "ocrowdworld");
+        EXPECT_TRUE(played.empty()) << "the failed frame is not handed on";
+    }
+    g_fps_throws = false;
+    host.api()->objects = g_objects;
+    played.clear();
+    EXPECT_FALSE(vantri::play_range(host, *document, 3, 4, vantri::PlayMode::Play, after));
+    EXPECT_EQ(played, (std::vector<int32_t>{3, 4}));
 }
 
 } // namespace
