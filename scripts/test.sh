@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting, builds and runs every test: the release
+# Installs what is missing, checks the formatting, lists code that nothing uses, builds and runs every test: the release
 # build, then clang-tidy over the sources (with the release build's compile database), then
 # the asan build: address and undefined-behaviour sanitizers with assertions on, at -O1 with
 # line tables, so it is also the build in which every assertion is checked. Then fuzzes the
@@ -23,6 +23,7 @@ step() {
 
 step "install" scripts/install-deps.sh
 step "format" scripts/check-format.sh
+step "unused code" scripts/check-unused.py
 
 jobs="${VANTRI_JOBS:-$(nproc)}"
 step "release: build" scripts/build.sh release
