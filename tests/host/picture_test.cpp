@@ -2,7 +2,8 @@
 // match the checked-in picture pixel for pixel, and vantri run writes the pictures it is
 // asked for, or refuses clearly.
 #include "tests/support/drawing_test_support.h"
-#include "tests/support/scene_test_support.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 
 #include "parameter_ids/ocrowdbehav.h"
 #include "parameter_ids/ocrowdobstacle.h"

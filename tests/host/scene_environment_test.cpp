@@ -1,6 +1,7 @@
 // The environment as a user meets it through vantri run: agents following a closed spline,
 // steering round sphere, box and polygon obstacles, and standing on sloped and bumpy ground.
-#include "tests/support/scene_test_support.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 
 #include "host/geometry/Primitives.h"
 #include "host/geometry/TriangleBvh.h"

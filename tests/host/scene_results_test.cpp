@@ -1,7 +1,8 @@
 // What vantri run writes for people to look at: scene.glb read back against agents.csv
 // (nodes, shared meshes, keys at every frame, positions and rotations after the unit and axis
 // conversion, the scene's other objects) and preview.html holding the whole run.
-#include "tests/support/scene_test_support.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/GltfReading.h"
 
 #include "results/ExportSpace.h"

@@ -2,16 +2,16 @@
 // what it wrote, for the tests that check each example's result.
 #pragma once
 
+#include "tests/support/CommandRun.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -76,17 +76,11 @@ inline ExampleResult run_example(const std::string& name, const std::string& ext
     result.folder = std::filesystem::temp_directory_path() /
                     ("vantri-example-" + name + "-" + std::to_string(getpid()));
     std::filesystem::remove_all(result.folder);
-    const std::string command = std::string(VANTRI_COMMAND) + " run " + VANTRI_SOURCE_DIR +
-                                "/examples/" + name + ".json --quiet --out " +
-                                result.folder.string() + " " + extra + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        result.output.append(buffer, n);
-    const int status = pclose(pipe);
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const vantri_test::CommandOutcome outcome =
+        vantri_test::run_vantri("run " + std::string(VANTRI_SOURCE_DIR) + "/examples/" + name +
+                                ".json --quiet --out " + result.folder.string() + " " + extra);
+    result.exit_code = outcome.exit_code;
+    result.output = outcome.output;
 
     std::ifstream in(result.folder / "agents.csv");
     std::string line;
