@@ -7,6 +7,8 @@
 
 namespace {
 
+using vantri_test::vec;
+
 constexpr double kTolerance = 1e-9;
 
 class WorldObstacle : public vantri_test::EnvironmentScene {
@@ -25,18 +27,18 @@ class WorldObstacle : public vantri_test::EnvironmentScene {
 
     /// One frame with `obstacles` in the world's list and the agent at `at`, its look-ahead
     /// 100, body radius 5, random margin 0.25, and marked collision fields.
-    Agent_ID_Data& probe(const std::vector<vantri::SceneObject*>& obstacles, LVector at,
-                         LVector facing = LVector(0, 0, 1)) {
+    VtAgentRecord& probe(const std::vector<vantri::SceneObject*>& obstacles, VtVector at,
+                         VtVector facing = vec(0, 0, 1)) {
         set_list(world, CROWDWORLD_OBSTACLES, obstacles);
-        return step({avoid}, at, facing, [](Agent_ID_Data& a) {
+        return step({avoid}, at, facing, [](VtAgentRecord& a) {
             a.look_ahead = 100.0;
             a.size.z = 5.0;
             a.random_value = 0.25;
-            a.hit_point = LVector(-7, -7, -7);
-            a.hit_normal = LVector(-7, -7, -7);
+            a.hit_point = vec(-7, -7, -7);
+            a.hit_normal = vec(-7, -7, -7);
             a.hit_obstacle = nullptr;
-            a.collision_steer = LVector(-7, -7, -7);
-            a.extra_velocity = LVector(-7, -7, -7);
+            a.collision_steer = vec(-7, -7, -7);
+            a.extra_velocity = vec(-7, -7, -7);
         });
     }
 
@@ -45,12 +47,12 @@ class WorldObstacle : public vantri_test::EnvironmentScene {
 
 TEST_F(WorldObstacle, ANewObstacleIsABoxOf100AndAnAgentInsideItIsPushedOut) {
     vantri::SceneObject* box = add(vantri_test::kObstacleType, "Box");
-    const Agent_ID_Data& a = probe({box}, LVector(0, 0, -40));
-    EXPECT_EQ(a.hit_point, LVector(0, 0, -40)) << "inside, the hit is the agent's own position";
-    EXPECT_EQ(a.hit_normal, LVector(0, 0, -1)) << "the nearest face";
-    EXPECT_EQ(a.hit_obstacle, reinterpret_cast<BaseObject*>(box->handle()));
-    EXPECT_EQ(a.collision_steer, LVector(0, 0, -1));
-    EXPECT_EQ(a.extra_velocity, LVector(0, 0, -1) * (((0.25 + 5.0) - 0.0001) * 10000.0))
+    const VtAgentRecord& a = probe({box}, vec(0, 0, -40));
+    EXPECT_EQ(a.hit_point, vec(0, 0, -40)) << "inside, the hit is the agent's own position";
+    EXPECT_EQ(a.hit_normal, vec(0, 0, -1)) << "the nearest face";
+    EXPECT_EQ(a.hit_obstacle, box->handle());
+    EXPECT_EQ(a.collision_steer, vec(0, 0, -1));
+    EXPECT_EQ(a.extra_velocity, vec(0, 0, -1) * (((0.25 + 5.0) - 0.0001) * 10000.0))
         << "a distance of 0 counts as 0.0001";
 }
 
@@ -59,47 +61,47 @@ TEST_F(WorldObstacle, BoxSizesCountInWholeUnitsHalvedDownward) {
     set_real(box, CROWDOBSTACLE_SIZE_X, 101.0);
     set_real(box, CROWDOBSTACLE_SIZE_Y, 100.0);
     set_real(box, CROWDOBSTACLE_SIZE_Z, 100.9);
-    Agent_ID_Data* a = &probe({box}, LVector(-100, 0, 0), LVector(1, 0, 0));
-    EXPECT_EQ(a->hit_point, LVector(-50, 0, 0));
-    EXPECT_EQ(a->hit_normal, LVector(-1, 0, 0));
-    EXPECT_EQ(a->extra_velocity, LVector(-1, 0, 0) * ((5.25 - 50.0) * (1.0 / 50.0)))
+    VtAgentRecord* a = &probe({box}, vec(-100, 0, 0), vec(1, 0, 0));
+    EXPECT_EQ(a->hit_point, vec(-50, 0, 0));
+    EXPECT_EQ(a->hit_normal, vec(-1, 0, 0));
+    EXPECT_EQ(a->extra_velocity, vec(-1, 0, 0) * ((5.25 - 50.0) * (1.0 / 50.0)))
         << "farther than its radius the agent is pulled toward the surface";
-    a = &probe({box}, LVector(0, 0, -100));
-    EXPECT_EQ(a->hit_point, LVector(0, 0, -50));
+    a = &probe({box}, vec(0, 0, -100));
+    EXPECT_EQ(a->hit_point, vec(0, 0, -50));
     // Heading +Y, every probe runs straight up, so only the box's size decides.
-    a = &probe({box}, LVector(0, -100, 0), LVector(0, 1, 0));
-    EXPECT_EQ(a->hit_point, LVector(0, -50, 0));
-    a = &probe({box}, LVector(0, -100, 50.5), LVector(0, 1, 0));
-    EXPECT_EQ(a->hit_point, LVector(-7, -7, -7)) << "100.9 counts as 100, so z 50.5 is outside";
+    a = &probe({box}, vec(0, -100, 0), vec(0, 1, 0));
+    EXPECT_EQ(a->hit_point, vec(0, -50, 0));
+    a = &probe({box}, vec(0, -100, 50.5), vec(0, 1, 0));
+    EXPECT_EQ(a->hit_point, vec(-7, -7, -7)) << "100.9 counts as 100, so z 50.5 is outside";
     set_real(box, CROWDOBSTACLE_SIZE_Z, 102.0);
-    a = &probe({box}, LVector(0, -100, 50.5), LVector(0, 1, 0));
-    EXPECT_EQ(a->hit_point, LVector(0, -50, 50.5)) << "inside a half-size of 51";
-    a = &probe({box}, LVector(50.5, -100, 0), LVector(0, 1, 0));
-    EXPECT_EQ(a->hit_point, LVector(-7, -7, -7)) << "x 50.5 lies outside a half-size of 50";
-    EXPECT_EQ(a->collision_steer, LVector()) << "no hit still rewrites the steering";
-    EXPECT_EQ(a->extra_velocity, LVector());
+    a = &probe({box}, vec(0, -100, 50.5), vec(0, 1, 0));
+    EXPECT_EQ(a->hit_point, vec(0, -50, 50.5)) << "inside a half-size of 51";
+    a = &probe({box}, vec(50.5, -100, 0), vec(0, 1, 0));
+    EXPECT_EQ(a->hit_point, vec(-7, -7, -7)) << "x 50.5 lies outside a half-size of 50";
+    EXPECT_EQ(a->collision_steer, VtVector{}) << "no hit still rewrites the steering";
+    EXPECT_EQ(a->extra_velocity, VtVector{});
 }
 
 TEST_F(WorldObstacle, EqualFaceDistancesGoToTheEarlierFace) {
     vantri::SceneObject* box = add_obstacle("Box", CROWDOBSTACLE_SHAPE_BOX);
-    EXPECT_EQ(probe({box}, LVector(-40, 0, -40), LVector(1, 0, 0)).hit_normal, LVector(-1, 0, 0))
+    EXPECT_EQ(probe({box}, vec(-40, 0, -40), vec(1, 0, 0)).hit_normal, vec(-1, 0, 0))
         << "-X comes before -Z";
-    EXPECT_EQ(probe({box}, LVector(40, 0, 40), LVector(-1, 0, 0)).hit_normal, LVector(1, 0, 0))
+    EXPECT_EQ(probe({box}, vec(40, 0, 40), vec(-1, 0, 0)).hit_normal, vec(1, 0, 0))
         << "+X comes before +Z";
 }
 
 TEST_F(WorldObstacle, ASphereCountsItsRadiusInWholeUnits) {
     vantri::SceneObject* sphere = add_obstacle("Sphere", CROWDOBSTACLE_SHAPE_SPHERE);
     set_real(sphere, CROWDOBSTACLE_RADIUS, 0.5);
-    Agent_ID_Data* a = &probe({sphere}, LVector(0, 0, -100));
-    EXPECT_EQ(a->hit_point, LVector(0, 0, 0)) << "radius 0: only a ray through the centre";
-    EXPECT_EQ(a->collision_steer, LVector()) << "whose normal is zero";
-    a = &probe({sphere}, LVector(0.1, 0, -100));
-    EXPECT_EQ(a->hit_point, LVector(-7, -7, -7));
+    VtAgentRecord* a = &probe({sphere}, vec(0, 0, -100));
+    EXPECT_EQ(a->hit_point, vec(0, 0, 0)) << "radius 0: only a ray through the centre";
+    EXPECT_EQ(a->collision_steer, VtVector{}) << "whose normal is zero";
+    a = &probe({sphere}, vec(0.1, 0, -100));
+    EXPECT_EQ(a->hit_point, vec(-7, -7, -7));
     set_real(sphere, CROWDOBSTACLE_RADIUS, 1.5);
-    a = &probe({sphere}, LVector(0.1, 0, -100));
+    a = &probe({sphere}, vec(0.1, 0, -100));
     EXPECT_NEAR(a->hit_point.z, -std::sqrt(1 - 0.01), kTolerance) << "radius 1";
-    EXPECT_NEAR(a->collision_steer * LVector(0, 0, -1), std::sqrt(1 - 0.01), kTolerance);
+    EXPECT_NEAR(vantri::dot(a->collision_steer, vec(0, 0, -1)), std::sqrt(1 - 0.01), kTolerance);
 }
 
 // From inside a sphere of radius 8 every probe leaves it along its own direction, so no hit
@@ -107,34 +109,34 @@ TEST_F(WorldObstacle, ASphereCountsItsRadiusInWholeUnits) {
 TEST_F(WorldObstacle, HitsWhoseNormalPointsAlongTheDirectionAreIgnored) {
     vantri::SceneObject* sphere = add_obstacle("Sphere", CROWDOBSTACLE_SHAPE_SPHERE);
     set_real(sphere, CROWDOBSTACLE_RADIUS, 8.0);
-    const Agent_ID_Data& a = probe({sphere}, LVector(0, 0, 0));
+    const VtAgentRecord& a = probe({sphere}, vec(0, 0, 0));
     EXPECT_NEAR(a.hit_point.x, -8.0, kTolerance);
     EXPECT_NEAR(a.hit_point.z, 0.0, kTolerance);
-    EXPECT_EQ(a.collision_steer, LVector());
-    EXPECT_EQ(a.extra_velocity, LVector());
+    EXPECT_EQ(a.collision_steer, VtVector{});
+    EXPECT_EQ(a.extra_velocity, VtVector{});
 }
 
 TEST_F(WorldObstacle, APolygonObjectIsHitOnItsFacesWithNormalsInTheGeneratorsSpace) {
     vantri::SceneObject* cube =
         add_mesh(vantri::kPolygonType, "Mesh", vantri::make_cube(VtVector{100, 100, 100}));
     vantri::SceneObject* obstacle = add_obstacle("Geometry", CROWDOBSTACLE_SHAPE_OBJECT);
-    Agent_ID_Data* a = &probe({obstacle}, LVector(0, 0, -100));
-    EXPECT_EQ(a->hit_point, LVector(-7, -7, -7)) << "no object linked: never hit";
+    VtAgentRecord* a = &probe({obstacle}, vec(0, 0, -100));
+    EXPECT_EQ(a->hit_point, vec(-7, -7, -7)) << "no object linked: never hit";
 
     set_link(obstacle, CROWDOBSTACLE_OBJECT, cube);
-    a = &probe({obstacle}, LVector(10, 0, -100));
+    a = &probe({obstacle}, vec(10, 0, -100));
     EXPECT_NEAR(a->hit_point.z, -50.0, kTolerance);
     EXPECT_NEAR(a->hit_point.x, 10.0, kTolerance);
-    EXPECT_EQ(a->hit_normal, LVector(0, 0, -1));
-    EXPECT_EQ(a->collision_steer, LVector(0, 0, -1));
+    EXPECT_EQ(a->hit_normal, vec(0, 0, -1));
+    EXPECT_EQ(a->collision_steer, vec(0, 0, -1));
 
     cube->set_rotation(VtVector{0.5235987755982988, 0, 0});
-    a = &probe({obstacle}, LVector(0, 0, -100));
+    a = &probe({obstacle}, vec(0, 0, -100));
     const VtMatrix m = cube->global_matrix();
-    const LVector front = -vantri_test::unit(LVector(m.v3.x, m.v3.y, m.v3.z));
+    const VtVector front = vantri_test::unit(vec(m.v3.x, m.v3.y, m.v3.z)) * -1.0;
     EXPECT_NEAR(a->hit_normal.x, front.x, kTolerance) << "the normal turns with the object";
     EXPECT_NEAR(a->hit_normal.z, front.z, kTolerance);
-    EXPECT_NEAR((a->hit_point - LVector(m.v3.x, m.v3.y, m.v3.z) * -50.0) * front, 0.0, 1e-6)
+    EXPECT_NEAR(vantri::dot(a->hit_point - vec(m.v3.x, m.v3.y, m.v3.z) * -50.0, front), 0.0, 1e-6)
         << "the hit lies on the turned face";
 }
 
@@ -147,10 +149,10 @@ TEST_F(WorldObstacle, ObjectsThatAreNoObstaclesAreNeverHit) {
     doomed->remove();
     delete doomed;
     for (int i = 0; i < 3; ++i) {
-        const Agent_ID_Data& a = step({avoid}, LVector(0, 0, -40), LVector(0, 0, 1),
-                                      [](Agent_ID_Data& r) { r.hit_obstacle = nullptr; });
+        const VtAgentRecord& a = step({avoid}, vec(0, 0, -40), vec(0, 0, 1),
+                                      [](VtAgentRecord& r) { r.hit_obstacle = nullptr; });
         EXPECT_EQ(a.hit_obstacle, nullptr);
-        EXPECT_EQ(a.collision_steer, LVector());
+        EXPECT_EQ(a.collision_steer, VtVector{});
         EXPECT_TRUE(vantri_test::finite(a));
     }
 }
@@ -160,9 +162,9 @@ TEST_F(WorldObstacle, RefusedAllocationsWhileProbingGeometryLeakNothing) {
         add_mesh(vantri::kPolygonType, "Mesh", vantri::make_cube(VtVector{100, 100, 100}));
     vantri::SceneObject* obstacle = add_obstacle("Geometry", CROWDOBSTACLE_SHAPE_OBJECT);
     set_link(obstacle, CROWDOBSTACLE_OBJECT, cube);
-    probe({obstacle}, LVector(0, 0, -100));
+    probe({obstacle}, vec(0, 0, -100));
     for (uint64_t n = 1; n <= 30; ++n) {
-        place(agent(generator, 0), LVector(0, 0, -100));
+        place(agent(generator, 0), vec(0, 0, -100));
         vantri::allocator().fail_nth(n);
         simulate(++frame);
         vantri::allocator().fail_nth(0);

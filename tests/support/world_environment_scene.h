@@ -63,12 +63,12 @@ class EnvironmentScene : public WorldScene {
 
     /// Lists `items`, puts the agent at `at` facing `facing`, lets `prepare` adjust its record
     /// and simulates one frame; returns the record.
-    Agent_ID_Data& step(const std::vector<vantri::SceneObject*>& items, LVector at,
-                        LVector facing = LVector(0, 0, 1),
-                        const std::function<void(Agent_ID_Data&)>& prepare = {}) {
+    VtAgentRecord& step(const std::vector<vantri::SceneObject*>& items, VtVector at,
+                        VtVector facing = vec(0, 0, 1),
+                        const std::function<void(VtAgentRecord&)>& prepare = {}) {
         set_list(generator, CROWDGEN_BEHAVIOURS, items);
         if (frame == 0) create_crew();
-        Agent_ID_Data& a = agent(generator, 0);
+        VtAgentRecord& a = agent(generator, 0);
         place(a, at, facing);
         if (prepare) prepare(a);
         simulate(++frame);
@@ -79,12 +79,13 @@ class EnvironmentScene : public WorldScene {
     int32_t frame = 0;
 };
 
-inline double heading_of(const LVector& v) {
+inline double heading_of(const VtVector& v) {
     return std::atan2(-v.x, v.z);
 }
 
-inline LVector unit(const LVector& v) {
-    return v / std::sqrt(v * v);
+inline VtVector unit(const VtVector& v) {
+    const double norm = std::sqrt(vantri::dot(v, v));
+    return vec(v.x / norm, v.y / norm, v.z / norm);
 }
 
 } // namespace vantri_test

@@ -8,7 +8,7 @@
 #include "parameter_ids/ocrowdbehav.h"
 #include "parameter_ids/ocrowdgenerator.h"
 #include "parameter_ids/ocrowdworld.h"
-#include "plugin/geometry/CrowdRecords.h"
+#include "tests/support/AgentRecords.h"
 
 #include "host/scene/InExcludeList.h"
 
@@ -20,7 +20,7 @@ namespace vantri_test {
 
 /// The world's answer to message 23.
 struct WorldAnswer {
-    Agent_ID_Data* agent;
+    VtAgentRecord* agent;
     int32_t agent_index;
     int32_t crowd_index;
 };
@@ -31,8 +31,8 @@ struct RecordValues {
     bool operator==(const RecordValues& other) const { return bytes == other.bytes; }
 };
 
-inline RecordValues values_of(const Agent_ID_Data& record) {
-    Agent_ID_Data copy;
+inline RecordValues values_of(const VtAgentRecord& record) {
+    VtAgentRecord copy{};
     std::memcpy(static_cast<void*>(&copy), &record, sizeof copy);
     copy.object = nullptr;
     copy.hit_obstacle = nullptr;
@@ -43,16 +43,16 @@ inline RecordValues values_of(const Agent_ID_Data& record) {
     return values;
 }
 
-inline bool finite(const LVector& v) {
+inline bool finite(const VtVector& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-inline bool finite(const LMatrix& m) {
+inline bool finite(const VtMatrix& m) {
     return finite(m.off) && finite(m.v1) && finite(m.v2) && finite(m.v3);
 }
 
 /// Every numeric field of the record is finite.
-inline bool finite(const Agent_ID_Data& a) {
+inline bool finite(const VtAgentRecord& a) {
     return std::isfinite(a.speed) && std::isfinite(a.acceleration) && std::isfinite(a.look_ahead) &&
            std::isfinite(a.random_value) && std::isfinite(a.max_speed) && finite(a.size) &&
            finite(a.direction) && finite(a.rotation) && finite(a.global_mg) && finite(a.mg) &&
@@ -127,19 +127,19 @@ class WorldScene : public StartedPlugin {
     }
 
     /// The generator's agent array, as it answers message 23.
-    AgentArray* agents(vantri::SceneObject* generator) {
-        Crowd_Data entry{};
+    VtRecordArray* agents(vantri::SceneObject* generator) {
+        VtCrowdEntry entry{};
         VtPrivateData request{0, &entry};
         send(generator, 23, &request);
         EXPECT_EQ(request.answered, 1);
         return entry.agents;
     }
 
-    Agent_ID_Data& agent(vantri::SceneObject* generator, int32_t k) {
-        AgentArray* array = agents(generator);
+    VtAgentRecord& agent(vantri::SceneObject* generator, int32_t k) {
+        VtRecordArray* array = agents(generator);
         EXPECT_NE(array, nullptr);
-        EXPECT_LT(k, array->GetCount());
-        return (*array)[k];
+        EXPECT_LT(k, array->count);
+        return record_at(*array, k);
     }
 
     /// Creates the crew at frame 0 with the animation stopped (the world only notes the
@@ -150,22 +150,22 @@ class WorldScene : public StartedPlugin {
     }
 
     /// Puts an agent at `at`, facing +Z, standing still, with clean steering fields.
-    void place(Agent_ID_Data& a, LVector at, LVector facing = LVector(0, 0, 1)) {
-        a.mg = LMatrix();
+    void place(VtAgentRecord& a, VtVector at, VtVector facing = vec(0, 0, 1)) {
+        a.mg = vantri::identity_matrix();
         a.mg.off = at;
         a.global_mg = a.mg;
-        a.parent_mg = LMatrix();
+        a.parent_mg = vantri::identity_matrix();
         a.direction = facing;
-        a.rotation = LVector(std::atan2(-facing.x, facing.z), 0, 0);
+        a.rotation = vec(std::atan2(-facing.x, facing.z), 0, 0);
         a.mg.v3 = facing;
-        a.mg.v1 = LVector(facing.z, 0, -facing.x);
+        a.mg.v1 = vec(facing.z, 0, -facing.x);
         a.global_mg = a.mg;
         a.speed = 0;
         a.waiting = 0;
         a.wait_frames = 0;
-        a.steer_vector = LVector();
-        a.extra_velocity = LVector();
-        a.avoid_steer = LVector();
+        a.steer_vector = VtVector{};
+        a.extra_velocity = VtVector{};
+        a.avoid_steer = VtVector{};
     }
 
     /// Evaluates one frame with the animation running.
@@ -175,7 +175,7 @@ class WorldScene : public StartedPlugin {
     }
 
     /// The heading (radians about Y, 0 facing +Z) of an agent's direction after a frame.
-    static double heading_after(const Agent_ID_Data& a) {
+    static double heading_after(const VtAgentRecord& a) {
         return std::atan2(-a.direction.x, a.direction.z);
     }
 
