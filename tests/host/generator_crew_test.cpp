@@ -1,6 +1,6 @@
 // Crew creation as the host sees it: the "Agents" output, the instances and their sources,
 // the grid positions, and the seeded jitter and speeds in the agent records.
-#include "tests/support/generator_test_support.h"
+#include "tests/support/GeneratorScene.h"
 
 #include "host/scene/Transform.h"
 

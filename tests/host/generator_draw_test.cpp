@@ -1,6 +1,6 @@
 // The generator's viewport guides through the real module: which pass draws, the body
 // ellipses, the sensing-zone outline point by point, the labels and the steering vectors.
-#include "tests/support/drawing_test_support.h"
+#include "tests/support/DrawnItems.h"
 
 #include "results/AgentRecords.h"
 

@@ -2,7 +2,7 @@
 // turn. Each run must end without a leak and without misuse of the host, with either the
 // full crew or the crew less the one agent that could not be made, and with output children
 // that pair with the records by index.
-#include "tests/support/generator_test_support.h"
+#include "tests/support/GeneratorScene.h"
 
 #include <cstring>
 #include <set>

@@ -1,6 +1,6 @@
 // The generator over many frames: when its output is rebuilt and with which builder, and
 // how its Execute carries the records (as the world leaves them) over to the instances.
-#include "tests/support/generator_test_support.h"
+#include "tests/support/GeneratorScene.h"
 
 #include "host/scene/Transform.h"
 

@@ -1,6 +1,6 @@
 // The generator as an object: its defaults, its description, the private-data request and
 // copies of a generator with a crew.
-#include "tests/support/generator_test_support.h"
+#include "tests/support/GeneratorScene.h"
 
 #include "host/scene/ObjectDescription.h"
 

@@ -1,7 +1,7 @@
 // Avoidance of the agents of the own crowd group and of other groups: the steering and
 // push-out vectors an evaluation leaves in the agent's record, and whole crowds passing each
 // other.
-#include "tests/support/world_test_scene.h"
+#include "tests/support/WorldScene.h"
 
 #include "host/eval/Player.h"
 

@@ -2,7 +2,7 @@
 // target at +X or at -X stand for steering vectors of known direction and length (their
 // strength). The agent's heading after one frame shows the sum of its direction and what the
 // listed objects returned.
-#include "tests/support/world_test_scene.h"
+#include "tests/support/WorldScene.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // up through the generator's message 23, and the agent's heading after the frame shows the
 // steering sum (its own direction plus the behaviour's vector), since the generator's turn
 // limit is lifted.
-#include "tests/support/world_test_scene.h"
+#include "tests/support/WorldScene.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Obstacles through the module: one agent facing a sphere, a box or a polygon object, with a
 // behaviour whose only term is the obstacle term. The agent's record after a frame shows the
 // last probe hit and the push-out.
-#include "tests/support/world_environment_scene.h"
+#include "tests/support/WorldScene.h"
 
 #include "host/scene/ObjectDescription.h"
 

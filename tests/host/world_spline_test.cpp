@@ -2,7 +2,7 @@
 // and one agent facing +Z whose body is 10 across (so splines are sampled every 10 units).
 // The agent's heading after a frame shows what the spline term returned; its spline_mg
 // shows which sample was the nearest.
-#include "tests/support/world_environment_scene.h"
+#include "tests/support/WorldScene.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // A flock of a hundred agents over a thousand frames: the records stay finite, and the
 // simulation is deterministic, played or rendered.
-#include "tests/support/world_test_scene.h"
+#include "tests/support/WorldScene.h"
 
 #include "host/eval/Player.h"
 

@@ -1,6 +1,6 @@
 // Terrain following through the module: one agent over a plane linked as the world's
 // terrain. After a frame its height and its pitch and bank show what the terrain gave.
-#include "tests/support/world_environment_scene.h"
+#include "tests/support/WorldScene.h"
 
 namespace {
 

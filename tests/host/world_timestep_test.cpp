@@ -1,7 +1,7 @@
 // The world's frame execution: how much time each frame covers, and which crowd groups and
 // agents it updates. A moving agent gains acceleration * step in speed per frame, so its speed
 // shows exactly which time steps the world used.
-#include "tests/support/world_test_scene.h"
+#include "tests/support/WorldScene.h"
 
 #include "host/eval/Player.h"
 
