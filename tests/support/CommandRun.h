@@ -3,6 +3,8 @@
 // agents.csv it wrote, for the tests that check each example's result.
 #pragma once
 
+#include "abi/host_abi.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -42,10 +44,6 @@ inline CommandOutcome run_vantri(const std::string& arguments) {
     return run_vantri_prefixed("", arguments);
 }
 
-} // namespace vantri_test
-
-namespace vantri_example {
-
 /// One row of agents.csv.
 struct AgentRow {
     int frame = 0;
@@ -55,7 +53,62 @@ struct AgentRow {
     double heading = 0, pitch = 0, bank = 0;
     double speed = 0, max_speed = 0;
     int waiting = 0;
+
+    VtVector position() const { return VtVector{x, y, z}; }
+    VtVector rotation() const { return VtVector{heading, pitch, bank}; }
 };
+
+/// The cells of one CSV line; a quoted cell may hold commas.
+inline std::vector<std::string> split_csv_line(const std::string& line) {
+    std::vector<std::string> cells;
+    std::string cell;
+    bool quoted = false;
+    for (char c : line) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ',' && !quoted) {
+            cells.push_back(cell);
+            cell.clear();
+        } else {
+            cell += c;
+        }
+    }
+    cells.push_back(cell);
+    return cells;
+}
+
+/// The rows of the agents.csv at `path`, in file order; none when it cannot be read.
+inline std::vector<AgentRow> read_agents_csv(const std::string& path) {
+    std::vector<AgentRow> rows;
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        const std::vector<std::string> f = split_csv_line(line);
+        if (f.size() < 12) continue;
+        AgentRow row;
+        row.frame = std::stoi(f[0]);
+        row.generator = f[1];
+        row.agent = std::stoi(f[2]);
+        row.x = std::stod(f[3]);
+        row.y = std::stod(f[4]);
+        row.z = std::stod(f[5]);
+        row.heading = std::stod(f[6]);
+        row.pitch = std::stod(f[7]);
+        row.bank = std::stod(f[8]);
+        row.speed = std::stod(f[9]);
+        row.max_speed = std::stod(f[10]);
+        row.waiting = std::stoi(f[11]);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+} // namespace vantri_test
+
+namespace vantri_example {
+
+using vantri_test::AgentRow;
 
 /// What one example run wrote: every row, and the rows by frame.
 struct ExampleResult {
@@ -81,24 +134,6 @@ struct ExampleResult {
     }
 };
 
-inline std::vector<std::string> split(const std::string& line) {
-    std::vector<std::string> cells;
-    std::string cell;
-    bool quoted = false;
-    for (char c : line) {
-        if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ',' && !quoted) {
-            cells.push_back(cell);
-            cell.clear();
-        } else {
-            cell += c;
-        }
-    }
-    cells.push_back(cell);
-    return cells;
-}
-
 /// Runs examples/`name`.json into a fresh folder and reads its agents.csv.
 inline ExampleResult run_example(const std::string& name, const std::string& extra = "") {
     ExampleResult result;
@@ -111,27 +146,7 @@ inline ExampleResult run_example(const std::string& name, const std::string& ext
     result.exit_code = outcome.exit_code;
     result.output = outcome.output;
 
-    std::ifstream in(result.folder / "agents.csv");
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        const std::vector<std::string> f = split(line);
-        if (f.size() < 12) continue;
-        AgentRow row;
-        row.frame = std::stoi(f[0]);
-        row.generator = f[1];
-        row.agent = std::stoi(f[2]);
-        row.x = std::stod(f[3]);
-        row.y = std::stod(f[4]);
-        row.z = std::stod(f[5]);
-        row.heading = std::stod(f[6]);
-        row.pitch = std::stod(f[7]);
-        row.bank = std::stod(f[8]);
-        row.speed = std::stod(f[9]);
-        row.max_speed = std::stod(f[10]);
-        row.waiting = std::stoi(f[11]);
-        result.rows.push_back(row);
-    }
+    result.rows = vantri_test::read_agents_csv((result.folder / "agents.csv").string());
     return result;
 }
 
