@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Lists code that nothing uses, and fails when there is any.
 
-Two kinds of dead code slip past the compiler and the linker: a member function that is
-defined in its class (it is never emitted, so no linker sees it unused), and an entry of a
-host table that the host fills but nobody calls (the table refers to the host's function,
-so both look used). This check finds both by name, over every C and C++ file of the tree:
+Dead code slips past the compiler and the linker: neither reports a function with external
+linkage that nothing calls, a member function defined in its class is not even emitted, and
+an entry of a host table that the host fills but nobody calls looks used (the table refers
+to the host's function). This check finds both by name, over every C and C++ file of the tree:
 
 - functions: every function or method declared in the checked folders (universal-ctags lists
   them with their line ranges) must be named somewhere other than in a declaration or
@@ -18,7 +18,8 @@ so both look used). This check finds both by name, over every C and C++ file of 
   count.
 
 Names are compared as words with comments and strings removed; two functions of one name
-count as one, so the check may miss a dead overload but never reports a live function.
+count as one, so the check may miss a dead overload. A live function that it reports is one
+reached without its name: list it in NOT_CHECKED or LIBRARY_CALLED, with the reason.
 Run from anywhere: python3 scripts/check-unused.py
 """
 import json
