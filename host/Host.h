@@ -37,12 +37,10 @@ class Host {
     /// Console lines printed so far, oldest first.
     const std::vector<std::string>& console() const { return console_; }
     void print(const std::string& line);
-    void clear_console() { console_.clear(); }
 
     /// The clock: the real local time unless a test set a time.
     VtDateTime now() const;
     void set_clock(const VtDateTime& time) { clock_ = time; }
-    void clear_clock() { clock_.reset(); }
 
     /// Whether the animation is playing (what CheckIsRunning reports).
     bool animation_running() const { return animation_running_; }

@@ -75,14 +75,6 @@ std::vector<const ObjectType*> TypeRegistry::plugin_types() const {
     return result;
 }
 
-std::vector<const ObjectType*> TypeRegistry::host_types() const {
-    std::vector<const ObjectType*> result;
-    for (const auto& type : types_) {
-        if (!type->is_plugin()) result.push_back(type.get());
-    }
-    return result;
-}
-
 void TypeRegistry::clear_plugin_types() {
     types_.erase(std::remove_if(types_.begin(), types_.end(),
                                 [](const auto& type) { return type->is_plugin(); }),

@@ -51,8 +51,6 @@ class TypeRegistry {
     const ObjectType* find_by_description(const std::string& description) const;
     /// Plug-in types in registration order.
     std::vector<const ObjectType*> plugin_types() const;
-    /// Host types.
-    std::vector<const ObjectType*> host_types() const;
     /// Forgets the plug-in types (when their module is unloaded).
     void clear_plugin_types();
     /// Refuses plug-in type `id` from now on (for tests of a refused registration).

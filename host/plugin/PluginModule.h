@@ -21,7 +21,6 @@ class PluginModule {
 
     /// Opens the module file and finds c4d_main. False with a message naming the file.
     bool open(const std::string& module_path, std::string& error);
-    bool is_open() const { return main_ != nullptr; }
     /// The folder holding the module: the plug-in's own path.
     const std::string& folder() const { return folder_; }
     const std::string& path() const { return path_; }

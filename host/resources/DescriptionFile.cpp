@@ -169,9 +169,9 @@ class DescriptionReader {
         const std::string what = std::string(key) + " of '" + p.symbol + "': expected ";
         if (p.dtype == VT_DTYPE_LONG && value != std::floor(value))
             field.fail(what + "a whole number for an integer parameter, found " +
-                       resource_number_text(value));
+                       number_text(value));
         if (std::string(key) == "step" && !(value > 0.0))
-            field.fail(what + "a number above 0, found " + resource_number_text(value));
+            field.fail(what + "a number above 0, found " + number_text(value));
         out = value;
     }
 
@@ -292,8 +292,8 @@ class DescriptionReader {
     template <typename T> T in_range(const ResourceField& in, const DescriptionParameter& p, T v) {
         if ((p.min && v < *p.min) || (p.max && v > *p.max))
             in.fail("the default of '" + p.symbol + "' lies outside its range [" +
-                    (p.min ? resource_number_text(*p.min) : "") + ", " +
-                    (p.max ? resource_number_text(*p.max) : "") + "]");
+                    (p.min ? number_text(*p.min) : "") + ", " + (p.max ? number_text(*p.max) : "") +
+                    "]");
         return v;
     }
 

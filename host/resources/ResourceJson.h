@@ -3,6 +3,8 @@
 // every fault names the file, the JSON path and what was expected.
 #pragma once
 
+#include "host/resources/JsonText.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -32,12 +34,6 @@ struct ResourceFault {
 /// "file: path: the key 'x' is written twice in one object".
 bool parse_resource_json(const std::string& text, const std::string& file, ResourceJson& out,
                          std::string& error);
-
-/// What a value is, for messages: "the string \"x\"", "a list of 2", "true", "the number 2.5".
-std::string resource_json_kind(const ResourceJson& value);
-
-/// A number in the shortest text that reads back as the same double ("0.1", "1e+20").
-std::string resource_number_text(double value);
 
 /// A value of a resource file and its JSON path. The readers throw ResourceFault.
 class ResourceField {

@@ -39,7 +39,6 @@ class AtomArray {
     C4DAtom* GetIndex(int32_t index) const;
     Bool Append(C4DAtom* atom);
     Bool Remove(C4DAtom* atom);
-    void Flush();
     /// Index of the first occurrence of `atom`, or -1.
     int32_t Find(C4DAtom* atom) const;
 };

@@ -1,7 +1,7 @@
 // Every bundled example's scene.glb read back against its agents.csv: one node per agent
 // under one node per generator, the scene's other objects as the only other nodes, a key at
 // every frame played, and each key where agents.csv puts the agent, in metres with Z mirrored.
-#include "tests/support/example_support.h"
+#include "tests/support/CommandRun.h"
 #include "tests/support/GltfReading.h"
 
 #include "results/ExportSpace.h"

@@ -1,7 +1,8 @@
 // Hostile scenes and interrupted runs, run as a person runs them: nothing crashes, hangs,
 // reports success for a wrong result, or deletes a user's files. Each case checks the exit
 // code, the message and what is on disk afterwards.
-#include "tests/support/scene_test_support.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <nlohmann/json.hpp>
 

@@ -6,7 +6,8 @@
 // following splines (whose nearest sample the same switch has found in a tree or by a scan),
 // and runs in which the grids' or the spline search's memory is refused.
 #include "tests/support/PluginFixture.h"
-#include "tests/support/scene_test_support.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 
 #include "abi/host_abi.h"
 #include "parameter_ids/ocrowdbehav.h"

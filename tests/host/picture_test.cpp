@@ -1,8 +1,9 @@
 // Pictures of scenes through the real module: a small fixed scene from the top camera must
 // match the checked-in picture pixel for pixel, and vantri run writes the pictures it is
 // asked for, or refuses clearly.
-#include "tests/support/drawing_test_support.h"
-#include "tests/support/scene_test_support.h"
+#include "tests/support/DrawnItems.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 
 #include "parameter_ids/ocrowdbehav.h"
 #include "parameter_ids/ocrowdobstacle.h"

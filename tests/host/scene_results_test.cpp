@@ -1,7 +1,8 @@
 // What vantri run writes for people to look at: scene.glb read back against agents.csv
 // (nodes, shared meshes, keys at every frame, positions and rotations after the unit and axis
 // conversion, the scene's other objects) and preview.html holding the whole run.
-#include "tests/support/scene_test_support.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/GltfReading.h"
 
 #include "results/ExportSpace.h"
@@ -44,33 +45,7 @@ const char* const kScene = R"({"fps": 25, "start": 0, "end": 20, "objects": [
                 "CROWDGEN_SIZE_Z": 20},
      "children": [{"type": "null", "name": "marker"}]}]})";
 
-struct CsvRow {
-    int frame;
-    std::string generator;
-    int agent;
-    VtVector position, rotation;
-};
-
-std::vector<CsvRow> read_rows(const std::string& text) {
-    std::vector<CsvRow> rows;
-    std::istringstream in(text);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::vector<std::string> f;
-        std::istringstream cells(line);
-        std::string cell;
-        while (std::getline(cells, cell, ','))
-            f.push_back(cell);
-        const auto real = [&](int i) { return std::strtod(f[i].c_str(), nullptr); };
-        rows.push_back({std::stoi(f[0]),
-                        f[1],
-                        std::stoi(f[2]),
-                        {real(3), real(4), real(5)},
-                        {real(6), real(7), real(8)}});
-    }
-    return rows;
-}
+using CsvRow = vantri_test::AgentRow;
 
 class SceneResults : public ::testing::Test {
   protected:
@@ -79,7 +54,7 @@ class SceneResults : public ::testing::Test {
         const std::string scene = scratch_->write("walk.json", kScene);
         const auto outcome = run_vantri("run " + scene + " --quiet --out " + scratch_->path("out"));
         ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
-        rows_ = read_rows(read_text(scratch_->path("out/agents.csv")));
+        rows_ = vantri_test::read_agents_csv(scratch_->path("out/agents.csv"));
         tinygltf::TinyGLTF loader;
         std::string error, warning;
         ASSERT_TRUE(
@@ -164,14 +139,14 @@ TEST_F(SceneResults, EveryAgentHasAKeyAtEveryFrameWhereAgentsCsvPutsIt) {
         ASSERT_EQ(rows.size(), 21u);
         for (size_t f = 0; f < rows.size(); ++f) {
             if (channel.target_path == "translation") {
-                const VtVector p = rows[f]->position;
+                const VtVector p = rows[f]->position();
                 EXPECT_EQ(values[3 * f], static_cast<float>(p.x * 0.01));
                 EXPECT_EQ(values[3 * f + 1], static_cast<float>(p.y * 0.01));
                 EXPECT_EQ(values[3 * f + 2], static_cast<float>(-p.z * 0.01));
             } else {
                 ASSERT_EQ(channel.target_path, "rotation");
                 // The generators are not rotated, so an agent's rotation is its own.
-                const vantri::Quaternion q = vantri::export_rotation(rows[f]->rotation);
+                const vantri::Quaternion q = vantri::export_rotation(rows[f]->rotation());
                 double same = 0;
                 for (int i = 0; i < 4; ++i)
                     same += q[i] * values[4 * f + i];
@@ -191,7 +166,7 @@ TEST_F(SceneResults, EveryAgentHasAKeyAtEveryFrameWhereAgentsCsvPutsIt) {
     EXPECT_EQ(checked, 9u * 21 * 2);
     // The walking crowd did walk.
     const auto& first_agent = by_agent[{"crowd", 0}];
-    EXPECT_NE(first_agent.front()->position.x, first_agent.back()->position.x);
+    EXPECT_NE(first_agent.front()->position().x, first_agent.back()->position().x);
 }
 
 TEST_F(SceneResults, ThePreviewPageHoldsTheWholeRunAndNothingFromOutside) {

@@ -1,10 +1,12 @@
 // Terrain following through the module: one agent over a plane linked as the world's
 // terrain. After a frame its height and its pitch and bank show what the terrain gave.
-#include "tests/support/world_environment_scene.h"
+#include "tests/support/WorldScene.h"
 
 #include <random>
 
 namespace {
+
+using vantri_test::vec;
 
 constexpr double kTolerance = 1e-9;
 constexpr double kSlope = 0.3; // rise per unit
@@ -20,8 +22,8 @@ class WorldTerrain : public vantri_test::EnvironmentScene {
     void use_terrain(vantri::SceneObject* terrain) { set_link(world, CROWDWORLD_TERRAIN, terrain); }
 
     /// One frame standing still at `at`, facing `facing`.
-    Agent_ID_Data& stand(LVector at, LVector facing = LVector(0, 0, 1)) {
-        return step({keep}, at, facing, [](Agent_ID_Data& a) { a.max_speed = 0.0; });
+    VtAgentRecord& stand(VtVector at, VtVector facing = vec(0, 0, 1)) {
+        return step({keep}, at, facing, [](VtAgentRecord& a) { a.max_speed = 0.0; });
     }
 
     vantri::SceneObject* keep = nullptr;
@@ -29,13 +31,13 @@ class WorldTerrain : public vantri_test::EnvironmentScene {
 
 TEST_F(WorldTerrain, FlatGroundKeepsTheHeightAndLevelsTheAgent) {
     use_terrain(add_slope("Ground", 1000, 0, 0));
-    Agent_ID_Data* a = &stand(LVector(10, 0, 20));
+    VtAgentRecord* a = &stand(vec(10, 0, 20));
     EXPECT_EQ(a->mg.off.y, 0.0);
     EXPECT_EQ(a->rotation.y, 0.0);
     EXPECT_EQ(a->rotation.z, 0.0);
-    a = &stand(LVector(10, -50, 20));
+    a = &stand(vec(10, -50, 20));
     EXPECT_NEAR(a->mg.off.y, 0.0, kTolerance) << "50 below: lifted by the upward cast of 100";
-    a = &stand(LVector(10, -200000, 20), LVector(0, 0, 1));
+    a = &stand(vec(10, -200000, 20), vec(0, 0, 1));
     EXPECT_EQ(a->mg.off.y, -200000.0) << "nothing within 100000: the height stays";
     EXPECT_EQ(a->rotation.y, 0.0);
     EXPECT_EQ(a->rotation.z, 0.0);
@@ -46,16 +48,16 @@ TEST_F(WorldTerrain, FlatGroundKeepsTheHeightAndLevelsTheAgent) {
 TEST_F(WorldTerrain, ASlopeGivesPitchAlongAndBankAcrossTheForwardAxis) {
     const double angle = std::atan(kSlope);
     use_terrain(add_slope("Along z", 1000, 0, kSlope));
-    Agent_ID_Data* a = &stand(LVector(0, 5, 100));
+    VtAgentRecord* a = &stand(vec(0, 5, 100));
     EXPECT_NEAR(a->mg.off.y, kSlope * 100.0001, 1e-9)
         << "25 below, the longer casts start 0.0001 further along z";
-    a = &stand(LVector(0, 30, 100));
+    a = &stand(vec(0, 30, 100));
     EXPECT_NEAR(a->mg.off.y, kSlope * 100, 1e-9);
     EXPECT_NEAR(std::fabs(a->rotation.y), angle, 1e-12);
     EXPECT_NEAR(std::sin(a->rotation.z), 0.0, 1e-12);
 
     use_terrain(add_slope("Along x", 1000, kSlope, 0));
-    a = &stand(LVector(100, 30, 0));
+    a = &stand(vec(100, 30, 0));
     EXPECT_NEAR(a->mg.off.y, kSlope * 100, 1e-9);
     EXPECT_NEAR(std::sin(a->rotation.y), 0.0, 1e-12);
     EXPECT_NEAR(std::fabs(std::sin(a->rotation.z)), std::sin(angle), 1e-12);
@@ -68,7 +70,7 @@ TEST_F(WorldTerrain, ARotatedTerrainTiltsTheAgentByItsTrueSlope) {
     const double bank = 20.0 * 3.141592653589793 / 180.0;
     ground->set_rotation(VtVector{0, 0, bank});
     use_terrain(ground);
-    const Agent_ID_Data& a = stand(LVector(100, 0, 0));
+    const VtAgentRecord& a = stand(vec(100, 0, 0));
     EXPECT_NEAR(std::fabs(std::sin(a.rotation.z)), std::sin(bank), 1e-12);
     EXPECT_NEAR(std::fabs(a.mg.off.y), 100 * std::tan(bank), 1e-9);
 }
@@ -78,7 +80,7 @@ TEST_F(WorldTerrain, EveryForwardAxisStandsUprightOnFlatGround) {
     use_terrain(add_slope("Ground", 1000, 0, 0));
     for (int32_t axis = CROWDGEN_AXIS_XPOS; axis <= CROWDGEN_AXIS_ZNEG; ++axis) {
         set_int(generator, CROWDGEN_FORWARD_AXIS, axis);
-        const Agent_ID_Data& a = stand(LVector(0, 0, 0));
+        const VtAgentRecord& a = stand(vec(0, 0, 0));
         EXPECT_NEAR(std::sin(a.rotation.y), 0.0, 1e-12) << "axis " << axis;
         EXPECT_NEAR(std::cos(a.rotation.z), 1.0, 1e-12) << "axis " << axis << ": no bank of pi";
     }
@@ -114,9 +116,9 @@ TEST_F(WorldTerrain, AnUnevenlyScaledTerrainTiltsLikeTheSameSurfaceBuiltUnscaled
         for (const int32_t axis : {CROWDGEN_AXIS_ZPOS, CROWDGEN_AXIS_XNEG}) {
             set_int(generator, CROWDGEN_FORWARD_AXIS, axis);
             use_terrain(scaled);
-            const Agent_ID_Data a = stand(LVector(x, 0, z), LVector(0.6, 0, 0.8));
+            const VtAgentRecord a = stand(vec(x, 0, z), vec(0.6, 0, 0.8));
             use_terrain(built);
-            const Agent_ID_Data b = stand(LVector(x, 0, z), LVector(0.6, 0, 0.8));
+            const VtAgentRecord b = stand(vec(x, 0, z), vec(0.6, 0, 0.8));
             // The longer casts start 0.0001 further along the terrain's own z: a hair apart.
             EXPECT_NEAR(a.mg.off.y, b.mg.off.y, 1e-3);
             EXPECT_NEAR(a.rotation.y, b.rotation.y, 1e-9) << "pitch";

@@ -1,7 +1,8 @@
 // The two kinds of resource file, one reader at a time: what each accepts and how precisely
 // it points at a mistake. The description with every kind of entry is also turned into a
 // C++ header at build time (othing.h), which must agree with what the loader reads.
-#include "tests/support/resource_test_support.h"
+#include "tests/support/ErrorText.h"
+#include "tests/support/ScratchFolder.h"
 
 #include "abi/host_abi.h"
 #include "host/resources/DescriptionFile.h"
