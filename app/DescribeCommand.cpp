@@ -90,62 +90,47 @@ void add_describe_options(CLI::App& verb, DescribeOptions& options) {
     add_plugin_option(verb, options.module_path);
 }
 
-bool check_describe_options(DescribeOptions& options, const std::vector<std::string>& leftover,
-                            std::string& error) {
-    if (options.type.empty()) {
-        error = "which object type?";
-        return false;
-    }
-    if (!leftover.empty()) {
-        error = "one object type at a time ('" + options.type + "' and '" + leftover.front() + "')";
-        return false;
-    }
-    return true;
+Status check_describe_options(DescribeOptions& options, const std::vector<std::string>& leftover) {
+    if (options.type.empty()) return input_error("which object type?");
+    if (!leftover.empty())
+        return input_error("one object type at a time ('" + options.type + "' and '" +
+                           leftover.front() + "')");
+    return {};
 }
 
 int describe_command(const DescribeOptions& options) {
     const std::string& module_path = options.module_path;
     const std::vector<std::string> args{options.type};
-    std::string error;
+    const std::string who = "vantri describe";
     PluginSession session;
-    if (!session.start(module_path, error)) {
-        std::fprintf(stderr, "vantri describe: %s\n", error.c_str());
-        return 1;
-    }
+    if (const Status started = session.start(module_path); !started)
+        return report_failure(who, started.error());
     const ObjectType* type = find_type(session.host().types(), args[0]);
     if (type == nullptr) {
-        std::fprintf(stderr, "vantri describe: no registered object type '%s'; known types:",
-                     args[0].c_str());
+        std::string known_types;
         for (const ObjectType* known : session.host().types().plugin_types())
-            std::fprintf(stderr, " %s", known->description.c_str());
-        std::fprintf(stderr, "\n");
-        return 2;
+            known_types += " " + known->description;
+        return report_failure(who, input_error("no registered object type '" + args[0] +
+                                               "'; known types:" + known_types));
     }
     auto document = std::make_unique<Document>();
-    SceneObject* object = create_object(session.host().types(), type->id, &error);
-    if (object == nullptr) {
-        std::fprintf(stderr, "vantri describe: %s\n", error.c_str());
-        return 1;
-    }
-    document->insert(object);
+    Result<SceneObject*> object = create_object(session.host().types(), type->id);
+    if (!object) return report_failure(who, object.error());
+    document->insert(*object);
     DescriptionBuild description;
-    if (!build_description(session.host(), *object, description)) {
-        std::fprintf(stderr, "vantri describe: %s refused to build its description\n",
-                     type->description.c_str());
-        return 1;
-    }
-    if (description.resource == nullptr) {
-        std::fprintf(stderr, "vantri describe: no description resource '%s' was loaded\n",
-                     type->description.c_str());
-        return 1;
-    }
+    if (!build_description(session.host(), **object, description))
+        return report_failure(who,
+                              failure(type->description + " refused to build its description"));
+    if (description.resource == nullptr)
+        return report_failure(
+            who, failure("no description resource '" + type->description + "' was loaded"));
     std::printf("%s (%d, %s)\n", type->description.c_str(), type->id, type->name.c_str());
     std::printf("%-6s %-32s %-16s %-8s %s\n", "id", "symbol", "type", "shown", "value");
     for (const DescriptionEntry& entry : description.entries) {
         const DescriptionParameter& p = *entry.parameter;
         const bool hidden = entry.attributes.get_bool(kDescHide);
         const std::string value =
-            p.dtype == VT_DTYPE_GROUP ? "" : value_text(object->data().find(p.id));
+            p.dtype == VT_DTYPE_GROUP ? "" : value_text((*object)->data().find(p.id));
         std::printf("%-6d %-32s %-16s %-8s %s\n", p.id, p.symbol.c_str(),
                     type_name(p.dtype).c_str(), hidden ? "hidden" : "shown", value.c_str());
     }

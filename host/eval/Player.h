@@ -2,6 +2,7 @@
 // render notification on at the start and off at the end, the animation not running).
 #pragma once
 
+#include "host/Status.h"
 #include "host/eval/FrameEvaluator.h"
 
 #include <functional>
@@ -14,5 +15,10 @@ enum class PlayMode { Play, Render };
 /// after each. Restores the host's running state at the end.
 void play_range(Host& host, Document& document, int32_t first, int32_t last, PlayMode mode,
                 const std::function<void(int32_t frame)>& after_frame = {});
+
+/// As play_range, but stops after the first frame whose `after_frame` fails and returns that
+/// failure; the running state is restored and a render ended either way.
+Status play_frames(Host& host, Document& document, int32_t first, int32_t last, PlayMode mode,
+                   const std::function<Status(int32_t frame)>& after_frame);
 
 } // namespace vantri
