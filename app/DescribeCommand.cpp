@@ -103,7 +103,7 @@ int describe_command(const DescribeOptions& options) {
     const std::vector<std::string> args{options.type};
     const std::string who = "vantri describe";
     PluginSession session;
-    if (const Status started = session.start(module_path); !started)
+    if (Status started = session.start(module_path); !started)
         return report_failure(who, started.error());
     const ObjectType* type = find_type(session.host().types(), args[0]);
     if (type == nullptr) {

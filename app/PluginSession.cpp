@@ -10,7 +10,7 @@ std::string PluginSession::default_module_path() {
 }
 
 Status PluginSession::start(const std::string& module_path) {
-    const Status opened = module_.open(module_path);
+    Status opened = module_.open(module_path);
     if (!opened) return opened;
     std::vector<std::string> args;
     started_ = true;

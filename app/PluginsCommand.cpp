@@ -13,7 +13,7 @@ void add_plugins_options(CLI::App& verb, PluginsOptions& options) {
 int plugins_command(const PluginsOptions& options) {
     const std::string& module_path = options.module_path;
     PluginSession session;
-    if (const Status started = session.start(module_path); !started)
+    if (Status started = session.start(module_path); !started)
         return report_failure("vantri plugins", started.error());
     std::printf("%s\n", module_path.c_str());
     std::printf("%-9s %-18s %-17s %-16s %s\n", "id", "name", "description", "flags", "icon");

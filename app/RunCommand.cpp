@@ -118,8 +118,9 @@ void add_picture_options(CLI::App& verb, RunOptions& options) {
         verb, "--images", options.pictures,
         [](const std::string& text, PictureSchedule& schedule) {
             Result<PictureSchedule> parsed = parse_picture_schedule(text);
-            if (parsed) schedule = std::move(parsed).value();
-            return parsed.ok();
+            if (!parsed) return false;
+            schedule = std::move(parsed).value();
+            return true;
         },
         "every:N or a list of frames such as 0,50,100",
         "take a picture after every N-th frame from the first, or after each listed frame, "
@@ -207,7 +208,7 @@ Status check_run_options(RunOptions& options, const std::vector<std::string>& le
 
 int run_command(const RunOptions& options) {
     RunPlan plan(options);
-    if (const Status done = plan.run(); !done) return report_failure("vantri run", done.error());
+    if (Status done = plan.run(); !done) return report_failure("vantri run", done.error());
     plan.print_summary();
     return ExitCode::Success;
 }

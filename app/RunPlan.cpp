@@ -45,7 +45,7 @@ Status RunPlan::run() {
     for (Status (RunPlan::*step)() :
          {&RunPlan::read, &RunPlan::admit, &RunPlan::build, &RunPlan::admit_memory, &RunPlan::begin,
           &RunPlan::play, &RunPlan::finish}) {
-        const Status done = (this->*step)();
+        Status done = (this->*step)();
         if (!done) return done;
     }
     return {};
@@ -55,7 +55,7 @@ Status RunPlan::read() {
     Result<SceneFile> scene = load_scene_file(options_.scene);
     if (!scene) return scene.error();
     scene_ = std::move(scene).value();
-    if (const Status set = apply_scene_settings(scene_, options_.settings); !set)
+    if (Status set = apply_scene_settings(scene_, options_.settings); !set)
         return scene_failure(set.error(), options_.scene);
     // The document begins at the file's start: the world places its crowds there, and
     // frames before it would be played with nothing moving.
@@ -114,7 +114,7 @@ void RunPlan::make_writers() {
 Status RunPlan::admit() {
     make_writers();
     for (const std::unique_ptr<RunWriter>& writer : writers_) {
-        if (const Status admitted = writer->admit(frames_); !admitted) return admitted;
+        if (Status admitted = writer->admit(frames_); !admitted) return admitted;
     }
     return folder_.check();
 }
@@ -128,7 +128,7 @@ Error RunPlan::out_of_memory(const std::string& when) const {
 Status RunPlan::build() {
     allocator().set_limit(options_.max_memory);
     refusals_ = allocator().refusals();
-    if (const Status started = session_.start(options_.module_path); !started) {
+    if (Status started = session_.start(options_.module_path); !started) {
         if (allocator().refusals() != refusals_) return out_of_memory("starting the plug-in");
         return started;
     }
@@ -176,10 +176,10 @@ Status RunPlan::admit_memory() {
 
 Status RunPlan::begin() {
     install_interrupt_cleanup();
-    if (const Status begun = folder_.begin(); !begun) return begun;
+    if (Status begun = folder_.begin(); !begun) return begun;
     const RunStart start{folder_.staging(), *document_, generators_};
     for (const std::unique_ptr<RunWriter>& writer : writers_) {
-        if (const Status begun = writer->begin(start); !begun) return begun;
+        if (Status begun = writer->begin(start); !begun) return begun;
     }
     begun_ = std::chrono::steady_clock::now();
     return {};
@@ -198,7 +198,7 @@ Status RunPlan::play_frame(int32_t frame) {
     // The clock the pictures' drawing sees: this frame's.
     session_.host().set_clock(playback_clock(frames_.first, frame, scene_.fps));
     for (const std::unique_ptr<RunWriter>& writer : writers_) {
-        if (const Status recorded = writer->record(played); !recorded) return recorded;
+        if (Status recorded = writer->record(played); !recorded) return recorded;
     }
     return {};
 }
@@ -230,7 +230,7 @@ Status RunPlan::finish() {
     end.console = session_.host().console();
     try {
         for (const std::unique_ptr<RunWriter>& writer : writers_) {
-            if (const Status finished = writer->finish(end); !finished) return finished;
+            if (Status finished = writer->finish(end); !finished) return finished;
         }
         return folder_.commit();
     } catch (const std::bad_alloc&) {

@@ -43,7 +43,8 @@ inline Error input_error(std::string message, std::string where = {}) {
 class [[nodiscard]] Status {
   public:
     Status() = default;
-    Status(Error error) : error_(std::move(error)) {} // NOLINT: a failure converts implicitly
+    /// Implicit, so that a function returning Status can `return failure(...)`.
+    Status(Error error) : error_(std::move(error)) {}
 
     bool ok() const { return !error_; }
     explicit operator bool() const { return ok(); }
@@ -61,8 +62,9 @@ class [[nodiscard]] Status {
 /// A value, or the Error that kept it from being made.
 template <class T> class [[nodiscard]] Result {
   public:
-    Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}     // NOLINT
-    Result(Error error) : state_(std::in_place_index<1>, std::move(error)) {} // NOLINT
+    /// Implicit both, so that a function returning Result<T> can return either.
+    Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
+    Result(Error error) : state_(std::in_place_index<1>, std::move(error)) {}
 
     bool ok() const { return state_.index() == 0; }
     explicit operator bool() const { return ok(); }

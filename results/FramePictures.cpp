@@ -94,10 +94,10 @@ Status FramePictures::take(Document& document, int32_t frame) {
     draw_scene(document, shapes_, display, list);
     if (!camera_) camera_ = Camera::framing(view_, width_, height_, points_of(list));
     const std::string base = folder_ + "/" + picture_name(frame);
-    const Status png = write_png(base + ".png", rasterise(list, *camera_));
+    Status png = write_png(base + ".png", rasterise(list, *camera_));
     if (!png) return png;
     if (svg_) {
-        const Status svg = write_svg(base + ".svg", list, *camera_);
+        Status svg = write_svg(base + ".svg", list, *camera_);
         if (!svg) return svg;
     }
     ++count_;

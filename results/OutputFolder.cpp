@@ -231,7 +231,7 @@ Status OutputFolder::begin() {
 Status OutputFolder::commit() {
     // Checked again: the folder may have changed while the run played. A refusal now is a
     // failure to write the results, not a mistake on the command line.
-    if (const Status ready = check(); !ready) return failure(ready.message());
+    if (Status ready = check(); !ready) return failure(ready.message());
     const fs::path target = normal(target_);
     const fs::path staging(staging_);
     std::error_code ec;

@@ -8,10 +8,12 @@
 //   begin   the scene is built and the staging folder exists: opens files, finds shapes;
 //   record  after every evaluated frame, with the generators' records as they stand;
 //   finish  after the last frame: writes what is left into the staging folder;
-//   abandon the run failed after begin: nothing more will come.
+//   abandon the play stopped before its last frame: nothing more will come.
 //
 // The first failure of any writer in any phase ends the run with that writer's Error; the
-// plan turns its kind into the exit code. A writer is tested alone by calling the phases.
+// plan turns its kind into the exit code. Since every writer sees every phase, the progress
+// on stderr is one more writer (app/RunProgress.h) and can say what each phase does. A
+// writer is tested alone by calling the phases.
 #pragma once
 
 #include "host/Status.h"

@@ -4,6 +4,7 @@
 #include "results/PreviewPage.h"
 #include "results/SceneGltf.h"
 
+#include <cassert>
 #include <cstdio>
 
 namespace vantri {
@@ -66,6 +67,9 @@ Status RecordingWriter::begin(const RunStart& start) {
 }
 
 Status RecordingWriter::record(const PlayedFrame& frame) {
+    assert(records_.size() == frame.generators.size() && "begun with the frame's generators");
+    if (records_.size() != frame.generators.size())
+        return failure("the recording was begun with other generators than the frame's");
     for (size_t g = 0; g < frame.generators.size(); ++g) {
         const GeneratorFrame& generator = frame.generators[g];
         records_[g].assign(generator.records, generator.records + generator.count);
@@ -102,6 +106,10 @@ Status PictureWriter::begin(const RunStart& start) {
 
 Status PictureWriter::record(const PlayedFrame& frame) {
     if (!schedule_.wants(frame.frame, first_)) return {};
+    assert(pictures_ != nullptr && frame.document != nullptr && "begun, and a frame to draw");
+    if (pictures_ == nullptr || frame.document == nullptr)
+        return failure("a picture of frame " + std::to_string(frame.frame) +
+                       " was asked for before the pictures began");
     return pictures_->take(*frame.document, frame.frame);
 }
 
@@ -113,6 +121,9 @@ Status ReportWriter::begin(const RunStart& start) {
 }
 
 Status ReportWriter::record(const PlayedFrame& frame) {
+    assert(report_.generators.size() == frame.generators.size() && "begun with the generators");
+    if (report_.generators.size() != frame.generators.size())
+        return failure("the report was begun with other generators than the frame's");
     for (size_t g = 0; g < frame.generators.size(); ++g)
         report_.generators[g].agents = frame.generators[g].count;
     return {};
