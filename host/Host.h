@@ -55,7 +55,8 @@ class Host {
         std::string folder;
         ResourceSet set;
     };
-    LoadedResources* load_resources(const std::string& plugin_folder, std::string& error);
+    /// Loads the resource folder of the plug-in in `plugin_folder` (never null on success).
+    Result<LoadedResources*> load_resources(const std::string& plugin_folder);
     void release_resources(LoadedResources* resources);
     size_t loaded_resource_count() const { return resources_.size(); }
     /// The description resource with this name among the loaded resources, or null.

@@ -4,6 +4,7 @@
 // first picture and kept for the rest, so that the pictures line up as a sequence.
 #pragma once
 
+#include "host/Status.h"
 #include "host/render/Camera.h"
 #include "host/render/SceneShapes.h"
 
@@ -25,13 +26,15 @@ struct PictureSchedule {
     bool wants(int32_t frame, int32_t first) const;
 };
 
-/// Reads "every:N" (N a whole number above 0) or "F1,F2,..." (whole frame numbers). False
-/// with the reason when the text is neither.
-bool parse_picture_schedule(const std::string& text, PictureSchedule& schedule, std::string& error);
+/// Reads "every:N" (N a whole number above 0) or "F1,F2,..." (whole frame numbers). An
+/// Input error when the text is neither.
+Result<PictureSchedule> parse_picture_schedule(const std::string& text);
 
+struct PictureSize {
+    int32_t width = 800, height = 600;
+};
 /// Reads a picture size "WIDTHxHEIGHT", each 16 to kMaxPictureSide pixels.
-bool parse_picture_size(const std::string& text, int32_t& width, int32_t& height,
-                        std::string& error);
+Result<PictureSize> parse_picture_size(const std::string& text);
 
 /// The file name of frame `frame`'s picture without extension: at least four digits.
 std::string picture_name(int32_t frame);
@@ -41,9 +44,9 @@ class FramePictures {
     /// Pictures go into `folder` (created on the first picture).
     FramePictures(std::string folder, CameraView view, int32_t width, int32_t height, bool svg);
 
-    /// Draws the document as it stands and writes the picture of `frame`. False with the
-    /// reason when a file cannot be written.
-    bool take(Document& document, int32_t frame, std::string& error);
+    /// Draws the document as it stands and writes the picture of `frame`. Fails when a file
+    /// cannot be written.
+    Status take(Document& document, int32_t frame);
 
     /// Pictures written so far.
     size_t count() const { return count_; }

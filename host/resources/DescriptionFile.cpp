@@ -333,26 +333,25 @@ bool host_type_by_name(const std::string& name, int32_t& type) {
     return false;
 }
 
-bool parse_description(const std::string& text, const std::string& path, const std::string& name,
-                       DescriptionResource& out, std::string& error) {
+Status parse_description(const std::string& text, const std::string& path, const std::string& name,
+                         DescriptionResource& out) {
     ResourceJson root;
-    if (!parse_resource_json(text, path, root, error)) return false;
+    if (Status done = parse_resource_json(text, path, root); !done) return done;
     DescriptionResource description;
     try {
         DescriptionReader().read(ResourceField(root, ""), name, description);
     } catch (const ResourceFault& fault) {
-        error = fault.describe(path);
-        return false;
+        return failure(fault.describe(path));
     }
     out = std::move(description);
-    return true;
+    return {};
 }
 
-bool load_description(const std::string& path, const std::string& name, DescriptionResource& out,
-                      std::string& error) {
+Status load_description(const std::string& path, const std::string& name,
+                        DescriptionResource& out) {
     std::string text;
-    if (!read_text_file(path, text, error)) return false;
-    return parse_description(text, path, name, out, error);
+    if (Status done = read_text_file(path, text); !done) return done;
+    return parse_description(text, path, name, out);
 }
 
 } // namespace vantri

@@ -82,19 +82,16 @@ std::string ResourceFault::describe(const std::string& file) const {
     return file + ": " + (where.empty() ? "" : where + ": ") + message;
 }
 
-bool parse_resource_json(const std::string& text, const std::string& file, ResourceJson& out,
-                         std::string& error) {
+Status parse_resource_json(const std::string& text, const std::string& file, ResourceJson& out) {
     try {
         out = ResourceJson::parse(text, DuplicateKeyCheck());
     } catch (const ResourceJson::parse_error& e) {
-        error = file + ":" + text_position(text, e.byte) +
-                ": not valid JSON: " + parse_reason(e.what());
-        return false;
+        return failure(file + ":" + text_position(text, e.byte) +
+                       ": not valid JSON: " + parse_reason(e.what()));
     } catch (const ResourceFault& fault) {
-        error = fault.describe(file);
-        return false;
+        return failure(fault.describe(file));
     }
-    return true;
+    return {};
 }
 
 ResourceField ResourceField::member(const char* key) const {

@@ -3,6 +3,7 @@
 // every fault names the file, the JSON path and what was expected.
 #pragma once
 
+#include "host/Status.h"
 #include "host/resources/JsonText.h"
 
 #include <nlohmann/json.hpp>
@@ -29,11 +30,10 @@ struct ResourceFault {
 };
 
 /// Parses `text`, the content of the resource file at `file`. A key written twice in one
-/// object is refused (the parser would silently keep one of the two). On failure returns
-/// false and sets `error` to "file:line:column: not valid JSON: why", or
+/// object is refused (the parser would silently keep one of the two). Fails with
+/// "file:line:column: not valid JSON: why", or
 /// "file: path: the key 'x' is written twice in one object".
-bool parse_resource_json(const std::string& text, const std::string& file, ResourceJson& out,
-                         std::string& error);
+Status parse_resource_json(const std::string& text, const std::string& file, ResourceJson& out);
 
 /// A value of a resource file and its JSON path. The readers throw ResourceFault.
 class ResourceField {

@@ -24,11 +24,12 @@ SceneObject* object_of(VtAtom* handle) {
 VtAtom* alloc(int32_t type) {
     Host* host = calling_host();
     if (host == nullptr || !allocator().admit(sizeof(SceneObject))) return nullptr;
-    SceneObject* object = create_object(host->types(), type);
-    if (object == nullptr) {
+    const Result<SceneObject*> made = create_object(host->types(), type);
+    if (!made) {
         allocator().retire(sizeof(SceneObject));
         return nullptr;
     }
+    SceneObject* object = *made;
     object->set_counted(sizeof(SceneObject));
     return object->handle();
 }
@@ -104,7 +105,8 @@ VtAtom* get_and_check_hierarchy_clone(VtAtom* op_handle, VtHierarchyHelp*, VtAto
     AliasMap* aliases = reinterpret_cast<AliasMap*>(trans);
     SceneObject* clone = nullptr;
     if (all_children) {
-        clone = create_object(host->types(), kNullType);
+        const Result<SceneObject*> group = create_object(host->types(), kNullType);
+        clone = group ? *group : nullptr;
         for (Atom* node = child; clone != nullptr && node != nullptr; node = node->next()) {
             SceneObject* source = SceneObject::from(node);
             if (source == nullptr) continue;

@@ -77,13 +77,14 @@ TEST_F(WorldObstacle, ThePushOutCarriesAnAgentNoFurtherThanOutOfTheObstacle) {
         SCOPED_TRACE(i);
         const bool in_box = i % 2 == 0;
         const VtVector at = in_box ? vec(29.5 * where(random), 0, 69.5 * where(random))
-                                  : vec(35 * where(random), 0, 35 * where(random));
+                                   : vec(35 * where(random), 0, 35 * where(random));
         const double heading = turn(random);
         const VtVector facing = vec(-std::sin(heading), 0, std::cos(heading));
         const VtAgentRecord& a = probe({in_box ? box : sphere}, at, facing);
         const double depth =
             in_box ? std::min(30 - std::fabs(at.x), 70 - std::fabs(at.z)) : 50 - vantri::length(at);
-        EXPECT_LE(vantri::length(a.extra_velocity) * vantri_test::step_of(1, 25), depth + 5.25 + 1e-9);
+        EXPECT_LE(vantri::length(a.extra_velocity) * vantri_test::step_of(1, 25),
+                  depth + 5.25 + 1e-9);
         EXPECT_TRUE(vantri_test::finite(a));
     }
 }

@@ -52,8 +52,9 @@ class ResourceFolderErrorsTest : public ::testing::Test {
 
     /// Loads the folder, expecting failure; checks that `out_` kept its sentinel.
     std::string fail() {
-        std::string error;
-        EXPECT_FALSE(load_resource_folder(folder_.path(), out_, error));
+        const vantri::Status loaded = load_resource_folder(folder_.path(), out_);
+        EXPECT_FALSE(loaded);
+        const std::string error = loaded ? "" : loaded.message();
         EXPECT_EQ(out_.strings, (std::map<int32_t, std::string>{{1, "sentinel"}}));
         EXPECT_EQ(out_.descriptions.size(), 1u);
         EXPECT_EQ(out_.descriptions.count("sentinel"), 1u);
@@ -66,8 +67,8 @@ class ResourceFolderErrorsTest : public ::testing::Test {
 
 TEST_F(ResourceFolderErrorsTest, TheUnbrokenFolderLoads) {
     folder_.write("descriptions/notes.txt", "not a description: ignored");
-    std::string error;
-    ASSERT_TRUE(load_resource_folder(folder_.path(), out_, error)) << error;
+    const vantri::Status loaded = load_resource_folder(folder_.path(), out_);
+    ASSERT_TRUE(loaded) << loaded.message();
     EXPECT_EQ(out_.strings, (std::map<int32_t, std::string>{{1000, "Thing"}}));
     ASSERT_EQ(out_.descriptions.size(), 1u); // replaced whole, the sentinel is gone
     const DescriptionResource& d = out_.descriptions.at("othing");
@@ -181,13 +182,14 @@ TEST_F(ResourceFolderErrorsTest, MissingFileIsNamed) {
     SetUp(); // put everything back
     folder_.remove("descriptions/othing.json");
     folder_.write("descriptions/othing.json/inside", "a folder named like a description");
-    std::string ignored;
-    EXPECT_TRUE(load_resource_folder(folder_.path(), out_, ignored)) << ignored;
+    const vantri::Status ignored = load_resource_folder(folder_.path(), out_);
+    EXPECT_TRUE(ignored) << ignored.message();
     EXPECT_TRUE(out_.descriptions.empty()) << "only files are descriptions";
 
-    std::string missing;
-    EXPECT_FALSE(load_resource_folder(folder_.path("no-such-folder"), out_, missing));
-    EXPECT_EQ(missing.rfind(folder_.path("no-such-folder") + ": not a resource folder", 0), 0u);
+    const vantri::Status missing = load_resource_folder(folder_.path("no-such-folder"), out_);
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(
+        missing.message().rfind(folder_.path("no-such-folder") + ": not a resource folder", 0), 0u);
 }
 
 TEST_F(ResourceFolderErrorsTest, LaterBadDescriptionLeavesNothingHalfLoaded) {
@@ -217,9 +219,10 @@ uint32_t u32(const std::string& b, size_t at) {
 std::string tiff_failure(const std::string& path) {
     Image image;
     image.width = 7;
-    std::string error;
     ::testing::internal::CaptureStderr();
-    const bool ok = load_tiff(path, image, error);
+    const vantri::Status loaded = load_tiff(path, image);
+    const bool ok = loaded.ok();
+    const std::string error = ok ? "" : loaded.message();
     const std::string printed = ::testing::internal::GetCapturedStderr();
     EXPECT_FALSE(ok);
     EXPECT_EQ(printed, "") << "libtiff printed on its own";
