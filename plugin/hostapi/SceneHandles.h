@@ -28,6 +28,19 @@ class AliasTrans {
     void Translate(Bool all);
 };
 
+/// Frees a host handle held in `handle` when the scope ends, however it ends; a handle freed
+/// (and so nulled) before then is not freed again.
+template <class Handle> class HandleFreedAtExit {
+  public:
+    explicit HandleFreedAtExit(Handle*& handle) : handle_(handle) {}
+    HandleFreedAtExit(const HandleFreedAtExit&) = delete;
+    HandleFreedAtExit& operator=(const HandleFreedAtExit&) = delete;
+    ~HandleFreedAtExit() { Handle::Free(handle_); }
+
+  private:
+    Handle*& handle_;
+};
+
 /// An ordered list of atoms that it does not own.
 class AtomArray {
   public:

@@ -114,6 +114,9 @@ BaseObject* Crowdgenerator::GetVirtualObjects(BaseObject* op, HierarchyHelp* hh)
     BaseDocument* doc = op->GetDocument();
 
     AliasTrans* trans = AliasTrans::Alloc();
+    // Freed however the build ends, a host call that throws included (the explicit frees below
+    // leave it null, so this frees nothing twice).
+    const HandleFreedAtExit<AliasTrans> trans_freed(trans);
     if (trans == nullptr || doc == nullptr || !trans->Init(doc)) {
         AliasTrans::Free(trans);
         ForgetInstances();
@@ -156,6 +159,7 @@ BaseObject* Crowdgenerator::GetVirtualObjects(BaseObject* op, HierarchyHelp* hh)
     BaseObject* fresh_clone = clone != op->GetCache() ? clone : nullptr;
 
     AtomArray* sources = AtomArray::Alloc();
+    const HandleFreedAtExit<AtomArray> sources_freed(sources);
     Bool collected = sources != nullptr;
     for (BaseObject* child = first; collected && child != nullptr; child = child->GetNext())
         collected = sources->Append(child);
