@@ -9,6 +9,7 @@
 #include "host/scene/ObjectDescription.h"
 #include "host/scene/ObjectFactory.h"
 #include "host/scene/SplineCurve.h"
+#include "scenefile/NearestName.h"
 #include "scenefile/SceneFile.h"
 #include "scenefile/SceneTypes.h"
 
@@ -260,14 +261,20 @@ Json type_json(PluginSession& session, const ObjectType& type, const DescribedOb
 
 void print_table(const ObjectType& type, const DescribedObject& described) {
     std::printf("%s (%d, %s)\n", type.description.c_str(), type.id, type.name.c_str());
-    std::printf("%-6s %-32s %-16s %-8s %s\n", "id", "symbol", "type", "shown", "value");
+    std::printf("%-6s %-32s %-16s %-8s %-24s %s\n", "id", "symbol", "type", "shown", "value",
+                "description");
     for (const DescriptionEntry& entry : described.description.entries) {
         const DescriptionParameter& p = *entry.parameter;
         const bool hidden = entry.attributes.get_bool(kDescHide);
         const std::string value =
             p.dtype == VT_DTYPE_GROUP ? "" : value_text(described.object->data().find(p.id));
-        std::printf("%-6d %-32s %-16s %-8s %s\n", p.id, p.symbol.c_str(),
-                    type_name(p.dtype).c_str(), hidden ? "hidden" : "shown", value.c_str());
+        // The label the plug-in's strings give the parameter, and the unit of its value.
+        const Value* label = entry.attributes.find(kDescName);
+        std::string text = label != nullptr ? label->text : p.label;
+        if (!p.unit.empty()) text += " [" + p.unit + "]";
+        std::printf("%-6d %-32s %-16s %-8s %-24s %s\n", p.id, p.symbol.c_str(),
+                    type_name(p.dtype).c_str(), hidden ? "hidden" : "shown", value.c_str(),
+                    text.c_str());
     }
 }
 
@@ -287,10 +294,17 @@ int describe_command(const DescribeOptions& options) {
     } else if (const ObjectType* type = find_type(types, options.type)) {
         wanted.push_back(type);
     } else {
-        std::fprintf(stderr, "vantri describe: no registered object type '%s'; known types:",
-                     options.type.c_str());
+        // Suggest the nearest of every name describe accepts.
+        std::vector<std::string> names;
+        for (const ObjectType* known : types.plugin_types()) {
+            names.push_back(scene_name(types, *known));
+            names.push_back(known->description);
+            names.push_back(known->name);
+        }
+        std::fprintf(stderr, "vantri describe: no registered object type '%s'%s; known types:",
+                     options.type.c_str(), did_you_mean(options.type, names).c_str());
         for (const ObjectType* known : types.plugin_types())
-            std::fprintf(stderr, " %s", known->description.c_str());
+            std::fprintf(stderr, " %s", scene_name(types, *known).c_str());
         std::fprintf(stderr, "\n");
         return ExitCode::BadInput;
     }

@@ -5,8 +5,11 @@
 #include "abi/AngleConstants.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -433,9 +436,22 @@ SceneFile parse_scene(const std::string& text) {
 }
 
 bool load_scene_file(const std::string& path, SceneFile& out, std::string& error) {
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
+    const int open_error = errno;
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        error = path + ": cannot read the scene file: there is no such file";
+        return false;
+    }
+    if (status.type() == std::filesystem::file_type::directory) {
+        error = path + ": cannot read the scene file: it is a folder, not a file";
+        return false;
+    }
     if (!in) {
-        error = path + ": cannot read the scene file";
+        error = path + ": cannot read the scene file: " +
+                (open_error != 0 ? std::strerror(open_error) : "it cannot be opened");
         return false;
     }
     std::ostringstream text;

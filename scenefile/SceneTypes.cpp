@@ -1,6 +1,7 @@
 #include "scenefile/SceneTypes.h"
 
 #include "host/geometry/Primitives.h"
+#include "scenefile/NearestName.h"
 #include "scenefile/SceneGeometry.h"
 
 #include <memory>
@@ -65,6 +66,16 @@ const ObjectType& resolve_scene_type(const TypeRegistry& types, const std::strin
         throw SceneError(
             path, "the plug-in registered no type '" + description + "' (for '" + name + "')",
             SceneError::Kind::Plugin);
+    std::vector<std::string> names;
+    for (const NamedType& alias : kAliases)
+        names.emplace_back(alias.name);
+    for (const ObjectType* type : types.plugin_types())
+        names.push_back(type->description);
+    for (const HostPrimitive& primitive : kPrimitives)
+        names.emplace_back(primitive.name);
+    const std::string nearest = nearest_name(name, names);
+    if (!nearest.empty())
+        throw SceneError(path, "unknown type '" + name + "' (did you mean '" + nearest + "'?)");
     throw SceneError(path, "unknown type '" + name + "' (known types: " + known_names(types) + ")");
 }
 
