@@ -22,8 +22,7 @@ std::vector<VtVector> framing_points(const RenderList& list) {
 }
 
 bool in_picture(const Camera& camera, const VtVector& point) {
-    if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z))
-        return false;
+    if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z)) return false;
     if (camera.perspective() && camera.depth_of(point) < camera.near_depth()) return false;
     const ScreenPoint s = camera.project(point);
     return s.x >= 0 && s.y >= 0 && s.x <= camera.width() && s.y <= camera.height();

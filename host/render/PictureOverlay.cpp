@@ -21,31 +21,29 @@ constexpr int32_t kSwatch = 9;
 /// Crowds beyond this many are summed up in one last row of the legend.
 constexpr size_t kMostLegendRows = 12;
 
-/// Darkens the rectangle to a third of its brightness, so that text over it reads.
-void darken(RgbImage& image, int32_t left, int32_t top, int32_t width, int32_t height) {
-    for (int32_t y = std::max(top, 0); y < std::min(top + height, image.height); ++y) {
-        for (int32_t x = std::max(left, 0); x < std::min(left + width, image.width); ++x) {
-            const Rgb c = image.at(x, y);
-            image.set(x, y,
-                      Rgb{static_cast<uint8_t>((c.r + 2 * 20) / 3),
-                          static_cast<uint8_t>((c.g + 2 * 22) / 3),
-                          static_cast<uint8_t>((c.b + 2 * 26) / 3)});
-        }
-    }
+/// What the overlay draws, in order: darkened panels, filled rectangles and lines of text
+/// (top-left corner), laid out once for both the raster and the SVG drawing.
+struct OverlayItem {
+    enum class Kind { Shade, Fill, Text } kind = Kind::Fill;
+    int32_t left = 0, top = 0, width = 0, height = 0;
+    Rgb colour;
+    std::string text;
+};
+
+using OverlayItems = std::vector<OverlayItem>;
+
+void shade_panel(OverlayItems& items, int32_t left, int32_t top, int32_t width, int32_t height) {
+    items.push_back(OverlayItem{OverlayItem::Kind::Shade, left, top, width, height, {}, {}});
 }
 
-void fill(RgbImage& image, int32_t left, int32_t top, int32_t width, int32_t height, Rgb colour) {
-    for (int32_t y = std::max(top, 0); y < std::min(top + height, image.height); ++y) {
-        for (int32_t x = std::max(left, 0); x < std::min(left + width, image.width); ++x)
-            image.set(x, y, colour);
-    }
+void fill(OverlayItems& items, int32_t left, int32_t top, int32_t width, int32_t height,
+          Rgb colour) {
+    items.push_back(OverlayItem{OverlayItem::Kind::Fill, left, top, width, height, colour, {}});
 }
 
-void text(RgbImage& image, const std::string& line, int32_t left, int32_t top, Rgb colour) {
-    bitmap_font::for_each_pixel(line, left, top, [&](int64_t x, int64_t y) {
-        if (image.contains(static_cast<int32_t>(x), static_cast<int32_t>(y)))
-            image.set(static_cast<int32_t>(x), static_cast<int32_t>(y), colour);
-    });
+void text(OverlayItems& items, const std::string& line, int32_t left, int32_t top, Rgb colour) {
+    items.push_back(OverlayItem{OverlayItem::Kind::Text, left, top, bitmap_font::text_width(line),
+                                bitmap_font::text_height(), colour, line});
 }
 
 std::string number_text(double value, const char* format) {
@@ -54,15 +52,16 @@ std::string number_text(double value, const char* format) {
     return out;
 }
 
-void draw_caption(RgbImage& image, const PictureCaption& caption) {
+void lay_out_caption(OverlayItems& items, const PictureCaption& caption) {
     const std::string line = "frame " + std::to_string(caption.frame) + "  " +
                              number_text(caption.seconds, "%.2f") + " s";
-    const int32_t width = bitmap_font::text_width(line) + 2 * kPad;
-    darken(image, kEdge, kEdge, width, bitmap_font::text_height() + 2 * kPad);
-    text(image, line, kEdge + kPad, kEdge + kPad, kText);
+    shade_panel(items, kEdge, kEdge, bitmap_font::text_width(line) + 2 * kPad,
+                bitmap_font::text_height() + 2 * kPad);
+    text(items, line, kEdge + kPad, kEdge + kPad, kText);
 }
 
-void draw_legend(RgbImage& image, const std::vector<RenderCrowd>& crowds) {
+void lay_out_legend(OverlayItems& items, int32_t picture_width,
+                    const std::vector<RenderCrowd>& crowds) {
     if (crowds.empty()) return;
     std::vector<std::string> lines;
     const size_t shown = crowds.size() > kMostLegendRows ? kMostLegendRows - 1 : crowds.size();
@@ -75,36 +74,91 @@ void draw_legend(RgbImage& image, const std::vector<RenderCrowd>& crowds) {
         widest = std::max(widest, bitmap_font::text_width(line));
     const int32_t width = kSwatch + 5 + widest + 2 * kPad;
     const int32_t height = static_cast<int32_t>(lines.size()) * kRow - 3 + 2 * kPad;
-    const int32_t left = image.width - kEdge - width;
-    darken(image, left, kEdge, width, height);
+    const int32_t left = picture_width - kEdge - width;
+    shade_panel(items, left, kEdge, width, height);
     for (size_t i = 0; i < lines.size(); ++i) {
         const int32_t top = kEdge + kPad + static_cast<int32_t>(i) * kRow;
-        if (i < shown) fill(image, left + kPad, top, kSwatch, kSwatch, crowds[i].colour);
-        text(image, lines[i], left + kPad + kSwatch + 5, top, i < shown ? kText : kQuiet);
+        if (i < shown) fill(items, left + kPad, top, kSwatch, kSwatch, crowds[i].colour);
+        text(items, lines[i], left + kPad + kSwatch + 5, top, i < shown ? kText : kQuiet);
     }
 }
 
-void draw_scale_bar(RgbImage& image, const Camera& camera) {
-    const double units = scale_bar_length(camera.units_per_pixel(), image.width / 5.0);
+void lay_out_scale_bar(OverlayItems& items, const Camera& camera) {
+    const double units = scale_bar_length(camera.units_per_pixel(), camera.width() / 5.0);
     if (!(units > 0)) return;
     const int32_t bar = static_cast<int32_t>(std::lround(units / camera.units_per_pixel()));
     const std::string label = length_text(units);
     const int32_t width = std::max(bar, bitmap_font::text_width(label)) + 2 * kPad;
     const int32_t height = bitmap_font::text_height() + 8 + 2 * kPad;
-    const int32_t left = kEdge, top = image.height - kEdge - height;
-    darken(image, left, top, width, height);
-    text(image, label, left + kPad, top + kPad, kText);
+    const int32_t left = kEdge, top = camera.height() - kEdge - height;
+    shade_panel(items, left, top, width, height);
+    text(items, label, left + kPad, top + kPad, kText);
     const int32_t y = top + kPad + bitmap_font::text_height() + 4;
-    fill(image, left + kPad, y, bar, 2, kText);
-    fill(image, left + kPad, y - 3, 1, 5, kText);
-    fill(image, left + kPad + bar - 1, y - 3, 1, 5, kText);
+    fill(items, left + kPad, y, bar, 2, kText);
+    fill(items, left + kPad, y - 3, 1, 5, kText);
+    fill(items, left + kPad + bar - 1, y - 3, 1, 5, kText);
+}
+
+OverlayItems lay_out(const Camera& camera, const PictureCaption& caption) {
+    OverlayItems items;
+    lay_out_caption(items, caption);
+    lay_out_legend(items, camera.width(), caption.crowds);
+    lay_out_scale_bar(items, camera);
+    return items;
+}
+
+/// The panels' shade: a third of the picture's colour over two thirds of this.
+constexpr Rgb kShade{20, 22, 26};
+
+void paint(RgbImage& image, const OverlayItem& item) {
+    if (item.kind == OverlayItem::Kind::Text) {
+        bitmap_font::for_each_pixel(item.text, item.left, item.top, [&](int64_t x, int64_t y) {
+            if (image.contains(static_cast<int32_t>(x), static_cast<int32_t>(y)))
+                image.set(static_cast<int32_t>(x), static_cast<int32_t>(y), item.colour);
+        });
+        return;
+    }
+    const auto third = [](uint8_t under, uint8_t over) {
+        return static_cast<uint8_t>((under + 2 * over) / 3);
+    };
+    for (int32_t y = std::max(item.top, 0); y < std::min(item.top + item.height, image.height);
+         ++y) {
+        for (int32_t x = std::max(item.left, 0); x < std::min(item.left + item.width, image.width);
+             ++x) {
+            const Rgb c = image.at(x, y);
+            image.set(x, y,
+                      item.kind == OverlayItem::Kind::Fill
+                          ? item.colour
+                          : Rgb{third(c.r, kShade.r), third(c.g, kShade.g), third(c.b, kShade.b)});
+        }
+    }
+}
+
+std::string hex(Rgb c) {
+    char out[8];
+    std::snprintf(out, sizeof out, "#%02x%02x%02x", c.r, c.g, c.b);
+    return out;
+}
+
+std::string xml_escaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else
+            out += c;
+    }
+    return out;
 }
 
 } // namespace
 
 double scale_bar_length(double units_per_pixel, double most_pixels) {
-    if (!(units_per_pixel > 0) || !std::isfinite(units_per_pixel) || !(most_pixels >= 1))
-        return 0;
+    if (!(units_per_pixel > 0) || !std::isfinite(units_per_pixel) || !(most_pixels >= 1)) return 0;
     const double most = units_per_pixel * most_pixels;
     double power = std::pow(10.0, std::floor(std::log10(most)));
     // log10 may round either way at a power of ten: step to the right one.
@@ -126,9 +180,33 @@ std::string length_text(double units) {
 }
 
 void draw_overlay(RgbImage& image, const Camera& camera, const PictureCaption& caption) {
-    draw_caption(image, caption);
-    draw_legend(image, caption.crowds);
-    draw_scale_bar(image, camera);
+    for (const OverlayItem& item : lay_out(camera, caption))
+        paint(image, item);
+}
+
+// The text is stretched to the bitmap font's width, so that it fits its panel in any font.
+std::string svg_overlay(const Camera& camera, const PictureCaption& caption) {
+    std::string svg = "<g font-family=\"monospace\" font-size=\"9\">\n";
+    for (const OverlayItem& item : lay_out(camera, caption)) {
+        const std::string x = std::to_string(item.left), y = std::to_string(item.top);
+        const std::string w = std::to_string(item.width), h = std::to_string(item.height);
+        switch (item.kind) {
+        case OverlayItem::Kind::Shade:
+            svg += "<rect x=\"" + x + "\" y=\"" + y + "\" width=\"" + w + "\" height=\"" + h +
+                   "\" fill=\"" + hex(kShade) + "\" fill-opacity=\"0.67\"/>\n";
+            break;
+        case OverlayItem::Kind::Fill:
+            svg += "<rect x=\"" + x + "\" y=\"" + y + "\" width=\"" + w + "\" height=\"" + h +
+                   "\" fill=\"" + hex(item.colour) + "\"/>\n";
+            break;
+        case OverlayItem::Kind::Text:
+            svg += "<text x=\"" + x + "\" y=\"" + std::to_string(item.top + 7) +
+                   "\" textLength=\"" + w + "\" lengthAdjust=\"spacingAndGlyphs\" fill=\"" +
+                   hex(item.colour) + "\">" + xml_escaped(item.text) + "</text>\n";
+            break;
+        }
+    }
+    return svg + "</g>\n";
 }
 
 } // namespace vantri

@@ -30,4 +30,7 @@ std::string length_text(double units);
 /// the camera.
 void draw_overlay(RgbImage& image, const Camera& camera, const PictureCaption& caption);
 
+/// The same overlay as SVG elements, to go last in an SVG picture of `camera`.
+std::string svg_overlay(const Camera& camera, const PictureCaption& caption);
+
 } // namespace vantri

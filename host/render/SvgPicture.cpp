@@ -161,12 +161,13 @@ bool svg_picture(const RenderList& list, const Camera& camera, std::string& svg,
 }
 
 bool write_svg(const std::string& path, const RenderList& list, const Camera& camera,
-               std::string& error) {
+               std::string& error, const PictureCaption* caption) {
     std::string svg;
     if (!svg_picture(list, camera, svg, error)) {
         error = path + ": " + error;
         return false;
     }
+    if (caption != nullptr) svg.insert(svg.rfind("</svg>"), svg_overlay(camera, *caption));
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         error = path + ": cannot create the file: " + std::strerror(errno);

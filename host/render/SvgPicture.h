@@ -4,7 +4,7 @@
 // same scene gives the same text.
 #pragma once
 
-#include "host/render/Raster.h"
+#include "host/render/PictureOverlay.h"
 
 #include <string>
 
@@ -15,9 +15,9 @@ namespace vantri {
 bool svg_picture(const RenderList& list, const Camera& camera, std::string& svg,
                  std::string& error);
 
-/// Writes the SVG picture to `path`; on failure false with `error` naming the file, and no
-/// file left behind.
+/// Writes the SVG picture to `path`, with the overlay of `caption` when one is given; on
+/// failure false with `error` naming the file, and no file left behind.
 bool write_svg(const std::string& path, const RenderList& list, const Camera& camera,
-               std::string& error);
+               std::string& error, const PictureCaption* caption = nullptr);
 
 } // namespace vantri
