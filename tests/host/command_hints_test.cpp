@@ -45,14 +45,14 @@ TEST(CommandHints, MisspeltNamesGetTheNearestKnownOne) {
         const auto outcome =
             run_vantri("run " + scene + " --out " + scratch.path("bad") + " --quiet" + c.extra);
         EXPECT_EQ(outcome.exit_code, 2) << c.to << c.extra << "\n" << outcome.output;
-        EXPECT_NE(outcome.output.find(c.message), std::string::npos)
-            << c.to << c.extra << "\n" << outcome.output;
+        EXPECT_NE(outcome.output.find(c.message), std::string::npos) << c.to << c.extra << "\n"
+                                                                     << outcome.output;
         EXPECT_FALSE(std::filesystem::exists(scratch.path("bad"))) << "nothing written";
     }
     // Far from every name: no guess, the list of what there is.
-    const auto far = run_vantri("run " + scratch.write("far.json", scene_with("\"cube\"",
-                                                                              "\"teapot\"")) +
-                                " --out " + scratch.path("far"));
+    const auto far =
+        run_vantri("run " + scratch.write("far.json", scene_with("\"cube\"", "\"teapot\"")) +
+                   " --out " + scratch.path("far"));
     EXPECT_EQ(far.output.find("did you mean"), std::string::npos) << far.output;
     EXPECT_NE(far.output.find("known types: world, generator"), std::string::npos) << far.output;
 }

@@ -31,8 +31,8 @@ TEST(PictureFraming, EveryAgentShowsAndTheCameraMovesOnlyWhenOneLeft) {
             RenderList list;
             const size_t agents = 1 + random() % 12;
             for (size_t i = 0; i < agents; ++i)
-                list.agents.push_back(RenderAgent{
-                    {step(random) * 5, 0, step(random) * 5}, {0, 0, 1}, 20.0, 0});
+                list.agents.push_back(
+                    RenderAgent{{step(random) * 5, 0, step(random) * 5}, {0, 0, 1}, 20.0, 0});
             vantri::SteadyFraming framing(view, 320, 200);
             std::optional<Camera> previous;
             for (int picture = 0; picture < 30; ++picture) {
@@ -64,9 +64,8 @@ TEST(PictureFraming, RunawayValuesDoNotMoveTheFraming) {
     list.agents.push_back(RenderAgent{{300, 0, 100}, {0, 0, 1}, 20.0, 0});
     const Camera sane = vantri::SteadyFraming(CameraView::Top, 200, 200).camera_for(list);
     const double inf = std::numeric_limits<double>::infinity();
-    for (const VtVector& wild :
-         {VtVector{1e300, 0, 0}, VtVector{0, -inf, 0},
-          VtVector{std::nan(""), 0, 0}, VtVector{0, 0, 2e8}}) {
+    for (const VtVector& wild : {VtVector{1e300, 0, 0}, VtVector{0, -inf, 0},
+                                 VtVector{std::nan(""), 0, 0}, VtVector{0, 0, 2e8}}) {
         RenderList with = list;
         with.agents.push_back(RenderAgent{wild, {0, 0, 1}, 20.0, 0});
         vantri::SteadyFraming framing(CameraView::Top, 200, 200);
