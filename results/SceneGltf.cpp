@@ -210,8 +210,9 @@ bool write_scene_glb(const RunRecording& recording, const std::string& scene,
             shape_material[shape] = material;
         }
     }
-    int kind_materials[4] = {-1, -1, -1, -1};
+    int kind_materials[5] = {-1, -1, -1, -1, -1};
     for (const RecordedPiece& piece : recording.pieces()) {
+        if (piece.shape < 0) continue; // a marker: a node without a mesh
         int& material = kind_materials[static_cast<int>(piece.kind)];
         if (material < 0)
             material = add_material(model, piece_kind_name(piece.kind), piece_colour(piece.kind));

@@ -603,8 +603,8 @@
   let placed = false;
   function draw() {
     if (!placed) agentDrawing.place(shown);
-    placeMarkerLabels();
     renderer.render(scene, camera);
+    placeMarkerLabels(); // after the camera's matrices are brought up to date for the picture
     placed = !agentDrawing.cameraMatters;
   }
 

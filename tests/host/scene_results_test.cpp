@@ -102,8 +102,8 @@ std::vector<CsvRow> SceneResults::rows_;
 tinygltf::Model SceneResults::model_;
 
 TEST_F(SceneResults, NodesAreTheAgentsTheirGeneratorsAndTheSceneObjects) {
-    // 6 + 3 agents, 2 generator groups, the ground and the cart.
-    ASSERT_EQ(model_.nodes.size(), 9u + 2 + 2);
+    // 6 + 3 agents, 2 generator groups, the ground, the cart and the goal.
+    ASSERT_EQ(model_.nodes.size(), 9u + 2 + 3);
     std::map<std::string, int> agents;
     std::map<std::string, int> mesh_of_source;
     for (const tinygltf::Node& node : model_.nodes) {
@@ -119,7 +119,10 @@ TEST_F(SceneResults, NodesAreTheAgentsTheirGeneratorsAndTheSceneObjects) {
             EXPECT_EQ(node.mesh, -1);
             EXPECT_EQ(node.children.size(), generator == "crowd" ? 6u : 3u);
         } else {
-            EXPECT_EQ(extra(node.extras, "kind"), "scenery");
+            // The goal, a null, is a place without a shape; the null that is a source object
+            // of the standing crowd is shown by its agents.
+            EXPECT_EQ(extra(node.extras, "kind"), node.name == "goal" ? "marker" : "scenery");
+            EXPECT_EQ(node.mesh >= 0, node.name != "goal") << node.name;
             EXPECT_EQ(extra(node.extras, "object"), node.name);
         }
     }
@@ -130,7 +133,8 @@ TEST_F(SceneResults, NodesAreTheAgentsTheirGeneratorsAndTheSceneObjects) {
     EXPECT_EQ(mesh_of_source.count("standing body"), 1u);
     EXPECT_EQ(model_.meshes.size(), 5u);
     ASSERT_EQ(model_.scenes.size(), 1u);
-    EXPECT_EQ(model_.scenes[0].nodes.size(), 4u) << "the two groups, the ground and the cart";
+    EXPECT_EQ(model_.scenes[0].nodes.size(), 5u)
+        << "the two groups, the ground, the cart and the goal";
 }
 
 TEST_F(SceneResults, EveryAgentHasAKeyAtEveryFrameWhereAgentsCsvPutsIt) {
@@ -149,6 +153,16 @@ TEST_F(SceneResults, EveryAgentHasAKeyAtEveryFrameWhereAgentsCsvPutsIt) {
         ASSERT_EQ(times.size(), 21u) << "a key at every frame";
         EXPECT_FLOAT_EQ(times[20], 20.0f / 25.0f);
         const std::vector<float> values = floats(model_, sampler.output);
+        if (node.name == "goal") {
+            // The goal keeps its track: from (0, 0, 1000) to (800, 0, 1000) in the host.
+            if (channel.target_path == "translation") {
+                EXPECT_FLOAT_EQ(values[0], 0.0f);
+                EXPECT_FLOAT_EQ(values[2], -10.0f);
+                EXPECT_FLOAT_EQ(values[20 * 3], 8.0f);
+                EXPECT_FLOAT_EQ(values[20 * 3 + 2], -10.0f);
+            }
+            continue;
+        }
         if (extra(node.extras, "agent").empty()) {
             // The cart moves along +Z in the host: along -Z in the export, in metres.
             ASSERT_EQ(node.name, "cart");
