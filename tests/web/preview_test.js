@@ -1,7 +1,7 @@
 // preview.html in headless Chromium, opened from disk as a person would: it loads with no
 // console error and no request for anything outside the page, shows the frame and agent
 // counts of the run, changes when scrubbed to the last frame, plays, and has a top view; its
-// address opens it at a frame and playing. Its two ways of drawing the agents (instanced, and
+// address opens it at a frame and playing, and its goals and targets show with their names. Its two ways of drawing the agents (instanced, and
 // merged by the script) show the same picture.
 //
 //   node preview_test.js VANTRI SCENE [SCREENSHOT_FOLDER]
@@ -28,6 +28,15 @@ async function main() {
     assert.strictEqual(Number(shown.frame), report.start, 'the first frame comes first');
     assert.match(await page.textContent('#frame'), new RegExp('frame ' + report.start + ' '));
     const draws = await page.evaluate(() => window.vantriPreview.drawCalls());
+
+    // The goals and targets (the scene's nulls) are markers with their names.
+    const markers = await page.evaluate(() => {
+      const run = JSON.parse(document.getElementById('vantri-run').textContent);
+      return { pieces: run.pieces.filter((p) => p.kind === 'marker').map((p) => p.name),
+               labels: Array.from(document.querySelectorAll('#markers .marker'), (l) => l.textContent) };
+    });
+    assert.deepStrictEqual(markers.labels, markers.pieces, 'a label on every marker');
+    if (path.basename(scene) === 'mixed.json') assert.deepStrictEqual(markers.pieces, ['goal']);
 
     const first = await page.screenshot();
     await page.$eval('#slider', (slider) => {
