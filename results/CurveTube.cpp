@@ -34,7 +34,8 @@ ObjectShape tube_shape(const ObjectLine& line, double radius, int32_t sides) {
     std::vector<VtVector> points;
     for (const VtVector& p : line.points) {
         if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) continue;
-        if (points.empty() || dot(p - points.back(), p - points.back()) > 1e-18) points.push_back(p);
+        if (points.empty() || dot(p - points.back(), p - points.back()) > 1e-18)
+            points.push_back(p);
     }
     bool closed = line.closed;
     if (closed && points.size() > 2 &&
@@ -68,10 +69,11 @@ ObjectShape tube_shape(const ObjectLine& line, double radius, int32_t sides) {
     const double turned =
         std::atan2(dot(first_normal, last_binormal), dot(first_normal, last_normal));
     const int32_t shift = static_cast<int32_t>(std::lround(-turned / step));
-    const auto at = [&](size_t ring, int32_t k) {
+    const int32_t corners = std::max(sides, 3);
+    const auto at = [n, shift, corners](size_t ring, int32_t k) {
         if (ring == n) k += shift;
-        k = ((k % sides) + sides) % sides;
-        return static_cast<uint32_t>((ring % n) * static_cast<size_t>(sides) +
+        k = ((k % corners) + corners) % corners;
+        return static_cast<uint32_t>((ring % n) * static_cast<size_t>(corners) +
                                      static_cast<size_t>(k));
     };
     for (size_t i = 0; i < rings; ++i) {
@@ -92,9 +94,9 @@ double tube_radius(const ObjectShape& shape) {
             if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) continue;
             low = any ? VtVector{std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)}
                       : p;
-            high = any ? VtVector{std::max(high.x, p.x), std::max(high.y, p.y),
-                                  std::max(high.z, p.z)}
-                       : p;
+            high =
+                any ? VtVector{std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)}
+                    : p;
             any = true;
         }
     }

@@ -87,8 +87,9 @@ int32_t RunRecording::add_shape(const std::string& name, ObjectShape shape) {
 }
 
 // Every object with geometry outside the generators (whose children are shown by their
-// agents), every obstacle's sphere or box, and every null outside the generators. What links an object decides its kind: a
-// world's terrain, an obstacle's geometry; otherwise a line is a curve and a mesh scenery.
+// agents), every obstacle's sphere or box, and every null outside the generators. What links an
+// object decides its kind: a world's terrain, an obstacle's geometry; otherwise a line is a curve
+// and a mesh scenery.
 void RunRecording::find_pieces(const Document& document, const ShapeMakers& makers) {
     std::unordered_map<const SceneObject*, PieceKind> roles;
     document.for_each_object([&](SceneObject& object) {

@@ -187,26 +187,39 @@ void draw_overlay(RgbImage& image, const Camera& camera, const PictureCaption& c
 // The text is stretched to the bitmap font's width, so that it fits its panel in any font.
 std::string svg_overlay(const Camera& camera, const PictureCaption& caption) {
     std::string svg = "<g font-family=\"monospace\" font-size=\"9\">\n";
+    const auto attribute = [&svg](const char* name, const std::string& value) {
+        svg += ' ';
+        svg += name;
+        svg += "=\"";
+        svg += value;
+        svg += '"';
+    };
     for (const OverlayItem& item : lay_out(camera, caption)) {
-        const std::string x = std::to_string(item.left), y = std::to_string(item.top);
-        const std::string w = std::to_string(item.width), h = std::to_string(item.height);
-        switch (item.kind) {
-        case OverlayItem::Kind::Shade:
-            svg += "<rect x=\"" + x + "\" y=\"" + y + "\" width=\"" + w + "\" height=\"" + h +
-                   "\" fill=\"" + hex(kShade) + "\" fill-opacity=\"0.67\"/>\n";
-            break;
-        case OverlayItem::Kind::Fill:
-            svg += "<rect x=\"" + x + "\" y=\"" + y + "\" width=\"" + w + "\" height=\"" + h +
-                   "\" fill=\"" + hex(item.colour) + "\"/>\n";
-            break;
-        case OverlayItem::Kind::Text:
-            svg += "<text x=\"" + x + "\" y=\"" + std::to_string(item.top + 7) +
-                   "\" textLength=\"" + w + "\" lengthAdjust=\"spacingAndGlyphs\" fill=\"" +
-                   hex(item.colour) + "\">" + xml_escaped(item.text) + "</text>\n";
-            break;
+        const bool is_text = item.kind == OverlayItem::Kind::Text;
+        svg += is_text ? "<text" : "<rect";
+        attribute("x", std::to_string(item.left));
+        // Text stands on its baseline, the seventh row of the font's cell.
+        attribute("y", std::to_string(is_text ? item.top + 7 : item.top));
+        if (is_text) {
+            attribute("textLength", std::to_string(item.width));
+            attribute("lengthAdjust", "spacingAndGlyphs");
+        } else {
+            attribute("width", std::to_string(item.width));
+            attribute("height", std::to_string(item.height));
+        }
+        const bool shade = item.kind == OverlayItem::Kind::Shade;
+        attribute("fill", hex(shade ? kShade : item.colour));
+        if (shade) attribute("fill-opacity", "0.67");
+        if (is_text) {
+            svg += '>';
+            svg += xml_escaped(item.text);
+            svg += "</text>\n";
+        } else {
+            svg += "/>\n";
         }
     }
-    return svg + "</g>\n";
+    svg += "</g>\n";
+    return svg;
 }
 
 } // namespace vantri

@@ -31,8 +31,8 @@ TEST(CurveTube, RingsSitAroundTheCurveAndEveryTriangleFacesOut) {
         const double lift = coordinate(random) / 5;
         for (size_t i = 0; i < count; ++i) {
             if (line.closed) {
-                const double a = 2 * 3.141592653589793 * static_cast<double>(i) /
-                                 static_cast<double>(count);
+                const double a =
+                    2 * 3.141592653589793 * static_cast<double>(i) / static_cast<double>(count);
                 line.points.push_back({r1 * std::cos(a), lift * std::sin(2 * a), r2 * std::sin(a)});
                 continue;
             }
@@ -47,7 +47,8 @@ TEST(CurveTube, RingsSitAroundTheCurveAndEveryTriangleFacesOut) {
         const size_t sides = vantri::kTubeSides;
         ASSERT_EQ(tube.vertices.size(), count * sides);
         ASSERT_EQ(tube.normals.size(), tube.vertices.size());
-        ASSERT_EQ(tube.triangles.size(), (line.closed && count > 2 ? count : count - 1) * sides * 6);
+        ASSERT_EQ(tube.triangles.size(),
+                  (line.closed && count > 2 ? count : count - 1) * sides * 6);
         for (size_t v = 0; v < tube.vertices.size(); ++v) {
             const VtVector& centre = line.points[v / sides];
             const VtVector out = tube.vertices[v] - centre;
