@@ -73,7 +73,8 @@ ObjectShape tube_shape(const ObjectLine& line, double radius, int32_t sides) {
     const auto at = [n, shift, corners](size_t ring, int32_t k) {
         if (ring == n) k += shift;
         k = ((k % corners) + corners) % corners;
-        return static_cast<uint32_t>((ring % n) * static_cast<size_t>(corners) +
+        // Ring n is the first again (a closed curve's last joint).
+        return static_cast<uint32_t>((ring == n ? 0 : ring) * static_cast<size_t>(corners) +
                                      static_cast<size_t>(k));
     };
     for (size_t i = 0; i < rings; ++i) {
