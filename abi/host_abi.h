@@ -178,8 +178,8 @@ typedef struct VtAtomTable {
     int32_t (*send_message)(VtAtom* atom, int32_t type, void* data);
     /** The atom's parameter container, owned by the atom; null for an atom without one. */
     VtContainer* (*get_data_instance)(VtAtom* atom);
-    /** The atom's name (UTF-8), owned by the atom and valid until its name changes. */
-    const char* (*get_name)(VtAtom* atom);
+    /** Retired: always null; the slot keeps the later entries in place. */
+    void (*retired_get_name)(void);
     /** Sets the name; the text is copied. 1 on success. */
     int32_t (*set_name)(VtAtom* atom, const char* name);
     /** The document the atom belongs to, or null. Owned by the host. */
@@ -187,7 +187,8 @@ typedef struct VtAtomTable {
     /** Tree navigation; each result is owned by the host, or null. */
     VtAtom* (*get_down)(VtAtom* atom);
     VtAtom* (*get_next)(VtAtom* atom);
-    VtAtom* (*get_up)(VtAtom* atom);
+    /** Retired: always null; the slot keeps the later entries in place. */
+    void (*retired_get_up)(void);
     /** Moves `atom` to be the last child of `parent` (removing it from any tree first). The
      *  tree of `parent` then owns it. */
     void (*insert_under_last)(VtAtom* atom, VtAtom* parent);
@@ -213,7 +214,8 @@ typedef struct VtObjectTable {
     void (*set_rel_pos)(VtAtom* object, const VtVector* v);
     void (*get_rel_rot)(VtAtom* object, VtVector* out);
     void (*set_rel_rot)(VtAtom* object, const VtVector* v);
-    void (*get_rel_scale)(VtAtom* object, VtVector* out);
+    /** Retired: always null; the slot keeps the later entries in place. */
+    void (*retired_get_rel_scale)(void);
     /** Half the size of the object's bounding box. */
     void (*get_rad)(VtAtom* object, VtVector* out);
     /** The object's generated output, owned by the host; null when none. */
@@ -232,7 +234,8 @@ typedef struct VtObjectTable {
     /** Document time, first and last time, frame rate. */
     void (*doc_get_time)(VtAtom* document, VtTime* out);
     void (*doc_get_min_time)(VtAtom* document, VtTime* out);
-    void (*doc_get_max_time)(VtAtom* document, VtTime* out);
+    /** Retired: always null; the slot keeps the later entries in place. */
+    void (*retired_doc_get_max_time)(void);
     int32_t (*doc_get_fps)(VtAtom* document);
     /** 1 when the state `what` holds (0: the animation is running). */
     int32_t (*check_is_running)(int32_t what);
@@ -259,11 +262,6 @@ typedef struct VtObjectTable {
     VtAtom* (*array_get_index)(const VtAtomArray* array, int32_t index);
     /** Removes the first occurrence of `atom`; 1 when found. */
     int32_t (*array_remove)(VtAtomArray* array, VtAtom* atom);
-    void (*array_flush)(VtAtomArray* array);
-
-    /** The centre of the object's bounding box in its own space ((0,0,0) for an object
-     *  without geometry); get_rad gives the box's half-size. */
-    void (*get_mp)(VtAtom* object, VtVector* out);
 } VtObjectTable;
 
 /** Parameter containers and custom data. */
@@ -291,7 +289,8 @@ typedef struct VtContainerTable {
     VtCustomData* (*custom_alloc)(int32_t type);
     void (*custom_free)(VtCustomData* data);
     VtCustomData* (*custom_clone)(const VtCustomData* data);
-    int32_t (*custom_get_type)(const VtCustomData* data);
+    /** Retired: always null; the slot keeps the later entries in place. */
+    void (*retired_custom_get_type)(void);
 
     /** In/exclude lists (VT_CUSTOMDATA_INEXCLUDE). The number of entries, objects that no
      *  longer exist included; 0 for null or another type. */
@@ -481,7 +480,7 @@ typedef struct VtObjectCallbacks {
      *  (kept), or null. */
     VtAtom* (*get_virtual_objects)(VtNodeData* data, VtAtom* op, VtHierarchyHelp* hh);
     int32_t (*add_to_execution)(VtNodeData* data, VtAtom* op, VtPriorityList* list);
-    /** Returns an execution result (0: ok). */
+    /** Returns an execution result (0: ok; anything else: the object failed this frame). */
     int32_t (*execute)(VtNodeData* data, VtAtom* op, VtAtom* document, VtThread* thread,
                        int32_t priority, int32_t flags);
     /** Returns a draw result (1: ok, 2: skip). */
@@ -569,6 +568,8 @@ typedef struct HostApi {
 #define VT_EXECUTION_PRIORITY_GENERATOR 5000
 #define VT_EXECUTION_FLAG_EVERY_FRAME 4
 #define VT_EXECUTION_RESULT_OK 0
+/* The object could not do its work this frame (its callback failed); the frame is wrong. */
+#define VT_EXECUTION_RESULT_FAILED 1
 
 /* Draw passes, in the order the host asks for them, and draw results. */
 #define VT_DRAW_PASS_OBJECT 0

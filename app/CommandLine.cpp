@@ -3,9 +3,30 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 
 namespace vantri {
+
+int exit_code(Fault fault) {
+    switch (fault) {
+    case Fault::Failed:
+        return ExitCode::PluginFailed;
+    case Fault::Input:
+        return ExitCode::BadInput;
+    case Fault::OutOfMemory:
+        return ExitCode::OutOfMemory;
+    case Fault::OutOfRange:
+        return ExitCode::NonFinite;
+    }
+    assert(false && "a Fault without an exit code");
+    return ExitCode::PluginFailed;
+}
+
+int report_failure(const std::string& who, const Error& error) {
+    std::fprintf(stderr, "%s: %s\n", who.c_str(), error.message.c_str());
+    return exit_code(error.fault);
+}
 
 bool read_frame(const std::string& text, int32_t& frame) {
     char* end = nullptr;

@@ -3,6 +3,8 @@
 // value ("--start needs a whole frame number, not 'soon'").
 #pragma once
 
+#include "host/Status.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cstddef>
@@ -12,7 +14,7 @@
 
 namespace vantri {
 
-/// Exit codes of every verb.
+/// Exit codes of every verb (docs/run-promises.md).
 namespace ExitCode {
 constexpr int Success = 0;
 constexpr int PluginFailed = 1;
@@ -21,6 +23,12 @@ constexpr int OutOfMemory = 3;
 /// The simulation produced inf or nan, which the results cannot hold.
 constexpr int NonFinite = 4;
 } // namespace ExitCode
+
+/// The one place where a failure's kind becomes the process's exit code.
+int exit_code(Fault fault);
+
+/// Prints "WHO: MESSAGE" on stderr, one line, and returns the failure's exit code.
+int report_failure(const std::string& who, const Error& error);
 
 /// Reads an option's text into its value; false when the text is no such value.
 template <class Value> using OptionReader = std::function<bool(const std::string&, Value&)>;

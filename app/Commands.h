@@ -1,7 +1,8 @@
 // The verbs of the vantri command. Each verb adds its options to its CLI11 subcommand
 // (add_*_options) and then runs from the parsed options, returning the process's exit
-// code: 0 success, 1 the plug-in failed, 2 bad input, 3 out of memory, 4 a value the results
-// cannot hold (inf or nan). docs/run-promises.md lists what each leaves on disk.
+// code, which exit_code (CommandLine.h) decides from the failure's kind: 0 success, 1 the
+// plug-in failed, 2 bad input, 3 out of memory, 4 a value the results cannot hold (inf or
+// nan). docs/run-promises.md lists what each leaves on disk.
 #pragma once
 
 #include "app/CommandLine.h"
@@ -28,9 +29,8 @@ struct DescribeOptions {
     bool json = false;
 };
 void add_describe_options(CLI::App& verb, DescribeOptions& options);
-/// Checks what CLI11 does not; false with a message for the command line's mistake.
-bool check_describe_options(DescribeOptions& options, const std::vector<std::string>& leftover,
-                            std::string& error);
+/// Checks what CLI11 does not; an Input error for the command line's mistake.
+Status check_describe_options(DescribeOptions& options, const std::vector<std::string>& leftover);
 int describe_command(const DescribeOptions& options);
 
 struct RunOptions {
@@ -61,9 +61,8 @@ struct RunOptions {
 };
 void add_run_options(CLI::App& verb, RunOptions& options);
 /// Checks what CLI11 does not (one scene file, given the values it did not take) and fills
-/// in the default results folder; false with a message for the command line's mistake.
-bool check_run_options(RunOptions& options, const std::vector<std::string>& leftover,
-                       std::string& error);
+/// in the default results folder; an Input error for the command line's mistake.
+Status check_run_options(RunOptions& options, const std::vector<std::string>& leftover);
 int run_command(const RunOptions& options);
 
 } // namespace vantri

@@ -78,11 +78,9 @@ std::string value_text(const Value* value) {
 const ObjectType* find_type(const TypeRegistry& types, const std::string& wanted) {
     if (const ObjectType* type = types.find_by_description(wanted)) return type;
     // The scene file's short names ("generator") name the same types.
-    try {
-        const ObjectType& type = resolve_scene_type(types, wanted, "");
-        if (type.is_plugin()) return &type;
-    } catch (const SceneError&) {
-    }
+    if (const Result<const ObjectType*> type = resolve_scene_type(types, wanted, "");
+        type && (*type)->is_plugin())
+        return *type;
     char* end = nullptr;
     const long id = std::strtol(wanted.c_str(), &end, 10);
     if (end != wanted.c_str() && *end == '\0') {
@@ -184,10 +182,8 @@ Json entry_json(const TypeRegistry& types, const DescriptionResource& resource,
 /// The scene file's short name of a plug-in type ("generator"), or its description name.
 std::string scene_name(const TypeRegistry& types, const ObjectType& type) {
     for (const char* alias : {"world", "generator", "behaviour", "blend", "obstacle"}) {
-        try {
-            if (&resolve_scene_type(types, alias, "") == &type) return alias;
-        } catch (const SceneError&) {
-        }
+        const Result<const ObjectType*> resolved = resolve_scene_type(types, alias, "");
+        if (resolved && *resolved == &type) return alias;
     }
     return type.description;
 }
@@ -205,43 +201,33 @@ void add_describe_options(CLI::App& verb, DescribeOptions& options) {
     add_plugin_option(verb, options.module_path);
 }
 
-bool check_describe_options(DescribeOptions& options, const std::vector<std::string>& leftover,
-                            std::string& error) {
-    if (options.type.empty() && !options.json) {
-        error = "which object type?";
-        return false;
-    }
-    if (!leftover.empty()) {
-        error = "one object type at a time ('" + options.type + "' and '" + leftover.front() + "')";
-        return false;
-    }
-    return true;
+Status check_describe_options(DescribeOptions& options, const std::vector<std::string>& leftover) {
+    if (options.type.empty() && !options.json) return input_error("which object type?");
+    if (!leftover.empty())
+        return input_error("one object type at a time ('" + options.type + "' and '" +
+                           leftover.front() + "')");
+    return {};
 }
 
 namespace {
 
-/// A new object of `type` in its own document, with its description built; the error is the
-/// message of why not.
+/// A new object of `type` in its own document, with its description built.
 struct DescribedObject {
     std::unique_ptr<Document> document = std::make_unique<Document>();
     SceneObject* object = nullptr;
     DescriptionBuild description;
 };
 
-bool describe_object(PluginSession& session, const ObjectType& type, DescribedObject& out,
-                     std::string& error) {
-    out.object = create_object(session.host().types(), type.id, &error);
-    if (out.object == nullptr) return false;
+Status describe_object(PluginSession& session, const ObjectType& type, DescribedObject& out) {
+    Result<SceneObject*> object = create_object(session.host().types(), type.id);
+    if (!object) return object.error();
+    out.object = *object;
     out.document->insert(out.object);
-    if (!build_description(session.host(), *out.object, out.description)) {
-        error = type.description + " refused to build its description";
-        return false;
-    }
-    if (out.description.resource == nullptr) {
-        error = "no description resource '" + type.description + "' was loaded";
-        return false;
-    }
-    return true;
+    if (!build_description(session.host(), *out.object, out.description))
+        return failure(type.description + " refused to build its description");
+    if (out.description.resource == nullptr)
+        return failure("no description resource '" + type.description + "' was loaded");
+    return {};
 }
 
 Json type_json(PluginSession& session, const ObjectType& type, const DescribedObject& described) {
@@ -281,12 +267,10 @@ void print_table(const ObjectType& type, const DescribedObject& described) {
 } // namespace
 
 int describe_command(const DescribeOptions& options) {
-    std::string error;
+    const std::string who = "vantri describe";
     PluginSession session;
-    if (!session.start(options.module_path, error)) {
-        std::fprintf(stderr, "vantri describe: %s\n", error.c_str());
-        return ExitCode::PluginFailed;
-    }
+    if (Status started = session.start(options.module_path); !started)
+        return report_failure(who, started.error());
     const TypeRegistry& types = session.host().types();
     std::vector<const ObjectType*> wanted;
     if (options.type.empty()) {
@@ -294,27 +278,24 @@ int describe_command(const DescribeOptions& options) {
     } else if (const ObjectType* type = find_type(types, options.type)) {
         wanted.push_back(type);
     } else {
-        // Suggest the nearest of every name describe accepts.
+        // Suggest the nearest of every name describe accepts; list the scene files' names.
         std::vector<std::string> names;
+        std::string known_types;
         for (const ObjectType* known : types.plugin_types()) {
             names.push_back(scene_name(types, *known));
             names.push_back(known->description);
             names.push_back(known->name);
+            known_types += " " + scene_name(types, *known);
         }
-        std::fprintf(stderr, "vantri describe: no registered object type '%s'%s; known types:",
-                     options.type.c_str(), did_you_mean(options.type, names).c_str());
-        for (const ObjectType* known : types.plugin_types())
-            std::fprintf(stderr, " %s", scene_name(types, *known).c_str());
-        std::fprintf(stderr, "\n");
-        return ExitCode::BadInput;
+        return report_failure(who, input_error("no registered object type '" + options.type + "'" +
+                                               did_you_mean(options.type, names) +
+                                               "; known types:" + known_types));
     }
     Json all = Json::array();
     for (const ObjectType* type : wanted) {
         DescribedObject described;
-        if (!describe_object(session, *type, described, error)) {
-            std::fprintf(stderr, "vantri describe: %s\n", error.c_str());
-            return ExitCode::PluginFailed;
-        }
+        if (Status made = describe_object(session, *type, described); !made)
+            return report_failure(who, made.error());
         if (!options.json)
             print_table(*type, described);
         else

@@ -9,11 +9,12 @@ std::string PluginSession::default_module_path() {
     return std::string(VANTRI_DEFAULT_PLUGIN_DIR) + "/vantri.so";
 }
 
-bool PluginSession::start(const std::string& module_path, std::string& error) {
-    if (!module_.open(module_path, error)) return false;
+Status PluginSession::start(const std::string& module_path) {
+    Status opened = module_.open(module_path);
+    if (!opened) return opened;
     std::vector<std::string> args;
     started_ = true;
-    return module_.start_up(host_, args, error);
+    return module_.start_up(host_, args);
 }
 
 PluginSession::~PluginSession() {

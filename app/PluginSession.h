@@ -14,8 +14,8 @@ class PluginSession {
     /// Where the command finds the module unless told otherwise.
     static std::string default_module_path();
 
-    /// Loads and starts the module; false with a message naming the file when it fails.
-    bool start(const std::string& module_path, std::string& error);
+    /// Loads and starts the module; fails with a message naming the file.
+    Status start(const std::string& module_path);
     ~PluginSession();
 
     Host& host() { return host_; }

@@ -12,12 +12,9 @@ void add_plugins_options(CLI::App& verb, PluginsOptions& options) {
 
 int plugins_command(const PluginsOptions& options) {
     const std::string& module_path = options.module_path;
-    std::string error;
     PluginSession session;
-    if (!session.start(module_path, error)) {
-        std::fprintf(stderr, "vantri plugins: %s\n", error.c_str());
-        return 1;
-    }
+    if (Status started = session.start(module_path); !started)
+        return report_failure("vantri plugins", started.error());
     std::printf("%s\n", module_path.c_str());
     std::printf("%-9s %-18s %-17s %-16s %s\n", "id", "name", "description", "flags", "icon");
     for (const ObjectType* type : session.host().types().plugin_types()) {

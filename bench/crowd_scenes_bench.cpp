@@ -84,7 +84,10 @@ class Session {
         const std::string plugin = other != nullptr && *other != '\0'
                                        ? std::string(other)
                                        : std::string(VANTRI_PLUGIN_DIR) + "/vantri.so";
-        started_ = module_.open(plugin, error) && module_.start_up(host_, arguments, error);
+        vantri::Status started = module_.open(plugin);
+        if (started) started = module_.start_up(host_, arguments);
+        if (!started) error = started.message();
+        started_ = started.ok();
     }
     ~Session() {
         if (started_) module_.shut_down(host_);
@@ -108,8 +111,11 @@ class PlayedScene {
   public:
     PlayedScene(vantri::Host& host, const vantri::SceneFile& scene)
         : host_(host), frame_(scene.start) {
-        for (const vantri::BuiltObject& built : vantri::build_scene(host, scene, document_)) {
-            if (built.object->type() == kGeneratorType) ++generators_;
+        const vantri::Result<std::vector<vantri::BuiltObject>> built =
+            vantri::build_scene(host, scene, document_);
+        if (!built) return;
+        for (const vantri::BuiltObject& object : *built) {
+            if (object.object->type() == kGeneratorType) ++generators_;
         }
     }
     /// Makes the crew with the animation standing still; returns the seconds it took.
@@ -167,12 +173,13 @@ double mean(const std::vector<double>& values, size_t count) {
 }
 
 void BM_Scene(benchmark::State& state, const std::string& path) {
-    vantri::SceneFile scene;
-    std::string error;
-    if (!vantri::load_scene_file(path, scene, error)) {
-        state.SkipWithError(error.c_str());
+    const vantri::Result<vantri::SceneFile> loaded = vantri::load_scene_file(path);
+    if (!loaded) {
+        state.SkipWithError(loaded.message().c_str());
         return;
     }
+    const vantri::SceneFile& scene = *loaded;
+    std::string error;
     const size_t agents = agents_of(scene);
     Session session(error);
     if (!session.started() || !session.choose(VT_NEIGHBOUR_SEARCH_GRID)) {
@@ -242,9 +249,8 @@ void BM_AgentsCsvRows(benchmark::State& state) {
     }
     const VtMatrix mg{{100, 0, -50}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     vantri::AgentsCsv csv;
-    std::string error;
-    if (!csv.open("/dev/null", error)) {
-        state.SkipWithError(error.c_str());
+    if (const vantri::Status opened = csv.open("/dev/null"); !opened) {
+        state.SkipWithError(opened.message().c_str());
         return;
     }
     int32_t frame = 0;
@@ -256,7 +262,7 @@ void BM_AgentsCsvRows(benchmark::State& state) {
         state.SetIterationTime(spent);
         seconds += spent;
     }
-    csv.close(error);
+    (void)csv.close();
     state.counters["ns_per_row"] =
         seconds * 1e9 / static_cast<double>(state.iterations() * records.size());
 }

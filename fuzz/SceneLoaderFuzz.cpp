@@ -34,12 +34,12 @@ Session* session = nullptr;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     session = new Session;
-    std::string error;
     std::vector<std::string> arguments;
     const char* path = std::getenv("VANTRI_PLUGIN");
-    if (!session->module.open(path != nullptr ? path : VANTRI_PLUGIN_DIR "/vantri.so", error) ||
-        !session->module.start_up(session->host, arguments, error)) {
-        std::fprintf(stderr, "scene_loader_fuzz: %s\n", error.c_str());
+    Status started = session->module.open(path != nullptr ? path : VANTRI_PLUGIN_DIR "/vantri.so");
+    if (started) started = session->module.start_up(session->host, arguments);
+    if (!started) {
+        std::fprintf(stderr, "scene_loader_fuzz: %s\n", started.message().c_str());
         std::exit(1);
     }
     allocator().set_limit(kMemoryLimit);
@@ -48,19 +48,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    SceneFile scene;
-    try {
-        scene = parse_scene(text);
-    } catch (const SceneError&) {
-        return 0;
-    }
+    const Result<SceneFile> parsed = parse_scene(text);
+    if (!parsed) return 0;
+    const SceneFile& scene = *parsed;
     auto document = std::make_unique<Document>();
-    std::vector<BuiltObject> objects;
-    try {
-        objects = build_scene(session->host, scene, *document);
-    } catch (const SceneError&) {
-        return 0;
-    }
+    const Result<std::vector<BuiltObject>> built = build_scene(session->host, scene, *document);
+    if (!built) return 0;
+    const std::vector<BuiltObject>& objects = *built;
     uint64_t agents = 0;
     for (const CrewSize& crew : crew_sizes(objects))
         agents += crew.agents;

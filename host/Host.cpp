@@ -48,12 +48,12 @@ VtDateTime Host::now() const {
                       local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
-Host::LoadedResources* Host::load_resources(const std::string& plugin_folder, std::string& error) {
+Result<Host::LoadedResources*> Host::load_resources(const std::string& plugin_folder) {
     auto loaded = std::make_unique<LoadedResources>();
     loaded->folder = plugin_folder;
-    if (!load_resource_folder(plugin_folder + "/res", loaded->set, error)) {
-        last_resource_error_ = error;
-        return nullptr;
+    if (Status read = load_resource_folder(plugin_folder + "/res", loaded->set); !read) {
+        last_resource_error_ = read.message();
+        return read.error();
     }
     last_resource_error_.clear();
     resources_.push_back(std::move(loaded));

@@ -37,12 +37,10 @@ class Host {
     /// Console lines printed so far, oldest first.
     const std::vector<std::string>& console() const { return console_; }
     void print(const std::string& line);
-    void clear_console() { console_.clear(); }
 
     /// The clock: the real local time unless a test set a time.
     VtDateTime now() const;
     void set_clock(const VtDateTime& time) { clock_ = time; }
-    void clear_clock() { clock_.reset(); }
 
     /// Whether the animation is playing (what CheckIsRunning reports).
     bool animation_running() const { return animation_running_; }
@@ -57,7 +55,8 @@ class Host {
         std::string folder;
         ResourceSet set;
     };
-    LoadedResources* load_resources(const std::string& plugin_folder, std::string& error);
+    /// Loads the resource folder of the plug-in in `plugin_folder` (never null on success).
+    Result<LoadedResources*> load_resources(const std::string& plugin_folder);
     void release_resources(LoadedResources* resources);
     size_t loaded_resource_count() const { return resources_.size(); }
     /// The description resource with this name among the loaded resources, or null.

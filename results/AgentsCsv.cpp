@@ -36,17 +36,15 @@ AgentsCsv::~AgentsCsv() {
     if (file_ != nullptr) std::fclose(file_);
 }
 
-bool AgentsCsv::open(const std::string& path, std::string& error) {
+Status AgentsCsv::open(const std::string& path) {
     path_ = path;
     file_ = std::fopen(path.c_str(), "w");
-    if (file_ == nullptr) {
-        error = path + ": cannot create the file: " + std::strerror(errno);
-        return false;
-    }
+    if (file_ == nullptr)
+        return failure(path + ": cannot create the file: " + std::strerror(errno));
     buffer_.assign(kBufferSize, '\0');
     used_ = 0;
     std::fprintf(file_, "%s\n", header());
-    return true;
+    return {};
 }
 
 void AgentsCsv::flush() {
@@ -98,18 +96,15 @@ void AgentsCsv::write_frame(int32_t frame, const std::string& generator,
     }
 }
 
-bool AgentsCsv::close(std::string& error) {
-    if (file_ == nullptr) return true;
+Status AgentsCsv::close() {
+    if (file_ == nullptr) return {};
     flush();
     const bool failed = std::ferror(file_) != 0;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     buffer_ = std::vector<char>();
-    if (failed || !closed) {
-        error = path_ + ": could not write the file (is the disk full?)";
-        return false;
-    }
-    return true;
+    if (failed || !closed) return failure(path_ + ": could not write the file (is the disk full?)");
+    return {};
 }
 
 } // namespace vantri

@@ -4,6 +4,7 @@
 // written a buffer at a time.
 #pragma once
 
+#include "host/Status.h"
 #include "results/AgentRecords.h"
 
 #include <cstdio>
@@ -20,7 +21,7 @@ class AgentsCsv {
     AgentsCsv& operator=(const AgentsCsv&) = delete;
 
     /// Creates the file and writes the header; false with the reason.
-    bool open(const std::string& path, std::string& error);
+    Status open(const std::string& path);
     /// Writes one row per record; `generator_mg` is the generator's global matrix.
     void write_frame(int32_t frame, const std::string& generator, const VtAgentRecord* records,
                      size_t count, const VtMatrix& generator_mg);
@@ -30,7 +31,7 @@ class AgentsCsv {
     }
     /// Writes what is buffered, then closes; false with the reason when anything could not
     /// be written.
-    bool close(std::string& error);
+    Status close();
 
     static const char* header();
 

@@ -1,9 +1,11 @@
 #include "results/FramePictures.h"
 
 #include "host/draw/DisplayList.h"
+#include "host/render/PictureOverlay.h"
 #include "host/render/PngFile.h"
 #include "host/render/ScenePicture.h"
 #include "host/render/SvgPicture.h"
+#include "host/scene/Document.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -33,28 +35,24 @@ bool PictureSchedule::wants(int32_t frame, int32_t first) const {
     return std::binary_search(frames.begin(), frames.end(), frame);
 }
 
-bool parse_picture_schedule(const std::string& text, PictureSchedule& schedule,
-                            std::string& error) {
+Result<PictureSchedule> parse_picture_schedule(const std::string& text) {
     PictureSchedule parsed;
     const std::string prefix = "every:";
     if (text.compare(0, prefix.size(), prefix) == 0) {
-        if (!parse_whole(text.substr(prefix.size()), 1, INT32_MAX, parsed.every)) {
-            error = "--images every:N needs a whole number N above 0, not '" + text + "'";
-            return false;
-        }
-        schedule = parsed;
-        return true;
+        if (!parse_whole(text.substr(prefix.size()), 1, INT32_MAX, parsed.every))
+            return input_error("--images every:N needs a whole number N above 0, not '" + text +
+                               "'");
+        return parsed;
     }
     size_t at = 0;
     while (true) {
         const size_t comma = text.find(',', at);
         const std::string item = text.substr(at, comma == std::string::npos ? comma : comma - at);
         int32_t frame = 0;
-        if (!parse_whole(item, INT32_MIN, INT32_MAX, frame)) {
-            error = "--images needs every:N or a list of frame numbers such as 0,50,100, not '" +
-                    text + "'";
-            return false;
-        }
+        if (!parse_whole(item, INT32_MIN, INT32_MAX, frame))
+            return input_error(
+                "--images needs every:N or a list of frame numbers such as 0,50,100, not '" + text +
+                "'");
         parsed.frames.push_back(frame);
         if (comma == std::string::npos) break;
         at = comma + 1;
@@ -62,23 +60,19 @@ bool parse_picture_schedule(const std::string& text, PictureSchedule& schedule,
     std::sort(parsed.frames.begin(), parsed.frames.end());
     parsed.frames.erase(std::unique(parsed.frames.begin(), parsed.frames.end()),
                         parsed.frames.end());
-    schedule = parsed;
-    return true;
+    return parsed;
 }
 
-bool parse_picture_size(const std::string& text, int32_t& width, int32_t& height,
-                        std::string& error) {
+Result<PictureSize> parse_picture_size(const std::string& text) {
     const size_t x = text.find('x');
-    int32_t w = 0, h = 0;
-    if (x == std::string::npos || !parse_whole(text.substr(0, x), 16, kMaxPictureSide, w) ||
-        !parse_whole(text.substr(x + 1), 16, kMaxPictureSide, h)) {
-        error = "--image-size needs WIDTHxHEIGHT in pixels, each 16 to " +
-                std::to_string(kMaxPictureSide) + ", such as 800x600, not '" + text + "'";
-        return false;
-    }
-    width = w;
-    height = h;
-    return true;
+    PictureSize size;
+    if (x == std::string::npos ||
+        !parse_whole(text.substr(0, x), 16, kMaxPictureSide, size.width) ||
+        !parse_whole(text.substr(x + 1), 16, kMaxPictureSide, size.height))
+        return input_error("--image-size needs WIDTHxHEIGHT in pixels, each 16 to " +
+                           std::to_string(kMaxPictureSide) + ", such as 800x600, not '" + text +
+                           "'");
+    return size;
 }
 
 std::string picture_name(int32_t frame) {
@@ -89,26 +83,31 @@ std::string picture_name(int32_t frame) {
 
 FramePictures::FramePictures(std::string folder, CameraView view, int32_t width, int32_t height,
                              bool svg)
-    : folder_(std::move(folder)), view_(view), width_(width), height_(height), svg_(svg) {}
+    : folder_(std::move(folder)), svg_(svg), framing_(view, width, height) {}
 
-bool FramePictures::take(Document& document, int32_t frame, std::string& error) {
+Status FramePictures::take(Document& document, int32_t frame) {
     if (count_ == 0) {
         std::error_code ec;
         std::filesystem::create_directories(folder_, ec);
-        if (ec) {
-            error = folder_ + ": cannot create the folder: " + ec.message();
-            return false;
-        }
+        if (ec) return failure(folder_ + ": cannot create the folder: " + ec.message());
     }
     DisplayList display;
     RenderList list;
     draw_scene(document, shapes_, display, list);
-    if (!camera_) camera_ = Camera::framing(view_, width_, height_, points_of(list));
+    const Camera& camera = framing_.camera_for(list);
+    const PictureCaption caption{frame, static_cast<double>(frame) / std::max(document.fps(), 1),
+                                 list.crowds};
+    RgbImage image = rasterise(list, camera);
+    draw_overlay(image, camera, caption);
     const std::string base = folder_ + "/" + picture_name(frame);
-    if (!write_png(base + ".png", rasterise(list, *camera_), error)) return false;
-    if (svg_ && !write_svg(base + ".svg", list, *camera_, error)) return false;
+    Status png = write_png(base + ".png", image);
+    if (!png) return png;
+    if (svg_) {
+        Status svg = write_svg(base + ".svg", list, camera, &caption);
+        if (!svg) return svg;
+    }
     ++count_;
-    return true;
+    return {};
 }
 
 } // namespace vantri

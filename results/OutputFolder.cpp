@@ -169,39 +169,36 @@ OutputFolder::~OutputFolder() {
     if (!committed_) abandon();
 }
 
-bool OutputFolder::check(std::string& error) const {
+Status OutputFolder::check() const {
     const fs::path target = normal(target_);
     const std::string name = target.filename().string();
-    if (name.empty() || name == "." || name == "..") {
-        error = target_ + ": the results need a folder of their own; name one with --out";
-        return false;
-    }
+    if (name.empty() || name == "." || name == "..")
+        return input_error(target_ +
+                           ": the results need a folder of their own; name one with --out");
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(target, ec);
-    if (!fs::exists(status)) return true;
-    if (!fs::is_directory(status)) {
-        error = target_ + ": exists and is not a folder; choose another --out";
-        return false;
-    }
-    if (fs::is_empty(target, ec)) return true;
+    if (!fs::exists(status)) return {};
+    if (!fs::is_directory(status))
+        return input_error(target_ + ": exists and is not a folder; choose another --out");
+    if (fs::is_empty(target, ec)) return {};
     const std::vector<std::string> foreign = foreign_entries(target);
     const bool report = fs::is_regular_file(fs::symlink_status(target / "run.json", ec)) &&
                         is_run_report(target / "run.json");
-    if (foreign.empty() && report) return true;
+    if (foreign.empty() && report) return {};
     std::string list;
     for (size_t i = 0; i < foreign.size() && i < 5; ++i)
         list += (i == 0 ? "" : ", ") + foreign[i];
     if (foreign.size() > 5) list += ", ...";
-    error = target_ + ": the folder holds other files " +
-            (foreign.empty() ? std::string("(run.json is not a vantri run's report)")
-                             : "(" + list + ")") +
-            (report ? " besides an earlier run's results" : " and no earlier run's run.json") +
-            "; choose another --out (only a folder holding nothing but an earlier run's "
-            "results is replaced)";
-    return false;
+    return input_error(
+        target_ + ": the folder holds other files " +
+        (foreign.empty() ? std::string("(run.json is not a vantri run's report)")
+                         : "(" + list + ")") +
+        (report ? " besides an earlier run's results" : " and no earlier run's run.json") +
+        "; choose another --out (only a folder holding nothing but an earlier run's "
+        "results is replaced)");
 }
 
-bool OutputFolder::begin(std::string& error) {
+Status OutputFolder::begin() {
     const fs::path target = normal(target_);
     std::error_code ec;
     std::vector<fs::path> missing;
@@ -210,9 +207,9 @@ bool OutputFolder::begin(std::string& error) {
         missing.push_back(up);
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         if (!fs::create_directory(*it, ec)) {
-            error = it->string() + ": cannot create the folder: " + ec.message();
+            Error error = failure(it->string() + ": cannot create the folder: " + ec.message());
             abandon();
-            return false;
+            return error;
         }
         created_parents_.push_back(it->string());
     }
@@ -220,40 +217,41 @@ bool OutputFolder::begin(std::string& error) {
     const fs::path staging = sibling(target, "partial");
     remove_tree(staging.c_str()); // our own pid: nothing alive owns it
     if (!fs::create_directory(staging, ec)) {
-        error = staging.string() + ": cannot create the folder: " + ec.message();
+        Error error = failure(staging.string() + ": cannot create the folder: " + ec.message());
         abandon();
-        return false;
+        return error;
     }
     staging_ = staging.string();
     staging_lock_ = open(staging_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (staging_lock_ >= 0) flock(staging_lock_, LOCK_EX | LOCK_NB);
     set_interrupt_cleanup(staging_, created_parents_);
-    return true;
+    return {};
 }
 
-bool OutputFolder::commit(std::string& error) {
-    if (!check(error)) return false;
+Status OutputFolder::commit() {
+    // Checked again: the folder may have changed while the run played. A refusal now is a
+    // failure to write the results, not a mistake on the command line.
+    if (Status ready = check(); !ready) return failure(ready.message());
     const fs::path target = normal(target_);
     const fs::path staging(staging_);
     std::error_code ec;
     if (fs::exists(fs::symlink_status(target, ec))) {
         if (!exchange(staging, target)) {
-            if (errno != EINVAL && errno != ENOSYS) {
-                error = target_ + ": cannot replace the earlier results: " + std::strerror(errno);
-                return false;
-            }
+            if (errno != EINVAL && errno != ENOSYS)
+                return failure(target_ +
+                               ": cannot replace the earlier results: " + std::strerror(errno));
             // A file system that cannot swap: move the earlier results aside first. A kill
             // between the two moves leaves them in ".NAME.old-PID", which the next run
             // removes.
             const fs::path old = sibling(target, "old");
-            if (std::rename(target.c_str(), old.c_str()) != 0) {
-                error = target_ + ": cannot replace the earlier results: " + std::strerror(errno);
-                return false;
-            }
+            if (std::rename(target.c_str(), old.c_str()) != 0)
+                return failure(target_ +
+                               ": cannot replace the earlier results: " + std::strerror(errno));
             if (std::rename(staging.c_str(), target.c_str()) != 0) {
-                error = target_ + ": cannot move the results into place: " + std::strerror(errno);
+                Error error = failure(
+                    target_ + ": cannot move the results into place: " + std::strerror(errno));
                 std::rename(old.c_str(), target.c_str());
-                return false;
+                return error;
             }
             committed_ = true;
             set_interrupt_cleanup(old.string(), {});
@@ -261,14 +259,12 @@ bool OutputFolder::commit(std::string& error) {
             set_interrupt_cleanup({}, {});
             if (staging_lock_ >= 0) close(staging_lock_);
             staging_lock_ = -1;
-            return true;
+            return {};
         }
         // The staging folder's name now holds the earlier results: a signal from here on
         // removes them, and so does the next run if this one is killed outright.
-    } else if (!move_new(staging, target)) {
-        error = target_ + ": cannot move the results into place: " + std::strerror(errno);
-        return false;
-    }
+    } else if (!move_new(staging, target))
+        return failure(target_ + ": cannot move the results into place: " + std::strerror(errno));
     committed_ = true;
     set_interrupt_cleanup(staging_, {});
     if (!remove_tree(staging_.c_str()))
@@ -277,7 +273,7 @@ bool OutputFolder::commit(std::string& error) {
     set_interrupt_cleanup({}, {});
     if (staging_lock_ >= 0) close(staging_lock_);
     staging_lock_ = -1;
-    return true;
+    return {};
 }
 
 void OutputFolder::abandon() {

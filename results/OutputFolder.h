@@ -8,6 +8,8 @@
 // leaves it, unlocked, and the next run into the same place removes it.
 #pragma once
 
+#include "host/Status.h"
+
 #include <string>
 #include <vector>
 
@@ -27,16 +29,16 @@ class OutputFolder {
     static const std::vector<std::string>& result_names();
 
     /// Whether the target can take the results: absent, an empty folder or an earlier run's
-    /// results. False with the reason.
-    bool check(std::string& error) const;
+    /// results. An Input error otherwise.
+    Status check() const;
     /// Creates the staging folder beside the target (and the target's missing parents),
     /// after removing the staging folders that dead runs left there.
-    bool begin(std::string& error);
+    Status begin();
     /// The staging folder, where the results are written.
     const std::string& staging() const { return staging_; }
     /// Puts the staging folder in the target's place in one step, then removes the earlier
-    /// results. False with the reason; the earlier results are then untouched.
-    bool commit(std::string& error);
+    /// results. On failure the earlier results are untouched.
+    Status commit();
     /// Removes the staging folder now.
     void abandon();
 

@@ -84,16 +84,7 @@ Json transform_list(const ExportTransform& t) {
                         short_number(t.scale.y), short_number(t.scale.z)});
 }
 
-// What the player needs besides the poses: the shapes, which agents each instanced mesh
-// draws, the generators' names, colours and counts per frame, and the pieces.
-Json run_description(const RunRecording& recording, const std::string& scene) {
-    Json run;
-    run["scene"] = std::filesystem::path(scene).filename().string();
-    run["fps"] = recording.fps();
-    run["start"] = recording.frames().empty() ? 0 : recording.frames().front();
-    run["count"] = recording.frames().size();
-    run["slots"] = recording.agent_count();
-
+Json shapes_json(const RunRecording& recording) {
     Json shapes = Json::array();
     for (const RecordedShape& shape : recording.shapes()) {
         const ExportedShape exported = export_shape(shape.shape);
@@ -110,8 +101,12 @@ Json run_description(const RunRecording& recording, const std::string& scene) {
         entry["lines"] = std::move(lines);
         shapes.push_back(std::move(entry));
     }
-    run["shapes"] = std::move(shapes);
+    return shapes;
+}
 
+// The generators' names, colours and counts per frame, which agents each instanced mesh
+// draws, and the agents' scales (null when every one is 1).
+void add_generators_json(const RunRecording& recording, Json& run) {
     Json generators = Json::array();
     Json batches = Json::array();
     Json scales = Json::array();
@@ -137,7 +132,9 @@ Json run_description(const RunRecording& recording, const std::string& scene) {
     run["generators"] = std::move(generators);
     run["batches"] = std::move(batches);
     run["scales"] = scaled ? scales : Json();
+}
 
+Json pieces_json(const RunRecording& recording) {
     Json pieces = Json::array();
     for (const RecordedPiece& piece : recording.pieces()) {
         const Colour colour = piece_colour(piece.kind);
@@ -154,7 +151,21 @@ Json run_description(const RunRecording& recording, const std::string& scene) {
                           {"opacity", colour.a},
                           {"transforms", std::move(transforms)}});
     }
-    run["pieces"] = std::move(pieces);
+    return pieces;
+}
+
+// What the player needs besides the poses: the shapes, which agents each instanced mesh
+// draws, the generators' names, colours and counts per frame, and the pieces.
+Json run_description(const RunRecording& recording, const std::string& scene) {
+    Json run;
+    run["scene"] = std::filesystem::path(scene).filename().string();
+    run["fps"] = recording.fps();
+    run["start"] = recording.frames().empty() ? 0 : recording.frames().front();
+    run["count"] = recording.frames().size();
+    run["slots"] = recording.agent_count();
+    run["shapes"] = shapes_json(recording);
+    add_generators_json(recording, run);
+    run["pieces"] = pieces_json(recording);
     return run;
 }
 
@@ -204,13 +215,10 @@ void write_poses(std::ostream& out, const RunRecording& recording) {
 
 } // namespace
 
-bool write_preview_page(const RunRecording& recording, const std::string& scene,
-                        const std::string& path, std::string& error) {
+Status write_preview_page(const RunRecording& recording, const std::string& scene,
+                          const std::string& path) {
     std::ofstream out(path, std::ios::binary);
-    if (!out) {
-        error = path + ": cannot create the file: " + std::strerror(errno);
-        return false;
-    }
+    if (!out) return failure(path + ": cannot create the file: " + std::strerror(errno));
     std::string page(preview_page_template());
     const size_t title = page.find(kTitle);
     if (title != std::string::npos)
@@ -231,11 +239,8 @@ bool write_preview_page(const RunRecording& recording, const std::string& scene,
     write_script(out, "", preview_player_script());
     if (mark != std::string::npos) out << page.substr(mark + kScriptsMark.size());
     out.close();
-    if (!out) {
-        error = path + ": could not write the file (is the disk full?)";
-        return false;
-    }
-    return true;
+    if (!out) return failure(path + ": could not write the file (is the disk full?)");
+    return {};
 }
 
 } // namespace vantri

@@ -5,6 +5,7 @@
 // camera, play/pause, a frame slider with the frame number, a speed choice and a top view.
 #pragma once
 
+#include "host/Status.h"
 #include "results/RunRecording.h"
 
 #include <string>
@@ -12,8 +13,8 @@
 namespace vantri {
 
 /// Writes the page for `recording` to `path`; `scene` is the scene file's path (its name
-/// titles the page). False with the reason when the file cannot be written.
-bool write_preview_page(const RunRecording& recording, const std::string& scene,
-                        const std::string& path, std::string& error);
+/// titles the page). Fails when the file cannot be written.
+Status write_preview_page(const RunRecording& recording, const std::string& scene,
+                          const std::string& path);
 
 } // namespace vantri

@@ -26,15 +26,12 @@ std::string RunReport::to_json() const {
     return report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
-bool RunReport::write(const std::string& path, std::string& error) const {
+Status RunReport::write(const std::string& path) const {
     std::ofstream out(path, std::ios::binary);
     out << to_json();
     out.close();
-    if (!out) {
-        error = path + ": could not write the file";
-        return false;
-    }
-    return true;
+    if (!out) return failure(path + ": could not write the file");
+    return {};
 }
 
 } // namespace vantri

@@ -3,6 +3,8 @@
 // plug-in's console lines.
 #pragma once
 
+#include "host/Status.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,8 +31,8 @@ struct RunReport {
 
     /// The report as JSON text (indented, ending in a line break).
     std::string to_json() const;
-    /// Writes the report to `path`; false with the reason.
-    bool write(const std::string& path, std::string& error) const;
+    /// Writes the report to `path`.
+    Status write(const std::string& path) const;
 };
 
 } // namespace vantri

@@ -11,15 +11,16 @@
 //   agent that a frame lacks keeps its place and gets a scale channel that is 0 there.
 #pragma once
 
+#include "host/Status.h"
 #include "results/RunRecording.h"
 
 #include <string>
 
 namespace vantri {
 
-/// Writes `recording` to `path`; `scene` names the scene file in the asset's extras. False
-/// with the reason when the file cannot be written.
-bool write_scene_glb(const RunRecording& recording, const std::string& scene,
-                     const std::string& path, std::string& error);
+/// Writes `recording` to `path`; `scene` names the scene file in the asset's extras. Fails
+/// when the file cannot be written.
+Status write_scene_glb(const RunRecording& recording, const std::string& scene,
+                       const std::string& path);
 
 } // namespace vantri

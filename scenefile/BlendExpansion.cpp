@@ -79,7 +79,7 @@ class Walk {
 
 } // namespace
 
-void check_blend_expansion(const std::vector<BuiltObject>& built, const Document& document) {
+Status check_blend_expansion(const std::vector<BuiltObject>& built, const Document& document) {
     for (const BuiltObject& object : built) {
         if (object.object->type() != kGeneratorType) continue;
         Walk walk(document);
@@ -92,12 +92,13 @@ void check_blend_expansion(const std::vector<BuiltObject>& built, const Document
         for (const SceneParameter& param : object.entry->params) {
             if (param.key == "CROWDGEN_BEHAVIOURS" || param.key == "1017") path = param.path;
         }
-        throw SceneError(path, "generator '" + object.object->name() + "': its blends " + names +
-                                   " list each other so that one agent's steering would visit "
-                                   "more than " +
-                                   std::to_string(kMaxBlendExpansion) +
-                                   " entries at every frame; list fewer blends in each other");
+        return scene_error(path, "generator '" + object.object->name() + "': its blends " + names +
+                                     " list each other so that one agent's steering would visit "
+                                     "more than " +
+                                     std::to_string(kMaxBlendExpansion) +
+                                     " entries at every frame; list fewer blends in each other");
     }
+    return {};
 }
 
 } // namespace vantri

@@ -18,8 +18,8 @@ namespace vantri {
 
 constexpr size_t kMaxBlendExpansion = 10000;
 
-/// Throws SceneError, at the generator's behaviour list, naming the generator and the blends
-/// it reaches, when one of `built`'s generators expands beyond kMaxBlendExpansion.
-void check_blend_expansion(const std::vector<BuiltObject>& built, const Document& document);
+/// A scene_error at the generator's behaviour list, naming the generator and the blends it
+/// reaches, when one of `built`'s generators expands beyond kMaxBlendExpansion.
+Status check_blend_expansion(const std::vector<BuiltObject>& built, const Document& document);
 
 } // namespace vantri

@@ -1,44 +1,12 @@
 #include "scenefile/JsonValues.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 
 namespace vantri {
 
 std::string json_number_text(const Json& value) {
-    if (value.is_number_integer()) return value.dump();
-    char text[40];
-    std::snprintf(text, sizeof text, "%.17g", value.get<double>());
-    // The shortest form that reads back as the same double.
-    for (int digits = 1; digits <= 17; ++digits) {
-        char shorter[40];
-        std::snprintf(shorter, sizeof shorter, "%.*g", digits, value.get<double>());
-        if (std::strtod(shorter, nullptr) == value.get<double>()) return shorter;
-    }
-    return text;
-}
-
-std::string json_kind(const Json& value) {
-    switch (value.type()) {
-    case Json::value_t::null:
-        return "null";
-    case Json::value_t::boolean:
-        return value.get<bool>() ? "true" : "false";
-    case Json::value_t::string:
-        return "the string " + value.dump();
-    case Json::value_t::array:
-        return "a list of " + std::to_string(value.size());
-    case Json::value_t::object:
-        return "an object";
-    case Json::value_t::number_integer:
-    case Json::value_t::number_unsigned:
-    case Json::value_t::number_float:
-        return "the number " + json_number_text(value);
-    default:
-        return "a value of another kind";
-    }
+    return value.is_number_integer() ? value.dump() : number_text(value.get<double>());
 }
 
 bool json_to_int32(const Json& value, int32_t& out) {

@@ -1,13 +1,11 @@
-// Reading plain values (whole numbers, vectors) out of scene-file JSON, and naming what a
-// JSON value is for error messages.
+// Reading plain values (whole numbers, vectors) out of scene-file JSON. What a JSON value is,
+// for error messages, is the host's json_kind (host/resources/JsonText.h).
 #pragma once
 
+#include "host/resources/JsonText.h"
 #include "scenefile/SceneFile.h"
 
 namespace vantri {
-
-/// What a value is, for messages: "a string", "a list", "true", "the number 2.5" ...
-std::string json_kind(const Json& value);
 
 /// The value as a number in the shortest text that reads back exactly.
 std::string json_number_text(const Json& value);

@@ -27,10 +27,10 @@ struct ParameterSite {
     const std::vector<std::string>* object_names = nullptr;
 };
 
-/// The value of `parameter` written as `json`. Throws SceneError at the site's path, naming
-/// the object, the parameter and what was expected, when the value does not fit.
-Value parameter_value(const DescriptionParameter& parameter, const Json& json,
-                      const ObjectLookup& lookup, const ParameterSite& site);
+/// The value of `parameter` written as `json`; a scene_error at the site's path, naming the
+/// object, the parameter and what was expected, when the value does not fit.
+Result<Value> parameter_value(const DescriptionParameter& parameter, const Json& json,
+                              const ObjectLookup& lookup, const ParameterSite& site);
 
 /// What a parameter of data type `dtype` is called in messages ("an integer", ...).
 std::string parameter_kind(const DescriptionParameter& parameter);

@@ -42,61 +42,67 @@ class Builder {
     Builder(const Host& host, const SceneFile& scene, Document& document)
         : host_(host), scene_(scene), document_(document) {}
 
-    std::vector<BuiltObject> build() {
+    Result<std::vector<BuiltObject>> build() {
         document_.set_fps(scene_.fps);
         document_.set_min_time(
             VtTime{static_cast<double>(scene_.start), static_cast<double>(scene_.fps)});
         document_.set_max_time(
             VtTime{static_cast<double>(scene_.end), static_cast<double>(scene_.fps)});
-        for (const SceneObjectEntry& entry : scene_.objects)
-            create(entry, nullptr);
-        for (const BuiltObject& built : built_)
-            set_parameters(built);
+        for (const SceneObjectEntry& entry : scene_.objects) {
+            if (Status created = create(entry, nullptr); !created) return created.error();
+        }
+        for (const BuiltObject& built : built_) {
+            if (Status set = set_parameters(built); !set) return set.error();
+        }
         tracks_.attach(document_);
-        check_blend_expansion(built_, document_);
+        if (Status bounded = check_blend_expansion(built_, document_); !bounded)
+            return bounded.error();
         return built_;
     }
 
   private:
-    void create(const SceneObjectEntry& entry, SceneObject* parent) {
+    Status create(const SceneObjectEntry& entry, SceneObject* parent) {
         const std::string type_path = json_path(entry.path, "type");
-        const ObjectType& type = resolve_scene_type(host_.types(), entry.type, type_path);
-        std::string why;
-        SceneObject* object = create_object(host_.types(), type.id, &why);
-        if (object == nullptr)
-            throw SceneError(entry.path, "cannot create '" + entry.name + "': " + why,
-                             SceneError::Kind::Plugin);
+        const Result<const ObjectType*> type =
+            resolve_scene_type(host_.types(), entry.type, type_path);
+        if (!type) return type.error();
+        const Result<SceneObject*> made = create_object(host_.types(), (*type)->id);
+        if (!made)
+            return plugin_scene_error(entry.path,
+                                      "cannot create '" + entry.name + "': " + made.message());
+        SceneObject* object = *made;
         document_.insert(object, parent);
         object->set_name(entry.name);
-        shape_object(*object, entry);
+        if (Status shaped = shape_object(*object, entry); !shaped) return shaped;
         if (entry.scale) object->set_scale(*entry.scale);
         if (entry.rotation) object->set_rotation(*entry.rotation);
         if (entry.position) object->set_position(*entry.position);
         tracks_.add(*object, entry.position_track, entry.rotation_track);
         names_[entry.name] = object;
         built_.push_back({object, &entry});
-        for (const SceneObjectEntry& child : entry.children)
-            create(child, object);
+        for (const SceneObjectEntry& child : entry.children) {
+            if (Status created = create(child, object); !created) return created;
+        }
+        return {};
     }
 
-    void set_parameters(const BuiltObject& built) {
+    Status set_parameters(const BuiltObject& built) {
         SceneObject& object = *built.object;
         const SceneObjectEntry& entry = *built.entry;
-        if (entry.params.empty()) return;
+        if (entry.params.empty()) return {};
         const ObjectType& type = *host_.types().find(object.type());
         if (!type.is_plugin())
             // A setting from the command line names itself; the file's own names its place.
-            throw SceneError(
+            return scene_error(
                 entry.params.front().path.rfind("--set", 0) == 0 ? entry.params.front().path
                                                                  : json_path(entry.path, "params"),
                 "object " + label(object, type) + " is a host object and has no parameters");
         const DescriptionResource* description = host_.find_description(type.description);
         if (description == nullptr)
-            throw SceneError(json_path(entry.path, "params"),
-                             "no description resource '" + type.description +
-                                 "' was loaded, so the parameters of " + label(object, type) +
-                                 " are unknown",
-                             SceneError::Kind::Plugin);
+            return plugin_scene_error(json_path(entry.path, "params"),
+                                      "no description resource '" + type.description +
+                                          "' was loaded, so the parameters of " +
+                                          label(object, type) + " are unknown");
         const ObjectLookup lookup = [this](const std::string& name) -> SceneObject* {
             auto it = names_.find(name);
             return it != names_.end() ? it->second : nullptr;
@@ -109,15 +115,17 @@ class Builder {
                                                         ? description->find(std::stoi(param.key))
                                                         : description->find(param.key);
             if (parameter == nullptr || parameter->dtype == VT_DTYPE_GROUP)
-                throw SceneError(param.path, "object " + label(object, type) +
-                                                 " has no parameter '" + param.key + "'" +
-                                                 did_you_mean(param.key, symbols(*description)));
-            Value value = parameter_value(
+                return scene_error(param.path, "object " + label(object, type) +
+                                                   " has no parameter '" + param.key + "'" +
+                                                   did_you_mean(param.key, symbols(*description)));
+            Result<Value> value = parameter_value(
                 *parameter, param.value, lookup,
                 ParameterSite{label(object, type), param.path, &host_.types(), &object_names});
-            object.data().set(parameter->id, std::move(value));
+            if (!value) return value.error();
+            object.data().set(parameter->id, std::move(value).value());
             object.touch();
         }
+        return {};
     }
 
     const Host& host_;
@@ -130,7 +138,8 @@ class Builder {
 
 } // namespace
 
-std::vector<BuiltObject> build_scene(const Host& host, const SceneFile& scene, Document& document) {
+Result<std::vector<BuiltObject>> build_scene(const Host& host, const SceneFile& scene,
+                                             Document& document) {
     return Builder(host, scene, document).build();
 }
 

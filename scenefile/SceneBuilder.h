@@ -19,8 +19,9 @@ struct BuiltObject {
 };
 
 /// Builds `scene` into `document`, which should be empty, and sets its frame rate and time
-/// range. Returns the objects in file order. Throws SceneError; the document then holds
-/// part of the scene and should be discarded.
-std::vector<BuiltObject> build_scene(const Host& host, const SceneFile& scene, Document& document);
+/// range. Returns the objects in file order, or a scene_error (Failed where the plug-in
+/// refused); the document then holds part of the scene and should be discarded.
+Result<std::vector<BuiltObject>> build_scene(const Host& host, const SceneFile& scene,
+                                             Document& document);
 
 } // namespace vantri

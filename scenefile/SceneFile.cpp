@@ -37,11 +37,11 @@ std::string one_line(const std::string& text) {
 
 } // namespace
 
-std::string SceneError::describe(const std::string& file) const {
-    if (where_.empty()) return file + ": " + one_line(what());
+std::string describe_scene_error(const Error& error, const std::string& file) {
+    if (error.where.empty()) return file + ": " + one_line(error.message);
     // A position in the text reads "file:line:column", a JSON path "file: path".
-    const bool position = !where_.empty() && std::isdigit(static_cast<unsigned char>(where_[0]));
-    return file + (position ? ":" : ": ") + one_line(where_) + ": " + one_line(what());
+    const bool position = std::isdigit(static_cast<unsigned char>(error.where[0]));
+    return file + (position ? ":" : ": ") + one_line(error.where) + ": " + one_line(error.message);
 }
 
 std::string json_path(const std::string& parent, const std::string& key) {
@@ -56,8 +56,8 @@ namespace {
 
 constexpr double kDegree = angle::kPi / 180.0;
 
-void check_keys(const Json& object, const std::string& path,
-                const std::vector<const char*>& allowed, const char* what) {
+Status check_keys(const Json& object, const std::string& path,
+                  const std::vector<const char*>& allowed, const char* what) {
     for (auto it = object.begin(); it != object.end(); ++it) {
         bool known = false;
         for (const char* key : allowed)
@@ -66,118 +66,165 @@ void check_keys(const Json& object, const std::string& path,
         std::string list;
         for (const char* key : allowed)
             list += std::string(list.empty() ? "" : ", ") + key;
-        throw SceneError(json_path(path, it.key()),
-                         "unknown key '" + it.key() + "' in " + what + " (expected " + list + ")");
+        return scene_error(json_path(path, it.key()), "unknown key '" + it.key() + "' in " + what +
+                                                          " (expected " + list + ")");
     }
+    return {};
 }
 
-int32_t read_int(const Json& value, const std::string& path, const char* what) {
-    int32_t result = 0;
-    if (!json_to_int32(value, result))
-        throw SceneError(path,
-                         std::string(what) + " must be a whole number, not " + json_kind(value));
-    return result;
+Status read_int(const Json& value, const std::string& path, const char* what, int32_t& out) {
+    if (!json_to_int32(value, out))
+        return scene_error(path,
+                           std::string(what) + " must be a whole number, not " + json_kind(value));
+    return {};
 }
 
-VtVector read_vector(const Json& value, const std::string& path, const char* what) {
+Status read_vector(const Json& value, const std::string& path, const char* what, VtVector& out) {
+    if (!json_to_vector(value, out))
+        return scene_error(path, std::string(what) +
+                                     " must be a list of three numbers [x, y, z], not " +
+                                     json_kind(value));
+    return {};
+}
+
+/// Reads an optional vector member `key` of `object` into `out`.
+Status read_optional_vector(const Json& object, const std::string& path, const char* key,
+                            const char* what, std::optional<VtVector>& out) {
+    if (!object.contains(key)) return {};
     VtVector v{};
-    if (!json_to_vector(value, v))
-        throw SceneError(path, std::string(what) +
-                                   " must be a list of three numbers [x, y, z], not " +
-                                   json_kind(value));
-    return v;
+    if (Status read = read_vector(object[key], json_path(path, key), what, v); !read) return read;
+    out = v;
+    return {};
 }
 
 VtVector degrees(const VtVector& v) {
     return VtVector{v.x * kDegree, v.y * kDegree, v.z * kDegree};
 }
 
-std::vector<TrackKey> read_track(const Json& keys, const std::string& path, bool angles) {
+Status read_track_key(const Json& key, const std::string& key_path, bool angles,
+                      std::vector<TrackKey>& track) {
+    if (!key.is_object())
+        return scene_error(key_path, "a key must be {\"frame\": F, \"value\": [x, y, z]}, not " +
+                                         json_kind(key));
+    if (Status known = check_keys(key, key_path, {"frame", "value"}, "a track key"); !known)
+        return known;
+    if (!key.contains("frame") || !key.contains("value"))
+        return scene_error(key_path, "a key needs both \"frame\" and \"value\"");
+    const Json& frame = key["frame"];
+    if (!frame.is_number() || !std::isfinite(frame.get<double>()))
+        return scene_error(json_path(key_path, "frame"),
+                           "a key's frame must be a number, not " + json_kind(frame));
+    TrackKey k;
+    k.frame = frame.get<double>();
+    if (Status read =
+            read_vector(key["value"], json_path(key_path, "value"), "a key's value", k.value);
+        !read)
+        return read;
+    if (angles) k.value = degrees(k.value);
+    if (!track.empty() && k.frame <= track.back().frame)
+        return scene_error(json_path(key_path, "frame"),
+                           "keys must be in increasing frame order (frame " +
+                               json_number_text(frame) + " follows frame " +
+                               json_number_text(Json(track.back().frame)) + ")");
+    track.push_back(k);
+    return {};
+}
+
+Status read_track(const Json& keys, const std::string& path, bool angles,
+                  std::vector<TrackKey>& track) {
     if (!keys.is_array() || keys.empty())
-        throw SceneError(path, "a track must be a non-empty list of keys {\"frame\": F, \"value\": "
-                               "[x, y, z]}, not " +
-                                   json_kind(keys));
-    std::vector<TrackKey> track;
+        return scene_error(path, "a track must be a non-empty list of keys {\"frame\": F, "
+                                 "\"value\": [x, y, z]}, not " +
+                                     json_kind(keys));
     for (size_t i = 0; i < keys.size(); ++i) {
-        const std::string key_path = json_path(path, i);
-        const Json& key = keys[i];
-        if (!key.is_object())
-            throw SceneError(key_path, "a key must be {\"frame\": F, \"value\": [x, y, z]}, not " +
-                                           json_kind(key));
-        check_keys(key, key_path, {"frame", "value"}, "a track key");
-        if (!key.contains("frame") || !key.contains("value"))
-            throw SceneError(key_path, "a key needs both \"frame\" and \"value\"");
-        const Json& frame = key["frame"];
-        if (!frame.is_number() || !std::isfinite(frame.get<double>()))
-            throw SceneError(json_path(key_path, "frame"),
-                             "a key's frame must be a number, not " + json_kind(frame));
-        TrackKey k;
-        k.frame = frame.get<double>();
-        k.value = read_vector(key["value"], json_path(key_path, "value"), "a key's value");
-        if (angles) k.value = degrees(k.value);
-        if (!track.empty() && k.frame <= track.back().frame)
-            throw SceneError(json_path(key_path, "frame"),
-                             "keys must be in increasing frame order (frame " +
-                                 json_number_text(frame) + " follows frame " +
-                                 json_number_text(Json(track.back().frame)) + ")");
-        track.push_back(k);
+        if (Status read = read_track_key(keys[i], json_path(path, i), angles, track); !read)
+            return read;
     }
-    return track;
+    return {};
 }
 
 class Reader {
   public:
-    SceneFile read(const Json& root) {
+    Result<SceneFile> read(const Json& root) {
         if (!root.is_object())
-            throw SceneError("", "a scene file must hold a JSON object with \"objects\", not " +
-                                     json_kind(root));
-        check_keys(root, "", {"$schema", "comment", "fps", "start", "end", "objects"}, "the scene");
+            return scene_error("", "a scene file must hold a JSON object with \"objects\", not " +
+                                       json_kind(root));
+        if (Status known = check_keys(
+                root, "", {"$schema", "comment", "fps", "start", "end", "objects"}, "the scene");
+            !known)
+            return known.error();
         SceneFile scene;
         if (root.contains("fps")) {
-            scene.fps = read_int(root["fps"], "fps", "fps");
+            if (Status read = read_int(root["fps"], "fps", "fps", scene.fps); !read)
+                return read.error();
             if (scene.fps <= 0)
-                throw SceneError("fps", "fps must be above 0, not " + std::to_string(scene.fps));
+                return scene_error("fps", "fps must be above 0, not " + std::to_string(scene.fps));
         }
-        if (root.contains("start")) scene.start = read_int(root["start"], "start", "start");
-        if (root.contains("end")) scene.end = read_int(root["end"], "end", "end");
+        for (const char* key : {"start", "end"}) {
+            if (!root.contains(key)) continue;
+            int32_t& frame = key[0] == 's' ? scene.start : scene.end;
+            if (Status read = read_int(root[key], key, key, frame); !read) return read.error();
+        }
         if (scene.end < scene.start)
-            throw SceneError(root.contains("end") ? "end" : "start",
-                             "the frame range is empty: end " + std::to_string(scene.end) +
-                                 " comes before start " + std::to_string(scene.start));
-        if (root.contains("objects")) scene.objects = read_list(root["objects"], "objects");
+            return scene_error(root.contains("end") ? "end" : "start",
+                               "the frame range is empty: end " + std::to_string(scene.end) +
+                                   " comes before start " + std::to_string(scene.start));
+        if (root.contains("objects")) {
+            if (Status read = read_list(root["objects"], "objects", scene.objects); !read)
+                return read.error();
+        }
         return scene;
     }
 
   private:
-    std::vector<SceneObjectEntry> read_list(const Json& list, const std::string& path) {
+    Status read_list(const Json& list, const std::string& path,
+                     std::vector<SceneObjectEntry>& objects) {
         if (!list.is_array())
-            throw SceneError(path, "\"" + path.substr(path.rfind('.') + 1) +
-                                       "\" must be a list of objects, not " + json_kind(list));
-        std::vector<SceneObjectEntry> objects;
-        for (size_t i = 0; i < list.size(); ++i)
-            objects.push_back(read_object(list[i], json_path(path, i)));
-        return objects;
+            return scene_error(path, "\"" + path.substr(path.rfind('.') + 1) +
+                                         "\" must be a list of objects, not " + json_kind(list));
+        for (size_t i = 0; i < list.size(); ++i) {
+            objects.emplace_back();
+            if (Status read = read_object(list[i], json_path(path, i), objects.back()); !read)
+                return read;
+        }
+        return {};
     }
 
-    SceneObjectEntry read_object(const Json& object, const std::string& path) {
+    Status read_object(const Json& object, const std::string& path, SceneObjectEntry& entry) {
         if (!object.is_object())
-            throw SceneError(path,
-                             "an object must be a JSON object with \"type\" and \"name\", not " +
-                                 json_kind(object));
-        check_keys(object, path,
-                   {"type", "name", "comment", "position", "rotation", "scale", "size", "params",
-                    "children", "track", "points", "segments", "closed", "interpolation", "width",
-                    "depth", "heights", "radius", "faces"},
-                   "an object");
-        SceneObjectEntry entry;
+            return scene_error(path,
+                               "an object must be a JSON object with \"type\" and \"name\", not " +
+                                   json_kind(object));
+        if (Status known =
+                check_keys(object, path,
+                           {"type", "name", "comment", "position", "rotation", "scale", "size",
+                            "params", "children", "track", "points", "segments", "closed",
+                            "interpolation", "width", "depth", "heights", "radius", "faces"},
+                           "an object");
+            !known)
+            return known;
         entry.path = path;
         if (!object.contains("type") || !object["type"].is_string())
-            throw SceneError(json_path(path, "type"), "an object needs a \"type\" (a string)");
+            return scene_error(json_path(path, "type"), "an object needs a \"type\" (a string)");
         entry.type = object["type"].get<std::string>();
+        if (Status named = read_name(object, path, entry); !named) return named;
+        if (Status placed = read_placement(object, path, entry); !placed) return placed;
+        if (Status params = read_params(object, path, entry); !params) return params;
+        if (Status tracks = read_tracks(object, path, entry); !tracks) return tracks;
+        for (const char* key : {"points", "segments", "closed", "interpolation", "width", "depth",
+                                "heights", "radius", "faces"}) {
+            if (object.contains(key)) entry.geometry[key] = object[key];
+        }
+        if (object.contains("children"))
+            return read_list(object["children"], json_path(path, "children"), entry.children);
+        return {};
+    }
+
+    Status read_name(const Json& object, const std::string& path, SceneObjectEntry& entry) {
         if (!object.contains("name") || !object["name"].is_string() ||
             object["name"].get<std::string>().empty())
-            throw SceneError(json_path(path, "name"),
-                             "an object needs a \"name\" (a non-empty string)");
+            return scene_error(json_path(path, "name"),
+                               "an object needs a \"name\" (a non-empty string)");
         entry.name = object["name"].get<std::string>();
         for (size_t i = 0; i < entry.name.size(); ++i) {
             const unsigned char c = static_cast<unsigned char>(entry.name[i]);
@@ -186,57 +233,65 @@ class Reader {
             if (c < 0x20 || c == 0x7F) {
                 char code[8];
                 std::snprintf(code, sizeof code, "\\u%04X", c);
-                throw SceneError(json_path(path, "name"),
-                                 "a name must not hold control characters (" + std::string(code) +
-                                     " at byte " + std::to_string(i) + ")");
+                return scene_error(json_path(path, "name"),
+                                   "a name must not hold control characters (" + std::string(code) +
+                                       " at byte " + std::to_string(i) + ")");
             }
         }
         if (!names_.insert(entry.name).second)
-            throw SceneError(json_path(path, "name"),
-                             "the name '" + entry.name +
-                                 "' is used by another object; names must be unique");
-        if (object.contains("position"))
-            entry.position =
-                read_vector(object["position"], json_path(path, "position"), "position");
-        if (object.contains("rotation"))
-            entry.rotation = degrees(read_vector(object["rotation"], json_path(path, "rotation"),
-                                                 "rotation (heading, pitch, bank in degrees)"));
-        if (object.contains("scale"))
-            entry.scale = read_vector(object["scale"], json_path(path, "scale"), "scale");
-        if (object.contains("size"))
-            entry.size = read_vector(object["size"], json_path(path, "size"), "size");
-        if (object.contains("params")) {
-            const std::string params_path = json_path(path, "params");
-            const Json& params = object["params"];
-            if (!params.is_object())
-                throw SceneError(params_path,
-                                 "\"params\" must be an object of parameter values, not " +
-                                     json_kind(params));
-            for (auto it = params.begin(); it != params.end(); ++it)
-                entry.params.push_back({it.key(), it.value(), json_path(params_path, it.key())});
-        }
-        if (object.contains("track")) {
-            const std::string track_path = json_path(path, "track");
-            const Json& track = object["track"];
-            if (!track.is_object())
-                throw SceneError(track_path, "\"track\" must be an object with \"position\" and/or "
-                                             "\"rotation\" keys, not " +
-                                                 json_kind(track));
-            check_keys(track, track_path, {"position", "rotation"}, "a track");
-            if (track.contains("position"))
-                entry.position_track =
-                    read_track(track["position"], json_path(track_path, "position"), false);
-            if (track.contains("rotation"))
-                entry.rotation_track =
-                    read_track(track["rotation"], json_path(track_path, "rotation"), true);
-        }
-        for (const char* key : {"points", "segments", "closed", "interpolation", "width", "depth",
-                                "heights", "radius", "faces"}) {
-            if (object.contains(key)) entry.geometry[key] = object[key];
-        }
-        if (object.contains("children"))
-            entry.children = read_list(object["children"], json_path(path, "children"));
-        return entry;
+            return scene_error(json_path(path, "name"),
+                               "the name '" + entry.name +
+                                   "' is used by another object; names must be unique");
+        return {};
+    }
+
+    static Status read_placement(const Json& object, const std::string& path,
+                                 SceneObjectEntry& entry) {
+        Status read = read_optional_vector(object, path, "position", "position", entry.position);
+        if (read)
+            read =
+                read_optional_vector(object, path, "rotation",
+                                     "rotation (heading, pitch, bank in degrees)", entry.rotation);
+        if (read && entry.rotation) entry.rotation = degrees(*entry.rotation);
+        if (read) read = read_optional_vector(object, path, "scale", "scale", entry.scale);
+        if (read) read = read_optional_vector(object, path, "size", "size", entry.size);
+        return read;
+    }
+
+    static Status read_params(const Json& object, const std::string& path,
+                              SceneObjectEntry& entry) {
+        if (!object.contains("params")) return {};
+        const std::string params_path = json_path(path, "params");
+        const Json& params = object["params"];
+        if (!params.is_object())
+            return scene_error(params_path,
+                               "\"params\" must be an object of parameter values, not " +
+                                   json_kind(params));
+        for (auto it = params.begin(); it != params.end(); ++it)
+            entry.params.push_back({it.key(), it.value(), json_path(params_path, it.key())});
+        return {};
+    }
+
+    static Status read_tracks(const Json& object, const std::string& path,
+                              SceneObjectEntry& entry) {
+        if (!object.contains("track")) return {};
+        const std::string track_path = json_path(path, "track");
+        const Json& track = object["track"];
+        if (!track.is_object())
+            return scene_error(track_path, "\"track\" must be an object with \"position\" and/or "
+                                           "\"rotation\" keys, not " +
+                                               json_kind(track));
+        if (Status known = check_keys(track, track_path, {"position", "rotation"}, "a track");
+            !known)
+            return known;
+        Status read;
+        if (track.contains("position"))
+            read = read_track(track["position"], json_path(track_path, "position"), false,
+                              entry.position_track);
+        if (read && track.contains("rotation"))
+            read = read_track(track["rotation"], json_path(track_path, "rotation"), true,
+                              entry.rotation_track);
+        return read;
     }
 
     std::set<std::string> names_;
@@ -322,8 +377,8 @@ class TreeBuilder {
         return fail(position, e.what());
     }
 
-    /// Throws the error that stopped the parse, with its place in `text`.
-    [[noreturn]] void raise(const std::string& text) const;
+    /// The error that stopped the parse, with its place in `text`.
+    Error error(const std::string& text) const;
 
   private:
     struct Level {
@@ -401,68 +456,58 @@ std::string library_reason(const std::string& what) {
     return parse_reason(reason);
 }
 
-void TreeBuilder::raise(const std::string& text) const {
+Error TreeBuilder::error(const std::string& text) const {
     if (!duplicate_.empty())
-        throw SceneError(json_path(path(), duplicate_),
-                         "the key '" + duplicate_ + "' is written twice in one object");
+        return scene_error(json_path(path(), duplicate_),
+                           "the key '" + duplicate_ + "' is written twice in one object");
     if (too_deep_)
-        throw SceneError(text_position(text, first_byte_too_deep(text, kMaxSceneNesting) + 1),
-                         "the file nests lists and objects more than " +
-                             std::to_string(kMaxSceneNesting) + " levels deep");
+        return scene_error(text_position(text, first_byte_too_deep(text, kMaxSceneNesting) + 1),
+                           "the file nests lists and objects more than " +
+                               std::to_string(kMaxSceneNesting) + " levels deep");
     const std::string reason = library_reason(error_);
     const std::string overflow = "number overflow parsing '";
     if (reason.compare(0, overflow.size(), overflow) == 0)
-        throw SceneError(text_position(text, position_),
-                         "the number " +
-                             reason.substr(overflow.size(), reason.size() - overflow.size() - 1) +
-                             " is beyond the range of a double");
+        return scene_error(text_position(text, position_),
+                           "the number " +
+                               reason.substr(overflow.size(), reason.size() - overflow.size() - 1) +
+                               " is beyond the range of a double");
     const bool syntax = error_.find("parse_error") != std::string::npos;
-    throw SceneError(text_position(text, position_),
-                     syntax ? "not valid JSON: " + reason : "cannot read the value: " + reason);
+    return scene_error(text_position(text, position_),
+                       syntax ? "not valid JSON: " + reason : "cannot read the value: " + reason);
 }
 
 } // namespace
 
-SceneFile parse_scene(const std::string& text) {
+Result<SceneFile> parse_scene(const std::string& text) {
     Json root;
     TreeBuilder builder(root);
-    if (!Json::sax_parse(text, &builder)) builder.raise(text);
+    if (!Json::sax_parse(text, &builder)) return builder.error(text);
     try {
         return Reader().read(root);
     } catch (const Json::exception& e) {
         // The reader checks every value's kind before it takes it; this is the last guard.
-        throw SceneError("", "cannot read the file: " + library_reason(e.what()));
+        return scene_error("", "cannot read the file: " + library_reason(e.what()));
     }
 }
 
-bool load_scene_file(const std::string& path, SceneFile& out, std::string& error) {
+Result<SceneFile> load_scene_file(const std::string& path) {
     errno = 0;
     std::ifstream in(path, std::ios::binary);
     const int open_error = errno;
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        error = path + ": cannot read the scene file: there is no such file";
-        return false;
-    }
-    if (status.type() == std::filesystem::file_type::directory) {
-        error = path + ": cannot read the scene file: it is a folder, not a file";
-        return false;
-    }
-    if (!in) {
-        error = path + ": cannot read the scene file: " +
-                (open_error != 0 ? std::strerror(open_error) : "it cannot be opened");
-        return false;
-    }
+    if (status.type() == std::filesystem::file_type::not_found)
+        return input_error(path + ": cannot read the scene file: there is no such file");
+    if (status.type() == std::filesystem::file_type::directory)
+        return input_error(path + ": cannot read the scene file: it is a folder, not a file");
+    if (!in)
+        return input_error(path + ": cannot read the scene file: " +
+                           (open_error != 0 ? std::strerror(open_error) : "it cannot be opened"));
     std::ostringstream text;
     text << in.rdbuf();
-    try {
-        out = parse_scene(text.str());
-    } catch (const SceneError& e) {
-        error = e.describe(path);
-        return false;
-    }
-    return true;
+    Result<SceneFile> scene = parse_scene(text.str());
+    if (!scene) return input_error(describe_scene_error(scene.error(), path));
+    return scene;
 }
 
 } // namespace vantri

@@ -7,11 +7,11 @@
 #pragma once
 
 #include "abi/host_abi.h"
+#include "host/Status.h"
 
 #include <nlohmann/json.hpp>
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,24 +20,20 @@ namespace vantri {
 /// JSON with its objects' keys in file order.
 using Json = nlohmann::ordered_json;
 
-/// A mistake in a scene file, at a place in it: a JSON path such as
+/// A mistake in a scene file, at a place in it (Error::where): a JSON path such as
 /// "objects[0].children[1].params.CROWDGEN_COUNT_X", or "line:column" for a file that is
-/// not JSON.
-class SceneError : public std::runtime_error {
-  public:
-    enum class Kind { Input, Plugin };
-    SceneError(std::string where, const std::string& message, Kind kind = Kind::Input)
-        : std::runtime_error(message), where_(std::move(where)), kind_(kind) {}
-    const std::string& where() const { return where_; }
-    /// Input: the file is wrong. Plugin: the file is fine but the plug-in refused it.
-    Kind kind() const { return kind_; }
-    /// "FILE: WHERE: MESSAGE" (or "FILE:LINE:COLUMN: MESSAGE"), one line.
-    std::string describe(const std::string& file) const;
+/// not JSON. Its fault is Input; one the plug-in refused although the file is fine is Failed.
+inline Error scene_error(std::string where, std::string message) {
+    return input_error(std::move(message), std::move(where));
+}
 
-  private:
-    std::string where_;
-    Kind kind_;
-};
+/// The plug-in refused what the file asks at `where`, although the file is fine: Failed.
+inline Error plugin_scene_error(std::string where, std::string message) {
+    return {Fault::Failed, std::move(message), std::move(where)};
+}
+
+/// "FILE: WHERE: MESSAGE" (or "FILE:LINE:COLUMN: MESSAGE"), one line.
+std::string describe_scene_error(const Error& error, const std::string& file);
 
 /// One key of a track: a frame (fractional frames allowed) and the value there.
 struct TrackKey {
@@ -81,11 +77,11 @@ struct SceneFile {
 /// levels allow some 120 levels of "children".
 constexpr size_t kMaxSceneNesting = 256;
 
-/// Reads a scene from JSON text; throws SceneError.
-SceneFile parse_scene(const std::string& text);
+/// Reads a scene from JSON text; a scene_error where the text is wrong.
+Result<SceneFile> parse_scene(const std::string& text);
 
-/// Reads the scene file at `path`; false with a one-line message naming the file.
-bool load_scene_file(const std::string& path, SceneFile& out, std::string& error);
+/// Reads the scene file at `path`; an Input error with a one-line message naming the file.
+Result<SceneFile> load_scene_file(const std::string& path);
 
 /// "objects[0]" + "children" + 1 -> "objects[0].children[1]", and the like.
 std::string json_path(const std::string& parent, const std::string& key);

@@ -8,7 +8,7 @@
 namespace vantri {
 
 /// Builds the geometry of a spline, plane, sphere or polygon object from the entry's
-/// geometry keys; throws SceneError at the key that is wrong, or that the type does not have.
-void build_geometry(SceneObject& object, const SceneObjectEntry& entry);
+/// geometry keys; a scene_error at the key that is wrong, or that the type does not have.
+Status build_geometry(SceneObject& object, const SceneObjectEntry& entry);
 
 } // namespace vantri

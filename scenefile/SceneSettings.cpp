@@ -29,27 +29,26 @@ std::vector<std::string> entry_names(const std::vector<SceneObjectEntry>& entrie
 
 } // namespace
 
-bool read_scene_setting(const std::string& text, SceneSetting& setting, std::string& error) {
+Result<SceneSetting> read_scene_setting(const std::string& text) {
     const size_t equals = text.find('=');
     const size_t dot = equals == std::string::npos ? std::string::npos : text.rfind('.', equals);
-    if (dot == std::string::npos || dot == 0 || dot + 1 == equals) {
-        error = "a setting is OBJECT.PARAMETER=VALUE, such as crowd.CROWDGEN_SEED=7";
-        return false;
-    }
+    if (dot == std::string::npos || dot == 0 || dot + 1 == equals)
+        return input_error("a setting is OBJECT.PARAMETER=VALUE, such as crowd.CROWDGEN_SEED=7");
+    SceneSetting setting;
     setting.object = text.substr(0, dot);
     setting.parameter = text.substr(dot + 1, equals - dot - 1);
     setting.value = text.substr(equals + 1);
     setting.text = text;
-    return true;
+    return setting;
 }
 
-void apply_scene_settings(SceneFile& scene, const std::vector<SceneSetting>& settings) {
+Status apply_scene_settings(SceneFile& scene, const std::vector<SceneSetting>& settings) {
     for (const SceneSetting& setting : settings) {
         const std::string where = "--set " + setting.text;
         SceneObjectEntry* entry = find_entry(scene.objects, setting.object);
         if (entry == nullptr)
-            throw SceneError(where, "the scene has no object named '" + setting.object + "'" +
-                                        did_you_mean(setting.object, entry_names(scene.objects)));
+            return scene_error(where, "the scene has no object named '" + setting.object + "'" +
+                                          did_you_mean(setting.object, entry_names(scene.objects)));
         std::vector<SceneParameter>& params = entry->params;
         for (auto it = params.begin(); it != params.end();) {
             it = it->key == setting.parameter ? params.erase(it) : it + 1;
@@ -59,6 +58,7 @@ void apply_scene_settings(SceneFile& scene, const std::vector<SceneSetting>& set
         if (value.is_discarded()) value = setting.value;
         params.push_back(SceneParameter{setting.parameter, std::move(value), where});
     }
+    return {};
 }
 
 } // namespace vantri

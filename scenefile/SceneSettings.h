@@ -20,13 +20,13 @@ struct SceneSetting {
 };
 
 /// Reads "OBJECT.PARAMETER=VALUE" (the object's name may hold dots: the parameter follows the
-/// last dot before the '='); false with the reason when the text has no such form.
-bool read_scene_setting(const std::string& text, SceneSetting& setting, std::string& error);
+/// last dot before the '='); an Input error when the text has no such form.
+Result<SceneSetting> read_scene_setting(const std::string& text);
 
 /// Applies `settings` in order to the objects of `scene`: each replaces the object's value
-/// of that parameter, or adds it after the file's. Throws SceneError at "--set TEXT" when
-/// the scene has no object of that name; what the parameter accepts is checked when the
-/// scene is built, with the same path in its messages.
-void apply_scene_settings(SceneFile& scene, const std::vector<SceneSetting>& settings);
+/// of that parameter, or adds it after the file's. A scene_error at "--set TEXT" when the
+/// scene has no object of that name; what the parameter accepts is checked when the scene is
+/// built, with the same path in its messages.
+Status apply_scene_settings(SceneFile& scene, const std::vector<SceneSetting>& settings);
 
 } // namespace vantri

@@ -48,24 +48,23 @@ std::string known_names(const TypeRegistry& types) {
 
 } // namespace
 
-const ObjectType& resolve_scene_type(const TypeRegistry& types, const std::string& name,
-                                     const std::string& path) {
+Result<const ObjectType*> resolve_scene_type(const TypeRegistry& types, const std::string& name,
+                                             const std::string& path) {
     std::string description = name;
     for (const NamedType& alias : kAliases) {
         if (name == alias.name) description = alias.description;
     }
-    if (const ObjectType* type = types.find_by_description(description)) return *type;
+    if (const ObjectType* type = types.find_by_description(description)) return type;
     for (const HostPrimitive& primitive : kPrimitives) {
         if (name != primitive.name) continue;
         const ObjectType* type = primitive.type != 0 ? types.find(primitive.type) : nullptr;
         if (type == nullptr)
-            throw SceneError(path, "this host cannot make '" + name + "' objects yet");
-        return *type;
+            return scene_error(path, "this host cannot make '" + name + "' objects yet");
+        return type;
     }
     if (description != name)
-        throw SceneError(
-            path, "the plug-in registered no type '" + description + "' (for '" + name + "')",
-            SceneError::Kind::Plugin);
+        return plugin_scene_error(path, "the plug-in registered no type '" + description +
+                                            "' (for '" + name + "')");
     std::vector<std::string> names;
     for (const NamedType& alias : kAliases)
         names.emplace_back(alias.name);
@@ -75,22 +74,22 @@ const ObjectType& resolve_scene_type(const TypeRegistry& types, const std::strin
         names.emplace_back(primitive.name);
     const std::string nearest = nearest_name(name, names);
     if (!nearest.empty())
-        throw SceneError(path, "unknown type '" + name + "' (did you mean '" + nearest + "'?)");
-    throw SceneError(path, "unknown type '" + name + "' (known types: " + known_names(types) + ")");
+        return scene_error(path, "unknown type '" + name + "' (did you mean '" + nearest + "'?)");
+    return scene_error(path,
+                       "unknown type '" + name + "' (known types: " + known_names(types) + ")");
 }
 
-void shape_object(SceneObject& object, const SceneObjectEntry& entry) {
+Status shape_object(SceneObject& object, const SceneObjectEntry& entry) {
     if (object.type() == kCubeType) {
         const VtVector size = entry.size.value_or(kDefaultCubeSize);
         if (size.x < 0 || size.y < 0 || size.z < 0)
-            throw SceneError(json_path(entry.path, "size"), "a cube's size cannot be negative");
+            return scene_error(json_path(entry.path, "size"), "a cube's size cannot be negative");
         object.set_radius(VtVector{size.x / 2, size.y / 2, size.z / 2});
         object.set_mesh(std::make_shared<Mesh>(make_cube(size)));
-        build_geometry(object, entry);
-        return;
+        return build_geometry(object, entry);
     }
-    if (entry.size) throw SceneError(json_path(entry.path, "size"), "only cubes have a \"size\"");
-    build_geometry(object, entry);
+    if (entry.size) return scene_error(json_path(entry.path, "size"), "only cubes have a \"size\"");
+    return build_geometry(object, entry);
 }
 
 } // namespace vantri

@@ -7,12 +7,13 @@ cd "$(dirname "$0")/.."
 
 # Build: compilers, CMake, the libraries (tinygltf writes scene.glb; libjs-three's three.js
 # is built into preview.html). Tests: GoogleTest, Chromium for preview.html, GNU parallel
-# for the wedge; clang-format and clang-tidy for the checks of the test command; Blender
-# and numpy for the Blender add-on's tests (tests/blender).
+# for the wedge; clang-format, clang-tidy and universal-ctags (which lists the functions for
+# scripts/check-unused.py) for the checks of the test command; Blender and numpy for the
+# Blender add-on's tests (tests/blender).
 packages=(build-essential cmake pkg-config googletest libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libtiff-dev libpng-dev libcli11-dev libtinygltf-dev
           libjs-three chromium parallel clang-format clang-tidy clang libclang-rt-14-dev
-          blender python3-numpy)
+          universal-ctags python3 blender python3-numpy)
 # node and npm run the web checks; a machine may have its own node, else Debian's is used.
 command -v node >/dev/null 2>&1 || packages+=(nodejs)
 command -v npm >/dev/null 2>&1 || packages+=(npm)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting, builds and runs every test: the release
-# build, then the Blender add-on's tests in headless Blender (tests/blender) with the release
-# build's command, then clang-tidy over the sources (with the release build's compile
-# database), then the asan build: address and undefined-behaviour sanitizers with assertions on, at -O1 with
+# Installs what is missing, checks the formatting, lists code that nothing uses, builds and
+# runs every test: the release build, then the Blender add-on's tests in headless Blender
+# (tests/blender) with the release build's command, then clang-tidy over the sources (with
+# the release build's compile database), then the asan build: address and undefined-behaviour
+# sanitizers with assertions on, at -O1 with
 # line tables, so it is also the build in which every assertion is checked. Then fuzzes the
 # scene loader for 30 seconds (VANTRI_FUZZ_SECONDS) from a fixed seed (VANTRI_FUZZ_SEED, 1),
 # failing on any finding: a given commit tries the same inputs on every run, so a failure here
@@ -24,6 +25,7 @@ step() {
 
 step "install" scripts/install-deps.sh
 step "format" scripts/check-format.sh
+step "unused code" scripts/check-unused.py
 
 jobs="${VANTRI_JOBS:-$(nproc)}"
 step "release: build" scripts/build.sh release

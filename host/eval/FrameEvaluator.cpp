@@ -21,11 +21,13 @@ std::vector<SceneObject*> plugin_objects(Document& document) {
 
 } // namespace
 
-void FrameEvaluator::evaluate(int32_t frame) {
+std::optional<ExecutionFailure> FrameEvaluator::evaluate(int32_t frame) {
     document_.set_frame(frame);
     if (document_.animation) document_.animation(document_);
     build_caches();
-    execute();
+    std::optional<ExecutionFailure> failure = execute();
+    if (failure) failure->frame = frame;
+    return failure;
 }
 
 void FrameEvaluator::build_caches() {
@@ -48,7 +50,7 @@ void FrameEvaluator::build_caches() {
     }
 }
 
-void FrameEvaluator::execute() {
+std::optional<ExecutionFailure> FrameEvaluator::execute() {
     ExecutionList list;
     std::vector<SceneObject*> objects = plugin_objects(document_);
     for (size_t i = 0; i < objects.size(); ++i) {
@@ -63,11 +65,15 @@ void FrameEvaluator::execute() {
                      });
     for (const ExecutionEntry& entry : list.entries) {
         SceneObject* object = entry.object;
-        if (object->object_type() == nullptr) continue;
-        object->object_type()->callbacks->execute(object->instance(), object->handle(),
-                                                  document_.handle(), nullptr, entry.priority,
-                                                  entry.flags);
+        const ObjectType* type = object->object_type();
+        if (type == nullptr) continue;
+        // Later objects would build on a frame that is already wrong.
+        if (type->callbacks->execute(object->instance(), object->handle(), document_.handle(),
+                                     nullptr, entry.priority,
+                                     entry.flags) != VT_EXECUTION_RESULT_OK)
+            return ExecutionFailure{0, object->name(), type->description};
     }
+    return std::nullopt;
 }
 
 void FrameEvaluator::send_render_notification(bool start) {

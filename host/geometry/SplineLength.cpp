@@ -74,19 +74,6 @@ bool SplineLength::init(std::shared_ptr<const SplinePath> path, int32_t segment)
     return true;
 }
 
-double SplineLength::natural_to_length(double w) const {
-    if (path_ == nullptr || spans_ == 0) return 0.0;
-    w = std::clamp(std::isnan(w) ? 0.0 : w, 0.0, 1.0);
-    const double scaled = w * spans_;
-    const int32_t span = std::min(static_cast<int32_t>(std::floor(scaled)), spans_ - 1);
-    const double s = scaled - span;
-    for (const Piece& piece : pieces_) {
-        if (piece.span == span && s <= piece.s1)
-            return piece.start + integrate(span, piece.s0, std::max(s, piece.s0));
-    }
-    return total_;
-}
-
 double SplineLength::uniform_to_natural(double u) const {
     if (path_ == nullptr || spans_ == 0 || !(total_ > 0.0)) return 0.0;
     u = std::clamp(std::isnan(u) ? 0.0 : u, 0.0, 1.0);
@@ -102,6 +89,9 @@ double SplineLength::uniform_to_natural(double u) const {
         piece.length > 0.0 ? piece.s0 + (piece.s1 - piece.s0) * (want / piece.length) : piece.s0;
     for (int i = 0; i < 50; ++i) {
         const double err = integrate(piece.span, piece.s0, s) - want;
+        // Inside a piece whose speed overflows (points near the largest double) no length can
+        // be measured, and no step would ever get closer: the share of the piece stands.
+        if (!std::isfinite(err)) break;
         if (std::fabs(err) <= 1e-13 * total_) break;
         if (err > 0)
             hi = s;

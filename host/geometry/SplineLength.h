@@ -26,8 +26,6 @@ class SplineLength {
     /// The natural parameter w at which the arc length from the segment's start is u times
     /// the segment's length (u clamped to [0, 1]). 0 before init or for a segment of length 0.
     double uniform_to_natural(double u) const;
-    /// The arc length from the segment's start to natural parameter w.
-    double natural_to_length(double w) const;
 
   private:
     struct Piece {

@@ -22,21 +22,16 @@ TypeRegistry::TypeRegistry() {
     host_type(kSphereType, "Sphere");
 }
 
-bool TypeRegistry::add(const VtObjectRegistration& registration, std::string& why) {
+Status TypeRegistry::add(const VtObjectRegistration& registration) {
     if (registration.size < sizeof(VtObjectRegistration) || registration.callbacks == nullptr ||
         registration.callbacks->size < sizeof(VtObjectCallbacks) || registration.name == nullptr ||
         registration.description == nullptr) {
-        why = "incomplete registration record";
-        return false;
+        return failure("incomplete registration record");
     }
-    if (find(registration.id) != nullptr) {
-        why = "type id " + std::to_string(registration.id) + " is already registered";
-        return false;
-    }
-    if (std::find(refused_.begin(), refused_.end(), registration.id) != refused_.end()) {
-        why = "type id " + std::to_string(registration.id) + " is refused by this host";
-        return false;
-    }
+    if (find(registration.id) != nullptr)
+        return failure("type id " + std::to_string(registration.id) + " is already registered");
+    if (std::find(refused_.begin(), refused_.end(), registration.id) != refused_.end())
+        return failure("type id " + std::to_string(registration.id) + " is refused by this host");
     auto type = std::make_unique<ObjectType>();
     type->id = registration.id;
     type->name = registration.name;
@@ -50,7 +45,7 @@ bool TypeRegistry::add(const VtObjectRegistration& registration, std::string& wh
         type->has_icon = true;
     }
     types_.push_back(std::move(type));
-    return true;
+    return {};
 }
 
 const ObjectType* TypeRegistry::find(int32_t id) const {
@@ -71,14 +66,6 @@ std::vector<const ObjectType*> TypeRegistry::plugin_types() const {
     std::vector<const ObjectType*> result;
     for (const auto& type : types_) {
         if (type->is_plugin()) result.push_back(type.get());
-    }
-    return result;
-}
-
-std::vector<const ObjectType*> TypeRegistry::host_types() const {
-    std::vector<const ObjectType*> result;
-    for (const auto& type : types_) {
-        if (!type->is_plugin()) result.push_back(type.get());
     }
     return result;
 }

@@ -2,6 +2,7 @@
 // plug-ins registered, in registration order.
 #pragma once
 
+#include "host/Status.h"
 #include "host/resources/ImageFile.h"
 
 #include "abi/host_abi.h"
@@ -44,15 +45,13 @@ struct ObjectType {
 class TypeRegistry {
   public:
     TypeRegistry();
-    /// Adds a plug-in type. False (with the reason) when the id is taken or the record is
+    /// Adds a plug-in type. Fails when the id is taken or refused, or the record is
     /// incomplete.
-    bool add(const VtObjectRegistration& registration, std::string& why);
+    Status add(const VtObjectRegistration& registration);
     const ObjectType* find(int32_t id) const;
     const ObjectType* find_by_description(const std::string& description) const;
     /// Plug-in types in registration order.
     std::vector<const ObjectType*> plugin_types() const;
-    /// Host types.
-    std::vector<const ObjectType*> host_types() const;
     /// Forgets the plug-in types (when their module is unloaded).
     void clear_plugin_types();
     /// Refuses plug-in type `id` from now on (for tests of a refused registration).

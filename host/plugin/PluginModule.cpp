@@ -10,26 +10,25 @@ PluginModule::~PluginModule() {
     close();
 }
 
-bool PluginModule::open(const std::string& module_path, std::string& error) {
+Status PluginModule::open(const std::string& module_path) {
     close();
     library_ = dlopen(module_path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library_ == nullptr) {
         const char* why = dlerror();
-        error = module_path + ": cannot load the plug-in module: " + (why ? why : "unknown error");
-        return false;
+        return failure(module_path +
+                       ": cannot load the plug-in module: " + (why ? why : "unknown error"));
     }
     void* symbol = dlsym(library_, "c4d_main");
     if (symbol == nullptr) {
-        error = module_path + ": the module does not export c4d_main";
         dlclose(library_);
         library_ = nullptr;
-        return false;
+        return failure(module_path + ": the module does not export c4d_main");
     }
     main_ = reinterpret_cast<VtMainFunction>(symbol);
     path_ = module_path;
     const size_t slash = module_path.find_last_of('/');
     folder_ = slash == std::string::npos ? "." : module_path.substr(0, slash);
-    return true;
+    return {};
 }
 
 int32_t PluginModule::call(int32_t action, void* p1, void* p2, void* p3) {
@@ -55,16 +54,15 @@ int32_t PluginModule::end() {
     return call(VT_ACTION_END, nullptr, nullptr, nullptr);
 }
 
-bool PluginModule::start_up(Host& host, std::vector<std::string>& arguments, std::string& error) {
-    if (initialise(host.api(), folder_.c_str()) != 1) {
-        error = path_ + ": the plug-in refused to initialise";
-        return false;
-    }
+Status PluginModule::start_up(Host& host, std::vector<std::string>& arguments) {
+    if (initialise(host.api(), folder_.c_str()) != 1)
+        return failure(path_ + ": the plug-in refused to initialise");
     started_ = true;
     if (message(VT_PLUGIN_MESSAGE_LOAD_RESOURCES, nullptr) != 1) {
-        error = path_ + ": the plug-in could not load its resources from " + folder_ + "/res";
+        std::string error =
+            path_ + ": the plug-in could not load its resources from " + folder_ + "/res";
         if (!host.last_resource_error().empty()) error += ": " + host.last_resource_error();
-        return false;
+        return failure(error);
     }
     std::vector<char*> argv;
     argv.reserve(arguments.size());
@@ -78,11 +76,11 @@ bool PluginModule::start_up(Host& host, std::vector<std::string>& arguments, std
     }
     arguments = left;
     if (start() != 1) {
-        error = path_ + ": the plug-in failed to start";
+        std::string error = path_ + ": the plug-in failed to start";
         if (!host.last_refusal.empty()) error += " (" + host.last_refusal + ")";
-        return false;
+        return failure(error);
     }
-    return true;
+    return {};
 }
 
 void PluginModule::shut_down(Host& host) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "abi/host_abi.h"
+#include "host/Status.h"
 
 #include <string>
 #include <vector>
@@ -19,9 +20,8 @@ class PluginModule {
     PluginModule(const PluginModule&) = delete;
     PluginModule& operator=(const PluginModule&) = delete;
 
-    /// Opens the module file and finds c4d_main. False with a message naming the file.
-    bool open(const std::string& module_path, std::string& error);
-    bool is_open() const { return main_ != nullptr; }
+    /// Opens the module file and finds c4d_main. Fails with a message naming the file.
+    Status open(const std::string& module_path);
     /// The folder holding the module: the plug-in's own path.
     const std::string& folder() const { return folder_; }
     const std::string& path() const { return path_; }
@@ -34,9 +34,9 @@ class PluginModule {
     int32_t end();
 
     /// The whole start-up: initialise, message 1, message 1002 with `arguments` (entries the
-    /// plug-in consumed come back as null and are removed), start. False with the step that
-    /// failed in `error`.
-    bool start_up(Host& host, std::vector<std::string>& arguments, std::string& error);
+    /// plug-in consumed come back as null and are removed), start. Fails naming the step
+    /// that failed.
+    Status start_up(Host& host, std::vector<std::string>& arguments);
     /// End (once for the start-up) and close the module. The host must have freed every
     /// object of the plug-in's types before.
     void shut_down(Host& host);

@@ -70,25 +70,21 @@ bool read_rows(png_structp png, png_bytepp rows) {
 }
 
 /// Encodes rows of `channels` bytes per pixel (3: RGB, 4: RGBA) into `out`.
-bool encode(int32_t width, int32_t height, int channels, const uint8_t* pixels, std::string& out,
-            std::string& error) {
+Result<std::string> encode(int32_t width, int32_t height, int channels, const uint8_t* pixels) {
     std::string message;
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, &message, on_error, on_warning);
-    if (png == nullptr) {
-        error = "cannot start the PNG encoder";
-        return false;
-    }
+    if (png == nullptr) return failure("cannot start the PNG encoder");
     png_infop info = png_create_info_struct(png);
     if (info == nullptr) {
         png_destroy_write_struct(&png, nullptr);
-        error = "cannot start the PNG encoder";
-        return false;
+        return failure("cannot start the PNG encoder");
     }
+    std::string out;
     const bool written = write_image(png, info, &out, width, height, channels, pixels);
     png_destroy_write_struct(&png, &info);
-    if (!written) error = "PNG encoder: " + message;
-    return written;
+    if (!written) return failure("PNG encoder: " + message);
+    return out;
 }
 
 struct FileCloser {
@@ -99,13 +95,11 @@ struct FileCloser {
 
 } // namespace
 
-bool encode_png(const RgbImage& image, std::string& bytes, std::string& error) {
-    bytes.clear();
-    return encode(image.width, image.height, 3, image.rgb.data(), bytes, error);
+Result<std::string> encode_png(const RgbImage& image) {
+    return encode(image.width, image.height, 3, image.rgb.data());
 }
 
-bool encode_png(const TextureSnapshot& texture, std::string& bytes, std::string& error) {
-    bytes.clear();
+Result<std::string> encode_png(const TextureSnapshot& texture) {
     std::vector<uint8_t> rgba(texture.pixels.size() * 4);
     for (size_t i = 0; i < texture.pixels.size(); ++i) {
         rgba[i * 4 + 0] = narrow_channel(texture.pixels[i].r);
@@ -113,60 +107,45 @@ bool encode_png(const TextureSnapshot& texture, std::string& bytes, std::string&
         rgba[i * 4 + 2] = narrow_channel(texture.pixels[i].b);
         rgba[i * 4 + 3] = narrow_channel(texture.pixels[i].a);
     }
-    return encode(texture.width, texture.height, 4, rgba.data(), bytes, error);
+    return encode(texture.width, texture.height, 4, rgba.data());
 }
 
-bool write_png(const std::string& path, const RgbImage& image, std::string& error) {
-    std::string bytes;
-    if (!encode_png(image, bytes, error)) {
-        error = path + ": " + error;
-        return false;
-    }
+Status write_png(const std::string& path, const RgbImage& image) {
+    const Result<std::string> bytes = encode_png(image);
+    if (!bytes) return failure(path + ": " + bytes.message());
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (file == nullptr) {
-        error = path + ": cannot create the file: " + std::strerror(errno);
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    if (file == nullptr) return failure(path + ": cannot create the file: " + std::strerror(errno));
+    const bool written = std::fwrite(bytes->data(), 1, bytes->size(), file.get()) == bytes->size();
     const bool closed = std::fclose(file.release()) == 0;
     if (!written || !closed) {
-        error = path + ": cannot write the file: " + std::strerror(errno);
+        Error error = failure(path + ": cannot write the file: " + std::strerror(errno));
         std::remove(path.c_str());
-        return false;
+        return error;
     }
-    return true;
+    return {};
 }
 
-bool read_png(const std::string& path, RgbImage& image, std::string& error) {
+Result<RgbImage> read_png(const std::string& path) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (file == nullptr) {
-        error = path + ": cannot open the file: " + std::strerror(errno);
-        return false;
-    }
+    if (file == nullptr) return failure(path + ": cannot open the file: " + std::strerror(errno));
     std::string message;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &message, on_error, on_warning);
-    if (png == nullptr) {
-        error = path + ": cannot start the PNG decoder";
-        return false;
-    }
+    if (png == nullptr) return failure(path + ": cannot start the PNG decoder");
     png_infop info = png_create_info_struct(png);
     if (info == nullptr) {
         png_destroy_read_struct(&png, nullptr, nullptr);
-        error = path + ": cannot start the PNG decoder";
-        return false;
+        return failure(path + ": cannot start the PNG decoder");
     }
     if (!read_header(png, info, file.get())) {
         png_destroy_read_struct(&png, &info, nullptr);
-        error = path + ": not a PNG picture this program can read: " + message;
-        return false;
+        return failure(path + ": not a PNG picture this program can read: " + message);
     }
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
     if (width == 0 || height == 0 || width > uint32_t(kMaxPictureSide) ||
         height > uint32_t(kMaxPictureSide) || png_get_rowbytes(png, info) != width * 3) {
         png_destroy_read_struct(&png, &info, nullptr);
-        error = path + ": a picture of a size or layout this program does not read";
-        return false;
+        return failure(path + ": a picture of a size or layout this program does not read");
     }
     std::vector<uint8_t> rgb(size_t(width) * height * 3);
     std::vector<png_bytep> rows(height);
@@ -174,14 +153,12 @@ bool read_png(const std::string& path, RgbImage& image, std::string& error) {
         rows[y] = rgb.data() + size_t(y) * width * 3;
     const bool read = read_rows(png, rows.data());
     png_destroy_read_struct(&png, &info, nullptr);
-    if (!read) {
-        error = path + ": not a PNG picture this program can read: " + message;
-        return false;
-    }
+    if (!read) return failure(path + ": not a PNG picture this program can read: " + message);
+    RgbImage image;
     image.width = static_cast<int32_t>(width);
     image.height = static_cast<int32_t>(height);
     image.rgb = std::move(rgb);
-    return true;
+    return image;
 }
 
 } // namespace vantri

@@ -55,8 +55,8 @@ void line(std::string& svg, const Camera& camera, const RenderLine& l) {
 /// A texture as an image element mapped onto its quad by the affine transform through three
 /// of its corners: the ones with texture coordinates (0, 1), (1, 1) and (0, 0), which hold
 /// the picture's top-left, top-right and bottom-left pixels.
-bool texture(std::string& svg, const Camera& camera, const RenderTexture& t, std::string& error) {
-    if (t.count != 4) return true;
+Status texture(std::string& svg, const Camera& camera, const RenderTexture& t) {
+    if (t.count != 4) return {};
     int top_left = -1, top_right = -1, bottom_left = -1;
     for (int k = 0; k < 4; ++k) {
         const VtVector& uv = t.uvs[static_cast<size_t>(k)];
@@ -64,11 +64,11 @@ bool texture(std::string& svg, const Camera& camera, const RenderTexture& t, std
         if (uv.x == 1 && uv.y == 1) top_right = k;
         if (uv.x == 0 && uv.y == 0) bottom_left = k;
     }
-    if (top_left < 0 || top_right < 0 || bottom_left < 0) return true;
+    if (top_left < 0 || top_right < 0 || bottom_left < 0) return {};
     for (int k = 0; k < 4; ++k) {
         if (camera.perspective() &&
             camera.depth_of(t.points[static_cast<size_t>(k)]) < camera.near_depth())
-            return true;
+            return {};
     }
     const ScreenPoint tl = camera.project(t.points[static_cast<size_t>(top_left)]);
     const ScreenPoint tr = camera.project(t.points[static_cast<size_t>(top_right)]);
@@ -77,26 +77,25 @@ bool texture(std::string& svg, const Camera& camera, const RenderTexture& t, std
     const double a = (tr.x - tl.x) / w, b = (tr.y - tl.y) / w;
     const double c = (bl.x - tl.x) / h, d = (bl.y - tl.y) / h;
     // Seen edge-on, a quad covers nothing.
-    if (std::abs(a * d - b * c) < 1e-9) return true;
+    if (std::abs(a * d - b * c) < 1e-9) return {};
     for (double v : {a, b, c, d, tl.x, tl.y}) {
-        if (!std::isfinite(v) || std::abs(v) > 1e7) return true;
+        if (!std::isfinite(v) || std::abs(v) > 1e7) return {};
     }
-    std::string png;
-    if (!encode_png(*t.texture, png, error)) return false;
+    const Result<std::string> png = encode_png(*t.texture);
+    if (!png) return png.error();
     svg +=
         "<image width=\"" + number(w) + "\" height=\"" + number(h) +
         "\" preserveAspectRatio=\"none\" style=\"image-rendering:pixelated\" transform=\"matrix(" +
         number(a) + " " + number(b) + " " + number(c) + " " + number(d) + " " + number(tl.x) + " " +
-        number(tl.y) + ")\" href=\"data:image/png;base64," + base64(png) + "\"/>\n";
-    return true;
+        number(tl.y) + ")\" href=\"data:image/png;base64," + base64(*png) + "\"/>\n";
+    return {};
 }
 
 } // namespace
 
-bool svg_picture(const RenderList& list, const Camera& camera, std::string& svg,
-                 std::string& error) {
+Result<std::string> svg_picture(const RenderList& list, const Camera& camera) {
     const std::string w = std::to_string(camera.width()), h = std::to_string(camera.height());
-    svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h +
            "\" viewBox=\"0 0 " + w + " " + h + "\">\n";
     svg +=
@@ -153,34 +152,29 @@ bool svg_picture(const RenderList& list, const Camera& camera, std::string& svg,
         if (const auto* l = std::get_if<RenderLine>(&overlay))
             line(svg, camera, *l);
         else if (const auto* t = std::get_if<RenderTexture>(&overlay)) {
-            if (!texture(svg, camera, *t, error)) return false;
+            const Status drawn = texture(svg, camera, *t);
+            if (!drawn) return drawn.error();
         }
     }
     svg += "</g>\n</svg>\n";
-    return true;
+    return svg;
 }
 
-bool write_svg(const std::string& path, const RenderList& list, const Camera& camera,
-               std::string& error, const PictureCaption* caption) {
-    std::string svg;
-    if (!svg_picture(list, camera, svg, error)) {
-        error = path + ": " + error;
-        return false;
-    }
-    if (caption != nullptr) svg.insert(svg.rfind("</svg>"), svg_overlay(camera, *caption));
+Status write_svg(const std::string& path, const RenderList& list, const Camera& camera,
+                 const PictureCaption* caption) {
+    Result<std::string> svg = svg_picture(list, camera);
+    if (!svg) return failure(path + ": " + svg.message());
+    if (caption != nullptr) svg->insert(svg->rfind("</svg>"), svg_overlay(camera, *caption));
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        error = path + ": cannot create the file: " + std::strerror(errno);
-        return false;
-    }
-    const bool written = std::fwrite(svg.data(), 1, svg.size(), file) == svg.size();
+    if (file == nullptr) return failure(path + ": cannot create the file: " + std::strerror(errno));
+    const bool written = std::fwrite(svg->data(), 1, svg->size(), file) == svg->size();
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) {
-        error = path + ": cannot write the file: " + std::strerror(errno);
+        Error error = failure(path + ": cannot write the file: " + std::strerror(errno));
         std::remove(path.c_str());
-        return false;
+        return error;
     }
-    return true;
+    return {};
 }
 
 } // namespace vantri

@@ -4,20 +4,19 @@
 // same scene gives the same text.
 #pragma once
 
+#include "host/Status.h"
 #include "host/render/PictureOverlay.h"
 
 #include <string>
 
 namespace vantri {
 
-/// The SVG text of `list` through `camera`; false with `error` when a texture could not be
-/// encoded.
-bool svg_picture(const RenderList& list, const Camera& camera, std::string& svg,
-                 std::string& error);
+/// The SVG text of `list` through `camera`; fails when a texture could not be encoded.
+Result<std::string> svg_picture(const RenderList& list, const Camera& camera);
 
 /// Writes the SVG picture to `path`, with the overlay of `caption` when one is given; on
-/// failure false with `error` naming the file, and no file left behind.
-bool write_svg(const std::string& path, const RenderList& list, const Camera& camera,
-               std::string& error, const PictureCaption* caption = nullptr);
+/// failure the error names the file, and no file is left behind.
+Status write_svg(const std::string& path, const RenderList& list, const Camera& camera,
+                 const PictureCaption* caption = nullptr);
 
 } // namespace vantri

@@ -169,9 +169,9 @@ class DescriptionReader {
         const std::string what = std::string(key) + " of '" + p.symbol + "': expected ";
         if (p.dtype == VT_DTYPE_LONG && value != std::floor(value))
             field.fail(what + "a whole number for an integer parameter, found " +
-                       resource_number_text(value));
+                       number_text(value));
         if (std::string(key) == "step" && !(value > 0.0))
-            field.fail(what + "a number above 0, found " + resource_number_text(value));
+            field.fail(what + "a number above 0, found " + number_text(value));
         out = value;
     }
 
@@ -292,8 +292,8 @@ class DescriptionReader {
     template <typename T> T in_range(const ResourceField& in, const DescriptionParameter& p, T v) {
         if ((p.min && v < *p.min) || (p.max && v > *p.max))
             in.fail("the default of '" + p.symbol + "' lies outside its range [" +
-                    (p.min ? resource_number_text(*p.min) : "") + ", " +
-                    (p.max ? resource_number_text(*p.max) : "") + "]");
+                    (p.min ? number_text(*p.min) : "") + ", " + (p.max ? number_text(*p.max) : "") +
+                    "]");
         return v;
     }
 
@@ -333,26 +333,25 @@ bool host_type_by_name(const std::string& name, int32_t& type) {
     return false;
 }
 
-bool parse_description(const std::string& text, const std::string& path, const std::string& name,
-                       DescriptionResource& out, std::string& error) {
+Status parse_description(const std::string& text, const std::string& path, const std::string& name,
+                         DescriptionResource& out) {
     ResourceJson root;
-    if (!parse_resource_json(text, path, root, error)) return false;
+    if (Status done = parse_resource_json(text, path, root); !done) return done;
     DescriptionResource description;
     try {
         DescriptionReader().read(ResourceField(root, ""), name, description);
     } catch (const ResourceFault& fault) {
-        error = fault.describe(path);
-        return false;
+        return failure(fault.describe(path));
     }
     out = std::move(description);
-    return true;
+    return {};
 }
 
-bool load_description(const std::string& path, const std::string& name, DescriptionResource& out,
-                      std::string& error) {
+Status load_description(const std::string& path, const std::string& name,
+                        DescriptionResource& out) {
     std::string text;
-    if (!read_text_file(path, text, error)) return false;
-    return parse_description(text, path, name, out, error);
+    if (Status done = read_text_file(path, text); !done) return done;
+    return parse_description(text, path, name, out);
 }
 
 } // namespace vantri

@@ -4,6 +4,8 @@
 // plug-in's id headers are generated from the same file.
 #pragma once
 
+#include "host/Status.h"
+
 #include "abi/host_abi.h"
 
 #include <cstdint>
@@ -58,14 +60,13 @@ struct DescriptionResource {
 };
 
 /// Parses `text`, the description file at `path`, whose "name" must be `name`. On failure
-/// returns false, leaves `out` untouched and sets `error` to "path: json.path: what was
-/// expected" (or "path:line:column: not valid JSON: why").
-bool parse_description(const std::string& text, const std::string& path, const std::string& name,
-                       DescriptionResource& out, std::string& error);
+/// leaves `out` untouched and fails with "path: json.path: what was expected" (or
+/// "path:line:column: not valid JSON: why").
+Status parse_description(const std::string& text, const std::string& path, const std::string& name,
+                         DescriptionResource& out);
 
 /// Reads and parses the description file at `path`.
-bool load_description(const std::string& path, const std::string& name, DescriptionResource& out,
-                      std::string& error);
+Status load_description(const std::string& path, const std::string& name, DescriptionResource& out);
 
 /// The object type names an "accept" list may use besides plain type ids ("any object",
 /// "null", ...). Returns false when `name` is not one of them.

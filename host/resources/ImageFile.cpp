@@ -59,8 +59,8 @@ TIFF* open_quietly(const std::string& path, TiffMessages&) {
 }
 #endif
 
-std::string failure(const std::string& path, const std::string& what,
-                    const TiffMessages& messages) {
+std::string tiff_failure(const std::string& path, const std::string& what,
+                         const TiffMessages& messages) {
     std::string text = path + ": " + what;
     if (!messages.first_error.empty()) text += " (" + messages.first_error + ")";
     return text;
@@ -68,40 +68,36 @@ std::string failure(const std::string& path, const std::string& what,
 
 } // namespace
 
-bool load_tiff(const std::string& path, Image& out, std::string& error) {
+Status load_tiff(const std::string& path, Image& out) {
     TiffMessages messages;
     messages.path = path;
     TIFF* tiff = open_quietly(path, messages);
     if (tiff == nullptr) {
         std::FILE* probe = std::fopen(path.c_str(), "rb");
         if (probe == nullptr) {
-            error = path + ": cannot be opened";
+            std::string error = path + ": cannot be opened";
             if (!messages.first_error.empty()) error += " (" + messages.first_error + ")";
-            return false;
+            return failure(error);
         }
         std::fclose(probe);
-        error = failure(path, "not a readable TIFF image", messages);
-        return false;
+        return failure(tiff_failure(path, "not a readable TIFF image", messages));
     }
     uint32_t width = 0, height = 0;
     TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
     if (width == 0 || height == 0 || uint64_t(width) * height > kMaxPixels) {
         TIFFClose(tiff);
-        error = failure(path,
-                        "TIFF image has an unusable size " + std::to_string(width) + " x " +
-                            std::to_string(height),
-                        messages);
-        return false;
+        return failure(tiff_failure(path,
+                                    "TIFF image has an unusable size " + std::to_string(width) +
+                                        " x " + std::to_string(height),
+                                    messages));
     }
     std::vector<uint32_t> raster(size_t(width) * height);
     const int ok =
         TIFFReadRGBAImageOriented(tiff, width, height, raster.data(), ORIENTATION_TOPLEFT, 0);
     TIFFClose(tiff);
-    if (ok == 0 || !messages.first_error.empty()) {
-        error = failure(path, "TIFF image data cannot be decoded", messages);
-        return false;
-    }
+    if (ok == 0 || !messages.first_error.empty())
+        return failure(tiff_failure(path, "TIFF image data cannot be decoded", messages));
     Image image;
     image.width = static_cast<int32_t>(width);
     image.height = static_cast<int32_t>(height);
@@ -121,7 +117,7 @@ bool load_tiff(const std::string& path, Image& out, std::string& error) {
         image.rgba[i * 4 + 3] = static_cast<uint8_t>(alpha);
     }
     out = std::move(image);
-    return true;
+    return {};
 }
 
 } // namespace vantri

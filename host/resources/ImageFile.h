@@ -1,6 +1,8 @@
 // Image files of a resource folder: the icons of the plug-in's object types.
 #pragma once
 
+#include "host/Status.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,8 +17,7 @@ struct Image {
 
 /// Decodes the first image of a TIFF file with libtiff, whatever its layout (strips or
 /// tiles, any bit depth and photometric libtiff can turn into RGBA). libtiff's own messages
-/// go nowhere: on failure returns false, leaves `out` untouched and sets `error` to
-/// "path: what went wrong".
-bool load_tiff(const std::string& path, Image& out, std::string& error);
+/// go nowhere: on failure leaves `out` untouched and fails with "path: what went wrong".
+Status load_tiff(const std::string& path, Image& out);
 
 } // namespace vantri

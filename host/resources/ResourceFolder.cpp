@@ -14,46 +14,41 @@ namespace fs = std::filesystem;
 
 /// The names of the descriptions/<name>.json files, sorted so that errors come in a stable
 /// order whatever the directory listing gives.
-bool description_names(const fs::path& folder, std::vector<std::string>& names,
-                       std::string& error) {
+Status description_names(const fs::path& folder, std::vector<std::string>& names) {
     std::error_code code;
-    if (!fs::is_directory(folder, code)) return true;
+    if (!fs::is_directory(folder, code)) return {};
     fs::directory_iterator it(folder, code);
-    if (code) {
-        error = folder.string() + ": cannot be listed: " + code.message();
-        return false;
-    }
+    if (code) return failure(folder.string() + ": cannot be listed: " + code.message());
     for (const fs::directory_entry& entry : it) {
         const fs::path& path = entry.path();
         if (path.extension() == ".json" && entry.is_regular_file(code))
             names.push_back(path.stem().string());
     }
     std::sort(names.begin(), names.end());
-    return true;
+    return {};
 }
 
 } // namespace
 
-bool load_resource_folder(const std::string& res_folder, ResourceSet& out, std::string& error) {
+Status load_resource_folder(const std::string& res_folder, ResourceSet& out) {
     const fs::path root(res_folder);
     std::error_code code;
-    if (!fs::is_directory(root, code)) {
-        error = res_folder + ": not a resource folder (no such directory)";
-        return false;
-    }
+    if (!fs::is_directory(root, code))
+        return failure(res_folder + ": not a resource folder (no such directory)");
     ResourceSet loaded;
-    if (!load_string_table((root / "strings.json").string(), loaded.strings, error)) return false;
+    if (Status done = load_string_table((root / "strings.json").string(), loaded.strings); !done)
+        return done;
 
     std::vector<std::string> names;
-    if (!description_names(root / "descriptions", names, error)) return false;
+    if (Status done = description_names(root / "descriptions", names); !done) return done;
     for (const std::string& name : names) {
         DescriptionResource description;
         const fs::path path = root / "descriptions" / (name + ".json");
-        if (!load_description(path.string(), name, description, error)) return false;
+        if (Status done = load_description(path.string(), name, description); !done) return done;
         loaded.descriptions.emplace(name, std::move(description));
     }
     out = std::move(loaded);
-    return true;
+    return {};
 }
 
 } // namespace vantri

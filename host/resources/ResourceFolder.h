@@ -8,6 +8,8 @@
 // docs/resource-format.md describes the files.
 #pragma once
 
+#include "host/Status.h"
+
 #include "host/resources/DescriptionFile.h"
 
 #include <cstdint>
@@ -22,9 +24,9 @@ struct ResourceSet {
 };
 
 /// Loads <res_folder>/strings.json and every descriptions/<name>.json. A folder without
-/// descriptions/ has no descriptions. On failure returns false, leaves `out` untouched and
-/// sets `error` to "path: json.path: what was expected", "path:line:column: not valid
-/// JSON: why", or "path: why" for a file that cannot be read.
-bool load_resource_folder(const std::string& res_folder, ResourceSet& out, std::string& error);
+/// descriptions/ has no descriptions. On failure leaves `out` untouched and fails with
+/// "path: json.path: what was expected", "path:line:column: not valid JSON: why", or
+/// "path: why" for a file that cannot be read.
+Status load_resource_folder(const std::string& res_folder, ResourceSet& out);
 
 } // namespace vantri

@@ -1,8 +1,6 @@
 #include "host/resources/ResourceJson.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <set>
 #include <vector>
@@ -84,55 +82,16 @@ std::string ResourceFault::describe(const std::string& file) const {
     return file + ": " + (where.empty() ? "" : where + ": ") + message;
 }
 
-bool parse_resource_json(const std::string& text, const std::string& file, ResourceJson& out,
-                         std::string& error) {
+Status parse_resource_json(const std::string& text, const std::string& file, ResourceJson& out) {
     try {
         out = ResourceJson::parse(text, DuplicateKeyCheck());
     } catch (const ResourceJson::parse_error& e) {
-        error = file + ":" + text_position(text, e.byte) +
-                ": not valid JSON: " + parse_reason(e.what());
-        return false;
+        return failure(file + ":" + text_position(text, e.byte) +
+                       ": not valid JSON: " + parse_reason(e.what()));
     } catch (const ResourceFault& fault) {
-        error = fault.describe(file);
-        return false;
+        return failure(fault.describe(file));
     }
-    return true;
-}
-
-std::string resource_number_text(double value) {
-    char text[40];
-    if (value == std::floor(value) && std::fabs(value) < 1e15) {
-        std::snprintf(text, sizeof text, "%.0f", value);
-        return text;
-    }
-    for (int digits = 1; digits <= 17; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, value);
-        if (std::strtod(text, nullptr) == value) break;
-    }
-    return text;
-}
-
-std::string resource_json_kind(const ResourceJson& value) {
-    switch (value.type()) {
-    case ResourceJson::value_t::null:
-        return "null";
-    case ResourceJson::value_t::boolean:
-        return value.get<bool>() ? "true" : "false";
-    case ResourceJson::value_t::string:
-        return "the string " + value.dump();
-    case ResourceJson::value_t::array:
-        return "a list of " + std::to_string(value.size());
-    case ResourceJson::value_t::object:
-        return "an object";
-    case ResourceJson::value_t::number_float: {
-        // Written with a fraction or an exponent; "1001.0" stays distinct from "1001".
-        const std::string text = resource_number_text(value.get<double>());
-        const bool plain = text.find_first_of(".en") == std::string::npos;
-        return "the number " + text + (plain ? ".0" : "");
-    }
-    default:
-        return "the number " + value.dump();
-    }
+    return {};
 }
 
 ResourceField ResourceField::member(const char* key) const {
@@ -203,7 +162,7 @@ void ResourceField::fail(const std::string& message) const {
 }
 
 void ResourceField::expected(const std::string& what) const {
-    fail("expected " + what + ", found " + resource_json_kind(value_));
+    fail("expected " + what + ", found " + json_kind(value_));
 }
 
 } // namespace vantri

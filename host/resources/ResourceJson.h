@@ -3,6 +3,9 @@
 // every fault names the file, the JSON path and what was expected.
 #pragma once
 
+#include "host/Status.h"
+#include "host/resources/JsonText.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -27,17 +30,10 @@ struct ResourceFault {
 };
 
 /// Parses `text`, the content of the resource file at `file`. A key written twice in one
-/// object is refused (the parser would silently keep one of the two). On failure returns
-/// false and sets `error` to "file:line:column: not valid JSON: why", or
+/// object is refused (the parser would silently keep one of the two). Fails with
+/// "file:line:column: not valid JSON: why", or
 /// "file: path: the key 'x' is written twice in one object".
-bool parse_resource_json(const std::string& text, const std::string& file, ResourceJson& out,
-                         std::string& error);
-
-/// What a value is, for messages: "the string \"x\"", "a list of 2", "true", "the number 2.5".
-std::string resource_json_kind(const ResourceJson& value);
-
-/// A number in the shortest text that reads back as the same double ("0.1", "1e+20").
-std::string resource_number_text(double value);
+Status parse_resource_json(const std::string& text, const std::string& file, ResourceJson& out);
 
 /// A value of a resource file and its JSON path. The readers throw ResourceFault.
 class ResourceField {

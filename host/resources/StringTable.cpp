@@ -5,10 +5,10 @@
 
 namespace vantri {
 
-bool parse_string_table(const std::string& text, const std::string& path,
-                        std::map<int32_t, std::string>& out, std::string& error) {
+Status parse_string_table(const std::string& text, const std::string& path,
+                          std::map<int32_t, std::string>& out) {
     ResourceJson json;
-    if (!parse_resource_json(text, path, json, error)) return false;
+    if (Status done = parse_resource_json(text, path, json); !done) return done;
     std::map<int32_t, std::string> strings;
     std::map<int32_t, std::string> where; // id -> the entry that gave it its text
     try {
@@ -31,18 +31,16 @@ bool parse_string_table(const std::string& text, const std::string& path,
             strings[value] = entry.member("text").text();
         }
     } catch (const ResourceFault& fault) {
-        error = fault.describe(path);
-        return false;
+        return failure(fault.describe(path));
     }
     out = std::move(strings);
-    return true;
+    return {};
 }
 
-bool load_string_table(const std::string& path, std::map<int32_t, std::string>& out,
-                       std::string& error) {
+Status load_string_table(const std::string& path, std::map<int32_t, std::string>& out) {
     std::string text;
-    if (!read_text_file(path, text, error)) return false;
-    return parse_string_table(text, path, out, error);
+    if (Status done = read_text_file(path, text); !done) return done;
+    return parse_string_table(text, path, out);
 }
 
 } // namespace vantri

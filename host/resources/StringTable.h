@@ -2,6 +2,8 @@
 // types), read from strings.json in its resource folder.
 #pragma once
 
+#include "host/Status.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -9,13 +11,12 @@
 namespace vantri {
 
 /// Parses `text`, the strings file at `path`: {"strings": [{"id": 1004, "text": "..."}, ...]}.
-/// No id may have two texts. On failure returns false, leaves `out` untouched and sets
-/// `error` to "path: json.path: what was expected" (or "path:line:column: not valid JSON: why").
-bool parse_string_table(const std::string& text, const std::string& path,
-                        std::map<int32_t, std::string>& out, std::string& error);
+/// No id may have two texts. On failure leaves `out` untouched and fails with "path:
+/// json.path: what was expected" (or "path:line:column: not valid JSON: why").
+Status parse_string_table(const std::string& text, const std::string& path,
+                          std::map<int32_t, std::string>& out);
 
 /// Reads and parses the strings file at `path`.
-bool load_string_table(const std::string& path, std::map<int32_t, std::string>& out,
-                       std::string& error);
+Status load_string_table(const std::string& path, std::map<int32_t, std::string>& out);
 
 } // namespace vantri

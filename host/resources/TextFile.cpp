@@ -8,29 +8,18 @@
 
 namespace vantri {
 
-bool read_text_file(const std::string& path, std::string& text, std::string& error) {
+Status read_text_file(const std::string& path, std::string& text) {
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0) {
-        error = path + ": cannot be opened: " + std::strerror(errno);
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = path + ": cannot be opened: not a regular file";
-        return false;
-    }
+    if (stat(path.c_str(), &info) != 0)
+        return failure(path + ": cannot be opened: " + std::strerror(errno));
+    if (!S_ISREG(info.st_mode)) return failure(path + ": cannot be opened: not a regular file");
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot be opened: " + std::strerror(errno);
-        return false;
-    }
+    if (!in) return failure(path + ": cannot be opened: " + std::strerror(errno));
     std::ostringstream content;
     content << in.rdbuf();
-    if (in.bad()) {
-        error = path + ": read error";
-        return false;
-    }
+    if (in.bad()) return failure(path + ": read error");
     text = content.str();
-    return true;
+    return {};
 }
 
 } // namespace vantri

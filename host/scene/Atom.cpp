@@ -83,19 +83,6 @@ void Atom::insert_under_last(Atom* parent) {
     parent->structure_dirty_ = next_change();
 }
 
-void Atom::insert_under_first(Atom* parent) {
-    if (parent == nullptr || parent == this) return;
-    remove();
-    parent_ = parent;
-    next_ = parent->first_child_;
-    if (next_ != nullptr)
-        next_->prev_ = this;
-    else
-        parent->last_child_ = this;
-    parent->first_child_ = this;
-    parent->structure_dirty_ = next_change();
-}
-
 // Each child is deleted while it is still in the tree (its object may ask for its document
 // as it goes); the child's own destructor unlinks it, which advances the loop.
 void Atom::free_children() {

@@ -29,13 +29,10 @@ class Atom {
 
     Atom* parent() const { return parent_; }
     Atom* first_child() const { return first_child_; }
-    Atom* last_child() const { return last_child_; }
     Atom* next() const { return next_; }
     Atom* prev() const { return prev_; }
     /// Makes this node the last child of `parent`, leaving any tree it was in.
     void insert_under_last(Atom* parent);
-    /// Makes this node the first child of `parent`, leaving any tree it was in.
-    void insert_under_first(Atom* parent);
     /// Leaves the tree; the caller owns the node afterwards.
     void remove();
     /// Frees every child.

@@ -8,7 +8,7 @@
 namespace vantri {
 
 namespace {
-// The host's own custom types are known from the start; others can be registered.
+// The custom types the host knows, each with the factory of its empty value.
 std::map<int32_t, CustomDataFactory> builtin_types() {
     std::map<int32_t, CustomDataFactory> table;
     table[VT_CUSTOMDATA_INEXCLUDE] = [] { return std::make_unique<InExcludeList>(); };
@@ -21,10 +21,6 @@ std::map<int32_t, CustomDataFactory>& factories() {
     return table;
 }
 } // namespace
-
-void register_custom_type(int32_t type, CustomDataFactory factory) {
-    factories()[type] = std::move(factory);
-}
 
 std::unique_ptr<CustomData> make_custom_data(int32_t type) {
     auto it = factories().find(type);

@@ -28,8 +28,6 @@ class CustomData {
 
 using CustomDataFactory = std::function<std::unique_ptr<CustomData>()>;
 
-/// Registers the factory of custom type `type` (done once per type by the host).
-void register_custom_type(int32_t type, CustomDataFactory factory);
 /// A new empty value of `type`, or null for an unknown type.
 std::unique_ptr<CustomData> make_custom_data(int32_t type);
 

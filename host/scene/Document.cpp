@@ -27,10 +27,6 @@ void Document::set_frame(int32_t frame) {
     time_ = VtTime{static_cast<double>(frame), static_cast<double>(fps_)};
 }
 
-SceneObject* Document::first_object() const {
-    return SceneObject::from(first_child());
-}
-
 void Document::insert(SceneObject* object, SceneObject* parent) {
     object->insert_under_last(parent != nullptr ? static_cast<Atom*>(parent) : this);
 }

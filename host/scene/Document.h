@@ -18,7 +18,6 @@ class Document : public Atom {
     static Document* from(VtAtom* h);
 
     VtTime time() const { return time_; }
-    void set_time(VtTime t) { time_ = t; }
     VtTime min_time() const { return min_time_; }
     void set_min_time(VtTime t) { min_time_ = t; }
     VtTime max_time() const { return max_time_; }
@@ -28,7 +27,6 @@ class Document : public Atom {
     /// Sets the time to a whole frame at the document's frame rate.
     void set_frame(int32_t frame);
 
-    SceneObject* first_object() const;
     /// Adds an object at the end of the top level, or as the last child of `parent`.
     void insert(SceneObject* object, SceneObject* parent = nullptr);
     /// Every object of the scene tree (not generated output), parents before children.

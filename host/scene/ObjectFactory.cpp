@@ -18,34 +18,30 @@ void AliasMap::translate() {
     }
 }
 
-SceneObject* create_object(const TypeRegistry& types, int32_t type, std::string* why) {
+Result<SceneObject*> create_object(const TypeRegistry& types, int32_t type) {
     const ObjectType* object_type = types.find(type);
-    if (object_type == nullptr) {
-        if (why != nullptr) *why = "unknown object type " + std::to_string(type);
-        return nullptr;
-    }
+    if (object_type == nullptr) return failure("unknown object type " + std::to_string(type));
     auto* object = new SceneObject(type);
     object->set_name(object_type->name);
     if (!object_type->is_plugin()) return object;
     VtNodeData* instance = object_type->callbacks->alloc(object_type->type_data);
     if (instance == nullptr) {
         delete object;
-        if (why != nullptr) *why = "the plug-in could not allocate a " + object_type->name;
-        return nullptr;
+        return failure("the plug-in could not allocate a " + object_type->name);
     }
     object->attach_instance(object_type, instance);
     if (!object_type->callbacks->init(instance, object->handle())) {
         delete object;
-        if (why != nullptr) *why = "the plug-in could not initialise a " + object_type->name;
-        return nullptr;
+        return failure("the plug-in could not initialise a " + object_type->name);
     }
     return object;
 }
 
 SceneObject* clone_object(const TypeRegistry& types, const SceneObject& original,
                           AliasMap* aliases) {
-    SceneObject* copy = create_object(types, original.type());
-    if (copy == nullptr) return nullptr;
+    const Result<SceneObject*> made = create_object(types, original.type());
+    if (!made) return nullptr;
+    SceneObject* copy = *made;
     copy->set_name(original.name());
     copy->data() = original.data();
     copy->copy_transform_from(original);

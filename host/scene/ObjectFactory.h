@@ -3,6 +3,7 @@
 // then the plug-in's CopyTo.
 #pragma once
 
+#include "host/Status.h"
 #include "host/plugin/ObjectTypes.h"
 #include "host/scene/SceneObject.h"
 
@@ -20,9 +21,9 @@ struct AliasMap {
     void translate();
 };
 
-/// A new object of `type`, or null (with the reason in `why`) when the type is unknown or
-/// the plug-in cannot make its instance.
-SceneObject* create_object(const TypeRegistry& types, int32_t type, std::string* why = nullptr);
+/// A new object of `type` (never null), or the reason it could not be made: the type is
+/// unknown or the plug-in cannot make its instance.
+Result<SceneObject*> create_object(const TypeRegistry& types, int32_t type);
 
 /// A deep copy of `original` and its children, outside any tree; null on failure.
 SceneObject* clone_object(const TypeRegistry& types, const SceneObject& original,

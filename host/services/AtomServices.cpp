@@ -44,10 +44,6 @@ VtContainer* get_data_instance(VtAtom* atom) {
     return atom != nullptr ? atom_of(atom)->data().handle() : nullptr;
 }
 
-const char* get_name(VtAtom* atom) {
-    return atom != nullptr ? atom_of(atom)->name().c_str() : "";
-}
-
 int32_t set_name(VtAtom* atom, const char* name) {
     if (atom == nullptr) return 0;
     atom_of(atom)->set_name(name != nullptr ? name : "");
@@ -72,14 +68,6 @@ VtAtom* get_next(VtAtom* atom) {
     return next != nullptr ? next->handle() : nullptr;
 }
 
-// The parent object; a top-level object (under the document) has none.
-VtAtom* get_up(VtAtom* atom) {
-    if (atom == nullptr) return nullptr;
-    Atom* up = atom_of(atom)->parent();
-    if (up == nullptr || up->kind() != Atom::Kind::Object) return nullptr;
-    return up->handle();
-}
-
 void insert_under_last(VtAtom* atom, VtAtom* parent) {
     if (atom == nullptr || parent == nullptr) return;
     atom_of(atom)->insert_under_last(atom_of(parent));
@@ -92,12 +80,12 @@ const VtAtomTable kTable = {
     .set_parameter = set_parameter,
     .send_message = send_message,
     .get_data_instance = get_data_instance,
-    .get_name = get_name,
+    .retired_get_name = nullptr,
     .set_name = set_name,
     .get_document = get_document,
     .get_down = get_down,
     .get_next = get_next,
-    .get_up = get_up,
+    .retired_get_up = nullptr,
     .insert_under_last = insert_under_last,
 };
 

@@ -42,8 +42,7 @@ VtBitmap* bitmap_load(const char* path) {
     // The image is the plug-in's until it frees it, so it counts as one of its blocks.
     if (!allocator().admit(sizeof(Bitmap))) return nullptr;
     Image image;
-    std::string error;
-    if (!load_tiff(path, image, error)) {
+    if (!load_tiff(path, image).ok()) {
         allocator().retire(sizeof(Bitmap));
         return nullptr;
     }

@@ -86,10 +86,6 @@ VtCustomData* custom_clone(const VtCustomData* data) {
     return hand_out(CustomData::from(data)->clone());
 }
 
-int32_t custom_get_type(const VtCustomData* data) {
-    return data != nullptr ? CustomData::from(data)->type() : 0;
-}
-
 int32_t in_exclude_get_count(const VtCustomData* list) {
     const InExcludeList* of_list = InExcludeList::from(list);
     return of_list != nullptr ? of_list->count() : 0;
@@ -138,7 +134,7 @@ const VtContainerTable kTable = {
     .custom_alloc = custom_alloc,
     .custom_free = custom_free,
     .custom_clone = custom_clone,
-    .custom_get_type = custom_get_type,
+    .retired_custom_get_type = nullptr,
     .in_exclude_get_count = in_exclude_get_count,
     .in_exclude_get_object = in_exclude_get_object,
     .spline_make_linear = spline_make_linear,

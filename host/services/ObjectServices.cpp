@@ -24,11 +24,12 @@ SceneObject* object_of(VtAtom* handle) {
 VtAtom* alloc(int32_t type) {
     Host* host = calling_host();
     if (host == nullptr || !allocator().admit(sizeof(SceneObject))) return nullptr;
-    SceneObject* object = create_object(host->types(), type);
-    if (object == nullptr) {
+    const Result<SceneObject*> made = create_object(host->types(), type);
+    if (!made) {
         allocator().retire(sizeof(SceneObject));
         return nullptr;
     }
+    SceneObject* object = *made;
     object->set_counted(sizeof(SceneObject));
     return object->handle();
 }
@@ -69,14 +70,8 @@ void get_rel_rot(VtAtom* h, VtVector* out) {
 void set_rel_rot(VtAtom* h, const VtVector* v) {
     if (SceneObject* o = object_of(h); o && v) o->set_rotation(*v);
 }
-void get_rel_scale(VtAtom* h, VtVector* out) {
-    if (SceneObject* o = object_of(h); o && out) *out = o->scale();
-}
 void get_rad(VtAtom* h, VtVector* out) {
     if (SceneObject* o = object_of(h); o && out) *out = o->radius();
-}
-void get_mp(VtAtom* h, VtVector* out) {
-    if (SceneObject* o = object_of(h); o && out) *out = o->bounds_centre();
 }
 
 VtAtom* get_cache(VtAtom* h) {
@@ -110,7 +105,8 @@ VtAtom* get_and_check_hierarchy_clone(VtAtom* op_handle, VtHierarchyHelp*, VtAto
     AliasMap* aliases = reinterpret_cast<AliasMap*>(trans);
     SceneObject* clone = nullptr;
     if (all_children) {
-        clone = create_object(host->types(), kNullType);
+        const Result<SceneObject*> group = create_object(host->types(), kNullType);
+        clone = group ? *group : nullptr;
         for (Atom* node = child; clone != nullptr && node != nullptr; node = node->next()) {
             SceneObject* source = SceneObject::from(node);
             if (source == nullptr) continue;
@@ -148,9 +144,6 @@ void doc_get_time(VtAtom* h, VtTime* out) {
 }
 void doc_get_min_time(VtAtom* h, VtTime* out) {
     if (Document* d = Document::from(h); d && out) *out = d->min_time();
-}
-void doc_get_max_time(VtAtom* h, VtTime* out) {
-    if (Document* d = Document::from(h); d && out) *out = d->max_time();
 }
 int32_t doc_get_fps(VtAtom* h) {
     Document* d = Document::from(h);
@@ -252,9 +245,6 @@ int32_t array_remove(VtAtomArray* a, VtAtom* atom) {
     list->erase(it);
     return 1;
 }
-void array_flush(VtAtomArray* a) {
-    if (a != nullptr) list_of(a)->clear();
-}
 
 const VtObjectTable kTable = {
     .size = sizeof(VtObjectTable),
@@ -268,14 +258,14 @@ const VtObjectTable kTable = {
     .set_rel_pos = set_rel_pos,
     .get_rel_rot = get_rel_rot,
     .set_rel_rot = set_rel_rot,
-    .get_rel_scale = get_rel_scale,
+    .retired_get_rel_scale = nullptr,
     .get_rad = get_rad,
     .get_cache = get_cache,
     .get_and_check_hierarchy_clone = get_and_check_hierarchy_clone,
     .priority_add = priority_add,
     .doc_get_time = doc_get_time,
     .doc_get_min_time = doc_get_min_time,
-    .doc_get_max_time = doc_get_max_time,
+    .retired_doc_get_max_time = nullptr,
     .doc_get_fps = doc_get_fps,
     .check_is_running = check_is_running,
     .link_alloc = link_alloc,
@@ -292,8 +282,6 @@ const VtObjectTable kTable = {
     .array_get_count = array_get_count,
     .array_get_index = array_get_index,
     .array_remove = array_remove,
-    .array_flush = array_flush,
-    .get_mp = get_mp,
 };
 
 } // namespace

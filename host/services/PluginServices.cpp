@@ -10,9 +10,8 @@ namespace {
 int32_t register_object(const VtObjectRegistration* registration) {
     Host* host = calling_host();
     if (registration == nullptr || host == nullptr) return 0;
-    std::string why;
-    if (!host->types().add(*registration, why)) {
-        host->last_refusal = why;
+    if (Status added = host->types().add(*registration); !added) {
+        host->last_refusal = added.message();
         return 0;
     }
     return 1;

@@ -16,9 +16,8 @@ namespace {
 VtResource* load(const char* plugin_folder) {
     Host* host = calling_host();
     if (host == nullptr || plugin_folder == nullptr || *plugin_folder == '\0') return nullptr;
-    std::string error;
-    Host::LoadedResources* loaded = host->load_resources(plugin_folder, error);
-    return reinterpret_cast<VtResource*>(loaded);
+    const Result<Host::LoadedResources*> loaded = host->load_resources(plugin_folder);
+    return loaded ? reinterpret_cast<VtResource*>(*loaded) : nullptr;
 }
 
 void release(VtResource* resource) {

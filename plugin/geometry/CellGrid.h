@@ -64,10 +64,6 @@ class CellGrid {
     int32_t GetCount() const { return count_; }
     /// Edge length of a cell.
     double GetCellSize() const { return size_; }
-    /// Cells along each axis.
-    int32_t GetDimension(int axis) const { return dims_[axis]; }
-    /// Points that have left their home cell since the build.
-    int32_t GetAwayCount() const { return away_count_; }
 
     /// Visits the points in the cells at Chebyshev distance `ring` (in cells) from the cell
     /// of `centre`, calling visit(k) for each; strays are not visited. Returns false once no

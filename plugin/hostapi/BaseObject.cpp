@@ -61,21 +61,9 @@ void BaseObject::SetRelRot(const LVector& v) {
     if (const VtObjectTable* objects = vt::ObjectTable()) objects->set_rel_rot(Handle(), &abi);
 }
 
-LVector BaseObject::GetRelScale() const {
-    VtVector v{};
-    if (const VtObjectTable* objects = vt::ObjectTable()) objects->get_rel_scale(Handle(), &v);
-    return FromAbi(v);
-}
-
 LVector BaseObject::GetRad() const {
     VtVector v{};
     if (const VtObjectTable* objects = vt::ObjectTable()) objects->get_rad(Handle(), &v);
-    return FromAbi(v);
-}
-
-LVector BaseObject::GetMp() const {
-    VtVector v{};
-    if (const VtObjectTable* objects = vt::ObjectTable()) objects->get_mp(Handle(), &v);
     return FromAbi(v);
 }
 
@@ -108,12 +96,6 @@ BaseTime BaseDocument::GetTime() const {
 BaseTime BaseDocument::GetMinTime() const {
     VtTime t{0.0, 1.0};
     if (const VtObjectTable* objects = vt::ObjectTable()) objects->doc_get_min_time(Handle(), &t);
-    return BaseTime(t.numerator, t.denominator);
-}
-
-BaseTime BaseDocument::GetMaxTime() const {
-    VtTime t{0.0, 1.0};
-    if (const VtObjectTable* objects = vt::ObjectTable()) objects->doc_get_max_time(Handle(), &t);
     return BaseTime(t.numerator, t.denominator);
 }
 

@@ -31,7 +31,6 @@ class BaseObject : public ParameterNode {
 
     BaseObject* GetDown() const { return static_cast<BaseObject*>(GeListNode::GetDown()); }
     BaseObject* GetNext() const { return static_cast<BaseObject*>(GeListNode::GetNext()); }
-    BaseObject* GetUp() const { return static_cast<BaseObject*>(GeListNode::GetUp()); }
 
     LMatrix GetMg() const;
     LMatrix GetMl() const;
@@ -43,11 +42,8 @@ class BaseObject : public ParameterNode {
     /// Heading, pitch, bank in radians, relative to the parent.
     LVector GetRelRot() const;
     void SetRelRot(const LVector& v);
-    LVector GetRelScale() const;
     /// Half the size of the object's bounding box.
     LVector GetRad() const;
-    /// The centre of the object's bounding box, in its own space.
-    LVector GetMp() const;
     /// The object's generated output, owned by the host, or null.
     BaseObject* GetCache() const;
 
@@ -61,7 +57,5 @@ class BaseDocument : public ParameterNode {
   public:
     BaseTime GetTime() const;
     BaseTime GetMinTime() const;
-    BaseTime GetMaxTime() const;
     int32_t GetFps() const;
-    BaseObject* GetFirstObject() const { return static_cast<BaseObject*>(GetDown()); }
 };

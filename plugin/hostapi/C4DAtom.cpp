@@ -43,12 +43,6 @@ GeListNode* GeListNode::GetNext() const {
     return FromHandle<GeListNode>(atoms->get_next(Handle()));
 }
 
-GeListNode* GeListNode::GetUp() const {
-    const VtAtomTable* atoms = vt::AtomTable();
-    if (atoms == nullptr) return nullptr;
-    return FromHandle<GeListNode>(atoms->get_up(Handle()));
-}
-
 BaseDocument* GeListNode::GetDocument() const {
     const VtAtomTable* atoms = vt::AtomTable();
     if (atoms == nullptr) return nullptr;
@@ -65,12 +59,6 @@ BaseContainer* ParameterNode::GetDataInstance() const {
     const VtAtomTable* atoms = vt::AtomTable();
     if (atoms == nullptr) return nullptr;
     return reinterpret_cast<BaseContainer*>(atoms->get_data_instance(Handle()));
-}
-
-String ParameterNode::GetName() const {
-    const VtAtomTable* atoms = vt::AtomTable();
-    if (atoms == nullptr) return String();
-    return String(atoms->get_name(Handle()));
 }
 
 void ParameterNode::SetName(const String& name) {

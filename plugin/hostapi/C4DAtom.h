@@ -26,7 +26,6 @@ class GeListNode : public C4DAtom {
   public:
     GeListNode* GetDown() const;
     GeListNode* GetNext() const;
-    GeListNode* GetUp() const;
     BaseDocument* GetDocument() const;
     /// Makes this node the last child of `parent`; the parent's tree then owns it.
     void InsertUnderLast(GeListNode* parent);
@@ -36,7 +35,6 @@ class ParameterNode : public GeListNode {
   public:
     /// The node's parameter container, owned by the node.
     BaseContainer* GetDataInstance() const;
-    String GetName() const;
     void SetName(const String& name);
 };
 

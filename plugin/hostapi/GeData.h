@@ -50,8 +50,6 @@ class DescID {
     DescID(int32_t id);               // NOLINT: a plain number is a one-level id
     DescID(const DescIdLevel& level); // NOLINT
     DescID(const DescIdLevel& first, const DescIdLevel& second);
-
-    int32_t GetDepth() const { return id_.depth; }
     DescIdLevel operator[](int32_t level) const;
     /// True when this id is a leading part of `whole` (compared by level ids); `position`
     /// receives the number of levels matched.

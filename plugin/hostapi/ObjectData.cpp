@@ -139,7 +139,7 @@ int32_t CallExecute(VtNodeData* data, VtAtom* op, VtAtom* doc, VtThread* thread,
             Object(data)->Execute(Node<BaseObject>(op), Node<BaseDocument>(doc),
                                   reinterpret_cast<HostThread*>(thread), priority, flags));
     } catch (...) {
-        return VT_EXECUTION_RESULT_OK;
+        return VT_EXECUTION_RESULT_FAILED;
     }
 }
 

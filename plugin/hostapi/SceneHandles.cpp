@@ -97,10 +97,6 @@ Bool AtomArray::Remove(C4DAtom* atom) {
            0;
 }
 
-void AtomArray::Flush() {
-    if (const VtObjectTable* objects = vt::ObjectTable()) objects->array_flush(ArrayHandle(this));
-}
-
 int32_t AtomArray::Find(C4DAtom* atom) const {
     const int32_t count = GetCount();
     for (int32_t i = 0; i < count; ++i) {

@@ -39,7 +39,6 @@ class AtomArray {
     C4DAtom* GetIndex(int32_t index) const;
     Bool Append(C4DAtom* atom);
     Bool Remove(C4DAtom* atom);
-    void Flush();
     /// Index of the first occurrence of `atom`, or -1.
     int32_t Find(C4DAtom* atom) const;
 };
@@ -75,6 +74,9 @@ constexpr int32_t EveryFrame = VT_EXECUTION_FLAG_EVERY_FRAME;
 }
 
 /// What Execute answers.
-enum class ExecutionResult : int32_t { Ok = VT_EXECUTION_RESULT_OK };
+enum class ExecutionResult : int32_t {
+    Ok = VT_EXECUTION_RESULT_OK,
+    Failed = VT_EXECUTION_RESULT_FAILED,
+};
 typedef int32_t EXECUTIONFLAGS;
 typedef int32_t COPYFLAGS;

@@ -16,10 +16,12 @@
 #include "plugin/object/CrowdWorld.h"
 
 #include "plugin/messages.h"
+#include "plugin/object/ObstacleDepth.h"
 
 #include "plugin/hostapi/InExcludeData.h"
 #include "plugin/geometry/RayIntersection.h"
 #include "plugin/geometry/RotationConversion.h"
+#include "plugin/geometry/SurfaceNormals.h"
 #include "plugin/geometry/VectorMath.h"
 #include "parameter_ids/ocrowdobstacle.h"
 #include "plugin/register.h"
@@ -30,11 +32,9 @@
 namespace {
 
 constexpr double kQuarterPi = 0.7853981633974483;
-
-// The axes of `m` applied to a direction; the offset does not enter.
-LVector Rotate(const LMatrix& m, const LVector& d) {
-    return m.v1 * d.x + m.v2 * d.y + m.v3 * d.z;
-}
+// How far a steering that points straight back from an obstacle is turned to the agent's
+// right (5 degrees), so that an agent heading square into a face goes round it.
+constexpr double kHeadOnTurn = 0.08726646259971647;
 
 // A box axis and extent from a half-size along a unit axis: a half-size of 0 gives a zero axis
 // and extent, a negative one the flipped axis and its absolute value.
@@ -150,7 +150,9 @@ int32_t Crowdworld::CollisionTest(BaseObject* obstacle, BaseObject* generator, A
             polygons->GetNearestIntersection(&hit)) {
             const LMatrix to_agents = !generator->GetMg() * geometry_mg;
             agent->hit_point = to_agents * hit.position;
-            agent->hit_normal = !Rotate(to_agents, hit.face_normal);
+            // A normal is carried by the inverse transpose under a scale that differs per
+            // axis; under a uniform one it is carried as any direction.
+            agent->hit_normal = !CarryNormal(to_agents, hit.face_normal);
             agent->hit_obstacle = obstacle;
             result = 1;
         }
@@ -196,12 +198,28 @@ LVector Crowdworld::Calc_Collisions(BaseObject* generator, Crowd_Data*, Agent_ID
                 inverse = 1.0 / distance;
             }
             sum += normal * approach;
-            const double penetration = (agent->random_value + agent->size.z) - distance;
-            agent->extra_velocity += normal * (penetration * inverse);
+            const double clearance = agent->random_value + agent->size.z;
+            const double penetration = clearance - distance;
+            LVector push = normal * (penetration * inverse);
+            // Inside a sphere or box the distance is no measure of depth (0.0001 for a box),
+            // so the push-out is held to what takes the agent out of the obstacle and its
+            // clearance beyond in this frame's step.
+            const double travel = Len(push) * time_step;
+            if (travel > clearance) {
+                const LMatrix generator_mg =
+                    generator != nullptr ? generator->GetUpMg() * generator->GetMl() : LMatrix();
+                const double depth = DepthInsideObstacle(obstacle, generator_mg, agent->mg.off);
+                const double limit = depth + clearance > 0.0 ? depth + clearance : 0.0;
+                if (depth >= 0.0 && travel > limit) push = push * (limit / travel);
+            }
+            agent->extra_velocity += push;
             hit = true;
             break;
         }
     }
     agent->collision_steer = !sum;
+    // Head on, the steering points straight back and every term lies along the heading: the
+    // agent would walk straight in. It is turned a little to the right instead.
+    if (hit) agent->collision_steer = TurnHeadOn(agent->collision_steer, heading, kHeadOnTurn);
     return hit ? agent->collision_steer : LVector();
 }

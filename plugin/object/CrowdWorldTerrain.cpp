@@ -13,6 +13,7 @@
 #include "plugin/object/CrowdWorldTerrain.h"
 
 #include "plugin/geometry/RotationConversion.h"
+#include "plugin/geometry/SurfaceNormals.h"
 #include "plugin/geometry/VectorMath.h"
 #include "parameter_ids/ocrowdgenerator.h"
 
@@ -69,7 +70,9 @@ LVector CrowdWorldTerrain::Stand(LMatrix& mg, int32_t forward_axis) {
 
     mg.off.y = (terrain_in_generator * hit.position).y;
 
-    const LVector normal = !Rotate(terrain_in_generator, hit.face_normal);
+    // The inverse transpose keeps the normal square to a terrain scaled unevenly; under a
+    // uniform scale the normal is carried as any direction.
+    const LVector normal = !CarryNormal(terrain_in_generator, hit.face_normal);
     LMatrix tilted = mg;
     if (forward_axis == CROWDGEN_AXIS_ZPOS || forward_axis == CROWDGEN_AXIS_ZNEG) {
         tilted.v1 = !(normal % tilted.v3);

@@ -1,7 +1,7 @@
 // examples/crossing.json: two crowds of 36 cross at right angles, each avoiding the other. They
 // must meet, keep a distance from each other's agents while they weave through, and both get
 // across.
-#include "tests/support/example_support.h"
+#include "tests/support/CommandRun.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,6 @@
 // examples/flock.json: twenty agents that flock after a goal moving along an L. They must
 // move off together, follow the goal, and keep apart.
-#include "tests/support/example_support.h"
+#include "tests/support/CommandRun.h"
 
 #include <limits>
 

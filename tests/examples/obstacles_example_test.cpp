@@ -1,7 +1,7 @@
 // examples/obstacles.json: three crowds walk north past a sphere, a turned box and a six-sided
 // polygon rock. No agent may ever stand inside an obstacle, and every agent must get past.
 // The obstacles' shapes are worked out here from their sizes, in their own frames.
-#include "tests/support/example_support.h"
+#include "tests/support/CommandRun.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 // examples/spline_loop.json: sixty agents walk a closed spline with three bulges. Each must
 // stay within the capture distance of the curve all the time, settle onto it, and go all the
 // way round.
-#include "tests/support/example_support.h"
+#include "tests/support/CommandRun.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 // examples/target.json: a crowd of 100 follows a keyframed target that walks a bend and then
 // stands still. The crowd must keep up with it while it moves, gather round it once it stops,
 // and keep some room between its agents as it does (the blend's second behaviour).
-#include "tests/support/example_support.h"
+#include "tests/support/CommandRun.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,6 @@
 // examples/terrain.json: 48 hikers cross a hilly plane linked as the world's terrain. Every
 // agent must stand on the ground in every frame, and they must really cross the hills.
-#include "tests/support/example_support.h"
+#include "tests/support/CommandRun.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -88,8 +88,9 @@ TEST_F(BehaviourAndBlend, ANewBehaviourHoldsItsDefaultsInInitOrder) {
 TEST_F(BehaviourAndBlend, ARefusedAllocationNeverLeavesAHalfMadeProfile) {
     for (int32_t n = 1; n <= 4; ++n) {
         vantri::allocator().fail_nth(n);
-        std::string why;
-        vantri::SceneObject* behaviour = vantri::create_object(host.types(), kBehaviourType, &why);
+        const vantri::Result<vantri::SceneObject*> made =
+            vantri::create_object(host.types(), kBehaviourType);
+        vantri::SceneObject* behaviour = made ? *made : nullptr;
         vantri::allocator().fail_nth(0);
         if (behaviour != nullptr) {
             const vantri::Value* profile = behaviour->data().find(1041);

@@ -1,7 +1,8 @@
 // Mistakes a person makes with the command, and what it answers: a misspelt type, parameter
 // symbol or object name gets the nearest known one; describe takes the scene files' type
 // names and shows each parameter's label and unit; a scene file that cannot be read says why.
-#include "tests/support/scene_test_support.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

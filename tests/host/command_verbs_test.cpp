@@ -1,32 +1,17 @@
 // The vantri command's first verbs, run as a person runs them.
+#include "tests/support/CommandRun.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 namespace {
 
-struct Outcome {
-    int exit_code;
-    std::string output;
-};
-
-Outcome run(const std::string& arguments) {
-    const std::string command = std::string(VANTRI_COMMAND) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    Outcome outcome{-1, {}};
-    if (pipe == nullptr) return outcome;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        outcome.output.append(buffer, n);
-    const int status = pclose(pipe);
-    outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
-}
+using Outcome = vantri_test::CommandOutcome;
+using vantri_test::run_vantri;
 
 TEST(CommandVerbs, PluginsListsTheFiveTypesInRegistrationOrder) {
-    const Outcome outcome = run("plugins");
+    const Outcome outcome = run_vantri("plugins");
     ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
     // One line per type, in registration order, each with its id, description and flags.
     size_t at = 0;
@@ -42,7 +27,7 @@ TEST(CommandVerbs, PluginsListsTheFiveTypesInRegistrationOrder) {
 }
 
 TEST(CommandVerbs, DescribeListsEveryGeneratorParameter) {
-    const Outcome outcome = run("describe ocrowdgenerator");
+    const Outcome outcome = run_vantri("describe ocrowdgenerator");
     ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
     for (int id : {1001, 1002, 1003, 1004, 1006, 1010, 1017, 1018, 1019, 1020, 1021, 1022, 1023,
                    1024, 1025, 1026, 1027, 1031, 1034, 1035, 1036, 1037, 1039, 1040, 1041, 1042}) {
@@ -52,14 +37,14 @@ TEST(CommandVerbs, DescribeListsEveryGeneratorParameter) {
 }
 
 TEST(CommandVerbs, MistakesSayWhatWentWrong) {
-    Outcome outcome = run("describe onothing");
+    Outcome outcome = run_vantri("describe onothing");
     EXPECT_EQ(outcome.exit_code, 2);
     EXPECT_NE(outcome.output.find("no registered object type 'onothing'"), std::string::npos)
         << outcome.output;
-    outcome = run("frobnicate");
+    outcome = run_vantri("frobnicate");
     EXPECT_EQ(outcome.exit_code, 2);
     EXPECT_NE(outcome.output.find("unknown verb 'frobnicate'"), std::string::npos);
-    outcome = run("plugins --plugin /nonexistent/vantri.so");
+    outcome = run_vantri("plugins --plugin /nonexistent/vantri.so");
     EXPECT_EQ(outcome.exit_code, 1);
     EXPECT_NE(outcome.output.find("/nonexistent/vantri.so: cannot load the plug-in module"),
               std::string::npos)
@@ -68,17 +53,17 @@ TEST(CommandVerbs, MistakesSayWhatWentWrong) {
 
 TEST(CommandVerbs, EveryVerbHasHelpAndUsageMistakesExitTwo) {
     for (const char* verb : {"plugins", "describe", "run"}) {
-        const Outcome help = run(std::string(verb) + " --help");
+        const Outcome help = run_vantri(std::string(verb) + " --help");
         EXPECT_EQ(help.exit_code, 0) << help.output;
         EXPECT_NE(help.output.find(std::string("Usage: vantri ") + verb), std::string::npos)
             << help.output;
         EXPECT_NE(help.output.find("--plugin PATH"), std::string::npos) << help.output;
     }
-    EXPECT_NE(run("run --help").output.find("--max-memory BYTES"), std::string::npos);
-    const Outcome top = run("--help");
+    EXPECT_NE(run_vantri("run --help").output.find("--max-memory BYTES"), std::string::npos);
+    const Outcome top = run_vantri("--help");
     EXPECT_EQ(top.exit_code, 0);
     EXPECT_NE(top.output.find("describe"), std::string::npos);
-    EXPECT_EQ(run("").exit_code, 2);
+    EXPECT_EQ(run_vantri("").exit_code, 2);
 
     struct Mistake {
         const char* arguments;
@@ -100,7 +85,7 @@ TEST(CommandVerbs, EveryVerbHasHelpAndUsageMistakesExitTwo) {
              Mistake{"plugins extra", "vantri plugins: unexpected argument 'extra'"},
              Mistake{"plugins --verbose", "vantri plugins: unknown option '--verbose'"},
          }) {
-        const Outcome outcome = run(mistake.arguments);
+        const Outcome outcome = run_vantri(mistake.arguments);
         EXPECT_EQ(outcome.exit_code, 2) << mistake.arguments << "\n" << outcome.output;
         EXPECT_EQ(outcome.output.rfind(mistake.message, 0), 0u) << mistake.arguments << "\n"
                                                                 << outcome.output;

@@ -2,6 +2,7 @@
 // order, with its id, symbol, group, label, options, range, unit, accepted types and the
 // default the file states (null where it states none), for every type the plug-in registers.
 #include "host/resources/DescriptionFile.h"
+#include "tests/support/CommandRun.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -13,17 +14,11 @@ namespace {
 
 using Json = nlohmann::json;
 
+/// What the command printed, when it succeeded (stderr, empty then, comes with it).
 std::string output_of(const std::string& arguments) {
-    const std::string command = std::string(VANTRI_COMMAND) + " " + arguments;
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string output;
-    if (pipe == nullptr) return output;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    pclose(pipe);
-    return output;
+    const vantri_test::CommandOutcome outcome = vantri_test::run_vantri(arguments);
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.output;
+    return outcome.output;
 }
 
 /// The default a description states, as describe --json writes it.
@@ -57,11 +52,9 @@ TEST(DescribeJson, EveryTypeIsItsDescriptionFile) {
     for (const Json& type : all["types"]) {
         const std::string name = type["description"];
         vantri::DescriptionResource file;
-        std::string error;
-        ASSERT_TRUE(vantri::load_description(std::string(VANTRI_PLUGIN_DIR) + "/res/descriptions/" +
-                                                 name + ".json",
-                                             name, file, error))
-            << error;
+        const vantri::Status loaded = vantri::load_description(
+            std::string(VANTRI_PLUGIN_DIR) + "/res/descriptions/" + name + ".json", name, file);
+        ASSERT_TRUE(loaded) << loaded.message();
         EXPECT_EQ(type["title"], file.label);
         const Json& entries = type["parameters"];
         ASSERT_EQ(entries.size(), file.parameters.size()) << name;

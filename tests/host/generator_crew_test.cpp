@@ -1,12 +1,14 @@
 // Crew creation as the host sees it: the "Agents" output, the instances and their sources,
 // the grid positions, and the seeded jitter and speeds in the agent records.
-#include "tests/support/generator_test_support.h"
+#include "tests/support/GeneratorScene.h"
 
 #include "host/scene/Transform.h"
 
 #include <climits>
 
 namespace {
+
+using vantri_test::vec;
 
 using vantri_test::ExpectedRandom;
 using vantri_test::GeneratorTest;
@@ -35,16 +37,15 @@ TEST_F(GeneratorTest, DefaultGeneratorMakesOneAgentAtTheOriginWithAFullRecord) {
 
     // Every field of the record: the ones the crew sets, the rest zero or identity.
     ExpectedRandom random{19691002};
-    Agent_ID_Data expected;
+    VtAgentRecord expected = vantri_test::blank_record();
     expected.max_speed = 5.0 + 0.0 * random.get11() * 0.5 * 5.0;
     expected.random_value = random.get01();
     expected.acceleration = 0.10000000149011612;
     expected.look_ahead = 100.0;
-    expected.size = LVector(1.5, 2.5, 3.5);
-    expected.global_mg = vantri_test::lmatrix(generator->global_matrix());
-    expected.parent_mg =
-        vantri_test::lmatrix(vantri::multiply(parent->global_matrix(), generator->local_matrix()));
-    expected.object = reinterpret_cast<BaseObject*>(instances[0]->handle());
+    expected.size = vec(1.5, 2.5, 3.5);
+    expected.global_mg = generator->global_matrix();
+    expected.parent_mg = vantri::multiply(parent->global_matrix(), generator->local_matrix());
+    expected.object = instances[0]->handle();
     const auto records = records_of(generator);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_TRUE(vantri_test::same_record(records[0], expected, true));
@@ -56,15 +57,15 @@ TEST_F(GeneratorTest, GridRunsFastestAlongItsThirdAxisAndInstancesPairWithRecord
     set_vector(generator, CROWDGEN_SPACING, VtVector{10, 20, 30});
     evaluate(0);
 
-    const LVector expected[] = {{0, 0, 0},  {0, 0, 30},  {0, 0, 60},
-                                {10, 0, 0}, {10, 0, 30}, {10, 0, 60}};
+    const VtVector expected[] = {{0, 0, 0},  {0, 0, 30},  {0, 0, 60},
+                                 {10, 0, 0}, {10, 0, 30}, {10, 0, 60}};
     const auto records = records_of(generator);
     const auto instances = children_of(generator->cache());
     ASSERT_EQ(records.size(), 6u);
     ASSERT_EQ(instances.size(), 6u);
     for (size_t i = 0; i < records.size(); ++i) {
         EXPECT_EQ(records[i].mg.off, expected[i]) << "agent " << i;
-        EXPECT_EQ(records[i].object, reinterpret_cast<BaseObject*>(instances[i]->handle()));
+        EXPECT_EQ(records[i].object, instances[i]->handle());
         EXPECT_TRUE(same(instances[i]->local_matrix(), records[i].mg)) << "agent " << i;
     }
 
@@ -101,7 +102,7 @@ TEST_F(GeneratorTest, SourcesRunAlongTheGridAtCreationAndAlongTheArrayAfterAnUpd
     ASSERT_EQ(records.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
         EXPECT_EQ(linked_source(instances[i]), after_update[i]) << "agent " << i;
-        EXPECT_EQ(records[i].object, reinterpret_cast<BaseObject*>(instances[i]->handle()));
+        EXPECT_EQ(records[i].object, instances[i]->handle());
     }
 }
 
@@ -141,8 +142,8 @@ TEST_F(GeneratorTest, TheSeedAloneDecidesTheCrewAndItsSignDoesNotMatter) {
         const double r1 = random.get11(), r2 = random.get11(), r3 = random.get11();
         const double speed = random.get11();
         const double value = random.get01();
-        const Agent_ID_Data agent = records_of(generator)[0];
-        EXPECT_EQ(agent.mg.off, LVector(10 * r1, 20 * r2, 30 * r3) * 0.3) << generator->name();
+        const VtAgentRecord agent = records_of(generator)[0];
+        EXPECT_EQ(agent.mg.off, vec(10 * r1, 20 * r2, 30 * r3) * 0.3) << generator->name();
         EXPECT_EQ(agent.max_speed, 5.0 + 0.4 * speed * 0.5 * 5.0) << generator->name();
         EXPECT_EQ(agent.random_value, value) << generator->name();
     }
@@ -161,7 +162,7 @@ TEST_F(GeneratorTest, WithoutJitterTheSpeedTakesTheFirstDraw) {
         const double speed = random.get11();
         EXPECT_EQ(records[i].max_speed, 5.0 + 1.0 * speed * 0.5 * 5.0) << "agent " << i;
         EXPECT_EQ(records[i].random_value, random.get01()) << "agent " << i;
-        EXPECT_EQ(records[i].mg.off, LVector(0, 0, 100.0 * static_cast<double>(i)));
+        EXPECT_EQ(records[i].mg.off, vec(0, 0, 100.0 * static_cast<double>(i)));
     }
 }
 
@@ -173,7 +174,7 @@ TEST_F(GeneratorTest, WithoutSpeedVariationEveryAgentGetsTheSpeedExactly) {
     evaluate(0);
     const auto records = records_of(generator);
     ASSERT_EQ(records.size(), 12u);
-    for (const Agent_ID_Data& agent : records)
+    for (const VtAgentRecord& agent : records)
         EXPECT_EQ(agent.max_speed, 7.25);
 }
 
@@ -204,7 +205,7 @@ TEST_F(GeneratorTest, CountsOfZeroOrLessMakeAnEmptyOutput) {
 TEST_F(GeneratorTest, ACrewAndItsCopyHoldOneArrayOfRecordsAtATime) {
     vantri::SceneObject* generator = add_generator({"A", "B"});
     set_counts(generator, 40, 1, 50);
-    const int64_t array_bytes = 2000 * static_cast<int64_t>(sizeof(Agent_ID_Data));
+    const int64_t array_bytes = 2000 * static_cast<int64_t>(sizeof(VtAgentRecord));
     vantri::allocator().reset_peak();
     const int64_t before = vantri::allocator().live_bytes();
     evaluate(0);

@@ -1,10 +1,13 @@
 // The generator's viewport guides through the real module: which pass draws, the body
 // ellipses, the sensing-zone outline point by point, the labels and the steering vectors.
-#include "tests/support/drawing_test_support.h"
+#include "tests/support/DrawnItems.h"
 
 #include "results/AgentRecords.h"
 
 namespace {
+
+using vantri_test::record_at;
+using vantri_test::vec;
 
 using vantri::DrawPass;
 using vantri_test::DrawingTest;
@@ -166,14 +169,14 @@ TEST_F(GeneratorDrawing, LabelsAndSteeringVectorsForEveryAgentWithARecord) {
     vantri::SceneObject* generator = crew(2);
     set_int(generator, CROWDGEN_SHOW_INFO, 1);
     set_real(generator, CROWDGEN_RANGE, 50);
-    AgentArray* agents = agents_of(generator);
+    VtRecordArray* agents = agents_of(generator);
     ASSERT_NE(agents, nullptr);
-    Agent_ID_Data& r = (*agents)[0];
-    r.collision_steer = LVector(0.5, 0, 0);
-    r.avoid_steer = LVector(0, 0, -1);
-    r.steer_vector = LVector(0, 3, 4);
-    r.spline_mg.off = LVector(7, 8, 9);
-    r.spline_mg.v3 = LVector(0, 0, 2);
+    VtAgentRecord& r = record_at(*agents, 0);
+    r.collision_steer = vec(0.5, 0, 0);
+    r.avoid_steer = vec(0, 0, -1);
+    r.steer_vector = vec(0, 3, 4);
+    r.spline_mg.off = vec(7, 8, 9);
+    r.spline_mg.v3 = vec(0, 0, 2);
 
     const auto placed = instances(generator);
     const VtVector p0 = placed[0]->local_matrix().off, p1 = placed[1]->local_matrix().off;
@@ -230,7 +233,7 @@ TEST_F(GeneratorDrawing, LabelsAndSteeringVectorsForEveryAgentWithARecord) {
     // dropped by shortening the array's count (the records are plain values, and the array
     // frees its block whatever the count).
     reinterpret_cast<VtRecordArray*>(agents)->count -= 1;
-    ASSERT_EQ(agents->GetCount(), 1);
+    ASSERT_EQ(agents->count, 1);
     list = draw();
     EXPECT_EQ(drawn_of<drawn::TexturedQuad>(list, generator).size(), 1u);
     EXPECT_EQ(drawn_of<drawn::Line>(list, generator).size(), 5u);

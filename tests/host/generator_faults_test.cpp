@@ -2,7 +2,7 @@
 // turn. Each run must end without a leak and without misuse of the host, with either the
 // full crew or the crew less the one agent that could not be made, and with output children
 // that pair with the records by index.
-#include "tests/support/generator_test_support.h"
+#include "tests/support/GeneratorScene.h"
 
 #include <cstring>
 #include <set>
@@ -38,7 +38,7 @@ TEST_F(GeneratorFaultTest, EveryRefusedAllocationLeavesASoundCrew) {
 
     build_scene();
     run(0);
-    const std::vector<Agent_ID_Data> reference = records_of(document->find("Generator"));
+    const std::vector<VtAgentRecord> reference = records_of(document->find("Generator"));
     ASSERT_EQ(reference.size(), 12u);
     document.reset();
     ASSERT_EQ(vantri::allocator().live(), baseline);
@@ -55,7 +55,7 @@ TEST_F(GeneratorFaultTest, EveryRefusedAllocationLeavesASoundCrew) {
         clean_run = vantri::allocator().refusals() == refusals;
         SCOPED_TRACE("refusal " + std::to_string(n));
 
-        const std::vector<Agent_ID_Data> records = records_of(generator);
+        const std::vector<VtAgentRecord> records = records_of(generator);
         ASSERT_TRUE(records.size() == 12u || records.size() == 11u) << records.size();
         if (clean_run) {
             ASSERT_EQ(records.size(), 12u);
@@ -78,7 +78,7 @@ TEST_F(GeneratorFaultTest, EveryRefusedAllocationLeavesASoundCrew) {
         const auto instances = children_of(output);
         ASSERT_EQ(instances.size(), records.size());
         for (size_t i = 0; i < instances.size(); ++i) {
-            EXPECT_EQ(records[i].object, reinterpret_cast<BaseObject*>(instances[i]->handle()));
+            EXPECT_EQ(records[i].object, instances[i]->handle());
             const vantri::Atom* source = linked_source(instances[i]);
             EXPECT_TRUE(source == a || source == b) << "instance " << i;
         }

@@ -1,12 +1,15 @@
 // The generator over many frames: when its output is rebuilt and with which builder, and
 // how its Execute carries the records (as the world leaves them) over to the instances.
-#include "tests/support/generator_test_support.h"
+#include "tests/support/GeneratorScene.h"
 
 #include "host/scene/Transform.h"
 
 #include <cmath>
 
 namespace {
+
+using vantri_test::record_at;
+using vantri_test::vec;
 
 using vantri_test::GeneratorTest;
 using vantri_test::same;
@@ -30,7 +33,7 @@ TEST_F(GeneratorTest, WithoutChildrenThereIsNoOutputAndRecordsLetGoOfFreedInstan
     EXPECT_EQ(generator->cache(), nullptr);
     auto records = records_of(generator);
     ASSERT_EQ(records.size(), 2u) << "the simulated records stay";
-    for (const Agent_ID_Data& agent : records)
+    for (const VtAgentRecord& agent : records)
         EXPECT_EQ(agent.object, nullptr);
 
     // A new child later on brings instances back around the same records.
@@ -40,7 +43,7 @@ TEST_F(GeneratorTest, WithoutChildrenThereIsNoOutputAndRecordsLetGoOfFreedInstan
     records = records_of(generator);
     ASSERT_EQ(instances.size(), 2u);
     for (size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(records[i].object, reinterpret_cast<BaseObject*>(instances[i]->handle()));
+        EXPECT_EQ(records[i].object, instances[i]->handle());
         EXPECT_EQ(linked_source(instances[i]), document->find("B"));
     }
 }
@@ -59,7 +62,7 @@ TEST_F(GeneratorTest, PlayingCreatesTheCrewOnceAndRewindingOnceMoreAlike) {
     // Later frames return the previous output; the world moves an agent meanwhile.
     vantri::play_range(host, *document, 1, 20, vantri::PlayMode::Play, [&](int32_t frame) {
         EXPECT_EQ(generator->cache(), output) << "frame " << frame;
-        (*agents_of(generator))[0].mg.off.x += 1.0;
+        record_at(*agents_of(generator), 0).mg.off.x += 1.0;
     });
     EXPECT_NE(records_of(generator)[0].mg.off, at_start[0].mg.off);
 
@@ -83,9 +86,9 @@ TEST_F(GeneratorTest, AChildChangedLaterRebuildsOnlyTheInstances) {
     vantri::SceneObject* generator = add_generator({"A"});
     set_counts(generator, 3, 1, 1);
     vantri::play_range(host, *document, 0, 49, vantri::PlayMode::Play, [&](int32_t) {
-        AgentArray& agents = *agents_of(generator);
-        for (int32_t i = 0; i < agents.GetCount(); ++i)
-            agents[i].mg.off.z += 2.0;
+        VtRecordArray& agents = *agents_of(generator);
+        for (int32_t i = 0; i < agents.count; ++i)
+            record_at(agents, i).mg.off.z += 2.0;
     });
     play(49, 49); // the generator applies the last move
     const auto before = records_of(generator);
@@ -102,7 +105,7 @@ TEST_F(GeneratorTest, AChildChangedLaterRebuildsOnlyTheInstances) {
         EXPECT_TRUE(vantri_test::same_record(after[i], before[i], false)) << "agent " << i;
         EXPECT_EQ(after[i].mg.off.z, 100.0) << "the agent stays where it was moved";
         EXPECT_TRUE(same(instances[i]->local_matrix(), after[i].mg)) << "agent " << i;
-        EXPECT_EQ(after[i].object, reinterpret_cast<BaseObject*>(instances[i]->handle()));
+        EXPECT_EQ(after[i].object, instances[i]->handle());
     }
 }
 
@@ -111,13 +114,13 @@ TEST_F(GeneratorTest, ExecuteAppliesRecordsOnlyWhilePlayingOrRendering) {
     evaluate(0);
     vantri::SceneObject* instance = children_of(generator->cache()).at(0);
     const auto write_target = [&](double x) {
-        Agent_ID_Data& agent = (*agents_of(generator))[0];
-        agent.mg.off = LVector(x, 0, 0);
-        agent.rotation = LVector(0.1, 0, 0);
+        VtAgentRecord& agent = record_at(*agents_of(generator), 0);
+        agent.mg.off = vec(x, 0, 0);
+        agent.rotation = vec(0.1, 0, 0);
     };
 
     write_target(50);
-    const Agent_ID_Data written = records_of(generator)[0];
+    const VtAgentRecord written = records_of(generator)[0];
     evaluate(1);
     evaluate(2);
     EXPECT_TRUE(vantri_test::same_record(records_of(generator)[0], written, true))
@@ -142,28 +145,28 @@ TEST_F(GeneratorTest, TurnsByAtMostTheMaximumPerFrameInHeadingAndPitch) {
     play(0, 0);
     const auto instances = children_of(generator->cache());
     ASSERT_EQ(instances.size(), 2u);
-    const auto aim = [&](int32_t index, const LVector& rotation) {
-        (*agents_of(generator))[index].rotation = rotation;
+    const auto aim = [&](int32_t index, const VtVector& rotation) {
+        record_at(*agents_of(generator), index).rotation = rotation;
     };
 
     // A difference of exactly the maximum is applied in full; a hair more is limited.
-    aim(0, LVector(kMaxTurn, -kMaxTurn, 2.0));
-    aim(1, LVector(std::nextafter(kMaxTurn, 1.0), std::nextafter(-kMaxTurn, -1.0), 0.0));
+    aim(0, vec(kMaxTurn, -kMaxTurn, 2.0));
+    aim(1, vec(std::nextafter(kMaxTurn, 1.0), std::nextafter(-kMaxTurn, -1.0), 0.0));
     play(1, 1);
     auto records = records_of(generator);
-    EXPECT_EQ(records[0].rotation, LVector(kMaxTurn, -kMaxTurn, 2.0)) << "bank is not limited";
-    EXPECT_EQ(records[1].rotation, LVector(kMaxTurn, -kMaxTurn, 0.0));
+    EXPECT_EQ(records[0].rotation, vec(kMaxTurn, -kMaxTurn, 2.0)) << "bank is not limited";
+    EXPECT_EQ(records[1].rotation, vec(kMaxTurn, -kMaxTurn, 0.0));
     EXPECT_EQ(instances[0]->rotation().x, kMaxTurn);
     EXPECT_EQ(instances[0]->rotation().y, -kMaxTurn);
 
     // A target further away is approached in steps of exactly the maximum per frame.
     double heading = kMaxTurn, pitch = -kMaxTurn;
     for (int32_t frame = 2; frame <= 4; ++frame) {
-        aim(0, LVector(heading + 0.5, pitch - 0.5, 0.0));
+        aim(0, vec(heading + 0.5, pitch - 0.5, 0.0));
         play(frame, frame);
         heading = heading + kMaxTurn;
         pitch = pitch - kMaxTurn;
-        const Agent_ID_Data agent = records_of(generator)[0];
+        const VtAgentRecord agent = records_of(generator)[0];
         EXPECT_EQ(agent.rotation.x, heading) << "frame " << frame;
         EXPECT_EQ(agent.rotation.y, pitch) << "frame " << frame;
         EXPECT_EQ(instances[0]->rotation().x, heading) << "the instance takes the heading";
@@ -172,7 +175,7 @@ TEST_F(GeneratorTest, TurnsByAtMostTheMaximumPerFrameInHeadingAndPitch) {
 
     // The maximum is read every frame.
     set_real(generator, CROWDGEN_MAX_TURN, 0.25);
-    aim(0, LVector(-3.0, pitch, 0.0));
+    aim(0, vec(-3.0, pitch, 0.0));
     play(5, 5);
     EXPECT_EQ(records_of(generator)[0].rotation.x, heading - 0.25);
 }
@@ -189,32 +192,30 @@ TEST_F(GeneratorTest, RecordsTakeBackTheInstanceMatrixAndTheChosenForwardAxis) {
 
     // The world leaves a scaled matrix and a new rotation; agent 1 has lost its instance.
     {
-        AgentArray& agents = *agents_of(generator);
-        agents[0].mg =
-            LMatrix(LVector(1, 2, 3), LVector(2, 0, 0), LVector(0, 2, 0), LVector(0, 0, 2));
-        agents[0].rotation = LVector(0.6, 0.2, 0.1);
-        agents[1].object = nullptr;
-        agents[1].rotation = LVector(1, 1, 1);
+        VtRecordArray& agents = *agents_of(generator);
+        record_at(agents, 0).mg = VtMatrix{vec(1, 2, 3), vec(2, 0, 0), vec(0, 2, 0), vec(0, 0, 2)};
+        record_at(agents, 0).rotation = vec(0.6, 0.2, 0.1);
+        record_at(agents, 1).object = nullptr;
+        record_at(agents, 1).rotation = vec(1, 1, 1);
     }
-    const Agent_ID_Data untouched = records_of(generator)[1];
+    const VtAgentRecord untouched = records_of(generator)[1];
     set_int(generator, CROWDGEN_FORWARD_AXIS, 1013);
     play(1, 1);
 
     vantri::SceneObject* instance = children_of(generator->cache()).at(0);
-    const Agent_ID_Data agent = records_of(generator)[0];
+    const VtAgentRecord agent = records_of(generator)[0];
     EXPECT_TRUE(same(instance->local_matrix(), agent.mg));
-    EXPECT_EQ(agent.mg.off, LVector(1, 2, 3));
-    EXPECT_DOUBLE_EQ(agent.mg.v1.GetLength(), 2.0) << "the scale of mg stays";
-    EXPECT_TRUE(same(vantri::multiply(vantri_test::abi(agent.parent_mg), instance->local_matrix()),
-                     agent.global_mg));
+    EXPECT_EQ(agent.mg.off, vec(1, 2, 3));
+    EXPECT_DOUBLE_EQ(vantri::length(agent.mg.v1), 2.0) << "the scale of mg stays";
+    EXPECT_TRUE(same(vantri::multiply(agent.parent_mg, instance->local_matrix()), agent.global_mg));
 
     // The forward axis of the last crew creation: -X, normalised.
-    const LVector x = agent.mg.v1;
+    const VtVector x = agent.mg.v1;
     const double length = std::sqrt(x.x * x.x + x.y * x.y + x.z * x.z);
     EXPECT_DOUBLE_EQ(agent.direction.x, -x.x / length);
     EXPECT_DOUBLE_EQ(agent.direction.y, -x.y / length);
     EXPECT_DOUBLE_EQ(agent.direction.z, -x.z / length);
-    EXPECT_NEAR(agent.direction.GetLength(), 1.0, 1e-15);
+    EXPECT_NEAR(vantri::length(agent.direction), 1.0, 1e-15);
 
     EXPECT_TRUE(vantri_test::same_record(records_of(generator)[1], untouched, true))
         << "a record without object";

@@ -1,12 +1,14 @@
 // The generator as an object: its defaults, its description, the private-data request and
 // copies of a generator with a crew.
-#include "tests/support/generator_test_support.h"
+#include "tests/support/GeneratorScene.h"
 
 #include "host/scene/ObjectDescription.h"
 
 #include <cstring>
 
 namespace {
+
+using vantri_test::record_at;
 
 using vantri_test::GeneratorTest;
 
@@ -56,10 +58,10 @@ TEST_F(GeneratorTest, NewGeneratorHoldsTheDefaultsInOrder) {
 
 TEST_F(GeneratorTest, AnswersThePrivateDataRequestBeforeAnyCrewExists) {
     vantri::SceneObject* generator = add_generator({"A"});
-    Crowd_Data entry{};
-    AgentArray* agents = agents_of(generator, &entry);
+    VtCrowdEntry entry{};
+    VtRecordArray* agents = agents_of(generator, &entry);
     ASSERT_NE(agents, nullptr) << "the request is answered";
-    EXPECT_EQ(agents->GetCount(), 0);
+    EXPECT_EQ(agents->count, 0);
     EXPECT_EQ(reinterpret_cast<VtContainer*>(entry.settings), generator->data().handle());
     EXPECT_EQ(entry.generator, nullptr) << "fields other than the two are the world's";
 
@@ -81,7 +83,7 @@ TEST_F(GeneratorTest, LoadsItsOwnDescription) {
     EXPECT_FALSE(build.hidden(CROWDGEN_JITTER)) << "nothing is hidden by other values";
 }
 
-bool same_bytes(const Agent_ID_Data& a, const Agent_ID_Data& b) {
+bool same_bytes(const VtAgentRecord& a, const VtAgentRecord& b) {
     return vantri_test::same_record(a, b, true);
 }
 
@@ -90,16 +92,18 @@ TEST_F(GeneratorTest, ACopyHoldsTheSameRecordsInOrder) {
     set_counts(generator, 2, 1, 3);
     set_real(generator, CROWDGEN_JITTER, 0.5);
     evaluate(0);
-    const AgentArray& original = *agents_of(generator);
-    ASSERT_EQ(original.GetCount(), 6);
+    const VtRecordArray& original = *agents_of(generator);
+    ASSERT_EQ(original.count, 6);
 
     vantri::SceneObject* copy = vantri::clone_object(host.types(), *generator, nullptr);
     ASSERT_NE(copy, nullptr);
-    const AgentArray& copied = *agents_of(copy);
+    const VtRecordArray& copied = *agents_of(copy);
     EXPECT_NE(&copied, &original) << "the copy has an array of its own";
-    ASSERT_EQ(copied.GetCount(), original.GetCount());
-    for (int32_t i = 0; i < copied.GetCount(); ++i)
-        EXPECT_EQ(std::memcmp(&copied[i], &original[i], sizeof(Agent_ID_Data)), 0) << i;
+    ASSERT_EQ(copied.count, original.count);
+    for (int32_t i = 0; i < copied.count; ++i)
+        EXPECT_EQ(
+            std::memcmp(&record_at(copied, i), &record_at(original, i), sizeof(VtAgentRecord)), 0)
+            << i;
     delete copy;
 }
 
@@ -107,7 +111,7 @@ TEST_F(GeneratorTest, ACopyShortOfMemoryLeavesOutOnlyTheRecordItCouldNotStore) {
     vantri::SceneObject* generator = add_generator({"A"});
     set_counts(generator, 3, 1, 3);
     evaluate(0);
-    const std::vector<Agent_ID_Data> original = records_of(generator);
+    const std::vector<VtAgentRecord> original = records_of(generator);
     ASSERT_EQ(original.size(), 9u);
     const int64_t live = vantri::allocator().live();
 
@@ -119,7 +123,7 @@ TEST_F(GeneratorTest, ACopyShortOfMemoryLeavesOutOnlyTheRecordItCouldNotStore) {
         vantri::allocator().fail_nth(0);
         clean_run = vantri::allocator().refusals() == refusals;
         if (copy != nullptr) {
-            const std::vector<Agent_ID_Data> copied = records_of(copy);
+            const std::vector<VtAgentRecord> copied = records_of(copy);
             ASSERT_GE(copied.size() + 1, original.size()) << "refusal " << n;
             if (clean_run) {
                 ASSERT_EQ(copied.size(), original.size());

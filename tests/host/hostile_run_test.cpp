@@ -1,7 +1,8 @@
 // Hostile scenes and interrupted runs, run as a person runs them: nothing crashes, hangs,
 // reports success for a wrong result, or deletes a user's files. Each case checks the exit
 // code, the message and what is on disk afterwards.
-#include "tests/support/scene_test_support.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <nlohmann/json.hpp>
 
@@ -367,6 +368,126 @@ TEST(HostileRun, StartingBeforeTheFilesStartIsRefused) {
               0u)
         << outcome.output;
     EXPECT_EQ(scratch.listing(), "s.json");
+}
+
+// A spline near the largest double: its speed overflows inside its pieces, so no arc length
+// can be measured there. Sampling it once a frame stays as cheap as for any long spline
+// (about 2 s for these 50 frames, where every sample once took the full 50 measuring steps
+// in vain: 0.4 s a frame).
+TEST(HostileRun, FollowingASplineWhoseLengthsOverflowStaysCheap) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("far.json", R"({"end": 50, "objects": [
+        {"type": "spline", "name": "far", "closed": true, "segments": [
+          [[0, -4.7e291, 0], [1.5e303, 0, -9.5e307], [0, 0, -2.4e305], [-3.5e295, 0, 2.2e305]],
+          [[-8.9e295, 2.3e291, -4.8e296], [0, 1.5e296, -1.8e291], [0, -3.5e304, 4.4e305],
+           [1.7e300, 6.7e306, 0]]]},
+        {"type": "behaviour", "name": "walk", "params": {"CROWDBEHAV_SPLINE": true,
+         "CROWDBEHAV_SPLINE_OBJECT": "far", "CROWDBEHAV_SPLINE_RADIUS": 1e308}},
+        {"type": "world", "name": "w", "children": [
+          {"type": "generator", "name": "g", "params": {"CROWDGEN_COUNT_X": 10,
+           "CROWDGEN_SIZE_X": 10, "CROWDGEN_SIZE_Z": 10, "CROWDGEN_BEHAVIOURS": ["walk"]},
+           "children": [{"type": "null", "name": "b"}]}]}]})");
+    const auto outcome =
+        run_bounded("run " + scene + " --quiet --outputs csv --out " + scratch.path("out"), 15);
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.output;
+    EXPECT_EQ(line_count(read_text(scratch.path("out/agents.csv"))), 1u + 51u * 10u);
+}
+
+// A choice outside its options, or a number below its description's minimum, is a mistake of
+// the file or of --set: exit 2 naming the object and the parameter, nothing written.
+TEST(HostileRun, ValuesOutsideAParametersOptionsOrBelowItsMinimumAreRefused) {
+    struct Case {
+        const char* params;
+        const char* setting;
+        const char* message;
+    };
+    for (const Case& c : {
+             Case{R"("CROWDOBSTACLE_SHAPE": 9999)", "",
+                  "objects[1].params.CROWDOBSTACLE_SHAPE: object 'rock' (ocrowdobstacle): "
+                  "CROWDOBSTACLE_SHAPE expects an integer (one of CROWDOBSTACLE_SHAPE_SPHERE "
+                  "(1001), CROWDOBSTACLE_SHAPE_BOX (1002), CROWDOBSTACLE_SHAPE_OBJECT (1005)), "
+                  "not the number 9999"},
+             Case{R"("CROWDOBSTACLE_SHAPE": -1)", "", "CROWDOBSTACLE_SHAPE expects an integer"},
+             Case{R"("CROWDOBSTACLE_SHAPE": 1003)", "", "not the number 1003"},
+             Case{R"("CROWDOBSTACLE_RADIUS": -5)", "",
+                  "objects[1].params.CROWDOBSTACLE_RADIUS: object 'rock' (ocrowdobstacle): "
+                  "CROWDOBSTACLE_RADIUS is at least 0, not the number -5"},
+             Case{"", " --set rock.CROWDOBSTACLE_SIZE_Y=-0.5",
+                  "--set rock.CROWDOBSTACLE_SIZE_Y=-0.5: object 'rock' (ocrowdobstacle): "
+                  "CROWDOBSTACLE_SIZE_Y is at least 0, not the number -0.5"},
+             Case{"", " --set walk.CROWDBEHAV_SPLINE_RADIUS=-1e-300",
+                  "CROWDBEHAV_SPLINE_RADIUS is at least 0"},
+             Case{"", " --set walk.CROWDBEHAV_SEPARATION_RADIUS=-3",
+                  "CROWDBEHAV_SEPARATION_RADIUS is at least 0, not the number -3"},
+         }) {
+        SCOPED_TRACE(c.message);
+        ScratchFolder scratch;
+        const std::string file = scratch.write(
+            "bad.json", std::string(R"({"end": 1, "objects": [{"type": "behaviour", "name": "walk"},
+                {"type": "obstacle", "name": "rock", "params": {)") +
+                            c.params + "}}]}");
+        const auto outcome =
+            run_bounded("run " + file + c.setting + " --quiet --out " + scratch.path("out"));
+        EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+        EXPECT_EQ(outcome.output.rfind("vantri run: " + file + ": ", 0), 0u) << outcome.output;
+        EXPECT_NE(outcome.output.find(c.message), std::string::npos) << outcome.output;
+        EXPECT_EQ(scratch.listing(), "bad.json");
+    }
+}
+
+// A terrain or a geometry obstacle's object must have polygons to be met. A link to anything
+// else is kept, and the run warns about it, naming the object, the link and its target.
+TEST(HostileRun, GeometryLinksToObjectsWithoutPolygonsAreWarnedAbout) {
+    ScratchFolder scratch;
+    const std::string file = scratch.write("links.json", R"({"end": 1, "objects": [
+        {"type": "null", "name": "spot"},
+        {"type": "cube", "name": "block"},
+        {"type": "obstacle", "name": "rock", "params": {
+         "CROWDOBSTACLE_SHAPE": "CROWDOBSTACLE_SHAPE_OBJECT", "CROWDOBSTACLE_OBJECT": "spot"}},
+        {"type": "obstacle", "name": "box", "params": {"CROWDOBSTACLE_OBJECT": "spot"}},
+        {"type": "world", "name": "w", "params": {"CROWDWORLD_TERRAIN": "w"}, "children": [
+          {"type": "generator", "name": "g", "children": [{"type": "null", "name": "b"}]}]}]})");
+    auto outcome = run_bounded("run " + file + " --quiet --out " + scratch.path("out"));
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.output;
+    EXPECT_EQ(outcome.output,
+              "vantri run: warning: " + file +
+                  ": objects[2].params.CROWDOBSTACLE_OBJECT: object 'rock' (ocrowdobstacle): "
+                  "CROWDOBSTACLE_OBJECT links to 'spot' (null), which has no polygons: the agents "
+                  "will never meet this obstacle\n"
+                  "vantri run: warning: " +
+                  file +
+                  ": objects[4].params.CROWDWORLD_TERRAIN: object 'w' (ocrowdworld): "
+                  "CROWDWORLD_TERRAIN links to 'w' (ocrowdworld), which has no polygons: the "
+                  "agents will find no ground\n");
+    EXPECT_TRUE(std::filesystem::exists(scratch.path("out/agents.csv")));
+    // Linked to objects with polygons, the run says nothing.
+    outcome = run_bounded("run " + file +
+                          " --quiet --set w.CROWDWORLD_TERRAIN=block --set "
+                          "rock.CROWDOBSTACLE_OBJECT=block --out " +
+                          scratch.path("out"));
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.output;
+    EXPECT_EQ(outcome.output, "");
+}
+
+// A plug-in whose Execute fails (here: the host's frame rate throws from frame 3 on, through a
+// stand-in module around the real one) fails the run: exit 1 naming the object and the frame,
+// nothing written.
+TEST(HostileRun, APluginExecuteThatFailsEndsTheRunWithExit1) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("s.json", R"({"end": 10, "objects": [
+        {"type": "world", "name": "w", "children": [
+          {"type": "generator", "name": "g", "children": [{"type": "null", "name": "b"}]}]}]})");
+    for (const char* mode : {"", " --render-mode"}) {
+        SCOPED_TRACE(mode);
+        const auto outcome =
+            run_bounded("run " + scene + mode + " --plugin " + VANTRI_THROWING_SHIM +
+                        " --quiet --out " + scratch.path("out"));
+        EXPECT_EQ(outcome.exit_code, 1) << outcome.output;
+        EXPECT_EQ(outcome.output, "vantri run: " + scene +
+                                      ": frame 3, object 'w' (ocrowdworld): the plug-in failed to "
+                                      "execute it; nothing was written\n");
+        EXPECT_EQ(scratch.listing(), "s.json");
+    }
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The world's, the behaviour's and the obstacle's viewport drawing through the real module:
 // the world's axis cross, the behaviour's separation-radius circle and when it shows, and the
 // obstacle's sphere and box outlines.
-#include "tests/support/drawing_test_support.h"
+#include "tests/support/DrawnItems.h"
 
 #include "parameter_ids/ocrowdbehav.h"
 #include "parameter_ids/ocrowdobstacle.h"

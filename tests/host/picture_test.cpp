@@ -1,8 +1,9 @@
 // Pictures of scenes through the real module: a small fixed scene from the top camera must
 // match the checked-in picture pixel for pixel, and vantri run writes the pictures it is
 // asked for, or refuses clearly.
-#include "tests/support/drawing_test_support.h"
-#include "tests/support/scene_test_support.h"
+#include "tests/support/DrawnItems.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 
 #include "parameter_ids/ocrowdbehav.h"
 #include "parameter_ids/ocrowdobstacle.h"
@@ -22,6 +23,14 @@ using vantri_test::kObstacleType;
 using vantri_test::kWorldType;
 using vantri_test::run_vantri;
 using vantri_test::ScratchFolder;
+
+/// Reads the PNG file at `path` into `image`; a failure with the reason when it cannot.
+::testing::AssertionResult read_picture(const std::string& path, vantri::RgbImage& image) {
+    vantri::Result<vantri::RgbImage> read = vantri::read_png(path);
+    if (!read) return ::testing::AssertionFailure() << read.message();
+    image = std::move(read).value();
+    return ::testing::AssertionSuccess();
+}
 
 class Pictures : public vantri_test::DrawingTest {
   protected:
@@ -72,13 +81,13 @@ class Pictures : public vantri_test::DrawingTest {
 /// Compares `image` with tests/golden/NAME pixel for pixel (VANTRI_UPDATE_GOLDEN=1 writes it).
 void expect_golden(const vantri::RgbImage& image, const std::string& name) {
     const std::string path = std::string(VANTRI_SOURCE_DIR) + "/tests/golden/" + name;
-    std::string error;
     if (std::getenv("VANTRI_UPDATE_GOLDEN") != nullptr) {
-        ASSERT_TRUE(vantri::write_png(path, image, error)) << error;
+        const vantri::Status written = vantri::write_png(path, image);
+        ASSERT_TRUE(written) << written.message();
         GTEST_SKIP() << "wrote " << path;
     }
     vantri::RgbImage golden;
-    ASSERT_TRUE(vantri::read_png(path, golden, error)) << error;
+    ASSERT_TRUE(read_picture(path, golden));
     ASSERT_EQ(golden.width, image.width);
     ASSERT_EQ(golden.height, image.height);
     size_t differing = 0;
@@ -91,7 +100,7 @@ void expect_golden(const vantri::RgbImage& image, const std::string& name) {
     }
     if (differing != 0) {
         const std::string made = ::testing::TempDir() + name;
-        vantri::write_png(made, image, error);
+        (void)vantri::write_png(made, image);
         FAIL() << differing << " pixels differ, the first at (" << first_x << ", " << first_y
                << "); the picture made is " << made
                << " (set VANTRI_UPDATE_GOLDEN=1 to take it as the new reference)";
@@ -170,8 +179,7 @@ TEST(RunPictures, EveryNthFrameAsPngAndSvgFromTheChosenCamera) {
     EXPECT_EQ(names, (std::vector<std::string>{"0000.png", "0000.svg", "0003.png", "0003.svg",
                                                "0006.png", "0006.svg"}));
     vantri::RgbImage image;
-    std::string error;
-    ASSERT_TRUE(vantri::read_png(out + "/frames/0003.png", image, error)) << error;
+    ASSERT_TRUE(read_picture(out + "/frames/0003.png", image));
     EXPECT_EQ(image.width, 160);
     EXPECT_EQ(image.height, 120);
     const std::string svg = vantri_test::read_text(out + "/frames/0003.svg");
@@ -197,9 +205,8 @@ TEST(RunPictures, TheGuidesExampleMakesASequenceThatFollowsTheAgents) {
                    " --images every:30 --camera persp --quiet");
     ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
     vantri::RgbImage first, last;
-    std::string error;
-    ASSERT_TRUE(vantri::read_png(out + "/frames/0000.png", first, error)) << error;
-    ASSERT_TRUE(vantri::read_png(out + "/frames/0060.png", last, error)) << error;
+    ASSERT_TRUE(read_picture(out + "/frames/0000.png", first));
+    ASSERT_TRUE(read_picture(out + "/frames/0060.png", last));
     EXPECT_TRUE(std::filesystem::exists(out + "/frames/0030.png"));
     EXPECT_EQ(first.width, 800);
     EXPECT_EQ(first.height, 600);
@@ -265,8 +272,7 @@ TEST(RunPictures, OutputsImagesTakesEveryTenthFrameAndImagesJoinsTheDefaultOutpu
     auto report = nlohmann::json::parse(vantri_test::read_text(listed + "/run.json"));
     EXPECT_EQ(report["files"], nlohmann::json({"agents.csv", "frames/", "run.json"}));
     vantri::RgbImage top, front;
-    std::string error;
-    ASSERT_TRUE(vantri::read_png(listed + "/frames/0010.png", top, error)) << error;
+    ASSERT_TRUE(read_picture(listed + "/frames/0010.png", top));
     EXPECT_EQ(top.width, 800);
 
     // The camera options go with images in --outputs as with --images.
@@ -275,7 +281,7 @@ TEST(RunPictures, OutputsImagesTakesEveryTenthFrameAndImagesJoinsTheDefaultOutpu
                          " --outputs images --camera front --image-size 160x120 --quiet");
     ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
     EXPECT_EQ(names_in(framed), (std::vector<std::string>{"frames", "run.json"}));
-    ASSERT_TRUE(vantri::read_png(framed + "/frames/0020.png", front, error)) << error;
+    ASSERT_TRUE(read_picture(framed + "/frames/0020.png", front));
     EXPECT_EQ(front.width, 160);
 
     // --images without --outputs: the default outputs and the pictures it names.

@@ -42,8 +42,8 @@ TEST_F(LoadedModule, RefusesAnOldHostOrAMissingPath) {
     EXPECT_EQ(module.initialise(&old, folder_of(module)), -3);
     module.close();
 
-    std::string error;
-    ASSERT_TRUE(module.open(vantri_test::module_path(), error)) << error;
+    const vantri::Status opened = module.open(vantri_test::module_path());
+    ASSERT_TRUE(opened) << opened.message();
     EXPECT_EQ(module.initialise(host.api(), nullptr), -3) << "a fresh module after unloading";
     // The count stays raised after a refusal, so the next initialise does nothing but count.
     EXPECT_EQ(module.initialise(host.api(), folder_of(module)), 1);
@@ -84,8 +84,8 @@ TEST_F(LoadedModule, CommandLineLosesOnlyItsOwnArguments) {
 
 TEST_F(LoadedModule, StartGreetsAndRegistersTheFiveTypesInOrder) {
     std::vector<std::string> args;
-    std::string error;
-    ASSERT_TRUE(module.start_up(host, args, error)) << error;
+    const vantri::Status started = module.start_up(host, args);
+    ASSERT_TRUE(started) << started.message();
     ASSERT_EQ(host.console().size(), 2u);
     EXPECT_EQ(host.console()[0], " ");
     EXPECT_EQ(host.console()[1], " ");
@@ -129,8 +129,8 @@ TEST_F(LoadedModule, ARefusedRegistrationStopsTheStart) {
 
 TEST_F(LoadedModule, CrashHookChainsToTheHostsHandler) {
     std::vector<std::string> args;
-    std::string error;
-    ASSERT_TRUE(module.start_up(host, args, error)) << error;
+    const vantri::Status started = module.start_up(host, args);
+    ASSERT_TRUE(started) << started.message();
     ASSERT_NE(host.api()->crash_handler, nullptr);
     char info[] = "segmentation fault";
     host.api()->crash_handler(info);
@@ -182,10 +182,11 @@ TEST_F(PluginCopy, AnEmptyDisplayNameSkipsOnlyThatType) {
     drop_string(1009);
     vantri::Host host;
     vantri::PluginModule module;
-    std::string error;
-    ASSERT_TRUE(module.open((folder / "vantri.so").string(), error)) << error;
+    const vantri::Status opened = module.open((folder / "vantri.so").string());
+    ASSERT_TRUE(opened) << opened.message();
     std::vector<std::string> args;
-    ASSERT_TRUE(module.start_up(host, args, error)) << error;
+    const vantri::Status started = module.start_up(host, args);
+    ASSERT_TRUE(started) << started.message();
     const auto types = host.types().plugin_types();
     ASSERT_EQ(types.size(), 4u);
     EXPECT_EQ(types[0]->id, 1027810);

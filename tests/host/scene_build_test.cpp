@@ -19,8 +19,14 @@ using vantri::SceneObject;
 class SceneBuild : public vantri_test::StartedPlugin {
   protected:
     std::vector<BuiltObject> build(const std::string& text) {
-        scene = vantri::parse_scene(text);
-        return vantri::build_scene(host, scene, *document);
+        vantri::Result<vantri::SceneFile> parsed = vantri::parse_scene(text);
+        EXPECT_TRUE(parsed) << (parsed ? "" : parsed.message());
+        if (!parsed) return {};
+        scene = std::move(parsed).value();
+        vantri::Result<std::vector<BuiltObject>> built =
+            vantri::build_scene(host, scene, *document);
+        EXPECT_TRUE(built) << (built ? "" : built.message());
+        return built ? std::move(built).value() : std::vector<BuiltObject>{};
     }
 
     /// A parameter as the plug-in reads it through the host.

@@ -1,6 +1,7 @@
 // The environment as a user meets it through vantri run: agents following a closed spline,
 // steering round sphere, box and polygon obstacles, and standing on sloped and bumpy ground.
-#include "tests/support/scene_test_support.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 
 #include "host/geometry/Primitives.h"
 #include "host/geometry/TriangleBvh.h"
@@ -14,39 +15,19 @@
 
 namespace {
 
-using vantri_test::read_text;
 using vantri_test::run_vantri;
 using vantri_test::ScratchFolder;
 
 constexpr double kPi = 3.141592653589793;
 
-struct Row {
-    int frame;
-    int agent;
-    VtVector position;
-    VtVector rotation;
-};
+using Row = vantri_test::AgentRow;
 
 // Runs a scene and reads agents.csv.
 std::vector<Row> run_scene(const ScratchFolder& scratch, const std::string& text) {
     const std::string scene = scratch.write("scene.json", text);
     const auto outcome = run_vantri("run " + scene + " --quiet --out " + scratch.path("out"));
     EXPECT_EQ(outcome.exit_code, 0) << outcome.output;
-    std::istringstream in(read_text(scratch.path("out/agents.csv")));
-    std::string line;
-    std::getline(in, line);
-    std::vector<Row> rows;
-    while (std::getline(in, line)) {
-        std::vector<std::string> f;
-        std::istringstream cells(line);
-        std::string cell;
-        while (std::getline(cells, cell, ','))
-            f.push_back(cell);
-        rows.push_back(Row{std::stoi(f[0]), std::stoi(f[2]),
-                           VtVector{std::stod(f[3]), std::stod(f[4]), std::stod(f[5])},
-                           VtVector{std::stod(f[6]), std::stod(f[7]), std::stod(f[8])}});
-    }
-    return rows;
+    return vantri_test::read_agents_csv(scratch.path("out/agents.csv"));
 }
 
 // One generator at `at` of `count` agents along X, spaced 30, with the given behaviours and
@@ -83,8 +64,8 @@ TEST(SceneEnvironment, AgentsFollowAClosedLoopRoundAndStayWithinTheCaptureDistan
     std::map<int, double> turned, last;
     for (const Row& r : rows) {
         // The loop keeps within 2% of the circle through its points; the capture distance is 150.
-        EXPECT_LT(std::fabs(std::hypot(r.position.x, r.position.z) - 300), 100) << r.frame;
-        const double angle = std::atan2(r.position.z, r.position.x);
+        EXPECT_LT(std::fabs(std::hypot(r.position().x, r.position().z) - 300), 100) << r.frame;
+        const double angle = std::atan2(r.position().z, r.position().x);
         if (last.count(r.agent)) {
             double d = angle - last[r.agent];
             if (d > kPi) d -= 2 * kPi;
@@ -152,9 +133,9 @@ TEST(SceneEnvironment, AnAgentSteersRoundSphereBoxAndMeshObstaclesWithoutEnterin
         ASSERT_EQ(rows.size(), 251u);
         bool passed = false;
         for (const Row& r : rows) {
-            EXPECT_FALSE(c.inside(r.position))
-                << "frame " << r.frame << " at " << r.position.x << ", " << r.position.z;
-            passed = passed || r.position.z > 100;
+            EXPECT_FALSE(c.inside(r.position()))
+                << "frame " << r.frame << " at " << r.position().x << ", " << r.position().z;
+            passed = passed || r.position().z > 100;
         }
         EXPECT_TRUE(passed) << "the agent gets past the obstacle";
     }
@@ -188,9 +169,10 @@ TEST(SceneEnvironment, AgentsOnASlopedPlaneStayOnItTiltedWithItForTheXAndZAxes) 
                                            {0, 0, 0}, 3));
         for (const Row& r : rows) {
             if (r.frame < 20) continue;
-            EXPECT_NEAR(r.position.y, gx * r.position.x + gz * r.position.z, along_z ? 1e-6 : 1e-2)
+            EXPECT_NEAR(r.position().y, gx * r.position().x + gz * r.position().z,
+                        along_z ? 1e-6 : 1e-2)
                 << r.frame;
-            const VtMatrix m = vantri::axes_from_rotation(r.rotation, VtVector{1, 1, 1});
+            const VtMatrix m = vantri::axes_from_rotation(r.rotation(), VtVector{1, 1, 1});
             EXPECT_NEAR(vantri::dot(m.v2, normal), 1.0, along_z ? 1e-9 : 1e-6)
                 << "frame " << r.frame;
         }
@@ -231,9 +213,9 @@ TEST(SceneEnvironment, AgentsOnABumpyGridStayOnItsSurface) {
     for (const Row& r : rows) {
         if (r.frame < 2) continue;
         vantri::TriangleHit hit;
-        ASSERT_TRUE(ground.intersect(VtVector{r.position.x, 1000, r.position.z}, {0, -1, 0}, 5000,
-                                     false, hit));
-        worst = std::max(worst, std::fabs(r.position.y - hit.position.y));
+        ASSERT_TRUE(ground.intersect(VtVector{r.position().x, 1000, r.position().z}, {0, -1, 0},
+                                     5000, false, hit));
+        worst = std::max(worst, std::fabs(r.position().y - hit.position.y));
     }
     // Slopes reach 0.6 here and an agent moves 4 units a frame: crossing a crease, it can end
     // up to 4 * 1.2 = 4.8 off the new face along its up axis, and the ray along that axis then

@@ -1,6 +1,7 @@
 // Mistakes in scene files and on the command line: each is one line that names the file,
 // the place in it and what is wrong, exit code 2, and nothing is written.
-#include "tests/support/scene_test_support.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <vector>
 

@@ -1,7 +1,8 @@
 // What vantri run writes for people to look at: scene.glb read back against agents.csv
 // (nodes, shared meshes, keys at every frame, positions and rotations after the unit and axis
 // conversion, the scene's other objects) and preview.html holding the whole run.
-#include "tests/support/scene_test_support.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/GltfReading.h"
 
 #include "results/ExportSpace.h"
@@ -44,33 +45,7 @@ const char* const kScene = R"({"fps": 25, "start": 0, "end": 20, "objects": [
                 "CROWDGEN_SIZE_Z": 20},
      "children": [{"type": "null", "name": "marker"}]}]})";
 
-struct CsvRow {
-    int frame;
-    std::string generator;
-    int agent;
-    VtVector position, rotation;
-};
-
-std::vector<CsvRow> read_rows(const std::string& text) {
-    std::vector<CsvRow> rows;
-    std::istringstream in(text);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::vector<std::string> f;
-        std::istringstream cells(line);
-        std::string cell;
-        while (std::getline(cells, cell, ','))
-            f.push_back(cell);
-        const auto real = [&](int i) { return std::strtod(f[i].c_str(), nullptr); };
-        rows.push_back({std::stoi(f[0]),
-                        f[1],
-                        std::stoi(f[2]),
-                        {real(3), real(4), real(5)},
-                        {real(6), real(7), real(8)}});
-    }
-    return rows;
-}
+using CsvRow = vantri_test::AgentRow;
 
 class SceneResults : public ::testing::Test {
   protected:
@@ -79,7 +54,7 @@ class SceneResults : public ::testing::Test {
         const std::string scene = scratch_->write("walk.json", kScene);
         const auto outcome = run_vantri("run " + scene + " --quiet --out " + scratch_->path("out"));
         ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
-        rows_ = read_rows(read_text(scratch_->path("out/agents.csv")));
+        rows_ = vantri_test::read_agents_csv(scratch_->path("out/agents.csv"));
         tinygltf::TinyGLTF loader;
         std::string error, warning;
         ASSERT_TRUE(
@@ -178,14 +153,14 @@ TEST_F(SceneResults, EveryAgentHasAKeyAtEveryFrameWhereAgentsCsvPutsIt) {
         ASSERT_EQ(rows.size(), 21u);
         for (size_t f = 0; f < rows.size(); ++f) {
             if (channel.target_path == "translation") {
-                const VtVector p = rows[f]->position;
+                const VtVector p = rows[f]->position();
                 EXPECT_EQ(values[3 * f], static_cast<float>(p.x * 0.01));
                 EXPECT_EQ(values[3 * f + 1], static_cast<float>(p.y * 0.01));
                 EXPECT_EQ(values[3 * f + 2], static_cast<float>(-p.z * 0.01));
             } else {
                 ASSERT_EQ(channel.target_path, "rotation");
                 // The generators are not rotated, so an agent's rotation is its own.
-                const vantri::Quaternion q = vantri::export_rotation(rows[f]->rotation);
+                const vantri::Quaternion q = vantri::export_rotation(rows[f]->rotation());
                 double same = 0;
                 for (int i = 0; i < 4; ++i)
                     same += q[i] * values[4 * f + i];
@@ -205,7 +180,7 @@ TEST_F(SceneResults, EveryAgentHasAKeyAtEveryFrameWhereAgentsCsvPutsIt) {
     EXPECT_EQ(checked, 9u * 21 * 2);
     // The walking crowd did walk.
     const auto& first_agent = by_agent[{"crowd", 0}];
-    EXPECT_NE(first_agent.front()->position.x, first_agent.back()->position.x);
+    EXPECT_NE(first_agent.front()->position().x, first_agent.back()->position().x);
 }
 
 TEST_F(SceneResults, ThePreviewPageHoldsTheWholeRunAndNothingFromOutside) {
@@ -259,19 +234,34 @@ TEST(SceneResultsEnvironment, TerrainCurvesAndObstaclesStandWhereTheSceneHasThem
     EXPECT_EQ(kind("crate"), "obstacle");
     EXPECT_EQ(pieces.count("rock obstacle"), 0u) << "a linking obstacle adds no shape of its own";
 
-    // A closed spline is one loop; the open fence of two segments two strips.
-    const auto& loop = model.meshes[pieces.at("loop")->mesh].primitives;
-    ASSERT_EQ(loop.size(), 1u);
-    EXPECT_EQ(loop[0].mode, TINYGLTF_MODE_LINE_LOOP);
-    const auto& fence = model.meshes[pieces.at("fence")->mesh].primitives;
-    ASSERT_EQ(fence.size(), 2u);
-    EXPECT_EQ(fence[0].mode, TINYGLTF_MODE_LINE_STRIP);
+    // A spline is a tube per segment, which viewers render, and its curves are kept in the
+    // node's extras: a closed spline is one closed curve; the open fence of two segments two.
+    const tinygltf::Value& loop_curves = pieces.at("loop")->extras.Get("curve");
+    ASSERT_TRUE(loop_curves.IsArray());
+    ASSERT_EQ(loop_curves.ArrayLen(), 1u);
+    EXPECT_TRUE(loop_curves.Get(0).Get("closed").Get<bool>());
+    const tinygltf::Value& fence_curves = pieces.at("fence")->extras.Get("curve");
+    ASSERT_EQ(fence_curves.ArrayLen(), 2u);
+    EXPECT_FALSE(fence_curves.Get(0).Get("closed").Get<bool>());
     // The fence's first segment runs along +X at host z = -900: export z = +9 m.
-    const std::vector<float> fence_points = floats(model, fence[0].attributes.at("POSITION"));
-    ASSERT_EQ(fence_points.size(), 6u);
-    EXPECT_FLOAT_EQ(fence_points[0], -9.0f);
-    EXPECT_FLOAT_EQ(fence_points[2], 9.0f);
-    EXPECT_FLOAT_EQ(fence_points[3], 9.0f);
+    const tinygltf::Value& fence_points = fence_curves.Get(0).Get("points");
+    ASSERT_EQ(fence_points.ArrayLen(), 6u);
+    EXPECT_DOUBLE_EQ(fence_points.Get(0).GetNumberAsDouble(), -9.0);
+    EXPECT_DOUBLE_EQ(fence_points.Get(2).GetNumberAsDouble(), 9.0);
+    EXPECT_DOUBLE_EQ(fence_points.Get(3).GetNumberAsDouble(), 9.0);
+    const auto& fence = model.meshes[pieces.at("fence")->mesh].primitives;
+    ASSERT_EQ(fence.size(), 2u) << "a tube per segment";
+    for (const tinygltf::Primitive& tube : fence)
+        EXPECT_EQ(tube.mode, TINYGLTF_MODE_TRIANGLES);
+    // Every corner of the first segment's tube lies round its line (y = 0, z = 9 m in the
+    // file), at the tube's radius: a four-hundredth of the fence's 18 m.
+    const std::vector<float> corners = floats(model, fence[0].attributes.at("POSITION"));
+    ASSERT_FALSE(corners.empty());
+    for (size_t i = 0; i < corners.size(); i += 3) {
+        EXPECT_NEAR(std::hypot(corners[i + 1], corners[i + 2] - 9.0), 0.045, 1e-5);
+        EXPECT_LE(std::abs(corners[i]), 9.0f + 1e-5f);
+    }
+    EXPECT_EQ(model.meshes[pieces.at("loop")->mesh].primitives.at(0).mode, TINYGLTF_MODE_TRIANGLES);
 
     // The crate turned by heading 30 degrees: a turn of 30 degrees about +Y in the export
     // too (heading keeps its sense, as the quarter turn of the unit tests shows).

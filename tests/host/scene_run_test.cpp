@@ -1,7 +1,8 @@
 // vantri run end to end: the agents of a generator in agents.csv at their global positions,
 // run.json, play and render giving the same motion, the results folder appearing whole or
 // not at all, and a scene too large for the memory limit.
-#include "tests/support/scene_test_support.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,6 +1,7 @@
 // vantri run's choices for one run: --set changing the scene file's parameters (and every
 // mistake in a setting named), and --outputs choosing which files the run writes.
-#include "tests/support/scene_test_support.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <nlohmann/json.hpp>
 

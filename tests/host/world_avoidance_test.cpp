@@ -1,13 +1,17 @@
 // Avoidance of the agents of the own crowd group and of other groups: the steering and
 // push-out vectors an evaluation leaves in the agent's record, and whole crowds passing each
 // other.
-#include "tests/support/world_test_scene.h"
+#include "tests/support/WorldScene.h"
 
 #include "host/eval/Player.h"
 
 #include <algorithm>
 
 namespace {
+
+using vantri_test::record_at;
+
+using vantri_test::vec;
 
 class WorldAvoidance : public vantri_test::WorldScene {
   protected:
@@ -27,9 +31,9 @@ class WorldAvoidance : public vantri_test::WorldScene {
     }
 
     // Puts the agent at `at`, facing +Z, with a known body and reach.
-    void stand(Agent_ID_Data& a, LVector at) {
+    void stand(VtAgentRecord& a, VtVector at) {
         place(a, at);
-        a.size = LVector(10, 0, 10);
+        a.size = vec(10, 0, 10);
         a.look_ahead = 100.0;
         a.random_value = 0.25;
     }
@@ -42,22 +46,22 @@ TEST_F(WorldAvoidance, AnAgentAloneOrBesideAnotherAtOnePlaceIsNotPushed) {
     set_list(alone, CROWDGEN_BEHAVIOURS, {behaviour});
     set_list(pair, CROWDGEN_BEHAVIOURS, {behaviour});
     create_crew();
-    stand(agent(alone, 0), LVector());
-    agent(alone, 0).steer_vector = LVector(1, 2, 3);
-    agent(alone, 0).avoid_steer = LVector(1, 0, 0);
-    stand(agent(pair, 0), LVector(50, 0, 0));
-    stand(agent(pair, 1), LVector(50, 0, 0));
+    stand(agent(alone, 0), VtVector{});
+    agent(alone, 0).steer_vector = vec(1, 2, 3);
+    agent(alone, 0).avoid_steer = vec(1, 0, 0);
+    stand(agent(pair, 0), vec(50, 0, 0));
+    stand(agent(pair, 1), vec(50, 0, 0));
     simulate(1);
 
-    const Agent_ID_Data& single = agent(alone, 0);
-    EXPECT_EQ(single.avoid_steer, LVector());
-    EXPECT_EQ(single.steer_vector, LVector());
-    EXPECT_EQ(single.nearest_offset, LVector(10000, 10000, 10000));
+    const VtAgentRecord& single = agent(alone, 0);
+    EXPECT_EQ(single.avoid_steer, VtVector{});
+    EXPECT_EQ(single.steer_vector, VtVector{});
+    EXPECT_EQ(single.nearest_offset, vec(10000, 10000, 10000));
 
-    const Agent_ID_Data& first = agent(pair, 0);
-    EXPECT_EQ(first.avoid_steer, LVector()) << "no steering from a neighbour at distance 0";
-    EXPECT_EQ(first.steer_vector, LVector()) << "no push-out either";
-    EXPECT_EQ(first.nearest_offset, LVector());
+    const VtAgentRecord& first = agent(pair, 0);
+    EXPECT_EQ(first.avoid_steer, VtVector{}) << "no steering from a neighbour at distance 0";
+    EXPECT_EQ(first.steer_vector, VtVector{}) << "no push-out either";
+    EXPECT_EQ(first.nearest_offset, VtVector{});
     EXPECT_TRUE(vantri_test::finite(first));
 }
 
@@ -65,17 +69,17 @@ TEST_F(WorldAvoidance, ANeighbourAheadPushesAndSteersTheAgentAside) {
     vantri::SceneObject* crowd = add_crowd("Crowd", 2);
     set_list(crowd, CROWDGEN_BEHAVIOURS, {add_avoider(true, false)});
     create_crew();
-    stand(agent(crowd, 0), LVector());
-    stand(agent(crowd, 1), LVector(5, 0, 30));
+    stand(agent(crowd, 0), VtVector{});
+    stand(agent(crowd, 1), vec(5, 0, 30));
     simulate(1);
 
-    const Agent_ID_Data& a = agent(crowd, 0);
-    EXPECT_EQ(a.nearest_offset, LVector(5, 0, 30));
-    const double dist = LVector(5, 0, 30).GetLength();
+    const VtAgentRecord& a = agent(crowd, 0);
+    EXPECT_EQ(a.nearest_offset, vec(5, 0, 30));
+    const double dist = vantri::length(vec(5, 0, 30));
     const double k = (2.0 * 10.0 - dist + 0.25) / dist;
-    EXPECT_EQ(a.steer_vector, LVector(-5, 0, -30) * k);
+    EXPECT_EQ(a.steer_vector, vec(-5, 0, -30) * k);
     EXPECT_LT(a.avoid_steer.x, 0.0) << "away from the neighbour on the right";
-    EXPECT_NEAR(a.avoid_steer.GetLength(), 1.0, 1e-12);
+    EXPECT_NEAR(vantri::length(a.avoid_steer), 1.0, 1e-12);
     EXPECT_GT(heading_after(a), 0.0) << "the agent turns left";
 }
 
@@ -85,19 +89,19 @@ TEST_F(WorldAvoidance, OtherGroupsAddUpFromZeroWhenTheOwnGroupIsNotAvoided) {
     set_list(mine, CROWDGEN_OTHER_GROUPS, {theirs, mine, add(5140, "Not a crowd")});
     set_list(mine, CROWDGEN_BEHAVIOURS, {add_avoider(false, true)});
     create_crew();
-    LVector first_push;
+    VtVector first_push{};
     for (int32_t frame = 1; frame <= 3; ++frame) {
-        stand(agent(mine, 0), LVector());
-        stand(agent(theirs, 0), LVector(5, 0, 30));
+        stand(agent(mine, 0), VtVector{});
+        stand(agent(theirs, 0), vec(5, 0, 30));
         simulate(frame);
-        const Agent_ID_Data& a = agent(mine, 0);
+        const VtAgentRecord& a = agent(mine, 0);
         if (frame == 1) first_push = a.steer_vector;
         EXPECT_EQ(a.steer_vector, first_push) << "frame " << frame << ": no build-up";
-        EXPECT_EQ(a.nearest_offset, LVector(5, 0, 30));
+        EXPECT_EQ(a.nearest_offset, vec(5, 0, 30));
     }
-    const double dist = LVector(5, 0, 30).GetLength();
-    EXPECT_EQ(first_push, LVector(-5, 0, -30) * ((2.0 * 10.0 - dist + 0.25) / dist));
-    EXPECT_EQ(agent(theirs, 0).steer_vector, LVector()) << "the other crowd names no one";
+    const double dist = vantri::length(vec(5, 0, 30));
+    EXPECT_EQ(first_push, vec(-5, 0, -30) * ((2.0 * 10.0 - dist + 0.25) / dist));
+    EXPECT_EQ(agent(theirs, 0).steer_vector, VtVector{}) << "the other crowd names no one";
 }
 
 // Two crowds of three walk towards each other, their lanes 10 units apart. Avoiding the other
@@ -126,13 +130,14 @@ class CrossingCrowds : public WorldAvoidance {
 
         double closest = 1e300;
         vantri::play_range(host, *document, 0, 600, vantri::PlayMode::Play, [&](int32_t) {
-            AgentArray& a = *agents(north);
-            AgentArray& b = *agents(south);
-            for (int32_t i = 0; i < a.GetCount(); ++i) {
-                EXPECT_TRUE(vantri_test::finite(a[i]));
-                for (int32_t j = 0; j < b.GetCount(); ++j) {
-                    const LVector gap = a[i].global_mg.off - b[j].global_mg.off;
-                    closest = std::min(closest, gap.GetLength());
+            VtRecordArray& a = *agents(north);
+            VtRecordArray& b = *agents(south);
+            for (int32_t i = 0; i < a.count; ++i) {
+                EXPECT_TRUE(vantri_test::finite(record_at(a, i)));
+                for (int32_t j = 0; j < b.count; ++j) {
+                    const VtVector gap =
+                        record_at(a, i).global_mg.off - record_at(b, j).global_mg.off;
+                    closest = std::min(closest, vantri::length(gap));
                 }
             }
         });

@@ -2,21 +2,23 @@
 // up through the generator's message 23, and the agent's heading after the frame shows the
 // steering sum (its own direction plus the behaviour's vector), since the generator's turn
 // limit is lifted.
-#include "tests/support/world_test_scene.h"
+#include "tests/support/WorldScene.h"
 
 namespace {
+
+using vantri_test::vec;
 
 using vantri_test::step_of;
 
 constexpr double kTolerance = 1e-12;
 
 // The heading of a horizontal steering sum.
-double heading_of(const LVector& sum) {
+double heading_of(const VtVector& sum) {
     return std::atan2(-sum.x, sum.z);
 }
 
-LVector unit(const LVector& v) {
-    return v * (1.0 / v.GetLength());
+VtVector unit(const VtVector& v) {
+    return v * (1.0 / vantri::length(v));
 }
 
 class WorldFlocking : public vantri_test::WorldScene {
@@ -31,14 +33,14 @@ class WorldFlocking : public vantri_test::WorldScene {
     void start() {
         create_crew();
         frame = 0;
-        for (int32_t k = 0; k < agents(generator)->GetCount(); ++k)
-            place(agent(generator, k), LVector(1000.0 * (k + 1), 0, 0));
+        for (int32_t k = 0; k < agents(generator)->count; ++k)
+            place(agent(generator, k), vec(1000.0 * (k + 1), 0, 0));
     }
 
     // Simulates the next frame and returns the first agent's heading after it.
     double step() {
         simulate(++frame);
-        const Agent_ID_Data& a = agent(generator, 0);
+        const VtAgentRecord& a = agent(generator, 0);
         EXPECT_TRUE(vantri_test::finite(a));
         return heading_after(a);
     }
@@ -58,8 +60,8 @@ TEST_F(WorldFlocking, AnAgentAloneKeepsItsOwnDirection) {
     set_int(behaviour, CROWDBEHAV_SEPARATION, 1);
     set_int(behaviour, CROWDBEHAV_SEPARATION_RADIUS, 50);
     start();
-    const LVector facing(0.6, 0, 0.8);
-    place(agent(generator, 0), LVector(), facing);
+    const VtVector facing = vec(0.6, 0, 0.8);
+    place(agent(generator, 0), VtVector{}, facing);
     EXPECT_NEAR(step(), heading_of(facing), kTolerance);
 }
 
@@ -68,17 +70,17 @@ TEST_F(WorldFlocking, AlignmentWeighsANeighbourAtTheRadiusWithZero) {
     set_int(behaviour, CROWDBEHAV_ALIGN, 1);
     set_int(behaviour, CROWDBEHAV_ALIGN_RADIUS, 10);
     start();
-    place(agent(generator, 0), LVector());
-    place(agent(generator, 1), LVector(10, 0, 0), LVector(1, 0, 0));
+    place(agent(generator, 0), VtVector{});
+    place(agent(generator, 1), vec(10, 0, 0), vec(1, 0, 0));
     EXPECT_NEAR(step(), 0.0, kTolerance) << "a neighbour exactly at the radius";
 
-    place(agent(generator, 0), LVector());
-    place(agent(generator, 1), LVector(9, 0, 0), LVector(1, 0, 0));
-    EXPECT_NEAR(step(), heading_of(LVector(1, 0, 1)), kTolerance) << "inside the radius";
+    place(agent(generator, 0), VtVector{});
+    place(agent(generator, 1), vec(9, 0, 0), vec(1, 0, 0));
+    EXPECT_NEAR(step(), heading_of(vec(1, 0, 1)), kTolerance) << "inside the radius";
 
-    place(agent(generator, 0), LVector());
-    place(agent(generator, 1), LVector(), LVector(1, 0, 0));
-    EXPECT_NEAR(step(), heading_of(LVector(1, 0, 1)), kTolerance)
+    place(agent(generator, 0), VtVector{});
+    place(agent(generator, 1), VtVector{}, vec(1, 0, 0));
+    EXPECT_NEAR(step(), heading_of(vec(1, 0, 1)), kTolerance)
         << "a neighbour at the same place counts with weight 1";
 }
 
@@ -87,18 +89,18 @@ TEST_F(WorldFlocking, SeparationIgnoresNeighboursAtTheRadiusOrAtTheSamePlace) {
     set_int(behaviour, CROWDBEHAV_SEPARATION, 1);
     set_int(behaviour, CROWDBEHAV_SEPARATION_RADIUS, 10);
     start();
-    place(agent(generator, 0), LVector());
-    place(agent(generator, 1), LVector(10, 0, 0));
+    place(agent(generator, 0), VtVector{});
+    place(agent(generator, 1), vec(10, 0, 0));
     EXPECT_NEAR(step(), 0.0, kTolerance) << "the radius test is strict";
 
-    place(agent(generator, 0), LVector());
-    place(agent(generator, 1), LVector());
+    place(agent(generator, 0), VtVector{});
+    place(agent(generator, 1), VtVector{});
     EXPECT_NEAR(step(), 0.0, kTolerance) << "no push from a neighbour at distance 0";
 
-    place(agent(generator, 0), LVector());
-    place(agent(generator, 1), LVector(5, 0, 0));
-    const LVector repulsion = unit(LVector(0, 0, 1) + LVector(-1, 0, 0) * 0.5);
-    EXPECT_NEAR(step(), heading_of(LVector(0, 0, 1) + repulsion), kTolerance)
+    place(agent(generator, 0), VtVector{});
+    place(agent(generator, 1), vec(5, 0, 0));
+    const VtVector repulsion = unit(vec(0, 0, 1) + vec(-1, 0, 0) * 0.5);
+    EXPECT_NEAR(step(), heading_of(vec(0, 0, 1) + repulsion), kTolerance)
         << "half weight at half the radius, away from the neighbour";
 }
 
@@ -108,24 +110,24 @@ TEST_F(WorldFlocking, CohesionNeedsAnOuterRadiusBeyondTheMiddle) {
     set_int(behaviour, CROWDBEHAV_COHESION_DISTANCE, 10);
     set_int(behaviour, CROWDBEHAV_COHESION_MAX, 10);
     start();
-    const LVector pulled = LVector(0, 0, 1) + unit(LVector(1, 0, 1));
-    place(agent(generator, 0), LVector());
-    place(agent(generator, 1), LVector(10, 0, 0));
+    const VtVector pulled = vec(0, 0, 1) + unit(vec(1, 0, 1));
+    place(agent(generator, 0), VtVector{});
+    place(agent(generator, 1), vec(10, 0, 0));
     EXPECT_NEAR(step(), 0.0, kTolerance) << "outer == middle switches the pull off";
 
     set_int(behaviour, CROWDBEHAV_COHESION_MAX, 20);
-    place(agent(generator, 0), LVector());
-    place(agent(generator, 1), LVector(10, 0, 0));
+    place(agent(generator, 0), VtVector{});
+    place(agent(generator, 1), vec(10, 0, 0));
     EXPECT_NEAR(step(), heading_of(pulled), kTolerance) << "full weight at the middle radius";
 
-    place(agent(generator, 0), LVector());
-    place(agent(generator, 1), LVector());
+    place(agent(generator, 0), VtVector{});
+    place(agent(generator, 1), VtVector{});
     EXPECT_NEAR(step(), 0.0, kTolerance) << "no pull towards a neighbour at distance 0";
 
     // Inner and middle radius equal: a neighbour exactly there counts fully instead of 0/0.
     set_int(behaviour, CROWDBEHAV_COHESION_MIN, 10);
-    place(agent(generator, 0), LVector());
-    place(agent(generator, 1), LVector(10, 0, 0));
+    place(agent(generator, 0), VtVector{});
+    place(agent(generator, 1), vec(10, 0, 0));
     EXPECT_NEAR(step(), heading_of(pulled), kTolerance);
 }
 
@@ -135,17 +137,17 @@ TEST_F(WorldFlocking, FollowPointsAtTheTargetWithinItsRange) {
     set_int(behaviour, CROWDBEHAV_FOLLOW, 1);
     set_link(behaviour, CROWDBEHAV_FOLLOW_TARGET, target);
     start();
-    const double towards = heading_of(LVector(1, 0, 1));
-    place(agent(generator, 0), LVector());
+    const double towards = heading_of(vec(1, 0, 1));
+    place(agent(generator, 0), VtVector{});
     EXPECT_NEAR(step(), towards, kTolerance) << "range 0 has no limit";
 
     set_real(behaviour, CROWDBEHAV_FOLLOW_DISTANCE, 10.0);
     target->set_position(VtVector{10.5, 0, 0});
-    place(agent(generator, 0), LVector());
+    place(agent(generator, 0), VtVector{});
     EXPECT_NEAR(step(), 0.0, kTolerance) << "a target 10.5 away is out of range 10";
 
     target->set_position(VtVector{9.5, 0, 0});
-    place(agent(generator, 0), LVector());
+    place(agent(generator, 0), VtVector{});
     EXPECT_NEAR(step(), towards, kTolerance);
 }
 
@@ -153,22 +155,22 @@ TEST_F(WorldFlocking, BrakingToAStandstillStartsAWaitOfOneToTenFrames) {
     build(10);
     start();
     for (int32_t k = 0; k < 10; ++k) {
-        Agent_ID_Data& a = agent(generator, k);
+        VtAgentRecord& a = agent(generator, k);
         a.acceleration = 0.5;
         a.max_speed = 5.0;
-        a.steer_vector = LVector(0, 0, -1); // pushed from ahead
+        a.steer_vector = vec(0, 0, -1); // pushed from ahead
         a.speed = k == 9 ? 1.0 : 0.0;
     }
-    const LVector before = agent(generator, 9).mg.off;
+    const VtVector before = agent(generator, 9).mg.off;
     simulate(1);
     for (int32_t k = 0; k < 9; ++k) {
-        const Agent_ID_Data& a = agent(generator, k);
+        const VtAgentRecord& a = agent(generator, k);
         EXPECT_EQ(a.waiting, 1) << "agent " << k;
         EXPECT_GE(a.wait_frames, 1);
         EXPECT_LE(a.wait_frames, 10);
         EXPECT_EQ(a.speed, 0.0);
     }
-    const Agent_ID_Data& braking = agent(generator, 9);
+    const VtAgentRecord& braking = agent(generator, 9);
     EXPECT_EQ(braking.waiting, 0);
     EXPECT_EQ(braking.speed, 1.0 - 0.5 * step_of(1, 25));
     EXPECT_EQ(braking.mg.off, before) << "a braking agent does not move, whatever its speed";
@@ -178,16 +180,16 @@ TEST_F(WorldFlocking, AWaitEndsInItsLastFrameAndTheAgentMovesAtOnce) {
     build(2);
     start();
     for (int32_t k = 0; k < 2; ++k) {
-        Agent_ID_Data& a = agent(generator, k);
+        VtAgentRecord& a = agent(generator, k);
         a.acceleration = 0.5;
         a.max_speed = 5.0;
         a.waiting = 1;
         a.wait_frames = k + 1;
     }
-    const LVector first_at = agent(generator, 0).mg.off;
-    const LVector second_at = agent(generator, 1).mg.off;
+    const VtVector first_at = agent(generator, 0).mg.off;
+    const VtVector second_at = agent(generator, 1).mg.off;
     simulate(1);
-    const Agent_ID_Data& ended = agent(generator, 0);
+    const VtAgentRecord& ended = agent(generator, 0);
     EXPECT_EQ(ended.waiting, 0);
     EXPECT_EQ(ended.wait_frames, 0);
     const double speed = 0.5 * 0.5 * step_of(1, 25);
@@ -195,7 +197,7 @@ TEST_F(WorldFlocking, AWaitEndsInItsLastFrameAndTheAgentMovesAtOnce) {
     EXPECT_EQ(ended.mg.off.z, first_at.z + speed * step_of(1, 25));
     EXPECT_EQ(ended.mg.off.x, first_at.x);
 
-    const Agent_ID_Data& waiting = agent(generator, 1);
+    const VtAgentRecord& waiting = agent(generator, 1);
     EXPECT_EQ(waiting.waiting, 1);
     EXPECT_EQ(waiting.wait_frames, 1);
     EXPECT_EQ(waiting.speed, 0.0);
@@ -205,14 +207,14 @@ TEST_F(WorldFlocking, AWaitEndsInItsLastFrameAndTheAgentMovesAtOnce) {
 TEST_F(WorldFlocking, MovingAgentsAccelerateUpToTheirTopSpeed) {
     build(2);
     start();
-    Agent_ID_Data& moving = agent(generator, 0);
+    VtAgentRecord& moving = agent(generator, 0);
     moving.acceleration = 0.5;
     moving.max_speed = 5.0;
-    Agent_ID_Data& held = agent(generator, 1);
+    VtAgentRecord& held = agent(generator, 1);
     held.acceleration = 0.5;
     held.max_speed = 0.0;
-    const LVector moving_at = moving.mg.off;
-    const LVector held_at = held.mg.off;
+    const VtVector moving_at = moving.mg.off;
+    const VtVector held_at = held.mg.off;
     simulate(1);
     const double speed = 0.5 * step_of(1, 25);
     EXPECT_EQ(agent(generator, 0).speed, speed);

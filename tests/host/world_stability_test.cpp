@@ -1,10 +1,12 @@
 // A flock of a hundred agents over a thousand frames: the records stay finite, and the
 // simulation is deterministic, played or rendered.
-#include "tests/support/world_test_scene.h"
+#include "tests/support/WorldScene.h"
 
 #include "host/eval/Player.h"
 
 namespace {
+
+using vantri_test::record_at;
 
 class WorldFlock : public vantri_test::WorldScene {
   protected:
@@ -35,28 +37,29 @@ class WorldFlock : public vantri_test::WorldScene {
 
         int32_t broken = 0;
         vantri::play_range(host, *document, 0, 1000, mode, [&](int32_t frame) {
-            if (frame == 0) first_position = (*agents(generator))[0].global_mg.off;
-            for (const Agent_ID_Data& a : *agents(generator))
-                broken += vantri_test::finite(a) ? 0 : 1;
+            if (frame == 0) first_position = record_at(*agents(generator), 0).global_mg.off;
+            const VtRecordArray& crew = *agents(generator);
+            for (int32_t k = 0; k < crew.count; ++k)
+                broken += vantri_test::finite(record_at(crew, k)) ? 0 : 1;
         });
         EXPECT_EQ(broken, 0) << "records with a field that is not finite";
 
         std::vector<vantri_test::RecordValues> values;
-        AgentArray& array = *agents(generator);
-        for (int32_t k = 0; k < array.GetCount(); ++k)
-            values.push_back(vantri_test::values_of(array[k]));
+        VtRecordArray& array = *agents(generator);
+        for (int32_t k = 0; k < array.count; ++k)
+            values.push_back(vantri_test::values_of(record_at(array, k)));
         EXPECT_EQ(values.size(), 100u);
-        start_to_end = array[0].global_mg.off - first_position;
+        start_to_end = record_at(array, 0).global_mg.off - first_position;
         return values;
     }
 
-    LVector first_position;
-    LVector start_to_end;
+    VtVector first_position{};
+    VtVector start_to_end{};
 };
 
 TEST_F(WorldFlock, AThousandFramesStayFiniteAndRepeatBitForBit) {
     const std::vector<vantri_test::RecordValues> played = run(vantri::PlayMode::Play);
-    EXPECT_GT(start_to_end.GetLength(), 100.0) << "the flock moved";
+    EXPECT_GT(vantri::length(start_to_end), 100.0) << "the flock moved";
     const std::vector<vantri_test::RecordValues> again = run(vantri::PlayMode::Play);
     EXPECT_TRUE(played == again) << "two runs of the same scene";
     const std::vector<vantri_test::RecordValues> rendered = run(vantri::PlayMode::Render);

@@ -1,9 +1,11 @@
 // The world's frame execution: how much time each frame covers, and which crowd groups and
 // agents it updates. A moving agent gains acceleration * step in speed per frame, so its speed
 // shows exactly which time steps the world used.
-#include "tests/support/world_test_scene.h"
+#include "tests/support/WorldScene.h"
 
 #include "host/eval/Player.h"
+
+#include <stdexcept>
 
 namespace {
 
@@ -30,7 +32,7 @@ TEST_F(WorldFrames, PlayingStepsByTheFramesThatPassed) {
     EXPECT_EQ(speed(), 0.0) << "the first frame restarts with a step of 0";
     const double a = acceleration();
     ASSERT_GT(a, 0.0);
-    const LVector start = agent(generator, 0).mg.off;
+    const VtVector start = agent(generator, 0).mg.off;
 
     simulate(1);
     double expected = a * step_of(1, 25);
@@ -51,7 +53,7 @@ TEST_F(WorldFrames, PlayingStepsByTheFramesThatPassed) {
 TEST_F(WorldFrames, SteppingBackDoesNothingUntilALaterFrame) {
     for (int32_t frame = 0; frame <= 10; ++frame)
         simulate(frame);
-    const Agent_ID_Data at_ten = agent(generator, 0);
+    const VtAgentRecord at_ten = agent(generator, 0);
     for (int32_t frame = 5; frame <= 10; ++frame) {
         simulate(frame);
         EXPECT_EQ(vantri_test::values_of(agent(generator, 0)), vantri_test::values_of(at_ten))
@@ -75,7 +77,7 @@ TEST_F(WorldFrames, ScrubbingWhileStoppedOnlyMovesTheLastFrame) {
 TEST_F(WorldFrames, RenderSimulatesEveryRenderedFrameLikePlaying) {
     create_crew();
     vantri::play_range(host, *document, 0, 30, vantri::PlayMode::Render);
-    const Agent_ID_Data rendered = agent(generator, 0);
+    const VtAgentRecord rendered = agent(generator, 0);
     EXPECT_GT(rendered.speed, 0.0);
 
     // The same frames played give the same bytes.
@@ -115,16 +117,16 @@ TEST_F(WorldFrames, AnEmptyListNeverMovesWhileUnresolvableEntriesStillMove) {
     delete gone;
 
     simulate(0);
-    const LVector still_at = agent(still, 0).mg.off;
-    const LVector emptied_at = agent(emptied, 0).mg.off;
-    const LVector lost_at = agent(lost, 0).mg.off;
+    const VtVector still_at = agent(still, 0).mg.off;
+    const VtVector emptied_at = agent(emptied, 0).mg.off;
+    const VtVector lost_at = agent(lost, 0).mg.off;
     for (int32_t frame = 1; frame <= 25; ++frame)
         simulate(frame);
     EXPECT_EQ(agent(still, 0).speed, 0.0) << "no list at all";
     EXPECT_EQ(agent(still, 0).mg.off, still_at);
     EXPECT_EQ(agent(emptied, 0).speed, 0.0) << "an empty list";
     EXPECT_EQ(agent(emptied, 0).mg.off, emptied_at);
-    const Agent_ID_Data& moved = agent(lost, 0);
+    const VtAgentRecord& moved = agent(lost, 0);
     EXPECT_GT(moved.speed, 0.0) << "a list of objects that resolve to nothing usable";
     EXPECT_GT(moved.mg.off.z, lost_at.z);
     EXPECT_EQ(moved.mg.off.x, lost_at.x) << "straight along its direction";
@@ -145,7 +147,7 @@ TEST_F(WorldFrames, AGeneratorOutsideTheWorldIsNotSimulated) {
 }
 
 TEST_F(WorldFrames, TheWorldAnswersWithNoAgentBetweenFrames) {
-    vantri_test::WorldAnswer answer{reinterpret_cast<Agent_ID_Data*>(1), 7, 7};
+    vantri_test::WorldAnswer answer{reinterpret_cast<VtAgentRecord*>(1), 7, 7};
     VtPrivateData request{0, &answer};
     for (int32_t frame = 0; frame <= 3; ++frame)
         simulate(frame);
@@ -154,6 +156,44 @@ TEST_F(WorldFrames, TheWorldAnswersWithNoAgentBetweenFrames) {
     EXPECT_EQ(answer.agent, nullptr) << "no pointer into a generator's records outlives a frame";
     EXPECT_EQ(answer.agent_index, -1);
     EXPECT_EQ(answer.crowd_index, 0);
+}
+
+// A host service that throws while the world executes: the exception stops at the plug-in's
+// boundary, the host hears of a failed Execute instead of success, and the range ends at that
+// frame, naming the object.
+bool g_fps_throws = false;
+const VtObjectTable* g_objects = nullptr;
+
+int32_t ThrowingFps(VtAtom* document) {
+    if (g_fps_throws) throw std::runtime_error("the frame rate is gone");
+    return g_objects->doc_get_fps(document);
+}
+
+TEST_F(WorldFrames, AnExecuteThatThrowsIsAFailureThatEndsTheRange) {
+    std::vector<int32_t> played;
+    const auto after = [&](int32_t frame) { played.push_back(frame); };
+    EXPECT_FALSE(vantri::play_range(host, *document, 0, 2, vantri::PlayMode::Play, after));
+
+    g_objects = host.api()->objects;
+    VtObjectTable hostile = *g_objects;
+    hostile.doc_get_fps = ThrowingFps;
+    host.api()->objects = &hostile;
+    g_fps_throws = true;
+    for (const vantri::PlayMode mode : {vantri::PlayMode::Play, vantri::PlayMode::Render}) {
+        played.clear();
+        const std::optional<vantri::ExecutionFailure> failure =
+            vantri::play_range(host, *document, 3, 6, mode, after);
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->frame, 3);
+        EXPECT_EQ(failure->object, "World");
+        EXPECT_EQ(failure->type, "ocrowdworld");
+        EXPECT_TRUE(played.empty()) << "the failed frame is not handed on";
+    }
+    g_fps_throws = false;
+    host.api()->objects = g_objects;
+    played.clear();
+    EXPECT_FALSE(vantri::play_range(host, *document, 3, 4, vantri::PlayMode::Play, after));
+    EXPECT_EQ(played, (std::vector<int32_t>{3, 4}));
 }
 
 } // namespace

@@ -33,8 +33,8 @@ class LoadedModule : public ::testing::Test {
   protected:
     void SetUp() override {
         baseline_live = vantri::allocator().live();
-        std::string error;
-        ASSERT_TRUE(module.open(module_path(), error)) << error;
+        const vantri::Status opened = module.open(module_path());
+        ASSERT_TRUE(opened) << opened.message();
     }
     void TearDown() override {
         module.close();
@@ -52,10 +52,11 @@ class LoadedModule : public ::testing::Test {
 class StartedPlugin : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(module.open(module_path(), error)) << error;
+        const vantri::Status opened = module.open(module_path());
+        ASSERT_TRUE(opened) << opened.message();
         std::vector<std::string> args;
-        ASSERT_TRUE(module.start_up(host, args, error)) << error;
+        const vantri::Status started = module.start_up(host, args);
+        ASSERT_TRUE(started) << started.message();
         document = std::make_unique<vantri::Document>();
         baseline_live = vantri::allocator().live();
     }
@@ -70,10 +71,10 @@ class StartedPlugin : public ::testing::Test {
     /// A new object of `type` in the document, under `parent` (or at the top level).
     vantri::SceneObject* add(int32_t type, const std::string& name,
                              vantri::SceneObject* parent = nullptr) {
-        std::string why;
-        vantri::SceneObject* object = vantri::create_object(host.types(), type, &why);
-        EXPECT_NE(object, nullptr) << why;
-        if (object == nullptr) return nullptr;
+        const vantri::Result<vantri::SceneObject*> made = vantri::create_object(host.types(), type);
+        EXPECT_TRUE(made.ok()) << (made ? "" : made.message());
+        if (!made) return nullptr;
+        vantri::SceneObject* object = *made;
         object->set_name(name);
         document->insert(object, parent);
         return object;

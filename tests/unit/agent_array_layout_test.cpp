@@ -3,7 +3,7 @@
 // room at its front, reads as its records in order.
 #include "plugin/geometry/CrowdRecords.h"
 #include "abi/CrowdRecordLayout.h"
-#include "tests/support/test_allocator_binding.h"
+#include "tests/support/AllocatorBinding.h"
 
 #include <gtest/gtest.h>
 

@@ -80,10 +80,11 @@ TEST(AgentsCsv, EveryRealReadsBackAsTheSameDouble) {
     const VtMatrix mg{{10, -20, 30}, {0, 0, -1}, {0, 1, 0}, {1, 0, 0}};
     const std::string path = temp_path("reals.csv");
     vantri::AgentsCsv csv;
-    std::string error;
-    ASSERT_TRUE(csv.open(path, error)) << error;
+    const vantri::Status opened = csv.open(path);
+    ASSERT_TRUE(opened) << opened.message();
     csv.write_frame(12, "crowd", records, mg);
-    ASSERT_TRUE(csv.close(error)) << error;
+    const vantri::Status closed = csv.close();
+    ASSERT_TRUE(closed) << closed.message();
 
     const std::vector<std::string> lines = split(read_file(path), '\n');
     std::remove(path.c_str());
@@ -129,13 +130,14 @@ TEST(AgentsCsv, RowsAndNamesSurviveTheBufferWhateverTheirLength) {
     const std::string long_name(3 << 20, 'x');
     const std::string path = temp_path("long.csv");
     vantri::AgentsCsv csv;
-    std::string error;
-    ASSERT_TRUE(csv.open(path, error)) << error;
+    const vantri::Status opened = csv.open(path);
+    ASSERT_TRUE(opened) << opened.message();
     const std::vector<VtAgentRecord> many(100000, record);
     csv.write_frame(1, "a, \"quoted\" name", many, identity);
     csv.write_frame(2, long_name, many.data(), 3, identity);
     csv.write_frame(3, "after", many.data(), 1, identity);
-    ASSERT_TRUE(csv.close(error)) << error;
+    const vantri::Status closed = csv.close();
+    ASSERT_TRUE(closed) << closed.message();
     const std::vector<std::string> lines = split(read_file(path), '\n');
     std::remove(path.c_str());
     ASSERT_EQ(lines.size(), 1u + 100000 + 3 + 1);
@@ -152,11 +154,13 @@ TEST(AgentsCsv, AWriteThatFailsIsReportedAtTheClose) {
     std::memset(&record, 0, sizeof record);
     const VtMatrix identity{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     vantri::AgentsCsv csv;
-    std::string error;
-    ASSERT_TRUE(csv.open("/dev/full", error)) << error;
+    const vantri::Status opened = csv.open("/dev/full");
+    ASSERT_TRUE(opened) << opened.message();
     csv.write_frame(0, "crowd", std::vector<VtAgentRecord>(10, record), identity);
-    EXPECT_FALSE(csv.close(error));
-    EXPECT_NE(error.find("/dev/full: could not write the file"), std::string::npos) << error;
+    const vantri::Status closed = csv.close();
+    ASSERT_FALSE(closed);
+    EXPECT_NE(closed.message().find("/dev/full: could not write the file"), std::string::npos)
+        << closed.message();
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include "plugin/hostapi/PluginApi.h"
 #include "plugin/hostapi/SplineObject.h"
 #include "plugin/hostapi/host_binding.h"
-#include "tests/support/test_allocator_binding.h"
+#include "tests/support/AllocatorBinding.h"
 
 #include <gtest/gtest.h>
 

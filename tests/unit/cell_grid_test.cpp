@@ -3,7 +3,7 @@
 // near home, far away and to no place at all; the rings visit every placed point once and
 // their clearance holds; and a build that cannot get memory says so and leaks nothing.
 #include "plugin/geometry/CellGrid.h"
-#include "tests/support/test_allocator_binding.h"
+#include "tests/support/AllocatorBinding.h"
 
 #include <gtest/gtest.h>
 

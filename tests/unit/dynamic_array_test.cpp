@@ -2,7 +2,7 @@
 // and giving back every block.
 #include "plugin/geometry/CrowdRecords.h"
 #include "plugin/geometry/GeDynamicArray.h"
-#include "tests/support/test_allocator_binding.h"
+#include "tests/support/AllocatorBinding.h"
 
 #include <gtest/gtest.h>
 

@@ -10,22 +10,24 @@ namespace {
 using vantri::PictureSchedule;
 
 TEST(PictureSchedule, EveryNthFrameCountsFromTheFirstFramePlayed) {
-    PictureSchedule schedule;
-    std::string error;
-    ASSERT_TRUE(vantri::parse_picture_schedule("every:10", schedule, error)) << error;
+    vantri::Result<PictureSchedule> parsed = vantri::parse_picture_schedule("every:10");
+    ASSERT_TRUE(parsed) << parsed.message();
+    PictureSchedule schedule = *parsed;
     EXPECT_TRUE(schedule.wants(5, 5));
     EXPECT_FALSE(schedule.wants(10, 5));
     EXPECT_TRUE(schedule.wants(15, 5));
     EXPECT_FALSE(schedule.wants(-5, 5)) << "nothing before the first frame";
-    ASSERT_TRUE(vantri::parse_picture_schedule("every:1", schedule, error));
+    parsed = vantri::parse_picture_schedule("every:1");
+    ASSERT_TRUE(parsed);
+    schedule = *parsed;
     EXPECT_TRUE(schedule.wants(-3, -7));
     EXPECT_TRUE(schedule.wants(2147483647, -2147483647 - 1)) << "no overflow";
 }
 
 TEST(PictureSchedule, AListNamesFramesInAnyOrderOnce) {
-    PictureSchedule schedule;
-    std::string error;
-    ASSERT_TRUE(vantri::parse_picture_schedule("40,0,-3,40", schedule, error)) << error;
+    const vantri::Result<PictureSchedule> parsed = vantri::parse_picture_schedule("40,0,-3,40");
+    ASSERT_TRUE(parsed) << parsed.message();
+    const PictureSchedule& schedule = *parsed;
     EXPECT_EQ(schedule.frames, (std::vector<int32_t>{-3, 0, 40}));
     EXPECT_TRUE(schedule.wants(40, 0));
     EXPECT_FALSE(schedule.wants(20, 0));
@@ -34,26 +36,23 @@ TEST(PictureSchedule, AListNamesFramesInAnyOrderOnce) {
 TEST(PictureSchedule, AnythingElseIsRefusedWithTheReason) {
     for (const char* text : {"", "every:", "every:0", "every:-2", "every:x", "1,,2", "1,", ",1",
                              "1.5", "10 20", "all", "99999999999"}) {
-        PictureSchedule schedule;
-        schedule.every = 7;
-        std::string error;
-        EXPECT_FALSE(vantri::parse_picture_schedule(text, schedule, error)) << text;
-        EXPECT_NE(error.find("--images"), std::string::npos) << text;
-        EXPECT_EQ(schedule.every, 7) << "a refused schedule changes nothing";
+        const vantri::Result<PictureSchedule> parsed = vantri::parse_picture_schedule(text);
+        ASSERT_FALSE(parsed) << text;
+        EXPECT_EQ(parsed.error().fault, vantri::Fault::Input) << text;
+        EXPECT_NE(parsed.message().find("--images"), std::string::npos) << text;
     }
 }
 
 TEST(PictureSize, WidthByHeightWithinBounds) {
-    int32_t w = 0, h = 0;
-    std::string error;
-    ASSERT_TRUE(vantri::parse_picture_size("1280x720", w, h, error)) << error;
-    EXPECT_EQ(w, 1280);
-    EXPECT_EQ(h, 720);
+    const vantri::Result<vantri::PictureSize> size = vantri::parse_picture_size("1280x720");
+    ASSERT_TRUE(size) << size.message();
+    EXPECT_EQ(size->width, 1280);
+    EXPECT_EQ(size->height, 720);
     for (const char* text : {"1280", "x720", "1280x", "8x8", "100000x100", "12.5x40", "-1x-1"}) {
-        EXPECT_FALSE(vantri::parse_picture_size(text, w, h, error)) << text;
-        EXPECT_NE(error.find("--image-size"), std::string::npos);
+        const vantri::Result<vantri::PictureSize> refused = vantri::parse_picture_size(text);
+        ASSERT_FALSE(refused) << text;
+        EXPECT_NE(refused.message().find("--image-size"), std::string::npos);
     }
-    EXPECT_EQ(w, 1280) << "a refused size changes nothing";
 }
 
 TEST(PictureNames, AtLeastFourDigits) {

@@ -5,7 +5,7 @@
 // (0, negative, NaN, tiny to beyond 1e308, infinite).
 #include "plugin/geometry/NearestSampleSearch.h"
 #include "plugin/geometry/VectorMath.h"
-#include "tests/support/test_allocator_binding.h"
+#include "tests/support/AllocatorBinding.h"
 
 #include <gtest/gtest.h>
 

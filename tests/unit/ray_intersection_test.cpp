@@ -1,7 +1,7 @@
 // Rays against spheres and oriented boxes.
 #include "plugin/geometry/RayIntersection.h"
 #include "plugin/geometry/VectorMath.h"
-#include "tests/support/test_allocator_binding.h"
+#include "tests/support/AllocatorBinding.h"
 
 #include <gtest/gtest.h>
 

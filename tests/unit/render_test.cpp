@@ -242,30 +242,29 @@ TEST_F(PictureFiles, APngReadsBackPixelForPixel) {
         for (int32_t x = 0; x < image.width; ++x)
             image.set(x, y, Rgb{uint8_t(x * 7), uint8_t(y * 11), uint8_t(x ^ y)});
     }
-    std::string error;
     const std::string path = (folder / "picture.png").string();
-    ASSERT_TRUE(vantri::write_png(path, image, error)) << error;
-    RgbImage back;
-    ASSERT_TRUE(vantri::read_png(path, back, error)) << error;
-    EXPECT_EQ(back.width, 37);
-    EXPECT_EQ(back.height, 23);
-    EXPECT_EQ(back.rgb, image.rgb);
+    const vantri::Status written = vantri::write_png(path, image);
+    ASSERT_TRUE(written) << written.message();
+    const vantri::Result<RgbImage> back = vantri::read_png(path);
+    ASSERT_TRUE(back) << back.message();
+    EXPECT_EQ(back->width, 37);
+    EXPECT_EQ(back->height, 23);
+    EXPECT_EQ(back->rgb, image.rgb);
 }
 
 TEST_F(PictureFiles, FailuresNameTheFileAndLeaveNothingBehind) {
-    std::string error;
     const std::string missing = (folder / "no" / "such" / "picture.png").string();
-    EXPECT_FALSE(vantri::write_png(missing, RgbImage(4, 4, {}), error));
-    EXPECT_NE(error.find(missing), std::string::npos) << error;
+    const vantri::Status written = vantri::write_png(missing, RgbImage(4, 4, {}));
+    ASSERT_FALSE(written);
+    EXPECT_NE(written.message().find(missing), std::string::npos) << written.message();
     const std::string text = (folder / "not.png").string();
     std::FILE* f = std::fopen(text.c_str(), "wb");
     std::fputs("this is no picture", f);
     std::fclose(f);
-    RgbImage image;
-    error.clear();
-    EXPECT_FALSE(vantri::read_png(text, image, error));
-    EXPECT_NE(error.find(text), std::string::npos) << error;
-    EXPECT_FALSE(vantri::write_svg(missing, RenderList{}, framed(CameraView::Top), error));
+    const vantri::Result<RgbImage> image = vantri::read_png(text);
+    ASSERT_FALSE(image);
+    EXPECT_NE(image.message().find(text), std::string::npos) << image.message();
+    EXPECT_FALSE(vantri::write_svg(missing, RenderList{}, framed(CameraView::Top)));
     EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
@@ -289,8 +288,9 @@ TEST(SvgPicture, ShowsTheSurfacesFarthestFirstTheLinesAndTheTextures) {
     quad.texture = &texture;
     list.overlays.push_back(quad);
 
-    std::string top, error;
-    ASSERT_TRUE(vantri::svg_picture(list, framed(CameraView::Top), top, error)) << error;
+    const vantri::Result<std::string> top_svg = vantri::svg_picture(list, framed(CameraView::Top));
+    ASSERT_TRUE(top_svg) << top_svg.message();
+    const std::string& top = *top_svg;
     const std::string red = hex(vantri::shade({200, 0, 0}, {0, 1, 0}));
     const std::string blue = hex(vantri::shade({0, 0, 200}, {0, 1, 0}));
     const size_t red_at = top.find("fill=\"" + red), blue_at = top.find("fill=\"" + blue);
@@ -300,14 +300,16 @@ TEST(SvgPicture, ShowsTheSurfacesFarthestFirstTheLinesAndTheTextures) {
     EXPECT_NE(top.find("<line"), std::string::npos);
     EXPECT_EQ(top.find("<image"), std::string::npos) << "the label is edge-on from the top";
 
-    std::string front;
-    ASSERT_TRUE(vantri::svg_picture(list, framed(CameraView::Front), front, error)) << error;
+    const vantri::Result<std::string> front_svg =
+        vantri::svg_picture(list, framed(CameraView::Front));
+    ASSERT_TRUE(front_svg) << front_svg.message();
+    const std::string& front = *front_svg;
     EXPECT_NE(front.find("<image"), std::string::npos);
     EXPECT_NE(front.find("data:image/png;base64,iVBORw0KGgo"), std::string::npos)
         << "the texture is embedded as a PNG";
-    std::string again;
-    ASSERT_TRUE(vantri::svg_picture(list, framed(CameraView::Front), again, error));
-    EXPECT_EQ(front, again);
+    const vantri::Result<std::string> again = vantri::svg_picture(list, framed(CameraView::Front));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(front, *again);
 }
 
 } // namespace

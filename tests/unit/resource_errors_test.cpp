@@ -1,7 +1,8 @@
 // Broken resource folders and images: each failure names the file and the place in it to
 // fix (a JSON path, or the line and column of text that is not JSON), and the caller's data
 // stays as it was.
-#include "tests/support/resource_test_support.h"
+#include "tests/support/ErrorText.h"
+#include "tests/support/ScratchFolder.h"
 
 #include "host/resources/ImageFile.h"
 #include "host/resources/ResourceFolder.h"
@@ -51,8 +52,9 @@ class ResourceFolderErrorsTest : public ::testing::Test {
 
     /// Loads the folder, expecting failure; checks that `out_` kept its sentinel.
     std::string fail() {
-        std::string error;
-        EXPECT_FALSE(load_resource_folder(folder_.path().string(), out_, error));
+        const vantri::Status loaded = load_resource_folder(folder_.path(), out_);
+        EXPECT_FALSE(loaded);
+        const std::string error = loaded ? "" : loaded.message();
         EXPECT_EQ(out_.strings, (std::map<int32_t, std::string>{{1, "sentinel"}}));
         EXPECT_EQ(out_.descriptions.size(), 1u);
         EXPECT_EQ(out_.descriptions.count("sentinel"), 1u);
@@ -65,8 +67,8 @@ class ResourceFolderErrorsTest : public ::testing::Test {
 
 TEST_F(ResourceFolderErrorsTest, TheUnbrokenFolderLoads) {
     folder_.write("descriptions/notes.txt", "not a description: ignored");
-    std::string error;
-    ASSERT_TRUE(load_resource_folder(folder_.path().string(), out_, error)) << error;
+    const vantri::Status loaded = load_resource_folder(folder_.path(), out_);
+    ASSERT_TRUE(loaded) << loaded.message();
     EXPECT_EQ(out_.strings, (std::map<int32_t, std::string>{{1000, "Thing"}}));
     ASSERT_EQ(out_.descriptions.size(), 1u); // replaced whole, the sentinel is gone
     const DescriptionResource& d = out_.descriptions.at("othing");
@@ -79,12 +81,12 @@ TEST_F(ResourceFolderErrorsTest, UnterminatedFile) {
     folder_.write("descriptions/othing.json",
                   "{\n  \"name\": \"othing\",\n  \"parameters\": [\n    {\"symbol\": "
                   "\"THING_SIZE\", \"id\": 1000, \"type\": \"real\"}\n");
-    EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/othing.json"), "5",
+    EXPECT_TRUE(error_names(fail(), folder_.path("descriptions/othing.json"), "5",
                             "not valid JSON: unexpected end of input"));
 
     folder_.write("descriptions/othing.json", kDescription);
     folder_.write("strings.json", "{\n  \"strings\": [\n    {\"id\": 1000, \"text\": \"Thing\"}\n");
-    EXPECT_TRUE(error_names(fail(), folder_.file("strings.json"), "4",
+    EXPECT_TRUE(error_names(fail(), folder_.path("strings.json"), "4",
                             "not valid JSON: unexpected end of input"));
 }
 
@@ -92,18 +94,18 @@ TEST_F(ResourceFolderErrorsTest, UnknownNameInEachKindOfFile) {
     folder_.write("descriptions/othing.json",
                   description("othing", "{\"symbol\": \"THING_SIZE\", \"id\": 1000, \"type\": "
                                         "\"real\", \"group\": \"THING_GROUP\"}"));
-    EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/othing.json"), "parameters[0].group",
+    EXPECT_TRUE(error_names(fail(), folder_.path("descriptions/othing.json"), "parameters[0].group",
                             "unknown group 'THING_GROUP'"));
 
     folder_.write("descriptions/othing.json",
                   description("othing", "{\"symbol\": \"THING_SIZE\", \"id\": 1000, \"type\": "
                                         "\"real\", \"lable\": \"Size\"}"));
-    EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/othing.json"), "parameters[0].lable",
+    EXPECT_TRUE(error_names(fail(), folder_.path("descriptions/othing.json"), "parameters[0].lable",
                             "unknown key 'lable' in a parameter"));
 
     folder_.write("descriptions/othing.json", kDescription);
     folder_.write("strings.json", "{\"strings\": [{\"id\": 1000, \"txt\": \"Thing\"}]}");
-    EXPECT_TRUE(error_names(fail(), folder_.file("strings.json"), "strings[0].txt",
+    EXPECT_TRUE(error_names(fail(), folder_.path("strings.json"), "strings[0].txt",
                             "unknown key 'txt' in a string: expected comment, id, text"));
 }
 
@@ -112,7 +114,7 @@ TEST_F(ResourceFolderErrorsTest, UnknownType) {
                   description("othing", "{\"symbol\": \"THING_SIZE\", \"id\": 1000, \"type\": "
                                         "\"real\"},\n{\"symbol\": \"THING_MODE\", \"id\": 1001, "
                                         "\"type\": \"LONG\"}"));
-    EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/othing.json"), "parameters[1].type",
+    EXPECT_TRUE(error_names(fail(), folder_.path("descriptions/othing.json"), "parameters[1].type",
                             "unknown parameter type 'LONG': expected group, integer, real"));
 }
 
@@ -123,20 +125,20 @@ TEST_F(ResourceFolderErrorsTest, DuplicateId) {
                                         "\"type\": \"group\"},\n{\"symbol\": \"THING_WIDTH\", "
                                         "\"id\": 1000, \"type\": \"real\", \"group\": "
                                         "\"THING_GROUP\"}"));
-    EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/othing.json"), "parameters[2].id",
+    EXPECT_TRUE(error_names(fail(), folder_.path("descriptions/othing.json"), "parameters[2].id",
                             "duplicate id 1000 ('THING_WIDTH'): already declared at "
                             "parameters[0]"));
 
     folder_.write("descriptions/othing.json", kDescription);
     folder_.write("strings.json", "{\"strings\": [{\"id\": 1001, \"text\": \"Other\"}, {\"id\": "
                                   "1001, \"text\": \"Alias\"}]}");
-    EXPECT_TRUE(error_names(fail(), folder_.file("strings.json"), "strings[1].id",
+    EXPECT_TRUE(error_names(fail(), folder_.path("strings.json"), "strings[1].id",
                             "duplicate id 1001: already has a text at strings[0]"));
 }
 
 TEST_F(ResourceFolderErrorsTest, BadStringLiteral) {
     folder_.write("strings.json", "{\"strings\": [\n  {\"id\": 1000, \"text\": \"Thing}\n]}\n");
-    EXPECT_TRUE(error_names(fail(), folder_.file("strings.json"), "2",
+    EXPECT_TRUE(error_names(fail(), folder_.path("strings.json"), "2",
                             "not valid JSON: invalid string: control character"));
 
     folder_.write("strings.json", kStrings);
@@ -144,9 +146,9 @@ TEST_F(ResourceFolderErrorsTest, BadStringLiteral) {
                   description("othing", "{\"symbol\": \"THING_SIZE\", \"id\": 1000, \"type\": "
                                         "\"real\", \"label\": \"Size \\x\"}"));
     const std::string error = fail();
-    EXPECT_TRUE(error_names(error, folder_.file("descriptions/othing.json"), "4",
+    EXPECT_TRUE(error_names(error, folder_.path("descriptions/othing.json"), "4",
                             "forbidden character after backslash"));
-    EXPECT_EQ(error.find(folder_.file("descriptions/othing.json") + ":4:70:"), 0u)
+    EXPECT_EQ(error.find(folder_.path("descriptions/othing.json") + ":4:70:"), 0u)
         << "the column points at the character after the backslash: " << error;
 }
 
@@ -167,7 +169,7 @@ TEST_F(ResourceFolderErrorsTest, BrokenIdCannotReachTheHeader) {
     };
     for (const auto& c : cases) {
         folder_.write("descriptions/othing.json", description("othing", c.entry));
-        EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/othing.json"), c.where, c.words))
+        EXPECT_TRUE(error_names(fail(), folder_.path("descriptions/othing.json"), c.where, c.words))
             << c.entry;
     }
 }
@@ -175,18 +177,19 @@ TEST_F(ResourceFolderErrorsTest, BrokenIdCannotReachTheHeader) {
 TEST_F(ResourceFolderErrorsTest, MissingFileIsNamed) {
     folder_.remove("strings.json");
     const std::string error = fail();
-    EXPECT_EQ(error.rfind(folder_.file("strings.json") + ": cannot be opened", 0), 0u) << error;
+    EXPECT_EQ(error.rfind(folder_.path("strings.json") + ": cannot be opened", 0), 0u) << error;
 
     SetUp(); // put everything back
     folder_.remove("descriptions/othing.json");
     folder_.write("descriptions/othing.json/inside", "a folder named like a description");
-    std::string ignored;
-    EXPECT_TRUE(load_resource_folder(folder_.path().string(), out_, ignored)) << ignored;
+    const vantri::Status ignored = load_resource_folder(folder_.path(), out_);
+    EXPECT_TRUE(ignored) << ignored.message();
     EXPECT_TRUE(out_.descriptions.empty()) << "only files are descriptions";
 
-    std::string missing;
-    EXPECT_FALSE(load_resource_folder(folder_.file("no-such-folder"), out_, missing));
-    EXPECT_EQ(missing.rfind(folder_.file("no-such-folder") + ": not a resource folder", 0), 0u);
+    const vantri::Status missing = load_resource_folder(folder_.path("no-such-folder"), out_);
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(
+        missing.message().rfind(folder_.path("no-such-folder") + ": not a resource folder", 0), 0u);
 }
 
 TEST_F(ResourceFolderErrorsTest, LaterBadDescriptionLeavesNothingHalfLoaded) {
@@ -195,7 +198,7 @@ TEST_F(ResourceFolderErrorsTest, LaterBadDescriptionLeavesNothingHalfLoaded) {
                   description("athing", "{\"symbol\": \"THING_SIZE\", \"id\": 1000, \"type\": "
                                         "\"real\"}"));
     folder_.write("descriptions/zthing.json", description("othing", ""));
-    EXPECT_TRUE(error_names(fail(), folder_.file("descriptions/zthing.json"), "name",
+    EXPECT_TRUE(error_names(fail(), folder_.path("descriptions/zthing.json"), "name",
                             "the description is named 'othing': expected 'zthing'"));
 }
 
@@ -216,9 +219,10 @@ uint32_t u32(const std::string& b, size_t at) {
 std::string tiff_failure(const std::string& path) {
     Image image;
     image.width = 7;
-    std::string error;
     ::testing::internal::CaptureStderr();
-    const bool ok = load_tiff(path, image, error);
+    const vantri::Status loaded = load_tiff(path, image);
+    const bool ok = loaded.ok();
+    const std::string error = ok ? "" : loaded.message();
     const std::string printed = ::testing::internal::GetCapturedStderr();
     EXPECT_FALSE(ok);
     EXPECT_EQ(printed, "") << "libtiff printed on its own";
@@ -234,13 +238,13 @@ TEST(TiffImageErrorsTest, UnreadableFilesAreReportedByName) {
         read_bytes(std::string(VANTRI_SOURCE_DIR) + "/plugin/res/CrowdBlend.tif");
     ASSERT_GT(icon.size(), 4200u);
 
-    EXPECT_NE(tiff_failure(folder.file("missing.tif")).find("cannot be opened"), std::string::npos);
+    EXPECT_NE(tiff_failure(folder.path("missing.tif")).find("cannot be opened"), std::string::npos);
 
     folder.write("text.tif", "this is not an image\n");
-    EXPECT_NE(tiff_failure(folder.file("text.tif")).find("not a readable TIFF"), std::string::npos);
+    EXPECT_NE(tiff_failure(folder.path("text.tif")).find("not a readable TIFF"), std::string::npos);
 
     folder.write("truncated.tif", icon.substr(0, 200)); // the directory is cut off
-    tiff_failure(folder.file("truncated.tif"));
+    tiff_failure(folder.path("truncated.tif"));
 
     // A whole directory whose pixel strip lies past the end of the file.
     std::string moved = icon;
@@ -260,7 +264,7 @@ TEST(TiffImageErrorsTest, UnreadableFilesAreReportedByName) {
     }
     ASSERT_TRUE(patched);
     folder.write("moved.tif", moved);
-    EXPECT_NE(tiff_failure(folder.file("moved.tif")).find("cannot be decoded"), std::string::npos);
+    EXPECT_NE(tiff_failure(folder.path("moved.tif")).find("cannot be decoded"), std::string::npos);
 }
 
 } // namespace

@@ -126,9 +126,9 @@ const Expected kObstacle[] = {
 class ResourceFolderTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        std::string error;
-        loaded_ = load_resource_folder(kRes, set_, error);
-        error_ = error;
+        const vantri::Status loaded = load_resource_folder(kRes, set_);
+        loaded_ = loaded.ok();
+        error_ = loaded_ ? "" : loaded.message();
     }
 
     void SetUp() override { ASSERT_TRUE(loaded_) << error_; }
@@ -293,8 +293,8 @@ TEST(TiffImageTest, EveryIconDecodesToASolidShapeOnAClearGround) {
                              "Crowdobstacle.tif", "CrowdBlend.tif"}) {
         SCOPED_TRACE(file);
         Image image;
-        std::string error;
-        ASSERT_TRUE(load_tiff(kRes + "/" + file, image, error)) << error;
+        const vantri::Status loaded = load_tiff(kRes + "/" + file, image);
+        ASSERT_TRUE(loaded) << loaded.message();
         EXPECT_EQ(image.width, 32);
         EXPECT_EQ(image.height, 32);
         ASSERT_EQ(image.rgba.size(), 32u * 32u * 4u);

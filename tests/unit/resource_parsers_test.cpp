@@ -1,7 +1,8 @@
 // The two kinds of resource file, one reader at a time: what each accepts and how precisely
 // it points at a mistake. The description with every kind of entry is also turned into a
 // C++ header at build time (othing.h), which must agree with what the loader reads.
-#include "tests/support/resource_test_support.h"
+#include "tests/support/ErrorText.h"
+#include "tests/support/ScratchFolder.h"
 
 #include "abi/host_abi.h"
 #include "host/resources/DescriptionFile.h"
@@ -16,6 +17,12 @@ using namespace vantri;
 using vantri_test::error_names;
 
 namespace {
+
+/// Whether `status` is success; otherwise its message goes into `error`.
+bool ok(const Status& status, std::string& error) {
+    if (!status) error = status.message();
+    return status.ok();
+}
 
 // ------------------------------------------------------------------ JSON
 
@@ -39,7 +46,7 @@ TEST(ResourceJsonTest, RejectsTextThatIsNotJsonAndSaysWhere) {
     for (const Case& c : cases) {
         ResourceJson json = "untouched";
         std::string error;
-        EXPECT_FALSE(parse_resource_json(c.text, "bad.json", json, error)) << c.text;
+        EXPECT_FALSE(ok(parse_resource_json(c.text, "bad.json", json), error)) << c.text;
         EXPECT_TRUE(error_names(error, "bad.json", c.where, "not valid JSON: ")) << c.text;
         EXPECT_NE(error.find(c.words), std::string::npos) << error;
     }
@@ -48,13 +55,14 @@ TEST(ResourceJsonTest, RejectsTextThatIsNotJsonAndSaysWhere) {
 TEST(ResourceJsonTest, AKeyWrittenTwiceIsRefusedWithItsPath) {
     ResourceJson json;
     std::string error;
-    EXPECT_FALSE(parse_resource_json("{\"parameters\": [{\"a\": 1}, {\"b\": [{}, {\"c\": 1, "
-                                     "\"c\": 2}]}]}",
-                                     "twice.json", json, error));
+    EXPECT_FALSE(ok(parse_resource_json("{\"parameters\": [{\"a\": 1}, {\"b\": [{}, {\"c\": 1, "
+                                        "\"c\": 2}]}]}",
+                                        "twice.json", json),
+                    error));
     EXPECT_TRUE(error_names(error, "twice.json", "parameters[1].b[1].c",
                             "the key 'c' is written twice in one object"));
     // The same key in two objects is fine.
-    EXPECT_TRUE(parse_resource_json("[{\"a\": 1}, {\"a\": 2}]", "twice.json", json, error));
+    EXPECT_TRUE(ok(parse_resource_json("[{\"a\": 1}, {\"a\": 2}]", "twice.json", json), error));
 }
 
 TEST(ResourceJsonTest, IdsAreWholeNumbersWrittenAsIntegersWithin32Bits) {
@@ -87,13 +95,15 @@ TEST(ResourceJsonTest, IdsAreWholeNumbersWrittenAsIntegersWithin32Bits) {
 TEST(StringTableTest, DecodesEscapesAndSkipsAByteOrderMark) {
     std::map<int32_t, std::string> strings;
     std::string error;
-    ASSERT_TRUE(parse_string_table("\xEF\xBB\xBF" // a byte-order mark is skipped
-                                   "{\"comment\": \"ignored\", \"strings\": [\n"
-                                   "  {\"id\": 10, \"text\": \"Quote \\\" back\\\\slash\\n\\ttab "
-                                   "\\u00e9 \xC3\xA9\"},\n"
-                                   "  {\"id\": 20, \"text\": \"Two\", \"comment\": \"ignored\"}\n"
-                                   "]}\n",
-                                   "strings.json", strings, error))
+    ASSERT_TRUE(
+        ok(parse_string_table("\xEF\xBB\xBF" // a byte-order mark is skipped
+                              "{\"comment\": \"ignored\", \"strings\": [\n"
+                              "  {\"id\": 10, \"text\": \"Quote \\\" back\\\\slash\\n\\ttab "
+                              "\\u00e9 \xC3\xA9\"},\n"
+                              "  {\"id\": 20, \"text\": \"Two\", \"comment\": \"ignored\"}\n"
+                              "]}\n",
+                              "strings.json", strings),
+           error))
         << error;
     EXPECT_EQ(strings, (std::map<int32_t, std::string>{
                            {10, "Quote \" back\\slash\n\ttab \xC3\xA9 \xC3\xA9"}, {20, "Two"}}));
@@ -127,7 +137,7 @@ TEST(StringTableTest, RejectsBadTablesAndSaysWhere) {
     for (const Case& c : cases) {
         std::map<int32_t, std::string> strings{{1, "untouched"}};
         std::string error;
-        EXPECT_FALSE(parse_string_table(c.text, "t.json", strings, error)) << c.text;
+        EXPECT_FALSE(ok(parse_string_table(c.text, "t.json", strings), error)) << c.text;
         EXPECT_TRUE(error_names(error, "t.json", c.where, c.words)) << c.text;
         EXPECT_EQ(strings, (std::map<int32_t, std::string>{{1, "untouched"}}));
     }
@@ -140,7 +150,7 @@ const std::string kFixtures = std::string(VANTRI_SOURCE_DIR) + "/tests/unit/fixt
 TEST(DescriptionFileTest, ReadsEveryKindOfEntry) {
     DescriptionResource d;
     std::string error;
-    ASSERT_TRUE(load_description(kFixtures + "/othing.json", "othing", d, error)) << error;
+    ASSERT_TRUE(ok(load_description(kFixtures + "/othing.json", "othing", d), error)) << error;
     EXPECT_EQ(d.name, "othing");
     EXPECT_EQ(d.label, "Thing");
     const char* order[] = {"T_COUNT", "T_GROUP", "T_SWITCH", "T_ANGLE", "T_INNER",  "T_LINK",
@@ -216,7 +226,7 @@ TEST(DescriptionFileTest, ReadsEveryKindOfEntry) {
 TEST(DescriptionFileTest, TheGeneratedHeaderHoldsWhatTheLoaderReads) {
     DescriptionResource d;
     std::string error;
-    ASSERT_TRUE(load_description(kFixtures + "/othing.json", "othing", d, error)) << error;
+    ASSERT_TRUE(ok(load_description(kFixtures + "/othing.json", "othing", d), error)) << error;
     const std::pair<const char*, int32_t> header[] = {
         {"T_COUNT", T_COUNT}, {"T_GROUP", T_GROUP}, {"T_SWITCH", T_SWITCH}, {"T_ANGLE", T_ANGLE},
         {"T_INNER", T_INNER}, {"T_LINK", T_LINK},   {"T_LIST", T_LIST},     {"T_CURVE", T_CURVE},
@@ -234,8 +244,9 @@ TEST(DescriptionFileTest, TheGeneratedHeaderHoldsWhatTheLoaderReads) {
 }
 
 bool parse(const std::string& parameters, DescriptionResource& out, std::string& error) {
-    return parse_description("{\"name\": \"othing\", \"parameters\": [\n" + parameters + "\n]}",
-                             "othing.json", "othing", out, error);
+    return ok(parse_description("{\"name\": \"othing\", \"parameters\": [\n" + parameters + "\n]}",
+                                "othing.json", "othing", out),
+              error);
 }
 
 TEST(DescriptionFileTest, RejectsBadDescriptionsAndSaysWhere) {
@@ -390,12 +401,12 @@ TEST(DescriptionFileTest, TheFileNamesItsDescription) {
     for (const auto& c : cases) {
         DescriptionResource d;
         std::string error;
-        EXPECT_FALSE(parse_description(c.text, "othing.json", "othing", d, error)) << c.text;
+        EXPECT_FALSE(ok(parse_description(c.text, "othing.json", "othing", d), error)) << c.text;
         EXPECT_TRUE(error_names(error, "othing.json", c.where, c.words)) << c.text;
     }
     DescriptionResource d;
     std::string error;
-    ASSERT_TRUE(parse_description(R"({"name": "othing"})", "othing.json", "othing", d, error))
+    ASSERT_TRUE(ok(parse_description(R"({"name": "othing"})", "othing.json", "othing", d), error))
         << error;
     EXPECT_TRUE(d.parameters.empty()); // a description may have no parameters yet
 }

@@ -66,8 +66,9 @@ TEST(RunRecording, AnAgentAbsentAtSomeFramesKeepsItsPlaceAndIsScaledToNothingThe
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("vantri-recording-" + std::to_string(getpid()) + ".glb"))
                                  .string();
+    const Status written = write_scene_glb(recording, "crowd.json", path);
+    ASSERT_TRUE(written) << written.message();
     std::string error;
-    ASSERT_TRUE(write_scene_glb(recording, "crowd.json", path, error)) << error;
     tinygltf::Model model;
     tinygltf::TinyGLTF loader;
     std::string warning;

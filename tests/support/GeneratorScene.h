@@ -1,18 +1,58 @@
-// Helpers for the generator's tests: a fixture that builds generator scenes in the host,
-// reads the agent records the way the world does (message 23 into a crowd entry), and
-// replays the documented random sequence to predict a crew.
+// Generators in the host and the records of their crews: the records as the host sees them,
+// in the boundary's layout (abi/CrowdRecordLayout.h, which the plug-in's own records are
+// checked against) with the host's arithmetic on their vectors; a fixture that builds
+// generator scenes and reads the records the way the world does (message 23 into a crowd
+// entry); and the documented random sequence, to predict a crew.
 #pragma once
 
 #include "tests/support/PluginFixture.h"
 
+#include "abi/CrowdRecordLayout.h"
+#include "host/scene/Transform.h"
 #include "parameter_ids/ocrowdgenerator.h"
-#include "plugin/geometry/CrowdRecords.h"
 
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
+// The host's sums, differences and scalings of vectors, and equality by components, where
+// the boundary's types live, so that every test (and GoogleTest's EXPECT_EQ) finds them.
+using vantri::operator+;
+using vantri::operator-;
+using vantri::operator*;
+inline bool operator==(const VtVector& a, const VtVector& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+inline bool operator!=(const VtVector& a, const VtVector& b) {
+    return !(a == b);
+}
+inline bool operator==(const VtMatrix& a, const VtMatrix& b) {
+    return a.off == b.off && a.v1 == b.v1 && a.v2 == b.v2 && a.v3 == b.v3;
+}
+inline bool operator!=(const VtMatrix& a, const VtMatrix& b) {
+    return !(a == b);
+}
+
 namespace vantri_test {
+
+/// A vector from its components.
+inline VtVector vec(double x, double y, double z) {
+    return VtVector{x, y, z};
+}
+
+/// A record as the plug-in starts one: every scalar and vector zero, every matrix the
+/// identity, no pointers.
+inline VtAgentRecord blank_record() {
+    VtAgentRecord record{};
+    record.global_mg = record.mg = record.parent_mg = record.spline_mg = vantri::identity_matrix();
+    return record;
+}
+
+/// Record `k` of a generator's array, where the generator keeps it: changing it changes the
+/// agent.
+inline VtAgentRecord& record_at(const VtRecordArray& array, int32_t k) {
+    return array.block[array.front + k];
+}
 
 /// The documented random sequence of a generator: state = ((state + 1) * 69069) mod 2^32,
 /// masked to 31 bits.
@@ -23,34 +63,21 @@ struct ExpectedRandom {
     double get11() { return static_cast<double>(step()) * 9.313225741817976e-10 - 1.0; }
 };
 
-inline bool same(const VtVector& a, const LVector& b) {
+inline bool same(const VtVector& a, const VtVector& b) {
     return a.x == b.x && a.y == b.y && a.z == b.z;
 }
-inline bool same(const VtMatrix& a, const LMatrix& b) {
+inline bool same(const VtMatrix& a, const VtMatrix& b) {
     return same(a.off, b.off) && same(a.v1, b.v1) && same(a.v2, b.v2) && same(a.v3, b.v3);
-}
-
-inline LVector lvector(const VtVector& v) {
-    return LVector(v.x, v.y, v.z);
-}
-inline LMatrix lmatrix(const VtMatrix& m) {
-    return LMatrix(lvector(m.off), lvector(m.v1), lvector(m.v2), lvector(m.v3));
-}
-inline VtVector abi(const LVector& v) {
-    return VtVector{v.x, v.y, v.z};
-}
-inline VtMatrix abi(const LMatrix& m) {
-    return VtMatrix{abi(m.off), abi(m.v1), abi(m.v2), abi(m.v3)};
 }
 
 /// Whether two agent records hold the same values in every field (the bytes between fields
 /// are no part of a record); the instance pointer is compared only when asked.
-inline bool same_record(const Agent_ID_Data& a, const Agent_ID_Data& b, bool with_object) {
+inline bool same_record(const VtAgentRecord& a, const VtAgentRecord& b, bool with_object) {
     const auto bits = [](double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; };
-    const auto vec = [&](const LVector& x, const LVector& y) {
+    const auto vec = [&](const VtVector& x, const VtVector& y) {
         return bits(x.x, y.x) && bits(x.y, y.y) && bits(x.z, y.z);
     };
-    const auto mat = [&](const LMatrix& x, const LMatrix& y) {
+    const auto mat = [&](const VtMatrix& x, const VtMatrix& y) {
         return vec(x.off, y.off) && vec(x.v1, y.v1) && vec(x.v2, y.v2) && vec(x.v3, y.v3);
     };
     return bits(a.speed, b.speed) && bits(a.acceleration, b.acceleration) &&
@@ -89,8 +116,8 @@ class GeneratorTest : public StartedPlugin {
     static void touch_child(vantri::SceneObject* generator) { generator->first_child()->touch(); }
 
     /// Asks the generator for its crowd entry as the world does; null when it did not answer.
-    AgentArray* agents_of(vantri::SceneObject* generator, Crowd_Data* entry_out = nullptr) {
-        Crowd_Data entry{};
+    VtRecordArray* agents_of(vantri::SceneObject* generator, VtCrowdEntry* entry_out = nullptr) {
+        VtCrowdEntry entry{};
         VtPrivateData request{0, &entry};
         send(generator, 23, &request);
         if (entry_out != nullptr) *entry_out = entry;
@@ -98,11 +125,11 @@ class GeneratorTest : public StartedPlugin {
     }
 
     /// A copy of every record, in array order.
-    std::vector<Agent_ID_Data> records_of(vantri::SceneObject* generator) {
-        std::vector<Agent_ID_Data> records;
-        if (AgentArray* agents = agents_of(generator)) {
-            for (int32_t i = 0; i < agents->GetCount(); ++i)
-                records.push_back((*agents)[i]);
+    std::vector<VtAgentRecord> records_of(vantri::SceneObject* generator) {
+        std::vector<VtAgentRecord> records;
+        if (VtRecordArray* agents = agents_of(generator)) {
+            for (int32_t i = 0; i < agents->count; ++i)
+                records.push_back(record_at(*agents, i));
         }
         return records;
     }

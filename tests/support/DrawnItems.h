@@ -2,7 +2,7 @@
 // items one object drew, by kind.
 #pragma once
 
-#include "tests/support/generator_test_support.h"
+#include "tests/support/GeneratorScene.h"
 
 #include "host/draw/BitmapFont.h"
 #include "host/draw/DisplayList.h"

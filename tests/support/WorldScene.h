@@ -1,5 +1,7 @@
 // Scenes for the world's tests: a world with generators under it, behaviours and blends in
-// their lists, and access to the agent records that a generator hands out with message 23.
+// their lists, and access to the agent records that a generator hands out with message 23;
+// and, for the environment tests, spline, polygon and primitive objects built in the host,
+// with an agent set up at a chosen point before one simulated frame.
 #pragma once
 
 #include "tests/support/PluginFixture.h"
@@ -7,20 +9,27 @@
 #include "parameter_ids/ocrowdBlend.h"
 #include "parameter_ids/ocrowdbehav.h"
 #include "parameter_ids/ocrowdgenerator.h"
+#include "parameter_ids/ocrowdobstacle.h"
 #include "parameter_ids/ocrowdworld.h"
-#include "plugin/geometry/CrowdRecords.h"
+#include "tests/support/GeneratorScene.h"
 
+#include "host/geometry/Primitives.h"
+#include "host/geometry/SplinePath.h"
+#include "host/plugin/ObjectTypes.h"
 #include "host/scene/InExcludeList.h"
+#include "host/scene/SplineCurve.h"
 
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace vantri_test {
 
 /// The world's answer to message 23.
 struct WorldAnswer {
-    Agent_ID_Data* agent;
+    VtAgentRecord* agent;
     int32_t agent_index;
     int32_t crowd_index;
 };
@@ -31,8 +40,8 @@ struct RecordValues {
     bool operator==(const RecordValues& other) const { return bytes == other.bytes; }
 };
 
-inline RecordValues values_of(const Agent_ID_Data& record) {
-    Agent_ID_Data copy;
+inline RecordValues values_of(const VtAgentRecord& record) {
+    VtAgentRecord copy{};
     std::memcpy(static_cast<void*>(&copy), &record, sizeof copy);
     copy.object = nullptr;
     copy.hit_obstacle = nullptr;
@@ -43,16 +52,16 @@ inline RecordValues values_of(const Agent_ID_Data& record) {
     return values;
 }
 
-inline bool finite(const LVector& v) {
+inline bool finite(const VtVector& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-inline bool finite(const LMatrix& m) {
+inline bool finite(const VtMatrix& m) {
     return finite(m.off) && finite(m.v1) && finite(m.v2) && finite(m.v3);
 }
 
 /// Every numeric field of the record is finite.
-inline bool finite(const Agent_ID_Data& a) {
+inline bool finite(const VtAgentRecord& a) {
     return std::isfinite(a.speed) && std::isfinite(a.acceleration) && std::isfinite(a.look_ahead) &&
            std::isfinite(a.random_value) && std::isfinite(a.max_speed) && finite(a.size) &&
            finite(a.direction) && finite(a.rotation) && finite(a.global_mg) && finite(a.mg) &&
@@ -127,19 +136,19 @@ class WorldScene : public StartedPlugin {
     }
 
     /// The generator's agent array, as it answers message 23.
-    AgentArray* agents(vantri::SceneObject* generator) {
-        Crowd_Data entry{};
+    VtRecordArray* agents(vantri::SceneObject* generator) {
+        VtCrowdEntry entry{};
         VtPrivateData request{0, &entry};
         send(generator, 23, &request);
         EXPECT_EQ(request.answered, 1);
         return entry.agents;
     }
 
-    Agent_ID_Data& agent(vantri::SceneObject* generator, int32_t k) {
-        AgentArray* array = agents(generator);
+    VtAgentRecord& agent(vantri::SceneObject* generator, int32_t k) {
+        VtRecordArray* array = agents(generator);
         EXPECT_NE(array, nullptr);
-        EXPECT_LT(k, array->GetCount());
-        return (*array)[k];
+        EXPECT_LT(k, array->count);
+        return record_at(*array, k);
     }
 
     /// Creates the crew at frame 0 with the animation stopped (the world only notes the
@@ -150,22 +159,22 @@ class WorldScene : public StartedPlugin {
     }
 
     /// Puts an agent at `at`, facing +Z, standing still, with clean steering fields.
-    void place(Agent_ID_Data& a, LVector at, LVector facing = LVector(0, 0, 1)) {
-        a.mg = LMatrix();
+    void place(VtAgentRecord& a, VtVector at, VtVector facing = vec(0, 0, 1)) {
+        a.mg = vantri::identity_matrix();
         a.mg.off = at;
         a.global_mg = a.mg;
-        a.parent_mg = LMatrix();
+        a.parent_mg = vantri::identity_matrix();
         a.direction = facing;
-        a.rotation = LVector(std::atan2(-facing.x, facing.z), 0, 0);
+        a.rotation = vec(std::atan2(-facing.x, facing.z), 0, 0);
         a.mg.v3 = facing;
-        a.mg.v1 = LVector(facing.z, 0, -facing.x);
+        a.mg.v1 = vec(facing.z, 0, -facing.x);
         a.global_mg = a.mg;
         a.speed = 0;
         a.waiting = 0;
         a.wait_frames = 0;
-        a.steer_vector = LVector();
-        a.extra_velocity = LVector();
-        a.avoid_steer = LVector();
+        a.steer_vector = VtVector{};
+        a.extra_velocity = VtVector{};
+        a.avoid_steer = VtVector{};
     }
 
     /// Evaluates one frame with the animation running.
@@ -175,11 +184,83 @@ class WorldScene : public StartedPlugin {
     }
 
     /// The heading (radians about Y, 0 facing +Z) of an agent's direction after a frame.
-    static double heading_after(const Agent_ID_Data& a) {
+    static double heading_after(const VtAgentRecord& a) {
         return std::atan2(-a.direction.x, a.direction.z);
     }
 
     vantri::SceneObject* world = nullptr;
 };
+
+class EnvironmentScene : public WorldScene {
+  protected:
+    vantri::SceneObject*
+    add_spline(const std::string& name, std::vector<VtVector> points, bool closed = false,
+               vantri::SplineInterpolation kind = vantri::SplineInterpolation::Linear) {
+        vantri::SceneObject* spline = add(vantri::kSplineType, name);
+        spline->set_spline(std::make_shared<vantri::SplinePath>(std::move(points), closed, kind));
+        return spline;
+    }
+
+    vantri::SceneObject* add_mesh(int32_t type, const std::string& name, vantri::Mesh mesh) {
+        vantri::SceneObject* object = add(type, name);
+        object->set_mesh(std::make_shared<vantri::Mesh>(std::move(mesh)));
+        return object;
+    }
+
+    /// A plane of one quad, `size` wide and deep, whose height is y = slope_x * x + slope_z * z.
+    vantri::SceneObject* add_slope(const std::string& name, double size, double slope_x,
+                                   double slope_z) {
+        vantri::PlaneSettings plane;
+        plane.width = plane.depth = size;
+        const double h = size / 2;
+        plane.heights = std::vector<double>{-slope_x * h - slope_z * h, slope_x * h - slope_z * h,
+                                            -slope_x * h + slope_z * h, slope_x * h + slope_z * h};
+        return add_mesh(vantri::kPlaneType, name, vantri::make_plane(plane));
+    }
+
+    static void set_profile(vantri::SceneObject* behaviour, double y0, double y1) {
+        auto curve = std::make_unique<vantri::SplineCurve>();
+        curve->add_knot(0.0, y0);
+        curve->add_knot(1.0, y1);
+        behaviour->data().set(CROWDBEHAV_SPLINE_PROFILE,
+                              vantri::Value::of_custom(std::move(curve)));
+        behaviour->touch();
+    }
+
+    /// One generator of one agent under the world, its body 10 across, and its turn limit
+    /// lifted.
+    void SetUp() override {
+        WorldScene::SetUp();
+        generator = add_generator("Crowd", 1, 1, 1, world);
+        set_real(generator, CROWDGEN_SIZE_X, 10.0);
+        set_real(generator, CROWDGEN_SIZE_Z, 10.0);
+    }
+
+    /// Lists `items`, puts the agent at `at` facing `facing`, lets `prepare` adjust its record
+    /// and simulates one frame; returns the record.
+    VtAgentRecord& step(const std::vector<vantri::SceneObject*>& items, VtVector at,
+                        VtVector facing = vec(0, 0, 1),
+                        const std::function<void(VtAgentRecord&)>& prepare = {}) {
+        set_list(generator, CROWDGEN_BEHAVIOURS, items);
+        if (frame == 0) create_crew();
+        VtAgentRecord& a = agent(generator, 0);
+        place(a, at, facing);
+        if (prepare) prepare(a);
+        simulate(++frame);
+        return agent(generator, 0);
+    }
+
+    vantri::SceneObject* generator = nullptr;
+    int32_t frame = 0;
+};
+
+inline double heading_of(const VtVector& v) {
+    return std::atan2(-v.x, v.z);
+}
+
+inline VtVector unit(const VtVector& v) {
+    const double norm = std::sqrt(vantri::dot(v, v));
+    return vec(v.x / norm, v.y / norm, v.z / norm);
+}
 
 } // namespace vantri_test

@@ -1,0 +1,283 @@
+#include "app/RunPlan.h"
+
+#include "host/eval/PlaybackClock.h"
+#include "host/eval/Player.h"
+#include "host/memory/Allocator.h"
+#include "results/InterruptCleanup.h"
+#include "scenefile/CrewSize.h"
+#include "scenefile/GeometryLinks.h"
+
+#include <cstdio>
+#include <new>
+
+namespace vantri {
+
+namespace {
+
+constexpr int32_t kGeneratorType = VT_CROWD_TYPE_GENERATOR;
+
+/// A scene file's mistake as the run reports it: "FILE: WHERE: MESSAGE".
+Error scene_failure(const Error& error, const std::string& file) {
+    return {error.fault, describe_scene_error(error, file), {}};
+}
+
+Error memory_failure(const std::string& message) {
+    return {Fault::OutOfMemory, message, {}};
+}
+
+} // namespace
+
+const std::vector<std::string>& run_outputs() {
+    static const std::vector<std::string> outputs{"csv", "glb", "html", "images"};
+    return outputs;
+}
+
+const char* output_file(const std::string& output) {
+    if (output == "csv") return "agents.csv";
+    if (output == "glb") return "scene.glb";
+    if (output == "html") return "preview.html";
+    if (output == "images") return "frames/";
+    return "";
+}
+
+RunPlan::RunPlan(const RunOptions& options) : options_(options), folder_(options.out) {}
+
+Status RunPlan::run() {
+    for (Status (RunPlan::*step)() :
+         {&RunPlan::read, &RunPlan::admit, &RunPlan::build, &RunPlan::admit_memory, &RunPlan::begin,
+          &RunPlan::play, &RunPlan::finish}) {
+        Status done = (this->*step)();
+        if (!done) return done;
+    }
+    return {};
+}
+
+Status RunPlan::read() {
+    Result<SceneFile> scene = load_scene_file(options_.scene);
+    if (!scene) return scene.error();
+    scene_ = std::move(scene).value();
+    if (Status set = apply_scene_settings(scene_, options_.settings); !set)
+        return scene_failure(set.error(), options_.scene);
+    // The document begins at the file's start: the world places its crowds there, and
+    // frames before it would be played with nothing moving.
+    const std::string& file = options_.scene;
+    if (options_.start && *options_.start < scene_.start)
+        return input_error(
+            file + ": --start " + std::to_string(*options_.start) +
+            " comes before the scene's start, frame " + std::to_string(scene_.start) +
+            ", where its crowds are placed; start at " + std::to_string(scene_.start) +
+            " or later, or change \"start\" in the file");
+    frames_.first = options_.start.value_or(scene_.start);
+    frames_.last = options_.end.value_or(scene_.end);
+    if (frames_.last < frames_.first)
+        return input_error(file + ": the frame range is empty: end " +
+                           std::to_string(frames_.last) + " comes before start " +
+                           std::to_string(frames_.first));
+    return {};
+}
+
+// The writers, in the order they see each frame: the finite check first, so that no other
+// writer records a frame that holds inf or nan; the progress last.
+void RunPlan::make_writers() {
+    const auto wants = [this](const char* output) { return options_.outputs.count(output) != 0; };
+    writers_.push_back(std::make_unique<FiniteCheck>(options_.scene));
+    if (wants("csv")) writers_.push_back(std::make_unique<CsvWriter>());
+    if (wants("glb") || wants("html"))
+        writers_.push_back(
+            std::make_unique<RecordingWriter>(options_.scene, wants("glb"), wants("html")));
+    if (!options_.pictures.empty()) {
+        PictureWriter::Look look{options_.camera, options_.picture_width, options_.picture_height,
+                                 options_.svg};
+        auto pictures = std::make_unique<PictureWriter>(options_.pictures, look);
+        pictures_ = pictures.get();
+        writers_.push_back(std::move(pictures));
+    }
+    RunReport report;
+    report.scene = options_.scene;
+    report.start = frames_.first;
+    report.end = frames_.last;
+    report.fps = scene_.fps;
+    report.mode = options_.render ? "render" : "play";
+    for (const SceneSetting& setting : options_.settings)
+        report.settings.push_back(setting.text);
+    for (const std::string& output : run_outputs()) {
+        if (wants(output.c_str())) report.files.push_back(output_file(output));
+    }
+    report.files.push_back("run.json");
+    auto report_writer = std::make_unique<ReportWriter>(std::move(report));
+    report_ = report_writer.get();
+    writers_.push_back(std::move(report_writer));
+    auto progress = std::make_unique<ProgressWriter>(options_.quiet);
+    progress_ = progress.get();
+    writers_.push_back(std::move(progress));
+}
+
+Status RunPlan::admit() {
+    make_writers();
+    for (const std::unique_ptr<RunWriter>& writer : writers_) {
+        if (Status admitted = writer->admit(frames_); !admitted) return admitted;
+    }
+    return folder_.check();
+}
+
+Error RunPlan::out_of_memory(const std::string& when) const {
+    return memory_failure(
+        options_.scene + ": " + when + ": the plug-in ran out of memory at the limit of " +
+        bytes_text(options_.max_memory) + " (raise it with --max-memory); nothing was written");
+}
+
+Status RunPlan::build() {
+    allocator().set_limit(options_.max_memory);
+    refusals_ = allocator().refusals();
+    if (Status started = session_.start(options_.module_path); !started) {
+        if (allocator().refusals() != refusals_) return out_of_memory("starting the plug-in");
+        return started;
+    }
+    // The plug-in sees the playback clock, which runs with the scene's time.
+    session_.host().set_clock(playback_clock(frames_.first, frames_.first, scene_.fps));
+    document_ = std::make_unique<Document>();
+    Result<std::vector<BuiltObject>> objects = build_scene(session_.host(), scene_, *document_);
+    if (!objects) {
+        if (allocator().refusals() != refusals_) return out_of_memory("building the scene");
+        return scene_failure(objects.error(), options_.scene);
+    }
+    objects_ = std::move(objects).value();
+    for (const std::string& warning : geometry_link_warnings(objects_))
+        std::fprintf(stderr, "vantri run: warning: %s: %s\n", options_.scene.c_str(),
+                     warning.c_str());
+    for (const BuiltObject& built : objects_) {
+        if (built.object->type() == kGeneratorType) generators_.push_back(built.object);
+    }
+    return {};
+}
+
+// A crew whose records alone exceed the memory limit is refused before the first frame.
+Status RunPlan::admit_memory() {
+    const double limit = static_cast<double>(options_.max_memory);
+    uint64_t agents = 0;
+    for (const CrewSize& crew : crew_sizes(objects_)) {
+        agents += crew.agents;
+        const double bytes = static_cast<double>(crew.agents) * kAgentRecordBytes;
+        if (bytes > limit)
+            return memory_failure(
+                options_.scene + ": generator '" + crew.generator->name() +
+                "' would build a crew of " + count_text(crew.agents) +
+                " agents, which needs at least " + size_text(bytes) +
+                ", more than the memory limit of " + bytes_text(options_.max_memory) +
+                " (raise it with --max-memory, or lower its CROWDGEN_COUNT_X, _Y, _Z); nothing "
+                "was written");
+    }
+    const double bytes = static_cast<double>(agents) * kAgentRecordBytes;
+    if (bytes > limit)
+        return memory_failure(options_.scene + ": the generators' crews together hold " +
+                              count_text(agents) + " agents, which need at least " +
+                              size_text(bytes) + ", more than the memory limit of " +
+                              bytes_text(options_.max_memory) +
+                              " (raise it with --max-memory); nothing was written");
+    progress_->set_crew_agents(agents);
+    return {};
+}
+
+Status RunPlan::begin() {
+    install_interrupt_cleanup();
+    if (Status begun = folder_.begin(); !begun) return begun;
+    const RunStart start{folder_.staging(), *document_, generators_};
+    for (const std::unique_ptr<RunWriter>& writer : writers_) {
+        if (Status begun = writer->begin(start); !begun) return begun;
+    }
+    begun_ = std::chrono::steady_clock::now();
+    return {};
+}
+
+Status RunPlan::play_frame(int32_t frame) {
+    if (allocator().refusals() != refusals_) return out_of_memory("frame " + std::to_string(frame));
+    PlayedFrame played;
+    played.frame = frame;
+    played.document = document_.get();
+    for (SceneObject* generator : generators_) {
+        const AgentRecordView view = view_agent_records(*generator);
+        played.generators.push_back(
+            {generator, view.records, view.count, generator->global_matrix()});
+    }
+    // The clock the pictures' drawing sees: this frame's.
+    session_.host().set_clock(playback_clock(frames_.first, frame, scene_.fps));
+    for (const std::unique_ptr<RunWriter>& writer : writers_) {
+        if (Status recorded = writer->record(played); !recorded) return recorded;
+    }
+    return {};
+}
+
+// An object's Execute failed: the plug-in's memory limit, when it refused an allocation on the
+// way, or else the plug-in itself.
+Error RunPlan::execute_failed(const ExecutionFailure& failed) const {
+    if (allocator().refusals() != refusals_)
+        return out_of_memory("frame " + std::to_string(failed.frame));
+    return failure(options_.scene + ": frame " + std::to_string(failed.frame) + ", object '" +
+                   failed.object + "' (" + failed.type +
+                   "): the plug-in failed to execute it; nothing was written");
+}
+
+Status RunPlan::play() {
+    Status played;
+    try {
+        played = play_frames(
+            session_.host(), *document_, frames_.first, frames_.last,
+            options_.render ? PlayMode::Render : PlayMode::Play,
+            [this](int32_t frame) { return play_frame(frame); },
+            [this](const ExecutionFailure& failed) { return execute_failed(failed); });
+    } catch (const std::bad_alloc&) {
+        // The machine's memory, not the plug-in's limit: scene.glb and preview.html keep
+        // every agent at every frame until the end.
+        played = memory_failure(options_.scene +
+                                ": there was not enough memory to keep the run for scene.glb "
+                                "and preview.html (try --outputs csv); nothing was written");
+    }
+    if (!played) {
+        for (const std::unique_ptr<RunWriter>& writer : writers_)
+            writer->abandon();
+    }
+    return played;
+}
+
+Status RunPlan::finish() {
+    RunEnd end;
+    end.wall_seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
+    end.console = session_.host().console();
+    try {
+        for (const std::unique_ptr<RunWriter>& writer : writers_) {
+            if (Status finished = writer->finish(end); !finished) return finished;
+        }
+        return folder_.commit();
+    } catch (const std::bad_alloc&) {
+        return memory_failure(options_.scene +
+                              ": there was not enough memory to write scene.glb and "
+                              "preview.html (try --outputs csv); nothing was written");
+    }
+}
+
+void RunPlan::print_summary() const {
+    if (options_.quiet) return;
+    std::string shown = folder_.target();
+    while (shown.size() > 1 && shown.back() == '/')
+        shown.pop_back();
+    size_t agents = 0;
+    for (const RunReport::Generator& generator : report_->report().generators)
+        agents += generator.agents;
+    const size_t pictures = pictures_ != nullptr ? pictures_->count() : 0;
+    std::string files;
+    for (const std::string& file : report_->report().files) {
+        if (file == output_file("images"))
+            files +=
+                (files.empty() ? "" : ", ") + std::to_string(pictures) + " pictures in frames/";
+        else
+            files += (files.empty() ? "" : ", ") + file;
+    }
+    std::printf("played frames %d to %d (%s), %zu agents; results in %s/ (%s)\n", frames_.first,
+                frames_.last, report_->report().mode.c_str(), agents, shown.c_str(), files.c_str());
+    if (options_.outputs.count("html") != 0)
+        std::printf("look at it: open %s/preview.html in a browser\n", shown.c_str());
+    if (pictures > 0) std::printf("pictures: %s/frames/\n", shown.c_str());
+}
+
+} // namespace vantri
