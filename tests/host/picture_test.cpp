@@ -185,6 +185,9 @@ TEST(RunPictures, EveryNthFrameAsPngAndSvgFromTheChosenCamera) {
     const std::string svg = vantri_test::read_text(out + "/frames/0003.svg");
     EXPECT_NE(svg.find("<svg"), std::string::npos);
     EXPECT_NE(svg.find("<image"), std::string::npos) << "the agents' labels face the front";
+    // The overlay as in the PNG picture: the frame and its time, the legend.
+    EXPECT_NE(svg.find(">frame 3  0.30 s</text>"), std::string::npos) << svg;
+    EXPECT_NE(svg.find(">crowd (2)</text>"), std::string::npos);
 
     // The same run again gives the same pictures.
     const std::string again = scratch.path("again");
