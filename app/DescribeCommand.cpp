@@ -9,6 +9,7 @@
 #include "host/scene/ObjectDescription.h"
 #include "host/scene/ObjectFactory.h"
 #include "host/scene/SplineCurve.h"
+#include "scenefile/NearestName.h"
 #include "scenefile/SceneFile.h"
 #include "scenefile/SceneTypes.h"
 
@@ -246,14 +247,20 @@ Json type_json(PluginSession& session, const ObjectType& type, const DescribedOb
 
 void print_table(const ObjectType& type, const DescribedObject& described) {
     std::printf("%s (%d, %s)\n", type.description.c_str(), type.id, type.name.c_str());
-    std::printf("%-6s %-32s %-16s %-8s %s\n", "id", "symbol", "type", "shown", "value");
+    std::printf("%-6s %-32s %-16s %-8s %-24s %s\n", "id", "symbol", "type", "shown", "value",
+                "description");
     for (const DescriptionEntry& entry : described.description.entries) {
         const DescriptionParameter& p = *entry.parameter;
         const bool hidden = entry.attributes.get_bool(kDescHide);
         const std::string value =
             p.dtype == VT_DTYPE_GROUP ? "" : value_text(described.object->data().find(p.id));
-        std::printf("%-6d %-32s %-16s %-8s %s\n", p.id, p.symbol.c_str(),
-                    type_name(p.dtype).c_str(), hidden ? "hidden" : "shown", value.c_str());
+        // The label the plug-in's strings give the parameter, and the unit of its value.
+        const Value* label = entry.attributes.find(kDescName);
+        std::string text = label != nullptr ? label->text : p.label;
+        if (!p.unit.empty()) text += " [" + p.unit + "]";
+        std::printf("%-6d %-32s %-16s %-8s %-24s %s\n", p.id, p.symbol.c_str(),
+                    type_name(p.dtype).c_str(), hidden ? "hidden" : "shown", value.c_str(),
+                    text.c_str());
     }
 }
 
@@ -271,11 +278,18 @@ int describe_command(const DescribeOptions& options) {
     } else if (const ObjectType* type = find_type(types, options.type)) {
         wanted.push_back(type);
     } else {
+        // Suggest the nearest of every name describe accepts; list the scene files' names.
+        std::vector<std::string> names;
         std::string known_types;
-        for (const ObjectType* known : types.plugin_types())
-            known_types += " " + known->description;
-        return report_failure(who, input_error("no registered object type '" + options.type +
-                                               "'; known types:" + known_types));
+        for (const ObjectType* known : types.plugin_types()) {
+            names.push_back(scene_name(types, *known));
+            names.push_back(known->description);
+            names.push_back(known->name);
+            known_types += " " + scene_name(types, *known);
+        }
+        return report_failure(who, input_error("no registered object type '" + options.type + "'" +
+                                               did_you_mean(options.type, names) +
+                                               "; known types:" + known_types));
     }
     Json all = Json::array();
     for (const ObjectType* type : wanted) {

@@ -136,8 +136,11 @@ void add_picture_options(CLI::App& verb, RunOptions& options) {
             options.picture_options.push_back("--camera");
             return true;
         },
-        "top, front, side or persp", "where the pictures are taken from (default: top)")
-        ->type_name("VIEW");
+        "top, front, side or persp",
+        "where the pictures are taken from: top (looking down, +X right, +Z up the picture), "
+        "front (along +Z), side (along -X) or persp (from the front left, above); each picture "
+        "is framed on the crowd (default: top)")
+        ->type_name("top|front|side|persp");
     add_checked_option<int32_t>(
         verb, "--image-size", options.picture_width,
         [&options](const std::string& text, int32_t& width) {

@@ -62,8 +62,9 @@ std::vector<Verb> add_verbs(CLI::App& app, VerbOptions& options) {
     {
         Verb verb;
         verb.command = app.add_subcommand(
-            "describe",
-            "the parameters of a new object of TYPE (description name, type id or display name)");
+            "describe", "the parameters of a new object of TYPE (scene file name such as "
+                        "generator, description "
+                        "name, type id or display name), with their labels and units");
         add_describe_options(*verb.command, options.describe);
         verb.check = [&options](const std::vector<std::string>& leftover) {
             return check_describe_options(options.describe, leftover);

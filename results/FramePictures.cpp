@@ -1,9 +1,11 @@
 #include "results/FramePictures.h"
 
 #include "host/draw/DisplayList.h"
+#include "host/render/PictureOverlay.h"
 #include "host/render/PngFile.h"
 #include "host/render/ScenePicture.h"
 #include "host/render/SvgPicture.h"
+#include "host/scene/Document.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -81,7 +83,7 @@ std::string picture_name(int32_t frame) {
 
 FramePictures::FramePictures(std::string folder, CameraView view, int32_t width, int32_t height,
                              bool svg)
-    : folder_(std::move(folder)), view_(view), width_(width), height_(height), svg_(svg) {}
+    : folder_(std::move(folder)), svg_(svg), framing_(view, width, height) {}
 
 Status FramePictures::take(Document& document, int32_t frame) {
     if (count_ == 0) {
@@ -92,12 +94,16 @@ Status FramePictures::take(Document& document, int32_t frame) {
     DisplayList display;
     RenderList list;
     draw_scene(document, shapes_, display, list);
-    if (!camera_) camera_ = Camera::framing(view_, width_, height_, points_of(list));
+    const Camera& camera = framing_.camera_for(list);
+    const PictureCaption caption{frame, static_cast<double>(frame) / std::max(document.fps(), 1),
+                                 list.crowds};
+    RgbImage image = rasterise(list, camera);
+    draw_overlay(image, camera, caption);
     const std::string base = folder_ + "/" + picture_name(frame);
-    Status png = write_png(base + ".png", rasterise(list, *camera_));
+    Status png = write_png(base + ".png", image);
     if (!png) return png;
     if (svg_) {
-        Status svg = write_svg(base + ".svg", list, *camera_);
+        Status svg = write_svg(base + ".svg", list, camera, &caption);
         if (!svg) return svg;
     }
     ++count_;

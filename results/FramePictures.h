@@ -1,11 +1,13 @@
 // Pictures of a run: after chosen frames' evaluation, a picture of the scene from one camera
 // (the scene's shapes and the guides its objects draw, as the host's viewport shows them),
-// written as frames/NNNN.png and, when asked, frames/NNNN.svg. The camera is framed on the
-// first picture and kept for the rest, so that the pictures line up as a sequence.
+// written as frames/NNNN.png and, when asked, frames/NNNN.svg, with the frame and its time,
+// the legend of the crowds and a scale bar over it. The camera is framed on the crowd and
+// kept from picture to picture, so that the pictures line up as a sequence, until the crowd
+// walks out of it (host/render/PictureFraming.h).
 #pragma once
 
 #include "host/Status.h"
-#include "host/render/Camera.h"
+#include "host/render/PictureFraming.h"
 #include "host/render/SceneShapes.h"
 
 #include <optional>
@@ -50,16 +52,14 @@ class FramePictures {
 
     /// Pictures written so far.
     size_t count() const { return count_; }
-    /// The camera, once the first picture framed it.
-    const std::optional<Camera>& camera() const { return camera_; }
+    /// The camera of the last picture, once there was one.
+    const std::optional<Camera>& camera() const { return framing_.camera(); }
 
   private:
     std::string folder_;
-    CameraView view_;
-    int32_t width_, height_;
     bool svg_;
     ShapeLibrary shapes_ = ShapeLibrary::standard();
-    std::optional<Camera> camera_;
+    SteadyFraming framing_;
     size_t count_ = 0;
 };
 

@@ -29,6 +29,8 @@ Colour piece_colour(PieceKind kind) {
         return from_hex(0x7f8f6a);
     case PieceKind::Curve:
         return from_hex(0xffd60a);
+    case PieceKind::Marker:
+        return from_hex(0x5ce1e6);
     case PieceKind::Scenery:
         break;
     }

@@ -54,6 +54,8 @@ const char* piece_kind_name(PieceKind kind) {
         return "terrain";
     case PieceKind::Curve:
         return "curve";
+    case PieceKind::Marker:
+        return "marker";
     case PieceKind::Scenery:
         break;
     }
@@ -85,8 +87,9 @@ int32_t RunRecording::add_shape(const std::string& name, ObjectShape shape) {
 }
 
 // Every object with geometry outside the generators (whose children are shown by their
-// agents), and every obstacle's sphere or box. What links an object decides its kind: a
-// world's terrain, an obstacle's geometry; otherwise a line is a curve and a mesh scenery.
+// agents), every obstacle's sphere or box, and every null outside the generators. What links an
+// object decides its kind: a world's terrain, an obstacle's geometry; otherwise a line is a curve
+// and a mesh scenery.
 void RunRecording::find_pieces(const Document& document, const ShapeMakers& makers) {
     std::unordered_map<const SceneObject*, PieceKind> roles;
     document.for_each_object([&](SceneObject& object) {
@@ -126,6 +129,13 @@ void RunRecording::find_pieces(const Document& document, const ShapeMakers& make
                 piece.name = object->name();
                 piece.kind = kind;
                 piece.shape = add_shape(object->name(), std::move(shape));
+                pieces_.push_back(std::move(piece));
+                piece_objects_.push_back(object);
+            } else if (object->type() == kNullType) {
+                // A null is a place (a behaviour's goal, a target): a marker without a shape.
+                RecordedPiece piece;
+                piece.name = object->name();
+                piece.kind = PieceKind::Marker;
                 pieces_.push_back(std::move(piece));
                 piece_objects_.push_back(object);
             }

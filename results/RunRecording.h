@@ -2,7 +2,8 @@
 // plays: every agent's place and rotation at every frame in the export space (glTF's
 // right-handed Y-up metres, see ExportSpace.h), the shape each agent shows (its source
 // object's), and the scene's other objects with geometry: obstacles, the terrain, curves
-// and scenery, with their global matrices per frame.
+// and scenery, and the nulls (goals and targets) as markers, with their global matrices per
+// frame.
 //
 // A generator's agents are numbered as its records are; an agent that a frame lacks (a
 // generator with fewer records at that frame than at others) is absent there.
@@ -45,16 +46,18 @@ struct RecordedGenerator {
     std::vector<uint32_t> counts;
 };
 
-enum class PieceKind { Obstacle, Terrain, Curve, Scenery };
+/// What a piece is in the scene. A marker is a null (a goal, a target): a place with no
+/// shape.
+enum class PieceKind { Obstacle, Terrain, Curve, Scenery, Marker };
 
-/// "obstacle", "terrain", "curve", "scenery".
+/// "obstacle", "terrain", "curve", "scenery", "marker".
 const char* piece_kind_name(PieceKind kind);
 
 /// A scene object shown where it stands.
 struct RecordedPiece {
     std::string name;
     PieceKind kind = PieceKind::Scenery;
-    int32_t shape = -1;
+    int32_t shape = -1; ///< an index into RunRecording::shapes(); -1 for a marker
     /// The global matrix at each recorded frame.
     std::vector<VtMatrix> matrices;
     /// Whether the matrix changed during the run.

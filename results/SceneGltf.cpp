@@ -1,5 +1,6 @@
 #include "results/SceneGltf.h"
 
+#include "results/CurveTube.h"
 #include "results/Palette.h"
 #include "host/scene/Transform.h"
 
@@ -143,13 +144,18 @@ tinygltf::Primitive triangles_primitive(ModelBuilder& builder, const ExportedSha
     return primitive;
 }
 
-tinygltf::Primitive line_primitive(ModelBuilder& builder, const ExportedShape::Line& line,
-                                   int material) {
-    tinygltf::Primitive primitive;
-    primitive.mode = line.closed ? TINYGLTF_MODE_LINE_LOOP : TINYGLTF_MODE_LINE_STRIP;
-    primitive.material = material;
-    primitive.attributes["POSITION"] = builder.points(line.points, TINYGLTF_TARGET_ARRAY_BUFFER);
-    return primitive;
+/// A shape's curves as the node's extras keep them: per curve its points in the export
+/// space, x, y, z after another, and whether it closes.
+Json curve_extras(const ExportedShape& shape) {
+    Json::Array curves;
+    for (const ExportedShape::Line& line : shape.lines) {
+        Json::Array points;
+        for (float v : line.points)
+            points.emplace_back(static_cast<double>(v));
+        curves.emplace_back(
+            Json::Object{{"points", Json(std::move(points))}, {"closed", Json(line.closed)}});
+    }
+    return Json(std::move(curves));
 }
 
 void set_transform(tinygltf::Node& node, const ExportTransform& t) {
@@ -252,8 +258,9 @@ std::vector<int> GltfScene::add_materials() {
             shape_material[shape] = material;
         }
     }
-    int kind_materials[4] = {-1, -1, -1, -1};
+    int kind_materials[5] = {-1, -1, -1, -1, -1};
     for (const RecordedPiece& piece : recording_.pieces()) {
+        if (piece.shape < 0) continue; // a marker: a node without a mesh
         int& material = kind_materials[static_cast<int>(piece.kind)];
         if (material < 0)
             material = add_material(model_, piece_kind_name(piece.kind), piece_colour(piece.kind));
@@ -262,7 +269,8 @@ std::vector<int> GltfScene::add_materials() {
     return shape_material;
 }
 
-// Meshes: one per shape.
+// Meshes: one per shape. Curves are drawn as thin tubes, as viewers draw glTF lines as nothing
+// or one pixel wide; the curves themselves go into their nodes' extras (add_piece).
 void GltfScene::add_meshes() {
     const std::vector<int> shape_material = add_materials();
     const std::vector<RecordedShape>& shapes = recording_.shapes();
@@ -272,9 +280,12 @@ void GltfScene::add_meshes() {
         const ExportedShape exported = export_shape(shapes[s].shape);
         if (shapes[s].shape.has_mesh())
             mesh.primitives.push_back(triangles_primitive(builder_, exported, shape_material[s]));
-        for (const ExportedShape::Line& line : exported.lines) {
-            if (line.points.size() >= 6)
-                mesh.primitives.push_back(line_primitive(builder_, line, shape_material[s]));
+        const double radius = tube_radius(shapes[s].shape);
+        for (const ObjectLine& line : shapes[s].shape.lines) {
+            const ObjectShape tube = tube_shape(line, radius);
+            if (tube.has_mesh())
+                mesh.primitives.push_back(
+                    triangles_primitive(builder_, export_shape(tube), shape_material[s]));
         }
         model_.meshes.push_back(mesh);
     }
@@ -353,8 +364,11 @@ void GltfScene::add_piece(const RecordedPiece& piece) {
     tinygltf::Node node;
     node.name = piece.name;
     node.mesh = piece.shape;
-    node.extras = Json(Json::Object{{"kind", Json(std::string(piece_kind_name(piece.kind)))},
-                                    {"object", Json(piece.name)}});
+    Json::Object extras{{"kind", Json(std::string(piece_kind_name(piece.kind)))},
+                        {"object", Json(piece.name)}};
+    if (piece.shape >= 0 && recording_.shapes()[piece.shape].shape.has_line())
+        extras["curve"] = curve_extras(export_shape(recording_.shapes()[piece.shape].shape));
+    node.extras = Json(std::move(extras));
     if (!piece.matrices.empty()) set_transform(node, export_transform(piece.matrices.front()));
     const int index = static_cast<int>(model_.nodes.size());
     model_.nodes.push_back(node);

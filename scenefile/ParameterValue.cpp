@@ -2,6 +2,7 @@
 
 #include "scenefile/CustomValues.h"
 #include "scenefile/JsonValues.h"
+#include "scenefile/NearestName.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -118,7 +119,10 @@ class Converter {
         SceneObject* target = lookup_(name);
         if (target == nullptr)
             return scene_error(path, "object " + site_.object + ": " + p_.symbol + " links to '" +
-                                         name + "', which is not an object of this scene");
+                                         name + "', which is not an object of this scene" +
+                                         (site_.object_names != nullptr
+                                              ? did_you_mean(name, *site_.object_names)
+                                              : std::string()));
         const auto& accepted = p_.accepted_types;
         if (!accepted.empty() &&
             std::find(accepted.begin(), accepted.end(), kAnyObjectType) == accepted.end() &&

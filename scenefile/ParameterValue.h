@@ -23,6 +23,8 @@ struct ParameterSite {
     std::string path;
     /// The types known to the host, to name the types a link accepts.
     const TypeRegistry* types = nullptr;
+    /// The names of the scene's objects, to suggest one for a link to a misspelt name.
+    const std::vector<std::string>* object_names = nullptr;
 };
 
 /// The value of `parameter` written as `json`; a scene_error at the site's path, naming the

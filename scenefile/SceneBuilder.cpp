@@ -3,6 +3,7 @@
 #include "host/Host.h"
 #include "host/scene/ObjectFactory.h"
 #include "scenefile/BlendExpansion.h"
+#include "scenefile/NearestName.h"
 #include "scenefile/ParameterValue.h"
 #include "scenefile/SceneTypes.h"
 #include "scenefile/Tracks.h"
@@ -25,6 +26,15 @@ bool is_id(const std::string& text) {
         if (!std::isdigit(static_cast<unsigned char>(c))) return false;
     }
     return true;
+}
+
+// The symbols of a description's parameters (not its groups), to suggest one.
+std::vector<std::string> symbols(const DescriptionResource& description) {
+    std::vector<std::string> out;
+    for (const DescriptionParameter& parameter : description.parameters) {
+        if (parameter.dtype != VT_DTYPE_GROUP) out.push_back(parameter.symbol);
+    }
+    return out;
 }
 
 class Builder {
@@ -97,16 +107,20 @@ class Builder {
             auto it = names_.find(name);
             return it != names_.end() ? it->second : nullptr;
         };
+        std::vector<std::string> object_names;
+        for (const auto& named : names_)
+            object_names.push_back(named.first);
         for (const SceneParameter& param : entry.params) {
             const DescriptionParameter* parameter = is_id(param.key)
                                                         ? description->find(std::stoi(param.key))
                                                         : description->find(param.key);
             if (parameter == nullptr || parameter->dtype == VT_DTYPE_GROUP)
                 return scene_error(param.path, "object " + label(object, type) +
-                                                   " has no parameter '" + param.key + "'");
-            Result<Value> value =
-                parameter_value(*parameter, param.value, lookup,
-                                ParameterSite{label(object, type), param.path, &host_.types()});
+                                                   " has no parameter '" + param.key + "'" +
+                                                   did_you_mean(param.key, symbols(*description)));
+            Result<Value> value = parameter_value(
+                *parameter, param.value, lookup,
+                ParameterSite{label(object, type), param.path, &host_.types(), &object_names});
             if (!value) return value.error();
             object.data().set(parameter->id, std::move(value).value());
             object.touch();

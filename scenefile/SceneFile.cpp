@@ -5,8 +5,11 @@
 #include "abi/AngleConstants.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -488,8 +491,18 @@ Result<SceneFile> parse_scene(const std::string& text) {
 }
 
 Result<SceneFile> load_scene_file(const std::string& path) {
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
-    if (!in) return input_error(path + ": cannot read the scene file");
+    const int open_error = errno;
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return input_error(path + ": cannot read the scene file: there is no such file");
+    if (status.type() == std::filesystem::file_type::directory)
+        return input_error(path + ": cannot read the scene file: it is a folder, not a file");
+    if (!in)
+        return input_error(path + ": cannot read the scene file: " +
+                           (open_error != 0 ? std::strerror(open_error) : "it cannot be opened"));
     std::ostringstream text;
     text << in.rdbuf();
     Result<SceneFile> scene = parse_scene(text.str());

@@ -1,5 +1,7 @@
 #include "scenefile/SceneSettings.h"
 
+#include "scenefile/NearestName.h"
+
 namespace vantri {
 
 namespace {
@@ -10,6 +12,19 @@ SceneObjectEntry* find_entry(std::vector<SceneObjectEntry>& entries, const std::
         if (SceneObjectEntry* found = find_entry(entry.children, name)) return found;
     }
     return nullptr;
+}
+
+void add_entry_names(const std::vector<SceneObjectEntry>& entries, std::vector<std::string>& out) {
+    for (const SceneObjectEntry& entry : entries) {
+        out.push_back(entry.name);
+        add_entry_names(entry.children, out);
+    }
+}
+
+std::vector<std::string> entry_names(const std::vector<SceneObjectEntry>& entries) {
+    std::vector<std::string> out;
+    add_entry_names(entries, out);
+    return out;
 }
 
 } // namespace
@@ -32,7 +47,8 @@ Status apply_scene_settings(SceneFile& scene, const std::vector<SceneSetting>& s
         const std::string where = "--set " + setting.text;
         SceneObjectEntry* entry = find_entry(scene.objects, setting.object);
         if (entry == nullptr)
-            return scene_error(where, "the scene has no object named '" + setting.object + "'");
+            return scene_error(where, "the scene has no object named '" + setting.object + "'" +
+                                          did_you_mean(setting.object, entry_names(scene.objects)));
         std::vector<SceneParameter>& params = entry->params;
         for (auto it = params.begin(); it != params.end();) {
             it = it->key == setting.parameter ? params.erase(it) : it + 1;

@@ -1,6 +1,7 @@
 #include "scenefile/SceneTypes.h"
 
 #include "host/geometry/Primitives.h"
+#include "scenefile/NearestName.h"
 #include "scenefile/SceneGeometry.h"
 
 #include <memory>
@@ -64,6 +65,16 @@ Result<const ObjectType*> resolve_scene_type(const TypeRegistry& types, const st
     if (description != name)
         return plugin_scene_error(path, "the plug-in registered no type '" + description +
                                             "' (for '" + name + "')");
+    std::vector<std::string> names;
+    for (const NamedType& alias : kAliases)
+        names.emplace_back(alias.name);
+    for (const ObjectType* type : types.plugin_types())
+        names.push_back(type->description);
+    for (const HostPrimitive& primitive : kPrimitives)
+        names.emplace_back(primitive.name);
+    const std::string nearest = nearest_name(name, names);
+    if (!nearest.empty())
+        return scene_error(path, "unknown type '" + name + "' (did you mean '" + nearest + "'?)");
     return scene_error(path,
                        "unknown type '" + name + "' (known types: " + known_names(types) + ")");
 }

@@ -30,4 +30,6 @@ picture examples/guides.json 40 front guides-front
 picture examples/terrain.json 300 persp terrain-perspective
 picture examples/obstacles.json 200 top obstacles-top
 picture examples/spline_loop.json 300 persp spline-loop-perspective
+picture examples/crossing.json 250 top crossing-top
+picture examples/target.json 150 persp target-perspective
 echo "pictures in docs/images/"

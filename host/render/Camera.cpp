@@ -69,7 +69,10 @@ Camera Camera::framing(CameraView view, int32_t width, int32_t height,
     camera.height_ = std::max(height, 1);
     std::vector<VtVector> points;
     for (const VtVector& p : given) {
-        if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) points.push_back(p);
+        if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z) &&
+            std::abs(p.x) <= kFarthestFramed && std::abs(p.y) <= kFarthestFramed &&
+            std::abs(p.z) <= kFarthestFramed)
+            points.push_back(p);
     }
     if (points.empty()) points.push_back({0, 0, 0});
 

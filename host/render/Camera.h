@@ -17,6 +17,11 @@ enum class CameraView { Top, Front, Side, Perspective };
 std::optional<CameraView> camera_view_named(const std::string& name);
 const char* camera_view_name(CameraView view);
 
+/// Scene points farther than this from the origin along any axis (a thousand kilometres)
+/// are left out of a framing, as are points that are not finite: a runaway value would
+/// otherwise shrink everything else to a dot.
+constexpr double kFarthestFramed = 1e8;
+
 /// A point on the picture: pixels from the left and from the top (the centre of the top-left
 /// pixel is (0.5, 0.5)), and a depth that grows away from the camera.
 struct ScreenPoint {
@@ -30,7 +35,8 @@ class Camera {
     /// low > high) is widened so that 200 scene units around its centre show.
     static Camera framing(CameraView view, int32_t width, int32_t height, VtVector low,
                           VtVector high);
-    /// A camera of the given view that shows every one of the points, with a margin; the
+    /// A camera of the given view that shows every one of the points (but those left out as
+    /// beyond kFarthestFramed), with a margin; the
     /// points' extent is widened to 200 scene units where it is smaller (no points: the
     /// origin).
     static Camera framing(CameraView view, int32_t width, int32_t height,

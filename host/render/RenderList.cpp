@@ -168,6 +168,22 @@ std::vector<VtVector> points_of(const RenderList& list) {
     return points;
 }
 
+// The arrow reaches a little beyond the agent's front and lies in the plane of the agent's facing
+// and the scene's up, so that from the top camera it points the way the agent walks.
+void add_facing_marks(RenderList& list) {
+    for (const RenderAgent& agent : list.agents) {
+        if (dot(agent.forward, agent.forward) == 0 || !(agent.front > 0)) continue;
+        VtVector side = cross(VtVector{0, 1, 0}, agent.forward);
+        const double side_length = std::sqrt(dot(side, side));
+        side = side_length > 1e-9 ? side * (1.0 / side_length) : VtVector{1, 0, 0};
+        const VtVector tip = agent.position + agent.forward * (agent.front * 1.6);
+        const VtVector back = tip - agent.forward * (agent.front * 0.6);
+        list.line(agent.position, tip, kFacingMark);
+        list.line(tip, back + side * (agent.front * 0.4), kFacingMark);
+        list.line(tip, back - side * (agent.front * 0.4), kFacingMark);
+    }
+}
+
 bool bounds_of(const RenderList& list, VtVector& low, VtVector& high) {
     bool any = false;
     for (const VtVector& p : points_of(list))

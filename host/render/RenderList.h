@@ -6,6 +6,7 @@
 #include "host/draw/DisplayList.h"
 
 #include <array>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -48,10 +49,29 @@ struct RenderTexture {
 
 using RenderOverlay = std::variant<RenderLine, RenderTexture>;
 
+/// An agent of a generator's output, as the picture shows it.
+struct RenderAgent {
+    VtVector position{}; ///< the origin of its instance, scene space
+    VtVector forward{};  ///< the way it faces (its instance's +Z), unit length; 0 when unknown
+    double reach = 0;    ///< the farthest point of its body from `position`, scene units
+    double front = 0;    ///< how far its body reaches ahead of `position`, scene units
+    size_t crowd = 0;    ///< its generator: an index into RenderList::crowds
+};
+
+/// A generator whose output the picture shows, in the colour of its agents.
+struct RenderCrowd {
+    std::string name;
+    Rgb colour;
+    size_t agents = 0;
+};
+
 struct RenderList {
     std::vector<RenderFace> faces;
     /// Drawn in order, over every face.
     std::vector<RenderOverlay> overlays;
+    /// The agents among the faces, and their generators in document order.
+    std::vector<RenderAgent> agents;
+    std::vector<RenderCrowd> crowds;
 
     void line(const VtVector& from, const VtVector& to, Rgb colour, bool on_top = true) {
         overlays.push_back(RenderLine{from, to, colour, on_top});
@@ -77,6 +97,13 @@ void add_display_list(const DisplayList& list, RenderList& out);
 /// Every point of the list: the corners of its faces, the ends of its lines and the corners
 /// of its textures.
 std::vector<VtVector> points_of(const RenderList& list);
+
+/// A mark on every agent that shows the way it faces: a line from its middle to a little
+/// beyond its body, with an arrow head, drawn over the surfaces.
+void add_facing_marks(RenderList& list);
+
+/// The colour of the facing marks.
+constexpr Rgb kFacingMark{245, 245, 245};
 
 /// The smallest box around every point of the list; false when it has none.
 bool bounds_of(const RenderList& list, VtVector& low, VtVector& high);

@@ -10,6 +10,7 @@ void draw_scene(Document& document, const ShapeLibrary& shapes, DisplayList& dis
     draw_document(document, display);
     add_scene_shapes(document, shapes, out);
     add_display_list(display, out);
+    add_facing_marks(out);
 }
 
 } // namespace vantri

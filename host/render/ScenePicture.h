@@ -7,7 +7,8 @@
 namespace vantri {
 
 /// Asks the document's objects to draw (into `display`, emptied first) and collects that with
-/// the scene's shapes into `out` (emptied first). `out` refers to textures in `display`.
+/// the scene's shapes and a facing mark on every agent into `out` (emptied first). `out`
+/// refers to textures in `display`.
 void draw_scene(Document& document, const ShapeLibrary& shapes, DisplayList& display,
                 RenderList& out);
 

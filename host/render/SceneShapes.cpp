@@ -7,6 +7,9 @@
 #include "host/scene/Document.h"
 #include "host/scene/Transform.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vantri {
 
 namespace {
@@ -115,6 +118,7 @@ class SceneWalk {
     /// An object of the scene tree that the viewport shows, and the objects under it.
     void object(const SceneObject& object) {
         if (object.cache() != nullptr) {
+            out_.crowds.push_back(RenderCrowd{object.name(), generator_colour(generators_), 0});
             output(*object.cache(), generator_colour(generators_++));
             return;
         }
@@ -125,11 +129,36 @@ class SceneWalk {
     /// A generator's output: instances show their sources; nulls only hold the rest.
     void output(const SceneObject& object, Rgb colour) {
         if (object.type() == kInstanceType)
-            instance(object, object.global_matrix(), colour, 0);
+            agent(object, colour);
         else if (object.type() != kNullType)
             shape(object, object.global_matrix(), colour, colour);
         for (const Atom* child = object.first_child(); child != nullptr; child = child->next())
             output(*static_cast<const SceneObject*>(child), colour);
+    }
+
+    /// An agent: its instance drawn, and where it stands, faces and reaches recorded.
+    void agent(const SceneObject& object, Rgb colour) {
+        const VtMatrix m = object.global_matrix();
+        const size_t first_face = out_.faces.size();
+        instance(object, m, colour, 0);
+        RenderAgent agent;
+        agent.position = m.off;
+        const double length = std::sqrt(dot(m.v3, m.v3));
+        if (std::isfinite(length) && length > 0) agent.forward = m.v3 * (1.0 / length);
+        double reach_squared = 0;
+        for (size_t f = first_face; f < out_.faces.size(); ++f) {
+            const RenderFace& face = out_.faces[f];
+            for (int32_t k = 0; k < face.count; ++k) {
+                const VtVector d = face.points[k] - agent.position;
+                reach_squared = std::max(reach_squared, dot(d, d));
+                agent.front = std::max(agent.front, dot(d, agent.forward));
+            }
+        }
+        agent.reach = first_face == out_.faces.size() ? kNullCrossSize : std::sqrt(reach_squared);
+        if (first_face == out_.faces.size()) agent.front = kNullCrossSize;
+        agent.crowd = out_.crowds.size() - 1;
+        ++out_.crowds.back().agents;
+        out_.agents.push_back(agent);
     }
 
     /// The source of an instance, with its children, placed at `m`.

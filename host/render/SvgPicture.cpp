@@ -160,9 +160,11 @@ Result<std::string> svg_picture(const RenderList& list, const Camera& camera) {
     return svg;
 }
 
-Status write_svg(const std::string& path, const RenderList& list, const Camera& camera) {
-    const Result<std::string> svg = svg_picture(list, camera);
+Status write_svg(const std::string& path, const RenderList& list, const Camera& camera,
+                 const PictureCaption* caption) {
+    Result<std::string> svg = svg_picture(list, camera);
     if (!svg) return failure(path + ": " + svg.message());
+    if (caption != nullptr) svg->insert(svg->rfind("</svg>"), svg_overlay(camera, *caption));
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return failure(path + ": cannot create the file: " + std::strerror(errno));
     const bool written = std::fwrite(svg->data(), 1, svg->size(), file) == svg->size();

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "host/Status.h"
-#include "host/render/Raster.h"
+#include "host/render/PictureOverlay.h"
 
 #include <string>
 
@@ -14,8 +14,9 @@ namespace vantri {
 /// The SVG text of `list` through `camera`; fails when a texture could not be encoded.
 Result<std::string> svg_picture(const RenderList& list, const Camera& camera);
 
-/// Writes the SVG picture to `path`; on failure the error names the file, and no file is
-/// left behind.
-Status write_svg(const std::string& path, const RenderList& list, const Camera& camera);
+/// Writes the SVG picture to `path`, with the overlay of `caption` when one is given; on
+/// failure the error names the file, and no file is left behind.
+Status write_svg(const std::string& path, const RenderList& list, const Camera& camera,
+                 const PictureCaption* caption = nullptr);
 
 } // namespace vantri

@@ -8,6 +8,15 @@
 // one mesh, drawn in one call, which is several times faster. `#draw=instanced` or
 // `#draw=merged` at the end of the page's address chooses one way.
 //
+// A large crowd (kLargeCrowd agents or more) drawn merged shows each agent that is only a few
+// pixels tall as one triangle, an arrow the size of its body pointing the way it faces; the
+// agents near the camera keep their whole shape. Every agent carries a facing mark, a light
+// arrow on its top.
+//
+// The address chooses what the page opens with: `#frame=120` shows frame 120 (a frame
+// number of the run, not an index), `#play` starts playing, `#draw=...` as above; they are
+// joined with `&`, as in `preview.html#frame=120&play`.
+//
 // Poses are frame after frame, agent slot after slot, 7 floats each: translation (metres)
 // and rotation (x, y, z, w) in glTF's right-handed Y-up space; a rotation of four zeros marks
 // an agent absent at that frame.
@@ -48,8 +57,26 @@
     return /swiftshader|llvmpipe|softpipe|software/i.test(name);
   }
   const software = softwareRendering();
-  const asked = /(?:^#|&)draw=(instanced|merged)\b/.exec(window.location.hash);
-  const drawMode = asked ? asked[1] : software ? 'merged' : 'instanced';
+  const address = addressOptions(window.location.hash);
+  const drawMode = address.draw || (software ? 'merged' : 'instanced');
+
+  // The options of the page's address: `frame=N`, `play` and `draw=instanced|merged`.
+  function addressOptions(hash) {
+    const options = { frame: null, play: false, draw: null };
+    hash.replace(/^#/, '').split('&').forEach(function (item) {
+      const equals = item.indexOf('=');
+      const key = decodeURIComponent(equals < 0 ? item : item.slice(0, equals));
+      const value = equals < 0 ? '' : decodeURIComponent(item.slice(equals + 1));
+      if (key === 'frame' && /^-?\d+$/.test(value)) options.frame = Number(value);
+      if (key === 'play') options.play = value !== '0' && value !== 'false';
+      if (key === 'draw' && (value === 'instanced' || value === 'merged')) options.draw = value;
+    });
+    return options;
+  }
+  // Agents from which a crowd counts as large (see the top).
+  const kLargeCrowd = 2000;
+  // An agent drawn merged whose body spans fewer pixels than this is drawn as one triangle.
+  const kDetailPixels = 8;
 
   // The scene.
   const renderer = new THREE.WebGLRenderer({ antialias: !software });
@@ -92,9 +119,38 @@
   const batches = run.batches.filter(function (batch) {
     return geometries[batch.shape] !== null;
   }).map(function (batch) {
+    const colour = new THREE.Color(run.generators[batch.generator].colour);
     return { generator: batch.generator, shape: batch.shape, slots: batch.slots,
-             colour: new THREE.Color(run.generators[batch.generator].colour) };
+             colour: colour, markColour: colour.clone().lerp(new THREE.Color(0xffffff), 0.75) };
   });
+  const largeCrowd = run.slots >= kLargeCrowd;
+  const arrows = run.shapes.map(function (shape, i) {
+    return geometries[i] ? arrowOf(shape) : null;
+  });
+
+  // The facing mark of a shape: a flat arrow just above its top, pointing forward (the
+  // agent's -Z in the page's space), and the same arrow the size of the whole body for the
+  // agents drawn as one triangle. Nine numbers each: three corners.
+  function arrowOf(shape) {
+    const p = shape.positions;
+    const low = [Infinity, Infinity, Infinity], high = [-Infinity, -Infinity, -Infinity];
+    for (let i = 0; i < p.length; i += 3) {
+      for (let k = 0; k < 3; k++) {
+        low[k] = Math.min(low[k], p[i + k]);
+        high[k] = Math.max(high[k], p[i + k]);
+      }
+    }
+    const cx = (low[0] + high[0]) / 2, cz = (low[2] + high[2]) / 2;
+    const w = high[0] - low[0], d = high[2] - low[2], h = high[1] - low[1];
+    const top = high[1] + Math.max(h * 0.02, 1e-3);
+    const mark = new Float32Array([cx, top, low[2] + 0.1 * d, cx - 0.3 * w, top, cz + 0.25 * d,
+                                   cx + 0.3 * w, top, cz + 0.25 * d]);
+    const mid = (low[1] + high[1]) / 2;
+    const whole = new Float32Array([cx, mid, low[2] - 0.1 * d, cx - 0.5 * w, mid, high[2],
+                                    cx + 0.5 * w, mid, high[2]]);
+    const size = Math.max(w, d, h);
+    return { mark: mark, whole: whole, size: size };
+  }
   const agentDrawing = drawMode === 'merged' ? mergedAgents() : instancedAgents();
 
   // One instanced mesh per batch; the graphics card places the instances.
@@ -105,6 +161,18 @@
       mesh.instanceMatrix.setUsage(THREE.DynamicDrawUsage);
       mesh.frustumCulled = false;
       mesh.name = run.generators[batch.generator].name + ' / ' + run.shapes[batch.shape].name;
+      scene.add(mesh);
+      return mesh;
+    });
+    // The facing marks: one more instanced mesh per batch, with the same matrices.
+    const marks = batches.map(function (batch) {
+      const geometry = new THREE.BufferGeometry();
+      geometry.setAttribute('position', new THREE.BufferAttribute(arrows[batch.shape].mark, 3));
+      const mesh = new THREE.InstancedMesh(geometry, new THREE.MeshBasicMaterial({
+        color: batch.markColour, side: THREE.DoubleSide }), batch.slots.length);
+      mesh.instanceMatrix.setUsage(THREE.DynamicDrawUsage);
+      mesh.frustumCulled = false;
+      mesh.name = run.generators[batch.generator].name + ' / facing';
       scene.add(mesh);
       return mesh;
     });
@@ -120,6 +188,8 @@
                     sc ? sc[3 * s + 2] : 1);
           }
           meshes[b].instanceMatrix.needsUpdate = true;
+          marks[b].instanceMatrix.array.set(out);
+          marks[b].instanceMatrix.needsUpdate = true;
         });
       },
       cameraMatters: false,
@@ -173,7 +243,8 @@
     let capacity = 0, cornerMost = 0, normalMost = 0;
     batches.forEach(function (batch) {
       const part = parts[batch.shape];
-      capacity += batch.slots.length * part.triangles.length / 2; // 3 vertices per triangle
+      // 3 vertices per triangle, and the facing mark's.
+      capacity += batch.slots.length * (part.triangles.length / 2 + 3);
       cornerMost = Math.max(cornerMost, part.corners.length);
       normalMost = Math.max(normalMost, part.normals.length);
     });
@@ -204,16 +275,43 @@
     const sun = sunColour.r * sunIntensity;
     const lx = sunDirection.x, ly = sunDirection.y, lz = sunDirection.z;
 
+    // Writes an arrow of three corners placed by the rotation r and translation t, in one
+    // colour; returns the vertices written.
+    function writeArrow(corners, v, r, tx, ty, tz, sx, sy, sz, cr, cg, cb) {
+      for (let j = 0; j < 9; j += 3) {
+        const px = corners[j] * sx, py = corners[j + 1] * sy, pz = corners[j + 2] * sz;
+        const o = 3 * v, q = 4 * v;
+        positions[o] = r[0] * px + r[3] * py + r[6] * pz + tx;
+        positions[o + 1] = r[1] * px + r[4] * py + r[7] * pz + ty;
+        positions[o + 2] = r[2] * px + r[5] * py + r[8] * pz + tz;
+        colours[q] = cr;
+        colours[q + 1] = cg;
+        colours[q + 2] = cb;
+        v++;
+      }
+      return v;
+    }
+    const rotation = new Float32Array(9);
+
     function place(index) {
       const frameBase = index * slots;
       const sc = run.scales;
       const cx = camera.position.x, cy = camera.position.y, cz = camera.position.z;
+      // Pixels that one unit spans at a distance of one from the camera.
+      const pixelsAtOne = renderer.domElement.height / (2 * Math.tan(camera.fov * Math.PI / 360));
       let v = 0; // vertices written
       for (let bi = 0; bi < batches.length; bi++) {
         const batch = batches[bi];
         const part = parts[batch.shape];
         const corners = part.corners, normals = part.normals, triangles = part.triangles;
         const cr = batch.colour.r * 255, cg = batch.colour.g * 255, cb = batch.colour.b * 255;
+        const mr = batch.markColour.r * 255, mg = batch.markColour.g * 255, mb = batch.markColour.b * 255;
+        const arrow = arrows[batch.shape];
+        // Below this squared distance an agent is drawn whole (large crowds only).
+        const detailReach = arrow.size * pixelsAtOne / kDetailPixels;
+        const detailSquared = largeCrowd ? detailReach * detailReach : Infinity;
+        // The top face's light, for agents drawn as one triangle.
+        const topLight = Math.min(1, sky + sun * ly);
         for (let k = 0; k < batch.slots.length; k++) {
           const s = batch.slots[k];
           const b = (frameBase + s) * 7;
@@ -228,6 +326,15 @@
           const r4 = xy - wz, r5 = 1 - (xx + zz), r6 = yz + wx;
           const r8 = xz + wy, r9 = yz - wx, r10 = 1 - (xx + yy);
           const tx = poses[b], ty = poses[b + 1], tz = poses[b + 2];
+          rotation[0] = r0; rotation[1] = r1; rotation[2] = r2;
+          rotation[3] = r4; rotation[4] = r5; rotation[5] = r6;
+          rotation[6] = r8; rotation[7] = r9; rotation[8] = r10;
+          const ex = tx - cx, ey = ty - cy, ez = tz - cz;
+          if (ex * ex + ey * ey + ez * ez > detailSquared) {
+            v = writeArrow(arrow.whole, v, rotation, tx, ty, tz, sx, sy, sz, cr * topLight,
+                           cg * topLight, cb * topLight);
+            continue;
+          }
           for (let i = 0; i < corners.length; i += 3) {
             const px = corners[i] * sx, py = corners[i + 1] * sy, pz = corners[i + 2] * sz;
             placed[i] = r0 * px + r4 * py + r8 * pz + tx;
@@ -269,6 +376,7 @@
               v++;
             }
           }
+          v = writeArrow(arrow.mark, v, rotation, tx, ty, tz, sx, sy, sz, mr, mg, mb);
         }
       }
       geometry.setDrawRange(0, v);
@@ -281,12 +389,17 @@
     return { place: place, cameraMatters: true };
   }
 
-  // Obstacles, terrain, curves and scenery.
+  // Obstacles, terrain, curves, scenery, and the goals and targets (nulls, as markers).
   const pieces = run.pieces.map(function (piece) {
-    const shape = run.shapes[piece.shape];
     const group = new THREE.Group();
     group.name = piece.name;
     group.matrixAutoUpdate = false;
+    if (piece.kind === 'marker') {
+      scene.add(group);
+      return { group: group, transforms: piece.transforms, marker: true, name: piece.name,
+               colour: piece.colour };
+    }
+    const shape = run.shapes[piece.shape];
     const geometry = geometries[piece.shape];
     if (geometry) {
       const translucent = piece.opacity < 1;
@@ -303,7 +416,7 @@
       group.add(object);
     });
     scene.add(group);
-    return { group: group, transforms: piece.transforms };
+    return { group: group, transforms: piece.transforms, marker: false };
   });
 
   // What the camera frames: every agent at every frame and every piece.
@@ -319,27 +432,113 @@
     if (y > high.y) high.y = y;
     if (z > high.z) high.z = z;
   }
+  // The markers do not count: a goal far away would leave the crowd a speck.
   pieces.forEach(function (piece) {
     piece.group.matrix.copy(matrixOf(piece.transforms[0]));
     piece.group.updateMatrixWorld(true);
-    box.expandByObject(piece.group);
+    if (!piece.marker) box.expandByObject(piece.group);
   });
   if (box.isEmpty()) box.set(new THREE.Vector3(-1, 0, -1), new THREE.Vector3(1, 1, 1));
   const centre = box.getCenter(new THREE.Vector3());
   const size = box.getSize(new THREE.Vector3());
   const radius = Math.max(size.length() / 2, 1);
+  const groundY = box.min.y;
 
-  const grid = new THREE.GridHelper(Math.ceil(Math.max(size.x, size.z, 2) * 1.5),
-                                    20, 0x4b525a, 0x33393f);
-  grid.position.set(centre.x, box.min.y, centre.z);
+  // The ground grid in squares of 1, 2 or 5 times a power of ten metres, about a tenth of
+  // the scene across; the panel says their size.
+  const gridStep = niceStep(Math.max(size.x, size.z, 0.2) / 10);
+  const gridLines = 2 * Math.ceil(Math.max(size.x, size.z, 2 * gridStep) * 0.75 / gridStep);
+  const grid = new THREE.GridHelper(gridLines * gridStep, gridLines, 0x4b525a, 0x33393f);
+  grid.position.set(Math.round(centre.x / gridStep) * gridStep, groundY,
+                    Math.round(centre.z / gridStep) * gridStep);
   scene.add(grid);
+  document.getElementById('scale').textContent = 'grid squares: ' + lengthText(gridStep);
+
+  function niceStep(x) {
+    const power = Math.pow(10, Math.floor(Math.log10(x)));
+    for (const m of [1, 2, 5, 10]) {
+      if (power * m >= x) return power * m;
+    }
+    return power * 10;
+  }
+  function lengthText(metres) {
+    if (metres >= 1000) return +(metres / 1000).toPrecision(3) + ' km';
+    if (metres >= 1) return +metres.toPrecision(3) + ' m';
+    return +(metres * 100).toPrecision(3) + ' cm';
+  }
+
+  // The axis marker at the scene's origin, one grid square long, in the scene's own axes:
+  // X red, Y (up) green, Z blue; the scene's +Z is the page's -Z.
+  (function () {
+    const l = gridStep;
+    const geometry = new THREE.BufferGeometry();
+    geometry.setAttribute('position', new THREE.Float32BufferAttribute(
+      [0, 0, 0, l, 0, 0, 0, 0, 0, 0, l, 0, 0, 0, 0, 0, 0, -l], 3));
+    geometry.setAttribute('color', new THREE.Float32BufferAttribute(
+      [1, 0.3, 0.3, 1, 0.3, 0.3, 0.4, 0.9, 0.4, 0.4, 0.9, 0.4, 0.35, 0.55, 1, 0.35, 0.55, 1], 3));
+    const axes = new THREE.LineSegments(geometry, new THREE.LineBasicMaterial({
+      vertexColors: THREE.VertexColors, depthTest: false }));
+    axes.name = 'axes';
+    axes.renderOrder = 2;
+    axes.position.y = groundY;
+    scene.add(axes);
+  })();
+
+  // The markers: a ring on the ground and a pole, drawn over everything like the curves,
+  // with the null's name beside it.
+  const markerSize = Math.max(gridStep * 0.4, 0.2);
+  const markerGeometry = (function () {
+    const points = [];
+    for (let i = 0; i < 24; i++) {
+      const a = i * Math.PI / 12, b = (i + 1) * Math.PI / 12;
+      points.push(markerSize * Math.cos(a), 0, markerSize * Math.sin(a),
+                  markerSize * Math.cos(b), 0, markerSize * Math.sin(b));
+    }
+    points.push(0, 0, 0, 0, markerSize * 3, 0);
+    const geometry = new THREE.BufferGeometry();
+    geometry.setAttribute('position', new THREE.Float32BufferAttribute(points, 3));
+    return geometry;
+  })();
+  const markerLayer = document.getElementById('markers');
+  pieces.forEach(function (piece) {
+    if (!piece.marker) return;
+    const lines = new THREE.LineSegments(markerGeometry, new THREE.LineBasicMaterial({
+      color: piece.colour, depthTest: false }));
+    lines.renderOrder = 1;
+    piece.group.add(lines);
+    piece.label = document.createElement('span');
+    piece.label.className = 'marker';
+    piece.label.textContent = piece.name;
+    piece.label.style.color = piece.colour;
+    markerLayer.appendChild(piece.label);
+  });
+  const markerPoint = new THREE.Vector3();
+  function placeMarkerLabels() {
+    const width = view.clientWidth, height = view.clientHeight;
+    pieces.forEach(function (piece) {
+      if (!piece.marker) return;
+      markerPoint.set(0, markerSize * 3, 0).applyMatrix4(piece.group.matrix).project(camera);
+      const shows = markerPoint.z < 1 && Math.abs(markerPoint.x) <= 1 && Math.abs(markerPoint.y) <= 1;
+      piece.label.style.display = shows ? '' : 'none';
+      piece.label.style.transform = 'translate(' + ((markerPoint.x + 1) / 2 * width).toFixed(1) +
+        'px,' + ((1 - markerPoint.y) / 2 * height).toFixed(1) + 'px)';
+    });
+  }
 
   const camera = new THREE.PerspectiveCamera(45, 1, radius / 100, radius * 100);
   camera.position.set(centre.x + radius * 1.2, centre.y + radius * 1.1, centre.z + radius * 1.8);
   const controls = new THREE.OrbitControls(camera, renderer.domElement);
   controls.target.copy(centre);
   controls.screenSpacePanning = true;
+  // The orbit stays above the ground: never level with it or below, and panning does not
+  // take the camera under it.
+  controls.maxPolarAngle = Math.PI / 2 - 0.05;
   controls.update();
+  function keepAboveGround() {
+    const floor = groundY + radius * 0.01;
+    if (controls.target.y < groundY) controls.target.y = groundY;
+    if (camera.position.y < floor) camera.position.y = floor;
+  }
 
   function matrixOf(t) {
     const m = new THREE.Matrix4();
@@ -405,6 +604,7 @@
   function draw() {
     if (!placed) agentDrawing.place(shown);
     renderer.render(scene, camera);
+    placeMarkerLabels(); // after the camera's matrices are brought up to date for the picture
     placed = !agentDrawing.cameraMatters;
   }
 
@@ -455,7 +655,10 @@
     controls.update();
     dirty = true;
   });
-  controls.addEventListener('change', function () { dirty = true; });
+  controls.addEventListener('change', function () {
+    keepAboveGround();
+    dirty = true;
+  });
 
   function resize() {
     const width = Math.max(view.clientWidth, 1), height = Math.max(view.clientHeight, 1);
@@ -492,7 +695,15 @@
   }
 
   resize();
-  showFrame(0);
+  // The address's frame and play; a later change of the address applies the same way.
+  function applyAddress(options) {
+    showFrame(options.frame === null ? 0 : options.frame - run.start);
+    setPlaying(options.play);
+  }
+  applyAddress(address);
+  window.addEventListener('hashchange', function () {
+    applyAddress(addressOptions(window.location.hash));
+  });
   status.dataset.ready = 'true';
   requestAnimationFrame(tick);
 

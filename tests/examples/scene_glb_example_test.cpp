@@ -1,14 +1,17 @@
 // Every bundled example's scene.glb read back against its agents.csv: one node per agent
-// under one node per generator, the scene's other objects as the only other nodes, a key at
-// every frame played, and each key where agents.csv puts the agent, in metres with Z mirrored.
+// under one node per generator, the scene's other objects as the only other nodes (its nulls
+// as markers, its splines as tubes with their curves), a key at every frame played, and each
+// key where agents.csv puts the agent, in metres with Z mirrored.
 #include "tests/support/CommandRun.h"
 #include "tests/support/GltfReading.h"
 
 #include "results/ExportSpace.h"
 
+#include <nlohmann/json.hpp>
 #include <tiny_gltf.h>
 
 #include <cstring>
+#include <fstream>
 #include <set>
 
 namespace {
@@ -17,6 +20,25 @@ using vantri_gltf::extra;
 using vantri_gltf::floats;
 
 using namespace vantri_example;
+
+nlohmann::json read_scene(const std::string& name) {
+    std::ifstream in(std::string(VANTRI_SOURCE_DIR) + "/examples/" + name + ".json");
+    return nlohmann::json::parse(in);
+}
+
+/// The names of the scene file's nulls and splines outside the generators (whose children are
+/// their agents' sources).
+void objects_of(const nlohmann::json& objects, std::multiset<std::string>& nulls,
+                std::set<std::string>& splines) {
+    if (!objects.is_array()) return;
+    for (const nlohmann::json& object : objects) {
+        const std::string type = object.value("type", "");
+        if (type == "null") nulls.insert(object.value("name", ""));
+        if (type == "spline") splines.insert(object.value("name", ""));
+        if (type != "generator" && object.contains("children"))
+            objects_of(object["children"], nulls, splines);
+    }
+}
 
 std::vector<std::string> example_names() {
     std::vector<std::string> names;
@@ -71,6 +93,29 @@ TEST(SceneGlbOfEveryExample, ReadsBackAsTheAgentsOfAgentsCsvAndTheSceneObjects) 
         EXPECT_EQ(generator_nodes, generators.size());
         EXPECT_EQ(model.nodes.size(), agent_nodes + generator_nodes + static_nodes)
             << "every node is an agent, a generator or an object of the scene";
+
+        // The nulls outside the generators (goals, targets) are markers without a mesh; the
+        // splines are tubes that render, with their curves in the extras.
+        std::multiset<std::string> nulls, markers;
+        std::set<std::string> splines, curves;
+        objects_of(read_scene(name)["objects"], nulls, splines);
+        for (const tinygltf::Node& node : model.nodes) {
+            const std::string kind = extra(node.extras, "kind");
+            if (kind == "marker") {
+                markers.insert(node.name);
+                EXPECT_EQ(node.mesh, -1) << node.name;
+            } else if (kind == "curve") {
+                curves.insert(node.name);
+                const tinygltf::Value& curve = node.extras.Get("curve");
+                ASSERT_TRUE(curve.IsArray() && curve.ArrayLen() > 0) << node.name;
+                ASSERT_GE(curve.Get(0).Get("points").ArrayLen(), 6u) << node.name;
+                for (const tinygltf::Primitive& primitive :
+                     model.meshes.at(static_cast<size_t>(node.mesh)).primitives)
+                    EXPECT_EQ(primitive.mode, TINYGLTF_MODE_TRIANGLES) << node.name;
+            }
+        }
+        EXPECT_EQ(markers, nulls);
+        EXPECT_EQ(curves, splines);
 
         ASSERT_EQ(model.animations.size(), 1u);
         const tinygltf::Animation& animation = model.animations[0];

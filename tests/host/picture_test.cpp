@@ -7,6 +7,8 @@
 
 #include "parameter_ids/ocrowdbehav.h"
 #include "parameter_ids/ocrowdobstacle.h"
+#include "host/render/PictureFraming.h"
+#include "host/render/PictureOverlay.h"
 #include "host/render/PngFile.h"
 #include "host/render/ScenePicture.h"
 
@@ -21,8 +23,6 @@ using vantri_test::kObstacleType;
 using vantri_test::kWorldType;
 using vantri_test::run_vantri;
 using vantri_test::ScratchFolder;
-
-const std::string kGolden = std::string(VANTRI_SOURCE_DIR) + "/tests/golden/top_view.png";
 
 /// Reads the PNG file at `path` into `image`; a failure with the reason when it cannot.
 ::testing::AssertionResult read_picture(const std::string& path, vantri::RgbImage& image) {
@@ -78,16 +78,16 @@ class Pictures : public vantri_test::DrawingTest {
     }
 };
 
-TEST_F(Pictures, TheTopViewOfAFixedSceneMatchesTheCheckedInPicture) {
-    build_fixed_scene();
-    const vantri::RgbImage image = picture(vantri::CameraView::Top, 320, 240);
+/// Compares `image` with tests/golden/NAME pixel for pixel (VANTRI_UPDATE_GOLDEN=1 writes it).
+void expect_golden(const vantri::RgbImage& image, const std::string& name) {
+    const std::string path = std::string(VANTRI_SOURCE_DIR) + "/tests/golden/" + name;
     if (std::getenv("VANTRI_UPDATE_GOLDEN") != nullptr) {
-        const vantri::Status written = vantri::write_png(kGolden, image);
+        const vantri::Status written = vantri::write_png(path, image);
         ASSERT_TRUE(written) << written.message();
-        GTEST_SKIP() << "wrote " << kGolden;
+        GTEST_SKIP() << "wrote " << path;
     }
     vantri::RgbImage golden;
-    ASSERT_TRUE(read_picture(kGolden, golden));
+    ASSERT_TRUE(read_picture(path, golden));
     ASSERT_EQ(golden.width, image.width);
     ASSERT_EQ(golden.height, image.height);
     size_t differing = 0;
@@ -99,12 +99,37 @@ TEST_F(Pictures, TheTopViewOfAFixedSceneMatchesTheCheckedInPicture) {
         }
     }
     if (differing != 0) {
-        const std::string made = ::testing::TempDir() + "top_view.png";
+        const std::string made = ::testing::TempDir() + name;
         (void)vantri::write_png(made, image);
         FAIL() << differing << " pixels differ, the first at (" << first_x << ", " << first_y
                << "); the picture made is " << made
                << " (set VANTRI_UPDATE_GOLDEN=1 to take it as the new reference)";
     }
+}
+
+TEST_F(Pictures, TheTopViewOfAFixedSceneMatchesTheCheckedInPicture) {
+    build_fixed_scene();
+    expect_golden(picture(vantri::CameraView::Top, 320, 240), "top_view.png");
+}
+
+// The picture a run takes: framed on the crowd (the null far away left out), with the
+// frame and time, the legend, the scale bar and a facing mark on every agent.
+TEST_F(Pictures, ARunPictureIsFramedOnTheCrowdWithItsOverlays) {
+    build_fixed_scene();
+    add(vantri::kNullType, "far goal")->set_position({6000, 0, 3000});
+    evaluate(0);
+    vantri::DisplayList display;
+    vantri::RenderList list;
+    vantri::draw_scene(*document, vantri::ShapeLibrary::standard(), display, list);
+    ASSERT_EQ(list.crowds.size(), 1u);
+    EXPECT_EQ(list.crowds[0].agents, 6u);
+    vantri::SteadyFraming framing(vantri::CameraView::Top, 320, 240);
+    const vantri::Camera camera = framing.camera_for(list);
+    for (const vantri::RenderAgent& agent : list.agents)
+        EXPECT_TRUE(vantri::in_picture(camera, agent.position));
+    vantri::RgbImage image = vantri::rasterise(list, camera);
+    vantri::draw_overlay(image, camera, vantri::PictureCaption{12, 0.48, list.crowds});
+    expect_golden(image, "run_picture.png");
 }
 
 TEST_F(Pictures, EveryViewShowsTheSceneAndTheGuides) {
@@ -160,6 +185,9 @@ TEST(RunPictures, EveryNthFrameAsPngAndSvgFromTheChosenCamera) {
     const std::string svg = vantri_test::read_text(out + "/frames/0003.svg");
     EXPECT_NE(svg.find("<svg"), std::string::npos);
     EXPECT_NE(svg.find("<image"), std::string::npos) << "the agents' labels face the front";
+    // The overlay as in the PNG picture: the frame and its time, the legend.
+    EXPECT_NE(svg.find(">frame 3  0.30 s</text>"), std::string::npos) << svg;
+    EXPECT_NE(svg.find(">crowd (2)</text>"), std::string::npos);
 
     // The same run again gives the same pictures.
     const std::string again = scratch.path("again");

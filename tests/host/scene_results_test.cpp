@@ -77,8 +77,8 @@ std::vector<CsvRow> SceneResults::rows_;
 tinygltf::Model SceneResults::model_;
 
 TEST_F(SceneResults, NodesAreTheAgentsTheirGeneratorsAndTheSceneObjects) {
-    // 6 + 3 agents, 2 generator groups, the ground and the cart.
-    ASSERT_EQ(model_.nodes.size(), 9u + 2 + 2);
+    // 6 + 3 agents, 2 generator groups, the ground, the cart and the goal.
+    ASSERT_EQ(model_.nodes.size(), 9u + 2 + 3);
     std::map<std::string, int> agents;
     std::map<std::string, int> mesh_of_source;
     for (const tinygltf::Node& node : model_.nodes) {
@@ -94,7 +94,10 @@ TEST_F(SceneResults, NodesAreTheAgentsTheirGeneratorsAndTheSceneObjects) {
             EXPECT_EQ(node.mesh, -1);
             EXPECT_EQ(node.children.size(), generator == "crowd" ? 6u : 3u);
         } else {
-            EXPECT_EQ(extra(node.extras, "kind"), "scenery");
+            // The goal, a null, is a place without a shape; the null that is a source object
+            // of the standing crowd is shown by its agents.
+            EXPECT_EQ(extra(node.extras, "kind"), node.name == "goal" ? "marker" : "scenery");
+            EXPECT_EQ(node.mesh >= 0, node.name != "goal") << node.name;
             EXPECT_EQ(extra(node.extras, "object"), node.name);
         }
     }
@@ -105,7 +108,8 @@ TEST_F(SceneResults, NodesAreTheAgentsTheirGeneratorsAndTheSceneObjects) {
     EXPECT_EQ(mesh_of_source.count("standing body"), 1u);
     EXPECT_EQ(model_.meshes.size(), 5u);
     ASSERT_EQ(model_.scenes.size(), 1u);
-    EXPECT_EQ(model_.scenes[0].nodes.size(), 4u) << "the two groups, the ground and the cart";
+    EXPECT_EQ(model_.scenes[0].nodes.size(), 5u)
+        << "the two groups, the ground, the cart and the goal";
 }
 
 TEST_F(SceneResults, EveryAgentHasAKeyAtEveryFrameWhereAgentsCsvPutsIt) {
@@ -124,6 +128,16 @@ TEST_F(SceneResults, EveryAgentHasAKeyAtEveryFrameWhereAgentsCsvPutsIt) {
         ASSERT_EQ(times.size(), 21u) << "a key at every frame";
         EXPECT_FLOAT_EQ(times[20], 20.0f / 25.0f);
         const std::vector<float> values = floats(model_, sampler.output);
+        if (node.name == "goal") {
+            // The goal keeps its track: from (0, 0, 1000) to (800, 0, 1000) in the host.
+            if (channel.target_path == "translation") {
+                EXPECT_FLOAT_EQ(values[0], 0.0f);
+                EXPECT_FLOAT_EQ(values[2], -10.0f);
+                EXPECT_FLOAT_EQ(values[20 * 3], 8.0f);
+                EXPECT_FLOAT_EQ(values[20 * 3 + 2], -10.0f);
+            }
+            continue;
+        }
         if (extra(node.extras, "agent").empty()) {
             // The cart moves along +Z in the host: along -Z in the export, in metres.
             ASSERT_EQ(node.name, "cart");
@@ -220,19 +234,34 @@ TEST(SceneResultsEnvironment, TerrainCurvesAndObstaclesStandWhereTheSceneHasThem
     EXPECT_EQ(kind("crate"), "obstacle");
     EXPECT_EQ(pieces.count("rock obstacle"), 0u) << "a linking obstacle adds no shape of its own";
 
-    // A closed spline is one loop; the open fence of two segments two strips.
-    const auto& loop = model.meshes[pieces.at("loop")->mesh].primitives;
-    ASSERT_EQ(loop.size(), 1u);
-    EXPECT_EQ(loop[0].mode, TINYGLTF_MODE_LINE_LOOP);
-    const auto& fence = model.meshes[pieces.at("fence")->mesh].primitives;
-    ASSERT_EQ(fence.size(), 2u);
-    EXPECT_EQ(fence[0].mode, TINYGLTF_MODE_LINE_STRIP);
+    // A spline is a tube per segment, which viewers render, and its curves are kept in the
+    // node's extras: a closed spline is one closed curve; the open fence of two segments two.
+    const tinygltf::Value& loop_curves = pieces.at("loop")->extras.Get("curve");
+    ASSERT_TRUE(loop_curves.IsArray());
+    ASSERT_EQ(loop_curves.ArrayLen(), 1u);
+    EXPECT_TRUE(loop_curves.Get(0).Get("closed").Get<bool>());
+    const tinygltf::Value& fence_curves = pieces.at("fence")->extras.Get("curve");
+    ASSERT_EQ(fence_curves.ArrayLen(), 2u);
+    EXPECT_FALSE(fence_curves.Get(0).Get("closed").Get<bool>());
     // The fence's first segment runs along +X at host z = -900: export z = +9 m.
-    const std::vector<float> fence_points = floats(model, fence[0].attributes.at("POSITION"));
-    ASSERT_EQ(fence_points.size(), 6u);
-    EXPECT_FLOAT_EQ(fence_points[0], -9.0f);
-    EXPECT_FLOAT_EQ(fence_points[2], 9.0f);
-    EXPECT_FLOAT_EQ(fence_points[3], 9.0f);
+    const tinygltf::Value& fence_points = fence_curves.Get(0).Get("points");
+    ASSERT_EQ(fence_points.ArrayLen(), 6u);
+    EXPECT_DOUBLE_EQ(fence_points.Get(0).GetNumberAsDouble(), -9.0);
+    EXPECT_DOUBLE_EQ(fence_points.Get(2).GetNumberAsDouble(), 9.0);
+    EXPECT_DOUBLE_EQ(fence_points.Get(3).GetNumberAsDouble(), 9.0);
+    const auto& fence = model.meshes[pieces.at("fence")->mesh].primitives;
+    ASSERT_EQ(fence.size(), 2u) << "a tube per segment";
+    for (const tinygltf::Primitive& tube : fence)
+        EXPECT_EQ(tube.mode, TINYGLTF_MODE_TRIANGLES);
+    // Every corner of the first segment's tube lies round its line (y = 0, z = 9 m in the
+    // file), at the tube's radius: a four-hundredth of the fence's 18 m.
+    const std::vector<float> corners = floats(model, fence[0].attributes.at("POSITION"));
+    ASSERT_FALSE(corners.empty());
+    for (size_t i = 0; i < corners.size(); i += 3) {
+        EXPECT_NEAR(std::hypot(corners[i + 1], corners[i + 2] - 9.0), 0.045, 1e-5);
+        EXPECT_LE(std::abs(corners[i]), 9.0f + 1e-5f);
+    }
+    EXPECT_EQ(model.meshes[pieces.at("loop")->mesh].primitives.at(0).mode, TINYGLTF_MODE_TRIANGLES);
 
     // The crate turned by heading 30 degrees: a turn of 30 degrees about +Y in the export
     // too (heading keeps its sense, as the quarter turn of the unit tests shows).

@@ -66,7 +66,7 @@ async function main() {
 
     const merged = await playedFps(browser.context, preview, 'merged');
     const instanced = await playedFps(browser.context, preview, 'instanced');
-    assert.strictEqual(merged.draws, 2, 'the agents in one draw call, the grid in another');
+    assert.strictEqual(merged.draws, 3, 'the agents in one draw call, the grid and the axis marker in one each');
     console.log(`preview at 10000 agents in headless Chromium (software rendering, 1280x720): ` +
                 `${merged.fps} frames/s merged (${merged.draws} draw calls), ` +
                 `${instanced.fps} frames/s instanced (${instanced.draws} draw calls), ` +

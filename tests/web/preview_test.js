@@ -1,7 +1,8 @@
 // preview.html in headless Chromium, opened from disk as a person would: it loads with no
 // console error and no request for anything outside the page, shows the frame and agent
-// counts of the run, changes when scrubbed to the last frame, plays, and has a top view. Its
-// two ways of drawing the agents (instanced, and merged by the script) show the same picture.
+// counts of the run, changes when scrubbed to the last frame, plays, and has a top view; its
+// address opens it at a frame and playing, and its goals and targets show with their names. Its two ways of drawing the agents (instanced, and
+// merged by the script) show the same picture.
 //
 //   node preview_test.js VANTRI SCENE [SCREENSHOT_FOLDER]
 'use strict';
@@ -27,6 +28,15 @@ async function main() {
     assert.strictEqual(Number(shown.frame), report.start, 'the first frame comes first');
     assert.match(await page.textContent('#frame'), new RegExp('frame ' + report.start + ' '));
     const draws = await page.evaluate(() => window.vantriPreview.drawCalls());
+
+    // The goals and targets (the scene's nulls) are markers with their names.
+    const markers = await page.evaluate(() => {
+      const run = JSON.parse(document.getElementById('vantri-run').textContent);
+      return { pieces: run.pieces.filter((p) => p.kind === 'marker').map((p) => p.name),
+               labels: Array.from(document.querySelectorAll('#markers .marker'), (l) => l.textContent) };
+    });
+    assert.deepStrictEqual(markers.labels, markers.pieces, 'a label on every marker');
+    if (path.basename(scene) === 'mixed.json') assert.deepStrictEqual(markers.pieces, ['goal']);
 
     const first = await page.screenshot();
     await page.$eval('#slider', (slider) => {
@@ -67,6 +77,24 @@ async function main() {
       await opened.page.close();
       return shot;
     };
+    // The address opens the page at a frame, and playing when it says so; a new address
+    // applies the same way.
+    const middle = report.start + Math.floor(report.frames / 2);
+    const opened = await openPage(browser.context, path.join(out, 'preview.html'), '#frame=' + middle);
+    assert.strictEqual(await opened.page.$eval('#status', (s) => s.dataset.frame), String(middle));
+    assert.strictEqual(await opened.page.textContent('#play'), 'Play', 'not playing unless asked');
+    await opened.page.evaluate(() => { window.location.hash = 'frame=' + 1e9 + '&play'; });
+    await opened.page.waitForFunction(() => document.querySelector('#play').textContent === 'Pause');
+    await opened.page.close();
+    const playing = await openPage(browser.context, path.join(out, 'preview.html'),
+                                   '#frame=' + (report.start + 1) + '&play');
+    assert.strictEqual(await playing.page.textContent('#play'), 'Pause', '#play starts playing');
+    await playing.page.waitForFunction((from) => Number(document.querySelector('#status').dataset.frame) !== from,
+                                       report.start + 1, { timeout: 20000 });
+    await playing.page.close();
+    assert.deepStrictEqual(opened.problems.concat(playing.problems), [],
+                           'opened from an address: no errors and no requests');
+
     const merged = await lastFrameDrawn('merged');
     const instanced = await lastFrameDrawn('instanced');
     const apart = await pictureDifference(page, merged, instanced, 12);
