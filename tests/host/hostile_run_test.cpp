@@ -490,4 +490,33 @@ TEST(HostileRun, APluginExecuteThatFailsEndsTheRunWithExit1) {
     }
 }
 
+
+// Extents near or beyond the largest double, seen from every camera: each picture is taken
+// at once (the grid once ran ~2^63 lines from a NaN cast to an integer), PNG and SVG.
+TEST(HostileRun, PicturesOfExtentsBeyondTheDoubleRangeEnd) {
+    const char* scenes[] = {
+        R"([{"type": "cube", "name": "huge", "size": [1.7e308, 1.7e308, 1.7e308]}])",
+        R"([{"type": "spline", "name": "far", "points": [[0, 0, 0], [1.7e308, 0, -1.7e308]]}])",
+        R"([{"type": "polygon", "name": "wide", "points": [[0, 0, 0], [1.7e308, 0, 0],
+             [0, 0, 1.7e308]], "faces": [[0, 1, 2]]}])",
+        R"([{"type": "null", "name": "east", "position": [1e308, 0, 1e308]},
+            {"type": "null", "name": "west", "position": [-1e308, 0, -1e308]}])"};
+    for (const char* objects : scenes) {
+        SCOPED_TRACE(objects);
+        ScratchFolder scratch;
+        const std::string scene =
+            scratch.write("far.json", std::string(R"({"end": 0, "objects": )") + objects + "}");
+        for (const char* camera : {"top", "front", "side", "persp"}) {
+            SCOPED_TRACE(camera);
+            const std::string out = scratch.path(camera);
+            const auto outcome = run_bounded("run " + scene +
+                                                 " --quiet --outputs images --images 0 --svg "
+                                                 "--image-size 64x48 --camera " +
+                                                 camera + " --out " + out,
+                                             30);
+            EXPECT_EQ(outcome.exit_code, 0) << outcome.output;
+            EXPECT_EQ(ScratchFolder::listing_of(out + "/frames"), "0000.png 0000.svg");
+        }
+    }
+}
 } // namespace
