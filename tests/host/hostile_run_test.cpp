@@ -519,4 +519,22 @@ TEST(HostileRun, PicturesOfExtentsBeyondTheDoubleRangeEnd) {
         }
     }
 }
+// Pictures of negative frames are named with their sign, and a rerun into the same folder
+// replaces them as it replaces any earlier run's pictures.
+TEST(HostileRun, PicturesOfNegativeFramesAreReplacedByTheNextRun) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("s.json", R"({"start": -12, "end": 1, "objects": [
+        {"type": "generator", "name": "g", "children": [{"type": "null", "name": "b"}]}]})");
+    const std::string out = scratch.path("out");
+    const std::string run = "run " + scene +
+                            " --quiet --outputs images --images -12,-1,0,1 --image-size 16x16 "
+                            "--out " +
+                            out;
+    for (int round = 0; round < 2; ++round) {
+        const auto outcome = run_bounded(run);
+        EXPECT_EQ(outcome.exit_code, 0) << outcome.output;
+        EXPECT_EQ(ScratchFolder::listing_of(out + "/frames"),
+                  "-0001.png -0012.png 0000.png 0001.png");
+    }
+}
 } // namespace
