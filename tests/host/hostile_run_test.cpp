@@ -490,7 +490,6 @@ TEST(HostileRun, APluginExecuteThatFailsEndsTheRunWithExit1) {
     }
 }
 
-
 // Extents near or beyond the largest double, seen from every camera: each picture is taken
 // at once (the grid once ran ~2^63 lines from a NaN cast to an integer), PNG and SVG.
 TEST(HostileRun, PicturesOfExtentsBeyondTheDoubleRangeEnd) {
@@ -536,5 +535,45 @@ TEST(HostileRun, PicturesOfNegativeFramesAreReplacedByTheNextRun) {
         EXPECT_EQ(ScratchFolder::listing_of(out + "/frames"),
                   "-0001.png -0012.png 0000.png 0001.png");
     }
+}
+// Names that HTML would read as markup inside the page's data script: the page keeps every
+// script it had, and each name reads back as it was written.
+TEST(HostileRun, NamesThatLookLikeMarkupShowAsWrittenInThePreview) {
+    const std::vector<std::string> names = {
+        "<!--<script>", "</script><script>alert(1)</script>", "<!--", "a<\\/b", "<SCRIPT", "-->"};
+    nlohmann::json objects = nlohmann::json::array();
+    for (size_t i = 0; i < names.size(); ++i)
+        objects.push_back({{"type", "generator"},
+                           {"name", names[i] + std::to_string(i)},
+                           {"children", {{{"type", "cube"}, {"name", names[i]}}}}});
+    ScratchFolder scratch;
+    const std::string scene =
+        scratch.write("markup.json", nlohmann::json({{"end", 1}, {"objects", objects}}).dump());
+    const auto outcome =
+        run_bounded("run " + scene + " --quiet --outputs html --out " + scratch.path("out"));
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    const std::string page = read_text(scratch.path("out/preview.html"));
+    const std::string open = "<script id=\"vantri-run\" type=\"application/json\">";
+    const size_t from = page.find(open);
+    ASSERT_NE(from, std::string::npos);
+    const size_t to = page.find("</script>", from);
+    const std::string data = page.substr(from + open.size(), to - from - open.size());
+    EXPECT_EQ(data.find('<'), std::string::npos);
+    // As many scripts as the page of a scene without such names: none was swallowed.
+    const auto scripts = [](const std::string& text) {
+        size_t n = 0;
+        for (size_t at = text.find("<script"); at != std::string::npos;
+             at = text.find("<script", at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(scripts(page), 5u);
+    const nlohmann::json run = nlohmann::json::parse(data);
+    std::vector<std::string> shown;
+    for (const auto& generator : run["generators"])
+        shown.push_back(generator["name"]);
+    ASSERT_EQ(shown.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(shown[i], names[i] + std::to_string(i));
 }
 } // namespace
