@@ -1,5 +1,6 @@
 #include "results/PreviewPage.h"
 
+#include "host/resources/JsonText.h"
 #include "results/EmbeddedFiles.h"
 #include "results/Palette.h"
 
@@ -256,10 +257,11 @@ Status write_preview_page(const RunRecording& recording, const std::string& scen
     std::string page(preview_page_template());
     const size_t title = page.find(kTitle);
     if (title != std::string::npos)
-        page.replace(title, kTitle.size(),
-                     "<title>Vantri preview: " +
-                         html_escaped(std::filesystem::path(scene).filename().string()) +
-                         "</title>");
+        page.replace(
+            title, kTitle.size(),
+            "<title>Vantri preview: " +
+                html_escaped(valid_utf8(std::filesystem::path(scene).filename().string())) +
+                "</title>");
     const size_t mark = page.find(kScriptsMark);
     out << page.substr(0, mark) << "\n";
     write_script(out, "", three_js_script());

@@ -576,4 +576,31 @@ TEST(HostileRun, NamesThatLookLikeMarkupShowAsWrittenInThePreview) {
     for (size_t i = 0; i < names.size(); ++i)
         EXPECT_EQ(shown[i], names[i] + std::to_string(i));
 }
+// A scene file named with bytes that are not UTF-8 runs, and its name is shown with U+FFFD in
+// what the run writes; a --set that is not UTF-8 is the user's mistake (exit 2).
+TEST(HostileRun, TextThatIsNotUtf8IsShownReplacedOrRefused) {
+    ScratchFolder scratch;
+    const std::string objects = R"({"end": 1, "objects": [{"type": "generator", "name": "g",
+        "children": [{"type": "null", "name": "b"}]}]})";
+    const std::string scene = scratch.write("bad\xff.json", objects);
+    auto outcome = run_bounded("run '" + scene + "' --quiet --out " + scratch.path("out"));
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    const std::string glb = read_text(scratch.path("out/scene.glb"));
+    EXPECT_NE(glb.find("bad\xef\xbf\xbd.json\""), std::string::npos);
+    EXPECT_EQ(glb.find("bad\xff"), std::string::npos);
+    EXPECT_EQ(read_text(scratch.path("out/preview.html")).find("\xff"), std::string::npos);
+    EXPECT_EQ(read_text(scratch.path("out/run.json")).find("\xff"), std::string::npos);
+
+    const std::string fine = scratch.write("fine.json", objects);
+    for (const char* setting : {"g.CROWDGEN_COUNT_X=\xff", "g.CROWDGEN_\xff=1", "\xff.X=1"}) {
+        SCOPED_TRACE(setting);
+        outcome = run_bounded("run " + fine + " --quiet --set '" + setting + "' --out " +
+                              scratch.path("set"));
+        EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+        EXPECT_EQ(outcome.output.rfind("vantri run: " + fine + ": --set ", 0), 0u)
+            << outcome.output;
+        EXPECT_NE(outcome.output.find("not valid UTF-8"), std::string::npos) << outcome.output;
+        EXPECT_FALSE(std::filesystem::exists(scratch.path("set")));
+    }
+}
 } // namespace
