@@ -603,4 +603,46 @@ TEST(HostileRun, TextThatIsNotUtf8IsShownReplacedOrRefused) {
         EXPECT_FALSE(std::filesystem::exists(scratch.path("set")));
     }
 }
+// Finite values that a 32-bit float cannot hold (beyond 3.4e38 m): scene.glb and preview.html
+// would hold inf or null. A scene-file value is refused (exit 2), a simulated one stops the
+// run (exit 4), naming the object; nothing is written, and agents.csv alone is written.
+TEST(HostileRun, ValuesBeyondTheFloatRangeAreRefusedForGlbAndHtml) {
+    struct Case {
+        const char* objects;
+        int exit_code;
+        const char* message;
+    };
+    const Case cases[] = {
+        {R"([{"type": "generator", "name": "far", "position": [1e41, 0, 0],
+             "children": [{"type": "null", "name": "b"}]}])",
+         4, "frame 0, generator 'far', agent 0: x = 1e+39 m"},
+        {R"([{"type": "cube", "name": "huge", "size": [1e308, 1, 1]}])", 2,
+         "object 'huge': its shape (size, radius, width, depth, heights or points) reaches x = "},
+        {R"([{"type": "spline", "name": "keyed", "points": [[0, 0, 0], [1, 0, 0]],
+             "track": {"position": [{"frame": 0, "value": [0, 0, 0]},
+                                    {"frame": 1, "value": [0, 1e300, 0]}]}}])",
+         2, "frame 1, object 'keyed': its position reaches y = 1e+298 m"},
+        {R"([{"type": "sphere", "name": "wide", "radius": 1, "scale": [1e300, 1, 1]}])", 2,
+         "frame 0, object 'wide': its scale reaches x scale = inf"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.objects);
+        ScratchFolder scratch;
+        const std::string scene =
+            scratch.write("far.json", std::string(R"({"end": 1, "objects": )") + c.objects + "}");
+        for (const char* outputs : {"glb", "html"}) {
+            auto outcome = run_bounded("run " + scene + " --quiet --outputs csv," + outputs +
+                                       " --out " + scratch.path("out"));
+            EXPECT_EQ(outcome.exit_code, c.exit_code) << outcome.output;
+            EXPECT_EQ(outcome.output.rfind("vantri run: " + scene + ": " + c.message, 0), 0u)
+                << outcome.output;
+            EXPECT_NE(outcome.output.find("--outputs csv,images; nothing was written"),
+                      std::string::npos)
+                << outcome.output;
+            EXPECT_EQ(scratch.listing(), "far.json");
+        }
+        const auto csv =
+            run_bounded("run " + scene + " --quiet --outputs csv --out " + scratch.path("csv"));
+        EXPECT_EQ(csv.exit_code, 0) << csv.output;
+    }
+}
 } // namespace
