@@ -645,4 +645,54 @@ TEST(HostileRun, ValuesBeyondTheFloatRangeAreRefusedForGlbAndHtml) {
         EXPECT_EQ(csv.exit_code, 0) << csv.output;
     }
 }
+// What the host's meshes and the recording for scene.glb and preview.html will hold is known
+// before they are built: beyond --max-memory the run is refused at once (exit 3).
+TEST(HostileRun, MeshesAndTheRecordingBeyondTheMemoryLimitAreRefusedBeforeBuilding) {
+    ScratchFolder scratch;
+    const std::string sphere = scratch.write("sphere.json", R"({"end": 1, "objects": [
+        {"type": "sphere", "name": "ball", "segments": 4096}]})");
+    const std::string plane = scratch.write("plane.json", R"({"end": 1, "objects": [
+        {"type": "world", "name": "w", "params": {"CROWDWORLD_TERRAIN": "ground"}},
+        {"type": "plane", "name": "ground", "segments": [4096, 4096]}]})");
+    const auto begun = std::chrono::steady_clock::now();
+    auto outcome =
+        run_bounded("run " + sphere + " --quiet --max-memory 64M --out " + scratch.path("out"), 60);
+    EXPECT_EQ(outcome.exit_code, 3) << outcome.output;
+    EXPECT_EQ(outcome.output.rfind("vantri run: " + sphere +
+                                       ": objects[0] (sphere 'ball'): its 8,388,608 faces need at "
+                                       "least ",
+                                   0),
+              0u)
+        << outcome.output;
+    EXPECT_NE(outcome.output.find("more than the memory limit of 64 MiB"), std::string::npos);
+    outcome = run_bounded("run " + plane + " --quiet --outputs csv --max-memory 64M --out " +
+                              scratch.path("out"),
+                          60);
+    EXPECT_EQ(outcome.exit_code, 3) << outcome.output;
+    EXPECT_EQ(outcome.output.rfind("vantri run: " + plane +
+                                       ": objects[1] (plane 'ground'): its 16,777,216 faces need "
+                                       "at least 640.2 MiB, more than the memory limit of 64 MiB",
+                                   0),
+              0u)
+        << outcome.output;
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(5));
+
+    // 1,000 agents at 10,001 frames: the crews fit, the recording does not.
+    const std::string long_run = scratch.write("long.json", R"({"end": 10000, "objects": [
+        {"type": "generator", "name": "g", "params": {"CROWDGEN_COUNT_X": 1000},
+         "children": [{"type": "null", "name": "b"}]}]})");
+    outcome =
+        run_bounded("run " + long_run + " --quiet --outputs csv,html --max-memory 64M --out " +
+                        scratch.path("out"),
+                    60);
+    EXPECT_EQ(outcome.exit_code, 3) << outcome.output;
+    EXPECT_EQ(outcome.output.rfind("vantri run: " + long_run +
+                                       ": scene.glb and preview.html keep 1,000 agents at each of "
+                                       "10,001 frames",
+                                   0),
+              0u)
+        << outcome.output;
+    EXPECT_EQ(scratch.listing(), "long.json plane.json sphere.json");
+}
+
 } // namespace
