@@ -9,6 +9,7 @@
 #include "scenefile/SceneGeometry.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <new>
 
 namespace vantri {
@@ -37,6 +38,40 @@ constexpr double kShapePointBytes = sizeof(VtVector);
 constexpr double kShapeFaceBytes = 2 * 3 * sizeof(uint32_t) + 6 * 2 * 3 * sizeof(float);
 /// What the recording for scene.glb and preview.html holds per agent and frame.
 constexpr double kRecordedPoseBytes = sizeof(AgentPose);
+
+/// While it lives, the first allocation that fails throws std::bad_alloc at once, and a
+/// reserve of memory is kept for what runs while that exception unwinds: the JSON library's
+/// destructors allocate, and one that throws from its noexcept destructor would end the
+/// command with an abort (exit 134) and leave the staging folder behind. The next failure
+/// frees the reserve and tries again; one after that throws.
+class UnwindReserve {
+  public:
+    UnwindReserve() : previous_(std::set_new_handler(&UnwindReserve::out_of_memory)) {
+        failed_ = false;
+        reserve_ = std::malloc(kReserveBytes);
+    }
+    ~UnwindReserve() {
+        std::set_new_handler(previous_);
+        std::free(reserve_);
+        reserve_ = nullptr;
+    }
+    UnwindReserve(const UnwindReserve&) = delete;
+    UnwindReserve& operator=(const UnwindReserve&) = delete;
+
+  private:
+    static constexpr size_t kReserveBytes = size_t(32) << 20;
+    static void out_of_memory() {
+        if (!failed_ || reserve_ == nullptr) {
+            failed_ = true;
+            throw std::bad_alloc();
+        }
+        std::free(reserve_);
+        reserve_ = nullptr;
+    }
+    std::new_handler previous_;
+    static inline bool failed_ = false;
+    static inline void* reserve_ = nullptr;
+};
 
 } // namespace
 
@@ -272,6 +307,7 @@ Error RunPlan::execute_failed(const ExecutionFailure& failed) const {
 Status RunPlan::play() {
     Status played;
     try {
+        const UnwindReserve reserve;
         played = play_frames(
             session_.host(), *document_, frames_.first, frames_.last,
             options_.render ? PlayMode::Render : PlayMode::Play,
@@ -297,6 +333,7 @@ Status RunPlan::finish() {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
     end.console = session_.host().console();
     try {
+        const UnwindReserve reserve;
         for (const std::unique_ptr<RunWriter>& writer : writers_) {
             if (Status finished = writer->finish(end); !finished) return finished;
         }

@@ -695,4 +695,44 @@ TEST(HostileRun, MeshesAndTheRecordingBeyondTheMemoryLimitAreRefusedBeforeBuildi
     EXPECT_EQ(scratch.listing(), "long.json plane.json sphere.json");
 }
 
+// The machine's memory running out while the preview is written (here: an address-space
+// limit on the command, between what playing and what writing needs): exit 3 with a message,
+// never an abort from the JSON library's destructors, and nothing left behind.
+TEST(HostileRun, RunningOutOfMemoryWhileWritingThePreviewLeavesNothing) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
+#endif
+    nlohmann::json objects = nlohmann::json::array();
+    for (int i = 0; i < 50; ++i)
+        objects.push_back({{"type", "cube"},
+                           {"name", "c" + std::to_string(i)},
+                           {"track",
+                            {{"position",
+                              {{{"frame", 0}, {"value", {0, 0, 0}}},
+                               {{"frame", 20000}, {"value", {i, 1000, 0}}}}}}}});
+    ScratchFolder scratch;
+    const std::string scene =
+        scratch.write("pieces.json", nlohmann::json({{"end", 20000}, {"objects", objects}}).dump());
+    bool while_writing = false;
+    for (const char* kilobytes : {"250000", "300000", "350000"}) {
+        SCOPED_TRACE(kilobytes);
+        const auto outcome = run_vantri_prefixed(
+            std::string("ulimit -v ") + kilobytes + "; timeout 120 ",
+            "run " + scene + " --quiet --outputs html --out " + scratch.path("out"));
+        EXPECT_TRUE(outcome.exit_code == 3 || outcome.exit_code == 0) << outcome.output;
+        if (outcome.exit_code == 3) {
+            EXPECT_EQ(
+                outcome.output.rfind("vantri run: " + scene + ": there was not enough memory", 0),
+                0u)
+                << outcome.output;
+            while_writing =
+                while_writing ||
+                outcome.output.find("to write scene.glb and preview.html") != std::string::npos;
+            EXPECT_EQ(scratch.listing(), "pieces.json");
+        }
+        std::filesystem::remove_all(scratch.path("out"));
+    }
+    EXPECT_TRUE(while_writing);
+}
+
 } // namespace
