@@ -54,10 +54,10 @@ bool only_pictures(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
         if (!fs::is_regular_file(entry.symlink_status(ec))) return false;
         const std::string name = entry.path().filename().string();
-        const size_t digits = name.compare(0, 1, "-") == 0 ? 1 : 0;
+        const size_t first_digit = name.compare(0, 1, "-") == 0 ? 1 : 0;
         const size_t dot = name.find('.');
-        if (dot == digits || dot == std::string::npos) return false;
-        for (size_t i = digits; i < dot; ++i)
+        if (dot == first_digit || dot == std::string::npos) return false;
+        for (size_t i = first_digit; i < dot; ++i)
             if (name[i] < '0' || name[i] > '9') return false;
         const std::string ending = name.substr(dot);
         if (ending != ".png" && ending != ".svg") return false;
