@@ -252,11 +252,11 @@ Status RunPlan::admit_memory() {
     if (options_.outputs.count("glb") != 0 || options_.outputs.count("html") != 0) {
         const double frames = static_cast<double>(frames_.last) - frames_.first + 1;
         const double kept = static_cast<double>(agents) * frames * kRecordedPoseBytes;
-        if (bytes + kept > limit)
+        if (kept > limit)
             return memory_failure(
                 options_.scene + ": scene.glb and preview.html keep " + count_text(agents) +
                 " agents at each of " + count_text(static_cast<uint64_t>(frames)) +
-                " frames, which with the crews needs at least " + size_text(bytes + kept) +
+                " frames, which needs at least " + size_text(kept) +
                 ", more than the memory limit of " + bytes_text(options_.max_memory) +
                 " (raise it with --max-memory, play fewer frames, or leave them out with "
                 "--outputs csv); nothing was written");
