@@ -38,8 +38,8 @@ struct Session {
 Session* session = nullptr;
 
 // The writers see every played frame, as the run plan's play step hands them over.
-Status record_frame(Document& document, const std::vector<SceneObject*>& generators,
-                    int32_t frame, const std::vector<std::unique_ptr<RunWriter>>& writers) {
+Status record_frame(Document& document, const std::vector<SceneObject*>& generators, int32_t frame,
+                    const std::vector<std::unique_ptr<RunWriter>>& writers) {
     PlayedFrame played;
     played.frame = frame;
     played.document = &document;
