@@ -6,8 +6,10 @@
 #include "results/InterruptCleanup.h"
 #include "scenefile/CrewSize.h"
 #include "scenefile/GeometryLinks.h"
+#include "scenefile/SceneGeometry.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <new>
 
 namespace vantri {
@@ -24,6 +26,52 @@ Error scene_failure(const Error& error, const std::string& file) {
 Error memory_failure(const std::string& message) {
     return {Fault::OutOfMemory, message, {}};
 }
+
+/// What a built mesh holds at least, per point and per face: the host's mesh (a point, a
+/// face's four indices).
+constexpr double kMeshPointBytes = sizeof(VtVector);
+constexpr double kMeshFaceBytes = 4 * sizeof(int32_t);
+/// What scene.glb and preview.html add at least: the recorded shape (a point; two triangles
+/// of three indices) and scene.glb's flat-shaded copy (six corners of a float position and
+/// a float normal).
+constexpr double kShapePointBytes = sizeof(VtVector);
+constexpr double kShapeFaceBytes = 2 * 3 * sizeof(uint32_t) + 6 * 2 * 3 * sizeof(float);
+/// What the recording for scene.glb and preview.html holds per agent and frame.
+constexpr double kRecordedPoseBytes = sizeof(AgentPose);
+
+/// While it lives, the first allocation that fails throws std::bad_alloc at once, and a
+/// reserve of memory is kept for what runs while that exception unwinds: the JSON library's
+/// destructors allocate, and one that throws from its noexcept destructor would end the
+/// command with an abort (exit 134) and leave the staging folder behind. The next failure
+/// frees the reserve and tries again; one after that throws.
+class UnwindReserve {
+  public:
+    UnwindReserve() : previous_(std::set_new_handler(&UnwindReserve::out_of_memory)) {
+        failed_ = false;
+        reserve_ = std::malloc(kReserveBytes);
+    }
+    ~UnwindReserve() {
+        std::set_new_handler(previous_);
+        std::free(reserve_);
+        reserve_ = nullptr;
+    }
+    UnwindReserve(const UnwindReserve&) = delete;
+    UnwindReserve& operator=(const UnwindReserve&) = delete;
+
+  private:
+    static constexpr size_t kReserveBytes = size_t(32) << 20;
+    static void out_of_memory() {
+        if (!failed_ || reserve_ == nullptr) {
+            failed_ = true;
+            throw std::bad_alloc();
+        }
+        std::free(reserve_);
+        reserve_ = nullptr;
+    }
+    std::new_handler previous_;
+    static inline bool failed_ = false;
+    static inline void* reserve_ = nullptr;
+};
 
 } // namespace
 
@@ -117,7 +165,32 @@ Status RunPlan::admit() {
     for (const std::unique_ptr<RunWriter>& writer : writers_) {
         if (Status admitted = writer->admit(frames_); !admitted) return admitted;
     }
+    if (Status meshes = admit_meshes(); !meshes) return meshes;
     return folder_.check();
+}
+
+// The host's meshes are built by the command, outside the plug-in's allocator: a sphere or
+// plane whose segments ask for more than the memory limit is refused before it is built.
+Status RunPlan::admit_meshes() const {
+    const double limit = static_cast<double>(options_.max_memory);
+    const bool shown = options_.outputs.count("glb") != 0 || options_.outputs.count("html") != 0;
+    const double point_bytes = kMeshPointBytes + (shown ? kShapePointBytes : 0.0);
+    const double face_bytes = kMeshFaceBytes + (shown ? kShapeFaceBytes : 0.0);
+    double total = 0;
+    for (const MeshCount& mesh : mesh_counts(scene_)) {
+        const double bytes = static_cast<double>(mesh.points) * point_bytes +
+                             static_cast<double>(mesh.faces) * face_bytes;
+        total += bytes;
+        if (bytes > limit || total > limit)
+            return memory_failure(
+                options_.scene + ": " + mesh.entry->path + " (" + mesh.entry->type + " '" +
+                mesh.entry->name + "'): its " + count_text(mesh.faces) + " faces need at least " +
+                size_text(bytes) + (bytes > limit ? "" : " besides the other meshes") +
+                ", more than the memory limit of " + bytes_text(options_.max_memory) +
+                " (raise it with --max-memory, or lower its \"segments\"); nothing was "
+                "written");
+    }
+    return {};
 }
 
 Error RunPlan::out_of_memory(const std::string& when) const {
@@ -174,6 +247,20 @@ Status RunPlan::admit_memory() {
                               size_text(bytes) + ", more than the memory limit of " +
                               bytes_text(options_.max_memory) +
                               " (raise it with --max-memory); nothing was written");
+    // scene.glb and preview.html are written at the end from a recording of every agent at
+    // every frame, which the command holds outside the plug-in's allocator.
+    if (options_.outputs.count("glb") != 0 || options_.outputs.count("html") != 0) {
+        const double frames = static_cast<double>(frames_.last) - frames_.first + 1;
+        const double kept = static_cast<double>(agents) * frames * kRecordedPoseBytes;
+        if (kept > limit)
+            return memory_failure(
+                options_.scene + ": scene.glb and preview.html keep " + count_text(agents) +
+                " agents at each of " + count_text(static_cast<uint64_t>(frames)) +
+                " frames, which needs at least " + size_text(kept) +
+                ", more than the memory limit of " + bytes_text(options_.max_memory) +
+                " (raise it with --max-memory, play fewer frames, or leave them out with "
+                "--outputs csv); nothing was written");
+    }
     progress_->set_crew_agents(agents);
     return {};
 }
@@ -220,6 +307,7 @@ Error RunPlan::execute_failed(const ExecutionFailure& failed) const {
 Status RunPlan::play() {
     Status played;
     try {
+        const UnwindReserve reserve;
         played = play_frames(
             session_.host(), *document_, frames_.first, frames_.last,
             options_.render ? PlayMode::Render : PlayMode::Play,
@@ -245,6 +333,7 @@ Status RunPlan::finish() {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
     end.console = session_.host().console();
     try {
+        const UnwindReserve reserve;
         for (const std::unique_ptr<RunWriter>& writer : writers_) {
             if (Status finished = writer->finish(end); !finished) return finished;
         }

@@ -2,9 +2,11 @@
 // run's writers (results/RunWriter.h) taken through their phases along the way.
 //
 //   read      the scene file, the --set settings and the frame range;
-//   admit     each writer's own check, then the results folder's: still nothing written;
+//   admit     each writer's own check, the host meshes' size against --max-memory, then the
+//             results folder's: still nothing written;
 //   build     the plug-in started and the scene built in the host;
-//   memory    every crew's records must fit in --max-memory;
+//   memory    every crew's records, and the recording for scene.glb and preview.html, must
+//             fit in --max-memory;
 //   begin     the staging folder made and each writer begun;
 //   play      every frame evaluated and recorded by each writer in turn;
 //   finish    each writer finishes its files, and the staging folder takes the results
@@ -46,6 +48,7 @@ class RunPlan {
   private:
     Status read();
     Status admit();
+    Status admit_meshes() const;
     Status build();
     Status admit_memory();
     Status begin();

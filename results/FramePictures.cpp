@@ -76,8 +76,12 @@ Result<PictureSize> parse_picture_size(const std::string& text) {
 }
 
 std::string picture_name(int32_t frame) {
+    // A negative frame is its number's digits, at least four, after a minus sign: -0012, so
+    // that its name is as wide as the positive ones and reads the same way.
     char name[16];
-    std::snprintf(name, sizeof name, "%04d", frame);
+    const int64_t whole = frame;
+    std::snprintf(name, sizeof name, whole < 0 ? "-%04lld" : "%04lld",
+                  static_cast<long long>(whole < 0 ? -whole : whole));
     return name;
 }
 

@@ -47,15 +47,17 @@ bool is_run_report(const fs::path& path) {
            report.contains("mode");
 }
 
-// Whether `folder` holds nothing but the pictures a run writes: NNNN.png and NNNN.svg files.
+// Whether `folder` holds nothing but the pictures a run writes: NNNN.png and NNNN.svg files,
+// and -NNNN.png and -NNNN.svg for negative frames.
 bool only_pictures(const fs::path& folder) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec)) {
         if (!fs::is_regular_file(entry.symlink_status(ec))) return false;
         const std::string name = entry.path().filename().string();
+        const size_t first_digit = name.compare(0, 1, "-") == 0 ? 1 : 0;
         const size_t dot = name.find('.');
-        if (dot == 0 || dot == std::string::npos) return false;
-        for (size_t i = 0; i < dot; ++i)
+        if (dot == first_digit || dot == std::string::npos) return false;
+        for (size_t i = first_digit; i < dot; ++i)
             if (name[i] < '0' || name[i] > '9') return false;
         const std::string ending = name.substr(dot);
         if (ending != ".png" && ending != ".svg") return false;

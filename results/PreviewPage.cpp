@@ -1,10 +1,12 @@
 #include "results/PreviewPage.h"
 
+#include "host/resources/JsonText.h"
 #include "results/EmbeddedFiles.h"
 #include "results/Palette.h"
 
 #include <nlohmann/json.hpp>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -70,10 +72,37 @@ void write_script_text(std::ostream& out, std::string_view text) {
     out << text.substr(from);
 }
 
+// Whether code written into a <script> element could change how the HTML parser reads the
+// page: "<!--" followed by "<script" makes it swallow the following scripts whole. The code
+// we embed (three.js, the player) holds neither; a new version that does is refused.
+bool unsafe_in_script(std::string_view text) {
+    for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+        if (text.compare(at, 4, "<!--") == 0) return true;
+        std::string tag(text.substr(at + 1, 6));
+        for (char& c : tag)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (tag == "script") return true;
+    }
+    return false;
+}
+
 void write_script(std::ostream& out, std::string_view attributes, std::string_view text) {
     out << "<script" << attributes << ">";
     write_script_text(out, text);
     out << "</script>\n";
+}
+
+// JSON data inside a <script> element: every "<" becomes "\u003c", which JSON reads back as
+// the same character (it occurs only inside strings), so that no name can open a comment or
+// a tag or end the element early.
+void write_json_script(std::ostream& out, std::string_view attributes, std::string_view json) {
+    out << "<script" << attributes << ">";
+    size_t from = 0;
+    for (size_t at = json.find('<'); at != std::string_view::npos; at = json.find('<', at + 1)) {
+        out << json.substr(from, at - from) << "\\u003c";
+        from = at + 1;
+    }
+    out << json.substr(from) << "</script>\n";
 }
 
 Json transform_list(const ExportTransform& t) {
@@ -217,20 +246,27 @@ void write_poses(std::ostream& out, const RunRecording& recording) {
 
 Status write_preview_page(const RunRecording& recording, const std::string& scene,
                           const std::string& path) {
+    for (std::string_view code :
+         {three_js_script(), orbit_controls_script(), preview_player_script()}) {
+        if (unsafe_in_script(code))
+            return failure(path + ": an embedded script holds \"<!--\" or \"<script\", which "
+                                  "would break the page");
+    }
     std::ofstream out(path, std::ios::binary);
     if (!out) return failure(path + ": cannot create the file: " + std::strerror(errno));
     std::string page(preview_page_template());
     const size_t title = page.find(kTitle);
     if (title != std::string::npos)
-        page.replace(title, kTitle.size(),
-                     "<title>Vantri preview: " +
-                         html_escaped(std::filesystem::path(scene).filename().string()) +
-                         "</title>");
+        page.replace(
+            title, kTitle.size(),
+            "<title>Vantri preview: " +
+                html_escaped(valid_utf8(std::filesystem::path(scene).filename().string())) +
+                "</title>");
     const size_t mark = page.find(kScriptsMark);
     out << page.substr(0, mark) << "\n";
     write_script(out, "", three_js_script());
     write_script(out, "", orbit_controls_script());
-    write_script(
+    write_json_script(
         out, " id=\"vantri-run\" type=\"application/json\"",
         run_description(recording, scene).dump(-1, ' ', false, Json::error_handler_t::replace));
     out << "<script id=\"vantri-poses\" type=\"text/plain\">";

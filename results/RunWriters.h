@@ -51,6 +51,10 @@ class RecordingWriter : public RunWriter {
     std::string folder_;
     RunRecording recording_;
     std::vector<std::vector<VtAgentRecord>> records_;
+    size_t shapes_checked_ = 0;
+
+    /// The shapes made since the last check must fit the files' 32-bit floats.
+    Status check_new_shapes();
 };
 
 /// The pictures of the frames a schedule names, into frames/.

@@ -2,6 +2,7 @@
 
 #include "results/CurveTube.h"
 #include "results/Palette.h"
+#include "host/resources/JsonText.h"
 #include "host/scene/Transform.h"
 
 #include <tiny_gltf.h>
@@ -207,7 +208,7 @@ class GltfScene {
         : recording_(recording), builder_(model_) {
         describe_asset(scene);
         // Named, so that a scene without nodes is still an object in the file.
-        root_.name = std::filesystem::path(scene).stem().string();
+        root_.name = valid_utf8(std::filesystem::path(scene).stem().string());
     }
 
     void add_meshes();
@@ -235,7 +236,7 @@ void GltfScene::describe_asset(const std::string& scene) {
     model_.asset.version = "2.0";
     model_.asset.generator = "Vantri";
     Json::Object extras;
-    extras["scene"] = Json(scene);
+    extras["scene"] = Json(valid_utf8(scene));
     extras["fps"] = Json(recording_.fps());
     if (!recording_.frames().empty()) {
         extras["start"] = Json(recording_.frames().front());

@@ -5,6 +5,7 @@
 #include "host/plugin/ObjectTypes.h"
 #include "scenefile/JsonValues.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace vantri {
@@ -232,7 +233,41 @@ Status build_polygon(SceneObject& object, const Reader& r) {
     return {};
 }
 
+void count_meshes(const std::vector<SceneObjectEntry>& entries, std::vector<MeshCount>& counts) {
+    for (const SceneObjectEntry& entry : entries) {
+        const Reader r{entry, ""};
+        if (entry.type == "sphere") {
+            int32_t around = kDefaultSphereSegments;
+            if (r.has("segments") && !json_to_int32(r.at("segments"), around))
+                around = kDefaultSphereSegments;
+            around = std::clamp(around, 3, 4096);
+            const uint64_t rings = static_cast<uint64_t>(std::max(around / 2, 2));
+            counts.push_back({&entry, (rings - 1) * static_cast<uint64_t>(around) + 2,
+                              rings * static_cast<uint64_t>(around)});
+        } else if (entry.type == "plane") {
+            int32_t x = 1, z = 1;
+            if (r.has("segments")) {
+                const Json& segments = r.at("segments");
+                if (!segments.is_array() || segments.size() != 2 ||
+                    !json_to_int32(segments[0], x) || !json_to_int32(segments[1], z))
+                    x = z = 1;
+            }
+            x = std::clamp(x, 1, 4096);
+            z = std::clamp(z, 1, 4096);
+            counts.push_back({&entry, static_cast<uint64_t>(x + 1) * static_cast<uint64_t>(z + 1),
+                              static_cast<uint64_t>(x) * static_cast<uint64_t>(z)});
+        }
+        count_meshes(entry.children, counts);
+    }
+}
+
 } // namespace
+
+std::vector<MeshCount> mesh_counts(const SceneFile& scene) {
+    std::vector<MeshCount> counts;
+    count_meshes(scene.objects, counts);
+    return counts;
+}
 
 Status build_geometry(SceneObject& object, const SceneObjectEntry& entry) {
     switch (object.type()) {

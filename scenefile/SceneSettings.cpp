@@ -1,5 +1,6 @@
 #include "scenefile/SceneSettings.h"
 
+#include "host/resources/JsonText.h"
 #include "scenefile/NearestName.h"
 
 namespace vantri {
@@ -44,7 +45,11 @@ Result<SceneSetting> read_scene_setting(const std::string& text) {
 
 Status apply_scene_settings(SceneFile& scene, const std::vector<SceneSetting>& settings) {
     for (const SceneSetting& setting : settings) {
-        const std::string where = "--set " + setting.text;
+        const std::string where = "--set " + valid_utf8(setting.text);
+        // A parameter's text, like the scene file's, is UTF-8.
+        if (valid_utf8(setting.text) != setting.text)
+            return scene_error(where, "the setting is not valid UTF-8 text (shown here with "
+                                      "U+FFFD where a byte is wrong)");
         SceneObjectEntry* entry = find_entry(scene.objects, setting.object);
         if (entry == nullptr)
             return scene_error(where, "the scene has no object named '" + setting.object + "'" +

@@ -5,7 +5,8 @@
 # the release build's compile database), then the asan build: address and undefined-behaviour
 # sanitizers with assertions on, at -O1 with
 # line tables, so it is also the build in which every assertion is checked. Then fuzzes the
-# scene loader for 30 seconds (VANTRI_FUZZ_SECONDS) from a fixed seed (VANTRI_FUZZ_SEED, 1),
+# scene loader and a run's results writers for 15 seconds each (VANTRI_FUZZ_SECONDS) from a
+# fixed seed (VANTRI_FUZZ_SEED, 1),
 # failing on any finding: a given commit tries the same inputs on every run, so a failure here
 # is the commit's own and repeats at a desk. Longer runs with fresh seeds belong to
 # scripts/fuzz.sh, run by hand (docs/fuzzing.md). Prints how long
@@ -37,5 +38,6 @@ step "tidy" scripts/check-tidy.sh release
 step "asan: build" scripts/build.sh asan
 step "asan: test" ctest --preset asan -j "$jobs" -LE blender
 export VANTRI_FUZZ_SEED="${VANTRI_FUZZ_SEED:-1}"
-step "fuzz" scripts/fuzz.sh "${VANTRI_FUZZ_SECONDS:-30}"
+step "fuzz: scene loader" scripts/fuzz.sh "${VANTRI_FUZZ_SECONDS:-15}" scene_loader_fuzz
+step "fuzz: results" scripts/fuzz.sh "${VANTRI_FUZZ_SECONDS:-15}" run_results_fuzz
 echo "== all steps passed in $SECONDS s"

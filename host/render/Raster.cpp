@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace vantri {
 
@@ -12,6 +13,10 @@ namespace {
 
 /// Sub-pixel steps per pixel of the fixed-point positions the rasteriser works in.
 constexpr int64_t kSubpixel = 256;
+/// The grid is drawn only while its line indices are exact doubles and the lines each way
+/// are few; beyond that (an extent near the double range) it is left out.
+constexpr double kMaxGridIndex = 9007199254740992.0; // 2^53
+constexpr double kMaxGridLines = 1000.0;
 /// Polygons are cut to this many picture sizes around the picture, which keeps the
 /// fixed-point arithmetic far from overflow whatever the projection gives.
 constexpr double kGuardBand = 2.0;
@@ -83,6 +88,11 @@ std::vector<Corner> to_screen(std::vector<Corner> polygon, const Camera& camera)
     polygon = clip(polygon, [&](const Corner& c) { return right - c.x; });
     polygon = clip(polygon, [&](const Corner& c) { return c.y - top; });
     polygon = clip(polygon, [&](const Corner& c) { return bottom - c.y; });
+    // A corner beyond the double range (an overflowed projection) cannot be placed: such a
+    // polygon is left out rather than cast to fixed point.
+    for (const Corner& c : polygon) {
+        if (!(c.x >= left && c.x <= right && c.y >= top && c.y <= bottom)) return {};
+    }
     return polygon;
 }
 
@@ -180,7 +190,7 @@ bool clip_segment(ScreenSegment& s, double w, double h) {
         else
             t1 = std::min(t1, t);
     }
-    if (t0 > t1) return false;
+    if (!(t0 <= t1)) return false;
     const ScreenSegment whole = s;
     s.x0 = whole.x0 + dx * t0;
     s.y0 = whole.y0 + dy * t0;
@@ -188,7 +198,12 @@ bool clip_segment(ScreenSegment& s, double w, double h) {
     s.x1 = whole.x0 + dx * t1;
     s.y1 = whole.y0 + dy * t1;
     s.k1 = whole.k0 + dk * t1;
-    return true;
+    // An end the arithmetic could not place (a difference beyond the double range) leaves
+    // the segment out: the line loop runs only between pixels near the picture.
+    const auto near_picture = [&](double x, double y) {
+        return x >= -2.0 && x <= w + 2.0 && y >= -2.0 && y <= h + 2.0;
+    };
+    return near_picture(s.x0, s.y0) && near_picture(s.x1, s.y1);
 }
 
 /// The depth order of a point at `depth`: smaller is nearer, and linear on the picture.
@@ -299,6 +314,7 @@ void draw_texture(RgbImage& image, const Camera& camera, const RenderTexture& te
 
 /// 1, 2 or 5 times a power of ten, the least at or above `x`.
 double nice_step(double x) {
+    if (!(x > 0) || !std::isfinite(x)) return 1.0;
     double power = 1.0;
     while (power * 10 <= x)
         power *= 10;
@@ -377,16 +393,25 @@ std::vector<RenderLine> grid_lines(const Camera& camera) {
     if (camera.view() == CameraView::Side) across = {0, 0, 1}, along = {0, 1, 0};
     const double extent = std::max(camera.width(), camera.height()) * camera.units_per_pixel() *
                           (camera.perspective() ? 1.5 : 0.5);
+    if (!std::isfinite(extent) || !(extent > 0)) return {};
     const double step = nice_step(extent / 6);
     const VtVector c = camera.centre();
     const double ca = dot(c, across), cb = dot(c, along);
-    const auto index_range = [&](double centre) {
-        return std::pair<int64_t, int64_t>{
-            static_cast<int64_t>(std::floor((centre - extent) / step)),
-            static_cast<int64_t>(std::ceil((centre + extent) / step))};
+    // The indices of the first and last line each way. A framing far from the origin (or
+    // beyond the double range) would give indices no int64 holds or a loop of ~2^63 lines:
+    // then there is no grid.
+    const auto index_range = [&](double centre) -> std::optional<std::pair<int64_t, int64_t>> {
+        const double first = std::floor((centre - extent) / step);
+        const double last = std::ceil((centre + extent) / step);
+        if (!(std::abs(first) < kMaxGridIndex && std::abs(last) < kMaxGridIndex &&
+              last - first < kMaxGridLines))
+            return std::nullopt;
+        return std::pair<int64_t, int64_t>{static_cast<int64_t>(first), static_cast<int64_t>(last)};
     };
-    const auto [a0, a1] = index_range(ca);
-    const auto [b0, b1] = index_range(cb);
+    const auto a_range = index_range(ca), b_range = index_range(cb);
+    if (!a_range || !b_range) return {};
+    const auto [a0, a1] = *a_range;
+    const auto [b0, b1] = *b_range;
     // The grid lies on the ground for the top and perspective views; for the front and side
     // views it stands across the view, where its depth does not matter.
     const auto point = [&](double a, double b) {

@@ -27,7 +27,8 @@ std::string json_kind(const nlohmann::ordered_json& value) {
     case Kind::boolean:
         return value.get<bool>() ? "true" : "false";
     case Kind::string:
-        return "the string " + value.dump();
+        return "the string " +
+               value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     case Kind::array:
         return "a list of " + std::to_string(value.size());
     case Kind::object:
@@ -40,6 +41,12 @@ std::string json_kind(const nlohmann::ordered_json& value) {
     default:
         return "the number " + value.dump();
     }
+}
+
+std::string valid_utf8(const std::string& text) {
+    const std::string quoted =
+        nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return nlohmann::json::parse(quoted).get<std::string>();
 }
 
 } // namespace vantri

@@ -16,4 +16,8 @@ std::string number_text(double value);
 /// it stays distinct from the whole number 1001.
 std::string json_kind(const nlohmann::ordered_json& value);
 
+/// `text` with each byte that is not part of valid UTF-8 replaced by U+FFFD: `text` itself
+/// when it is valid. For names that are only shown (a file name in a written file).
+std::string valid_utf8(const std::string& text);
+
 } // namespace vantri

@@ -505,4 +505,249 @@ TEST(HostileRun, APluginExecuteThatFailsEndsTheRunWithExit1) {
     }
 }
 
+// Extents near or beyond the largest double, seen from every camera: each picture is taken
+// at once (the grid once ran ~2^63 lines from a NaN cast to an integer), PNG and SVG.
+TEST(HostileRun, PicturesOfExtentsBeyondTheDoubleRangeEnd) {
+    const char* scenes[] = {
+        R"([{"type": "cube", "name": "huge", "size": [1.7e308, 1.7e308, 1.7e308]}])",
+        R"([{"type": "spline", "name": "far", "points": [[0, 0, 0], [1.7e308, 0, -1.7e308]]}])",
+        R"([{"type": "polygon", "name": "wide", "points": [[0, 0, 0], [1.7e308, 0, 0],
+             [0, 0, 1.7e308]], "faces": [[0, 1, 2]]}])",
+        R"([{"type": "null", "name": "east", "position": [1e308, 0, 1e308]},
+            {"type": "null", "name": "west", "position": [-1e308, 0, -1e308]}])"};
+    for (const char* objects : scenes) {
+        SCOPED_TRACE(objects);
+        ScratchFolder scratch;
+        const std::string scene =
+            scratch.write("far.json", std::string(R"({"end": 0, "objects": )") + objects + "}");
+        for (const char* camera : {"top", "front", "side", "persp"}) {
+            SCOPED_TRACE(camera);
+            const std::string out = scratch.path(camera);
+            const auto outcome = run_bounded("run " + scene +
+                                                 " --quiet --outputs images --images 0 --svg "
+                                                 "--image-size 64x48 --camera " +
+                                                 camera + " --out " + out,
+                                             30);
+            EXPECT_EQ(outcome.exit_code, 0) << outcome.output;
+            EXPECT_EQ(ScratchFolder::listing_of(out + "/frames"), "0000.png 0000.svg");
+        }
+    }
+}
+// Pictures of negative frames are named with their sign, and a rerun into the same folder
+// replaces them as it replaces any earlier run's pictures.
+TEST(HostileRun, PicturesOfNegativeFramesAreReplacedByTheNextRun) {
+    ScratchFolder scratch;
+    const std::string scene = scratch.write("s.json", R"({"start": -12, "end": 1, "objects": [
+        {"type": "generator", "name": "g", "children": [{"type": "null", "name": "b"}]}]})");
+    const std::string out = scratch.path("out");
+    const std::string run = "run " + scene +
+                            " --quiet --outputs images --images -12,-1,0,1 --image-size 16x16 "
+                            "--out " +
+                            out;
+    for (int round = 0; round < 2; ++round) {
+        const auto outcome = run_bounded(run);
+        EXPECT_EQ(outcome.exit_code, 0) << outcome.output;
+        EXPECT_EQ(ScratchFolder::listing_of(out + "/frames"),
+                  "-0001.png -0012.png 0000.png 0001.png");
+    }
+}
+// Names that HTML would read as markup inside the page's data script: the page keeps every
+// script it had, and each name reads back as it was written.
+TEST(HostileRun, NamesThatLookLikeMarkupShowAsWrittenInThePreview) {
+    const std::vector<std::string> names = {
+        "<!--<script>", "</script><script>alert(1)</script>", "<!--", "a<\\/b", "<SCRIPT", "-->"};
+    nlohmann::json objects = nlohmann::json::array();
+    for (size_t i = 0; i < names.size(); ++i)
+        objects.push_back({{"type", "generator"},
+                           {"name", names[i] + std::to_string(i)},
+                           {"children", {{{"type", "cube"}, {"name", names[i]}}}}});
+    ScratchFolder scratch;
+    const std::string scene =
+        scratch.write("markup.json", nlohmann::json({{"end", 1}, {"objects", objects}}).dump());
+    const auto outcome =
+        run_bounded("run " + scene + " --quiet --outputs html --out " + scratch.path("out"));
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    const std::string page = read_text(scratch.path("out/preview.html"));
+    const std::string open = "<script id=\"vantri-run\" type=\"application/json\">";
+    const size_t from = page.find(open);
+    ASSERT_NE(from, std::string::npos);
+    const size_t to = page.find("</script>", from);
+    const std::string data = page.substr(from + open.size(), to - from - open.size());
+    EXPECT_EQ(data.find('<'), std::string::npos);
+    // As many scripts as the page of a scene without such names: none was swallowed.
+    const auto scripts = [](const std::string& text) {
+        size_t n = 0;
+        for (size_t at = text.find("<script"); at != std::string::npos;
+             at = text.find("<script", at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(scripts(page), 5u);
+    const nlohmann::json run = nlohmann::json::parse(data);
+    std::vector<std::string> shown;
+    for (const auto& generator : run["generators"])
+        shown.push_back(generator["name"]);
+    ASSERT_EQ(shown.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(shown[i], names[i] + std::to_string(i));
+}
+// A scene file named with bytes that are not UTF-8 runs, and its name is shown with U+FFFD in
+// what the run writes; a --set that is not UTF-8 is the user's mistake (exit 2).
+TEST(HostileRun, TextThatIsNotUtf8IsShownReplacedOrRefused) {
+    ScratchFolder scratch;
+    const std::string objects = R"({"end": 1, "objects": [{"type": "generator", "name": "g",
+        "children": [{"type": "null", "name": "b"}]}]})";
+    const std::string scene = scratch.write("bad\xff.json", objects);
+    auto outcome = run_bounded("run '" + scene + "' --quiet --out " + scratch.path("out"));
+    ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+    const std::string glb = read_text(scratch.path("out/scene.glb"));
+    EXPECT_NE(glb.find("bad\xef\xbf\xbd.json\""), std::string::npos);
+    EXPECT_EQ(glb.find("bad\xff"), std::string::npos);
+    EXPECT_EQ(read_text(scratch.path("out/preview.html")).find("\xff"), std::string::npos);
+    EXPECT_EQ(read_text(scratch.path("out/run.json")).find("\xff"), std::string::npos);
+
+    const std::string fine = scratch.write("fine.json", objects);
+    for (const char* setting : {"g.CROWDGEN_COUNT_X=\xff", "g.CROWDGEN_\xff=1", "\xff.X=1"}) {
+        SCOPED_TRACE(setting);
+        outcome = run_bounded("run " + fine + " --quiet --set '" + setting + "' --out " +
+                              scratch.path("set"));
+        EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+        EXPECT_EQ(outcome.output.rfind("vantri run: " + fine + ": --set ", 0), 0u)
+            << outcome.output;
+        EXPECT_NE(outcome.output.find("not valid UTF-8"), std::string::npos) << outcome.output;
+        EXPECT_FALSE(std::filesystem::exists(scratch.path("set")));
+    }
+}
+// Finite values that a 32-bit float cannot hold (beyond 3.4e38 m): scene.glb and preview.html
+// would hold inf or null. A scene-file value is refused (exit 2), a simulated one stops the
+// run (exit 4), naming the object; nothing is written, and agents.csv alone is written.
+TEST(HostileRun, ValuesBeyondTheFloatRangeAreRefusedForGlbAndHtml) {
+    struct Case {
+        const char* objects;
+        int exit_code;
+        const char* message;
+    };
+    const Case cases[] = {
+        {R"([{"type": "generator", "name": "far", "position": [1e41, 0, 0],
+             "children": [{"type": "null", "name": "b"}]}])",
+         4, "frame 0, generator 'far', agent 0: x = 1e+39 m"},
+        {R"([{"type": "cube", "name": "huge", "size": [1e308, 1, 1]}])", 2,
+         "object 'huge': its shape (size, radius, width, depth, heights or points) reaches x = "},
+        {R"([{"type": "spline", "name": "keyed", "points": [[0, 0, 0], [1, 0, 0]],
+             "track": {"position": [{"frame": 0, "value": [0, 0, 0]},
+                                    {"frame": 1, "value": [0, 1e300, 0]}]}}])",
+         2, "frame 1, object 'keyed': its position reaches y = 1e+298 m"},
+        {R"([{"type": "sphere", "name": "wide", "radius": 1, "scale": [1e300, 1, 1]}])", 2,
+         "frame 0, object 'wide': its scale reaches x scale = inf"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.objects);
+        ScratchFolder scratch;
+        const std::string scene =
+            scratch.write("far.json", std::string(R"({"end": 1, "objects": )") + c.objects + "}");
+        for (const char* outputs : {"glb", "html"}) {
+            auto outcome = run_bounded("run " + scene + " --quiet --outputs csv," + outputs +
+                                       " --out " + scratch.path("out"));
+            EXPECT_EQ(outcome.exit_code, c.exit_code) << outcome.output;
+            EXPECT_EQ(outcome.output.rfind("vantri run: " + scene + ": " + c.message, 0), 0u)
+                << outcome.output;
+            EXPECT_NE(outcome.output.find("--outputs csv,images; nothing was written"),
+                      std::string::npos)
+                << outcome.output;
+            EXPECT_EQ(scratch.listing(), "far.json");
+        }
+        const auto csv =
+            run_bounded("run " + scene + " --quiet --outputs csv --out " + scratch.path("csv"));
+        EXPECT_EQ(csv.exit_code, 0) << csv.output;
+    }
+}
+// What the host's meshes and the recording for scene.glb and preview.html will hold is known
+// before they are built: beyond --max-memory the run is refused at once (exit 3).
+TEST(HostileRun, MeshesAndTheRecordingBeyondTheMemoryLimitAreRefusedBeforeBuilding) {
+    ScratchFolder scratch;
+    const std::string sphere = scratch.write("sphere.json", R"({"end": 1, "objects": [
+        {"type": "sphere", "name": "ball", "segments": 4096}]})");
+    const std::string plane = scratch.write("plane.json", R"({"end": 1, "objects": [
+        {"type": "world", "name": "w", "params": {"CROWDWORLD_TERRAIN": "ground"}},
+        {"type": "plane", "name": "ground", "segments": [4096, 4096]}]})");
+    const auto begun = std::chrono::steady_clock::now();
+    auto outcome =
+        run_bounded("run " + sphere + " --quiet --max-memory 64M --out " + scratch.path("out"), 60);
+    EXPECT_EQ(outcome.exit_code, 3) << outcome.output;
+    EXPECT_EQ(outcome.output.rfind("vantri run: " + sphere +
+                                       ": objects[0] (sphere 'ball'): its 8,388,608 faces need at "
+                                       "least ",
+                                   0),
+              0u)
+        << outcome.output;
+    EXPECT_NE(outcome.output.find("more than the memory limit of 64 MiB"), std::string::npos);
+    outcome = run_bounded("run " + plane + " --quiet --outputs csv --max-memory 64M --out " +
+                              scratch.path("out"),
+                          60);
+    EXPECT_EQ(outcome.exit_code, 3) << outcome.output;
+    EXPECT_EQ(outcome.output.rfind("vantri run: " + plane +
+                                       ": objects[1] (plane 'ground'): its 16,777,216 faces need "
+                                       "at least 640.2 MiB, more than the memory limit of 64 MiB",
+                                   0),
+              0u)
+        << outcome.output;
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(5));
+
+    // 1,000 agents at 10,001 frames: the crews fit, the recording does not.
+    const std::string long_run = scratch.write("long.json", R"({"end": 10000, "objects": [
+        {"type": "generator", "name": "g", "params": {"CROWDGEN_COUNT_X": 1000},
+         "children": [{"type": "null", "name": "b"}]}]})");
+    outcome =
+        run_bounded("run " + long_run + " --quiet --outputs csv,html --max-memory 64M --out " +
+                        scratch.path("out"),
+                    60);
+    EXPECT_EQ(outcome.exit_code, 3) << outcome.output;
+    EXPECT_EQ(outcome.output.rfind("vantri run: " + long_run +
+                                       ": scene.glb and preview.html keep 1,000 agents at each of "
+                                       "10,001 frames",
+                                   0),
+              0u)
+        << outcome.output;
+    EXPECT_EQ(scratch.listing(), "long.json plane.json sphere.json");
+}
+
+// The machine's memory running out while the preview is written (here: an address-space
+// limit on the command, between what playing and what writing needs): exit 3 with a message,
+// never an abort from the JSON library's destructors, and nothing left behind.
+TEST(HostileRun, RunningOutOfMemoryWhileWritingThePreviewLeavesNothing) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
+#endif
+    nlohmann::json objects = nlohmann::json::array();
+    for (int i = 0; i < 50; ++i)
+        objects.push_back({{"type", "cube"},
+                           {"name", "c" + std::to_string(i)},
+                           {"track",
+                            {{"position",
+                              {{{"frame", 0}, {"value", {0, 0, 0}}},
+                               {{"frame", 20000}, {"value", {i, 1000, 0}}}}}}}});
+    ScratchFolder scratch;
+    const std::string scene =
+        scratch.write("pieces.json", nlohmann::json({{"end", 20000}, {"objects", objects}}).dump());
+    bool while_writing = false;
+    for (const char* kilobytes : {"250000", "300000", "350000"}) {
+        SCOPED_TRACE(kilobytes);
+        const auto outcome = run_vantri_prefixed(
+            std::string("ulimit -v ") + kilobytes + "; timeout 120 ",
+            "run " + scene + " --quiet --outputs html --out " + scratch.path("out"));
+        EXPECT_TRUE(outcome.exit_code == 3 || outcome.exit_code == 0) << outcome.output;
+        if (outcome.exit_code == 3) {
+            EXPECT_EQ(
+                outcome.output.rfind("vantri run: " + scene + ": there was not enough memory", 0),
+                0u)
+                << outcome.output;
+            while_writing =
+                while_writing ||
+                outcome.output.find("to write scene.glb and preview.html") != std::string::npos;
+            EXPECT_EQ(scratch.listing(), "pieces.json");
+        }
+        std::filesystem::remove_all(scratch.path("out"));
+    }
+    EXPECT_TRUE(while_writing);
+}
+
 } // namespace

@@ -59,7 +59,8 @@ TEST(PictureNames, AtLeastFourDigits) {
     EXPECT_EQ(vantri::picture_name(0), "0000");
     EXPECT_EQ(vantri::picture_name(42), "0042");
     EXPECT_EQ(vantri::picture_name(123456), "123456");
-    EXPECT_EQ(vantri::picture_name(-5), "-005");
+    EXPECT_EQ(vantri::picture_name(-5), "-0005");
+    EXPECT_EQ(vantri::picture_name(INT32_MIN), "-2147483648");
 }
 
 TEST(PlaybackClock, RunsWithTheSceneInWholeSecondsThroughTheCalendar) {

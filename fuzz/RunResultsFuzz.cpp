@@ -1,0 +1,129 @@
+// Fuzzes a whole run's results as `vantri run` writes them: the text is parsed and built
+// through the loaded plug-in, two frames are played, and the writers write scene.glb,
+// preview.html and one small picture of each frame into a scratch folder. A scene mistake or
+// a refused value is an answer; a crash, a leak, undefined behaviour, an uncaught exception
+// or a hang is a finding.
+#include "host/Host.h"
+#include "host/eval/Player.h"
+#include "host/memory/Allocator.h"
+#include "host/plugin/PluginModule.h"
+#include "results/AgentRecords.h"
+#include "results/RunWriters.h"
+#include "scenefile/CrewSize.h"
+#include "scenefile/SceneBuilder.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace vantri;
+
+// Crews above this are skipped: building them tells nothing new and takes long.
+constexpr uint64_t kMostAgents = 200;
+constexpr size_t kMemoryLimit = size_t(256) << 20;
+
+struct Session {
+    Host host;
+    PluginModule module;
+    std::string folder;
+};
+
+Session* session = nullptr;
+
+// The writers see every played frame, as the run plan's play step hands them over.
+Status record_frame(Document& document, const std::vector<SceneObject*>& generators, int32_t frame,
+                    const std::vector<std::unique_ptr<RunWriter>>& writers) {
+    PlayedFrame played;
+    played.frame = frame;
+    played.document = &document;
+    for (SceneObject* generator : generators) {
+        const AgentRecordView view = view_agent_records(*generator);
+        played.generators.push_back(
+            {generator, view.records, view.count, generator->global_matrix()});
+    }
+    for (const std::unique_ptr<RunWriter>& writer : writers) {
+        if (Status recorded = writer->record(played); !recorded) return recorded;
+    }
+    return {};
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    session = new Session;
+    std::vector<std::string> arguments;
+    const char* path = std::getenv("VANTRI_PLUGIN");
+    Status started = session->module.open(path != nullptr ? path : VANTRI_PLUGIN_DIR "/vantri.so");
+    if (started) started = session->module.start_up(session->host, arguments);
+    if (!started) {
+        std::fprintf(stderr, "run_results_fuzz: %s\n", started.message().c_str());
+        std::exit(1);
+    }
+    session->folder = (std::filesystem::temp_directory_path() /
+                       ("vantri-results-fuzz-" + std::to_string(getpid())))
+                          .string();
+    allocator().set_limit(kMemoryLimit);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const Result<SceneFile> parsed = parse_scene(text);
+    if (!parsed) return 0;
+    const SceneFile& scene = *parsed;
+    auto document = std::make_unique<Document>();
+    const Result<std::vector<BuiltObject>> built = build_scene(session->host, scene, *document);
+    if (!built) return 0;
+    const std::vector<BuiltObject>& objects = *built;
+    uint64_t agents = 0;
+    for (const CrewSize& crew : crew_sizes(objects))
+        agents += crew.agents;
+    if (agents > kMostAgents) return 0;
+    std::vector<SceneObject*> generators;
+    for (const BuiltObject& object : objects) {
+        if (object.object->type() == VT_CROWD_TYPE_GENERATOR) generators.push_back(object.object);
+    }
+
+    const RunFrames frames{scene.start, scene.end > scene.start ? scene.start + 1 : scene.start};
+    PictureSchedule every_frame;
+    every_frame.every = 1;
+    std::vector<std::unique_ptr<RunWriter>> writers;
+    writers.push_back(std::make_unique<FiniteCheck>("fuzz.json"));
+    writers.push_back(std::make_unique<RecordingWriter>("fuzz.json", true, true));
+    writers.push_back(std::make_unique<PictureWriter>(
+        every_frame, PictureWriter::Look{static_cast<CameraView>(size % 4), 32, 24, true}));
+    std::filesystem::remove_all(session->folder);
+    std::filesystem::create_directories(session->folder);
+    const RunStart start{session->folder, *document, generators};
+    Status done;
+    for (const std::unique_ptr<RunWriter>& writer : writers) {
+        if (done) done = writer->admit(frames);
+    }
+    for (const std::unique_ptr<RunWriter>& writer : writers) {
+        if (done) done = writer->begin(start);
+    }
+    if (done)
+        done = play_frames(
+            session->host, *document, frames.first, frames.last, PlayMode::Play,
+            [&](int32_t frame) { return record_frame(*document, generators, frame, writers); },
+            [](const ExecutionFailure& failed) {
+                return failure("object '" + failed.object + "' failed to execute");
+            });
+    const RunEnd end;
+    for (const std::unique_ptr<RunWriter>& writer : writers) {
+        if (done) done = writer->finish(end);
+    }
+    if (!done) {
+        for (const std::unique_ptr<RunWriter>& writer : writers)
+            writer->abandon();
+    }
+    std::filesystem::remove_all(session->folder);
+    return 0;
+}
