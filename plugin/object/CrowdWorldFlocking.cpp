@@ -202,7 +202,12 @@ void Crowdworld::Update_Agent_Vectors(Agent_ID_Data* agent, Agent_ID_Data* evalu
             agent->speed -= agent->acceleration * dt;
             if (agent->speed <= 0.0) {
                 agent->waiting = 1;
-                agent->wait_frames = static_cast<int32_t>(random.Get01() * 10.0 + 1.0);
+                // In waves the draws wait for a pass in array order after the waves.
+                if (draws_pending != nullptr) {
+                    draws_pending[agent - draws_base] = 1;
+                } else {
+                    agent->wait_frames = static_cast<int32_t>(random.Get01() * 10.0 + 1.0);
+                }
                 agent->speed = 0.0;
             }
             return;
