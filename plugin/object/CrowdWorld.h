@@ -71,9 +71,12 @@ class Crowdworld : public ObjectData {
                        int32_t count);
     /// The reach within which the agents of `crowd` may see each other this frame, widened by
     /// `move` (the most an agent may move); false when it has no bound or the group's
-    /// behaviours read more than the agents' places.
-    bool WaveReach(Crowd_Data* crowd, const SteeringItem* resolved, int32_t count, double move,
-                   double& reach);
+    /// behaviours read more than the agents' places and their follow targets (which it looks
+    /// up into wave_targets).
+    bool WaveReach(BaseDocument* doc, Crowd_Data* crowd, const SteeringItem* resolved,
+                   int32_t count, double move, double& reach);
+    /// UpdateInWaves once the host has several threads.
+    bool RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem* resolved, int32_t count);
     /// A share of one wave: the agents job->order[begin] to job->order[end - 1].
     static void RunWaveShare(void* job, int32_t begin, int32_t end, int32_t lane);
 
@@ -93,6 +96,8 @@ class Crowdworld : public ObjectData {
                           Crowd_Data* crowd, Agent_ID_Data* agent);
     LVector Calc_Repulsion(const double& radius, Crowd_Data* crowd, Agent_ID_Data* agent);
     LVector Calc_Follow(const double& range, BaseObject* target, Agent_ID_Data* agent);
+    /// Calc_Follow for a target at the global position `target`.
+    LVector FollowPosition(const double& range, const LVector& target, Agent_ID_Data* agent);
     /// The motion step: turns `agent` towards `evaluated`'s rotation and moves it by the
     /// world's time step.
     void Update_Agent_Vectors(Agent_ID_Data* agent, Agent_ID_Data* evaluated);
@@ -147,6 +152,14 @@ class Crowdworld : public ObjectData {
     BehaviourSettingsTable behaviour_settings;   ///< behaviours read in the current frame
     static constexpr int32_t kSteeringKept = 16; ///< list entries resolved once per group
     FrameSchedule schedule;                      ///< the waves of the group being updated
+    /// A behaviour's follow target, looked up before the waves: the threads ask no host.
+    struct WaveTarget {
+        const BaseContainer* behaviour;
+        bool linked;      ///< the behaviour links a target
+        LVector position; ///< its global position
+    };
+    WaveTarget wave_targets[kSteeringKept] = {};
+    int32_t wave_target_count = -1; ///< -1 unless a group is being updated in waves
     /// While a group is updated in waves: per agent, 1 when its wait time is to be drawn after
     /// the waves, in array order. Null otherwise: the motion step draws it at once.
     uint8_t* draws_pending = nullptr;

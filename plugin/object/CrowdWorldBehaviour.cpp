@@ -107,7 +107,16 @@ LVector Crowdworld::BehaviourSteering(BaseObject* op, BaseObject* generator, Cro
         if (radius > 0.0) sum += s.separation_weight * Calc_Repulsion(radius, crowd, agent);
         if (s.repel_others) repel_others(radius);
     }
-    if (s.follow) {
+    if (s.follow && wave_target_count >= 0) {
+        // In waves: the target looked up before them.
+        for (int32_t i = 0; i < wave_target_count; ++i) {
+            const WaveTarget& wave = wave_targets[i];
+            if (wave.behaviour != behaviour) continue;
+            if (wave.linked)
+                sum += s.follow_weight * FollowPosition(s.follow_range, wave.position, agent);
+            break;
+        }
+    } else if (s.follow) {
         look_up();
         BaseObject* target =
             static_cast<BaseObject*>(behaviour->GetLink(CROWDBEHAV_FOLLOW_TARGET, doc));

@@ -1,12 +1,13 @@
 // Updating a crowd group in waves on the host's threads (FrameSchedule.h).
 //
 // Only the terms that read the agents' places run in waves: alignment, cohesion, separation
-// and avoidance of the own group, and keeping the direction. Alignment and cohesion read the
-// global places and directions, which the world does not change during a frame; separation
-// and avoidance read where the agents stand now, within their radius and the avoidance
-// ellipse, and avoidance also finds the nearest agent. A group whose behaviours follow a
-// target or a spline, avoid obstacles, stand on a terrain, look at other groups or blend is
-// updated in array order: those parts ask the host, share caches or read other groups.
+// and avoidance of the own group, keeping the direction, and following a target (whose place
+// is looked up before the waves). Alignment and cohesion read the global places and
+// directions, which the world does not change during a frame; separation and avoidance read
+// where the agents stand now, within their radius and the avoidance ellipse, and avoidance
+// also finds the nearest agent. A group whose behaviours follow a spline, avoid obstacles,
+// stand on a terrain, look at other groups or blend is updated in array order: those parts
+// ask the host, share caches or read other groups.
 //
 // The reach of the schedule: an agent reads no agent further than its separation radius, the
 // bound of its ellipse, or the nearest agent, which is no further than its array neighbour
@@ -26,6 +27,7 @@
 #include "plugin/geometry/VectorMath.h"
 #include "plugin/geometry/WorkerLane.h"
 #include "plugin/object/NeighbourSearch.h"
+#include "parameter_ids/ocrowdbehav.h"
 #include "parameter_ids/ocrowdgenerator.h"
 #include "plugin/register.h"
 
@@ -80,8 +82,9 @@ struct LinkJob {
 
 } // namespace
 
-bool Crowdworld::WaveReach(Crowd_Data* crowd, const SteeringItem* resolved, int32_t count,
-                           double move, double& reach) {
+bool Crowdworld::WaveReach(BaseDocument* doc, Crowd_Data* crowd, const SteeringItem* resolved,
+                           int32_t count, double move, double& reach) {
+    wave_target_count = 0;
     double separation = 0.0;
     bool avoidance = false;
     for (int32_t i = 0; i < count; ++i) {
@@ -89,9 +92,15 @@ bool Crowdworld::WaveReach(Crowd_Data* crowd, const SteeringItem* resolved, int3
         if (resolved[i].type != CrowdType::Behaviour) return false;
         const BehaviourSettings& s = behaviour_settings.Read(resolved[i].container);
         if (!behaviour_settings.Holds(resolved[i].container)) return false;
-        if (s.follow || s.spline || s.collision || s.align_repel_others || s.repel_others ||
-            s.avoid_others) {
+        if (s.spline || s.collision || s.align_repel_others || s.repel_others || s.avoid_others)
             return false;
+        if (s.follow && wave_target_count < kSteeringKept) {
+            WaveTarget& wave = wave_targets[wave_target_count++];
+            wave.behaviour = resolved[i].container;
+            BaseObject* target = static_cast<BaseObject*>(
+                resolved[i].container->GetLink(CROWDBEHAV_FOLLOW_TARGET, doc));
+            wave.linked = target != nullptr;
+            if (wave.linked) wave.position = target->GetMg().off;
         }
         if (s.separation && s.separation_radius > separation) separation = s.separation_radius;
         avoidance = avoidance || s.avoidance;
@@ -169,8 +178,15 @@ void LinkShare(void* context, int32_t begin, int32_t end, int32_t lane) {
 
 bool Crowdworld::UpdateInWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem* resolved,
                                int32_t count) {
+    if (HostJobs::ThreadCount() < 2) return false;
+    const bool done = RunWaves(op, crowd, resolved, count);
+    wave_target_count = -1;
+    return done;
+}
+
+bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem* resolved,
+                          int32_t count) {
     const int32_t threads = HostJobs::ThreadCount();
-    if (threads < 2) return false;
     VtScheduleCounts& counts = ScheduleCounts();
     AgentArray& agents = *crowd->agents;
     const int32_t n = agents.GetCount();
@@ -197,7 +213,7 @@ bool Crowdworld::UpdateInWaves(BaseObject* op, Crowd_Data* crowd, const Steering
     double reach = 0.0;
     if (n < kFewestInWaves || !placed || !std::isfinite(move) ||
         CurrentNeighbourSearch() != NeighbourSearch::Grid ||
-        !WaveReach(crowd, resolved, count, move + 1e-9 * farthest, reach) ||
+        !WaveReach(op->GetDocument(), crowd, resolved, count, move + 1e-9 * farthest, reach) ||
         !schedule.Reserve(n) ||
         !neighbours.PrepareLanes(slot, agents, threads)) {
         ++counts.single;
