@@ -2,7 +2,9 @@
 # Installs what is missing, checks the formatting, builds and runs every test: the release
 # build, then clang-tidy over the sources (with the release build's compile database), then
 # the asan build: address and undefined-behaviour sanitizers with assertions on, at -O1 with
-# line tables, so it is also the build in which every assertion is checked. Then fuzzes the
+# line tables, so it is also the build in which every assertion is checked. Then the tsan
+# build: the thread sanitizer over the module and the program of the threaded frame tests
+# (tests/threads) alone, which it builds and runs. Then fuzzes the
 # scene loader for 30 seconds (VANTRI_FUZZ_SECONDS) from a fixed seed (VANTRI_FUZZ_SEED, 1),
 # failing on any finding: a given commit tries the same inputs on every run, so a failure here
 # is the commit's own and repeats at a desk. Longer runs with fresh seeds belong to
@@ -30,6 +32,8 @@ step "release: test" ctest --preset release -j "$jobs"
 step "tidy" scripts/check-tidy.sh release
 step "asan: build" scripts/build.sh asan
 step "asan: test" ctest --preset asan -j "$jobs"
+step "tsan: build" scripts/build.sh tsan
+step "tsan: test" ctest --preset tsan -j "$jobs"
 export VANTRI_FUZZ_SEED="${VANTRI_FUZZ_SEED:-1}"
 step "fuzz" scripts/fuzz.sh "${VANTRI_FUZZ_SECONDS:-30}"
 echo "== all steps passed in $SECONDS s"

@@ -9,7 +9,8 @@ namespace {
 // Set while the thread runs a share, so that a job started from inside one runs inline.
 thread_local bool t_in_share = false;
 
-// How often a waiting thread checks for news before it sleeps: a few tens of microseconds.
+// How often a waiting worker checks for a new job before it sleeps: a few tens of
+// microseconds, about the gap between the short jobs of one frame.
 constexpr int kSpins = 20000;
 
 void relax() {
@@ -18,6 +19,10 @@ void relax() {
 #else
     std::this_thread::yield();
 #endif
+}
+
+uint64_t cursor(uint64_t generation, uint32_t next) {
+    return generation << 32 | next;
 }
 
 } // namespace
@@ -37,19 +42,36 @@ JobPool::~JobPool() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stop_.store(true, std::memory_order_release);
-        generation_.fetch_add(1, std::memory_order_release);
     }
     wake_.notify_all();
     for (std::thread& worker : workers_)
         worker.join();
 }
 
-void JobPool::take_shares(int32_t worker) {
+// A share is claimed by moving the cursor past it while the cursor still belongs to the job:
+// a worker that saw a job late, after the caller moved on, claims nothing. The job's fields it
+// reads may by then be the next job's; the failed claim discards them.
+void JobPool::take_shares(int32_t worker, uint64_t generation) {
     t_in_share = true;
+    uint64_t seen = cursor_.load(std::memory_order_acquire);
     for (;;) {
-        const int32_t begin = next_.fetch_add(grain_, std::memory_order_relaxed);
-        if (begin >= count_) break;
-        run_(context_, begin, count_ - begin > grain_ ? begin + grain_ : count_, worker);
+        if (seen >> 32 != (generation & 0xffffffffu)) break;
+        const int32_t count = count_.load(std::memory_order_relaxed);
+        const int32_t grain = grain_.load(std::memory_order_relaxed);
+        const VtJobRange share = run_.load(std::memory_order_relaxed);
+        void* context = context_.load(std::memory_order_relaxed);
+        const auto begin = static_cast<int32_t>(seen & 0xffffffffu);
+        if (begin >= count) break;
+        const int32_t end = count - begin > grain ? begin + grain : count;
+        if (!cursor_.compare_exchange_weak(seen, cursor(generation & 0xffffffffu,
+                                                        static_cast<uint32_t>(end)),
+                                           std::memory_order_acq_rel,
+                                           std::memory_order_acquire)) {
+            continue;
+        }
+        share(context, begin, end, worker);
+        done_.fetch_add(end - begin, std::memory_order_acq_rel);
+        seen = cursor_.load(std::memory_order_acquire);
     }
     t_in_share = false;
 }
@@ -65,20 +87,19 @@ void JobPool::worker_main(int32_t worker) {
         if (now == seen) {
             std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait(lock, [&] {
-                return stop_ || generation_.load(std::memory_order_acquire) != seen;
+                return stop_.load(std::memory_order_acquire) ||
+                       generation_.load(std::memory_order_acquire) != seen;
             });
             now = generation_.load(std::memory_order_acquire);
         }
         if (stop_.load(std::memory_order_acquire)) return;
         seen = now;
-        take_shares(worker);
-        if (busy_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            done_.notify_one();
-        }
+        take_shares(worker, now);
     }
 }
 
+// The caller takes shares too, and then waits only for the shares other threads claimed: a
+// worker that is slow to wake (the machine is busy) finds the job done and claims nothing.
 void JobPool::run(int32_t count, int32_t grain, VtJobRange job, void* context) {
     if (count <= 0 || job == nullptr) return;
     grain = std::max(grain, 1);
@@ -86,24 +107,21 @@ void JobPool::run(int32_t count, int32_t grain, VtJobRange job, void* context) {
         job(context, 0, count, 0);
         return;
     }
-    count_ = count;
-    grain_ = grain;
-    run_ = job;
-    context_ = context;
-    next_.store(0, std::memory_order_relaxed);
-    busy_.store(static_cast<int32_t>(workers_.size()), std::memory_order_relaxed);
+    const uint64_t generation = generation_.load(std::memory_order_relaxed) + 1;
+    count_.store(count, std::memory_order_relaxed);
+    grain_.store(grain, std::memory_order_relaxed);
+    run_.store(job, std::memory_order_relaxed);
+    context_.store(context, std::memory_order_relaxed);
+    done_.store(0, std::memory_order_relaxed);
+    cursor_.store(cursor(generation & 0xffffffffu, 0), std::memory_order_release);
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        generation_.fetch_add(1, std::memory_order_release);
+        generation_.store(generation, std::memory_order_release);
     }
     wake_.notify_all();
-    take_shares(0);
-    for (int i = 0; i < kSpins && busy_.load(std::memory_order_acquire) != 0; ++i)
+    take_shares(0, generation);
+    while (done_.load(std::memory_order_acquire) != count)
         relax();
-    if (busy_.load(std::memory_order_acquire) != 0) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        done_.wait(lock, [&] { return busy_.load(std::memory_order_acquire) == 0; });
-    }
 }
 
 } // namespace vantri

@@ -70,15 +70,34 @@ struct WaveJob {
     const int32_t* order; ///< the wave's agents
 };
 
-// Links every agent of a share to the earlier agents within `reach`, from the group's grid of
-// generator places (built over the places before the update).
+// Links every agent of a share to the earlier agents it may read or that may read it, from
+// the group's grid of generator places (built over the places before the update).
 struct LinkJob {
     NeighbourIndex* neighbours;
     GeDynamicArray<Crowd_Data>* crowds;
     Crowd_Data* crowd;
     FrameSchedule* schedule;
-    double reach;
+    double reach;  ///< the most any agent reads, widened by the move and the margin
+    double move;   ///< the most an agent may move, with the margin for rounding
+    double across; ///< the half-width of the avoidance ellipses
+    double margin; ///< for the rounding of the places and of the terms' distances
 };
+
+// Whether an agent at `offset` from one heading along the unit vector `heading` may stand in
+// the part of its avoidance ellipse ahead of it once either has moved by up to `move`: the
+// ellipse is `ahead` long and `across` wide (each widened by the margin for rounding), and
+// narrows with the distance ahead, so a place `along` ahead lies within `move` of it only if
+// it is no further across than the ellipse's half-width `move` nearer, plus `move`.
+bool MayStandAhead(const LVector& offset, double square, const LVector& heading, double ahead,
+                   double across, double move, double margin) {
+    const double along = offset * heading;
+    if (along < -move || along > ahead + move) return false;
+    const double nearer = std::fmax(0.0, along - move) / ahead;
+    const double half_width =
+        across * std::sqrt(std::fmax(0.0, 1.0 - nearer * nearer)) + move + margin;
+    const double side = square - along * along;
+    return side <= half_width * half_width;
+}
 
 } // namespace
 
@@ -108,8 +127,11 @@ bool Crowdworld::WaveReach(BaseDocument* doc, Crowd_Data* crowd, const SteeringI
     const AgentArray& agents = *crowd->agents;
     const int32_t n = agents.GetCount();
     double widest = separation;
-    for (int32_t k = 0; k < n && avoidance; ++k) {
+    for (int32_t k = 0; k < n; ++k) {
         const Agent_ID_Data& agent = agents[k];
+        schedule.around[k] = separation;
+        schedule.ahead[k] = -1.0;
+        if (!avoidance) continue;
         const double ellipse = EllipseReach(crowd->side_radius, agent.look_ahead);
         if (!std::isfinite(ellipse)) return false;
         // The nearest agent is no further than an array neighbour will stand.
@@ -117,7 +139,17 @@ bool Crowdworld::WaveReach(BaseDocument* doc, Crowd_Data* crowd, const SteeringI
         if (k > 0) nearest = std::fmin(nearest, Len(agents[k - 1].mg.off - agent.mg.off) + move);
         if (k + 1 < n)
             nearest = std::fmin(nearest, Len(agents[k + 1].mg.off - agent.mg.off) + move);
-        widest = std::fmax(widest, std::fmax(ellipse, nearest));
+        double around = std::fmax(separation, nearest);
+        // With a unit heading the ellipse reads only ahead and within its half-width across;
+        // with any other it reads all around, as far as its bound.
+        const double length = agent.direction.GetSquaredLength();
+        if (std::fabs(length - 1.0) <= 1e-9) {
+            schedule.ahead[k] = std::fabs(agent.look_ahead) * (1.0 + 1e-6);
+        } else {
+            around = std::fmax(around, ellipse);
+        }
+        schedule.around[k] = around;
+        widest = std::fmax(widest, std::fmax(ellipse, around));
     }
     // The margin covers the rounding of the distances the terms and the links compute.
     reach = (widest + move) * (1.0 + 1e-6) + 1e-9;
@@ -145,26 +177,40 @@ namespace {
 void LinkShare(void* context, int32_t begin, int32_t end, int32_t lane) {
     const LaneScope scope(lane);
     const LinkJob& job = *static_cast<const LinkJob*>(context);
+    const FrameSchedule& schedule = *job.schedule;
     const AgentArray& agents = *job.crowd->agents;
     const int32_t slot = static_cast<int32_t>(job.crowd - job.crowds->GetArray());
     CrowdNeighbours* data = job.neighbours->Of(slot, agents);
     CellGrid* grid = data != nullptr ? job.neighbours->Grid(*data, true) : nullptr;
     const double square = job.reach * job.reach;
     for (int32_t j = begin; j < end; ++j) {
-        int32_t* links = job.schedule->links + static_cast<size_t>(j) * FrameSchedule::kMostLinks;
-        int32_t& linked = job.schedule->link_count[j];
+        int32_t* links = schedule.links + static_cast<size_t>(j) * FrameSchedule::kMostLinks;
+        int32_t& linked = schedule.link_count[j];
         linked = 0;
         if (grid == nullptr) {
             linked = -1;
             continue;
         }
-        const LVector p = agents[j].mg.off;
+        const Agent_ID_Data& reader = agents[j];
+        const LVector p = reader.mg.off;
         int32_t found = 0;
         double covered = 0.0;
         const int32_t* near = grid->Around(p, job.reach, found, covered);
         for (int32_t i = 0; i < found && near[i] < j; ++i) {
             const int32_t k = near[i];
-            if (!((agents[k].mg.off - p).GetSquaredLength() <= square)) continue;
+            const LVector offset = agents[k].mg.off - p;
+            const double distance = offset.GetSquaredLength();
+            if (!(distance <= square)) continue;
+            const double around = std::fmax(schedule.around[j], schedule.around[k]) + job.move;
+            const bool reads =
+                distance <= around * around ||
+                (schedule.ahead[j] > 0.0 &&
+                 MayStandAhead(offset, distance, reader.direction, schedule.ahead[j], job.across,
+                               job.move, job.margin)) ||
+                (schedule.ahead[k] > 0.0 &&
+                 MayStandAhead(-offset, distance, agents[k].direction, schedule.ahead[k],
+                               job.across, job.move, job.margin));
+            if (!reads) continue;
             if (linked == FrameSchedule::kMostLinks) {
                 linked = -1;
                 break;
@@ -213,15 +259,18 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
     double reach = 0.0;
     if (n < kFewestInWaves || !placed || !std::isfinite(move) ||
         CurrentNeighbourSearch() != NeighbourSearch::Grid ||
-        !WaveReach(op->GetDocument(), crowd, resolved, count, move + 1e-9 * farthest, reach) ||
         !schedule.Reserve(n) ||
+        !WaveReach(op->GetDocument(), crowd, resolved, count, move + 1e-9 * farthest, reach) ||
         !neighbours.PrepareLanes(slot, agents, threads)) {
         ++counts.single;
         return false;
     }
 
     // The links, on the threads; then each agent's wave, after those of its links.
-    LinkJob links{&neighbours, &crowds, crowd, &schedule, reach};
+    // The margins of the links cover the rounding of the places and of the terms' distances.
+    const double margin = 1e-6 * reach + 1e-9 * farthest + 1e-9;
+    const double across = std::fabs(crowd->side_radius) * (1.0 + 1e-6);
+    LinkJob links{&neighbours, &crowds, crowd, &schedule, reach, move + margin, across, margin};
     HostJobs::ParallelFor(n, 256, LinkShare, &links);
     int32_t waves = 0;
     for (int32_t j = 0; j < n; ++j) {

@@ -51,6 +51,8 @@ class FrameSchedule {
     int32_t* wave_start = nullptr; ///< per wave (and one past the last): its first in `order`
     uint8_t* draws = nullptr;      ///< per agent: 1 when its wait time is still to be drawn
     AgentUndo* undo = nullptr;     ///< per agent: what it was before the update
+    double* around = nullptr;      ///< per agent: how far around it it reads
+    double* ahead = nullptr;       ///< per agent: how far ahead its avoidance reads, or -1
     int32_t capacity = 0;
 };
 
