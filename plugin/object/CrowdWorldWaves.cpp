@@ -195,9 +195,12 @@ void LinkShare(void* context, int32_t begin, int32_t end, int32_t lane) {
         const LVector p = reader.mg.off;
         int32_t found = 0;
         double covered = 0.0;
-        const int32_t* near = grid->Around(p, job.reach, found, covered);
-        for (int32_t i = 0; i < found && near[i] < j; ++i) {
+        // The links need no order: the candidates come unsorted, and the later ones are
+        // passed over.
+        const int32_t* near = grid->Gather(p, job.reach, found, covered);
+        for (int32_t i = 0; i < found; ++i) {
             const int32_t k = near[i];
+            if (k >= j) continue;
             const LVector offset = agents[k].mg.off - p;
             const double distance = offset.GetSquaredLength();
             if (!(distance <= square)) continue;
