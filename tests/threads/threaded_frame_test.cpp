@@ -93,6 +93,33 @@ TEST_F(ThreadedFrameTest, RandomCrewsAreTheSameOnEveryThreadCount) {
     const VtScheduleCounts after = counts();
     EXPECT_GT(after.in_waves, before.in_waves);
     EXPECT_GT(after.waves - before.waves, 0);
+
+}
+
+// A crowd whose agents, after the first frame, stand in a column along their heading: each
+// is pulled towards those ahead of it, much harder than in the frame before, so an agent moves
+// further than the schedule guessed. The waves are undone and the group is updated in array
+// order, with the results of one thread.
+TEST_F(ThreadedFrameTest, AnAgentThatMovesFurtherThanGuessedUndoesTheWaves) {
+    const vantri::SceneFile scene = vantri::parse_scene(R"({"start": 0, "end": 3, "objects": [
+        {"type": "behaviour", "name": "give way", "params": {"CROWDBEHAV_AVOIDANCE": true,
+         "CROWDBEHAV_KEEP_DIRECTION": true}},
+        {"type": "world", "name": "world", "children": [
+            {"type": "generator", "name": "crowd 0", "params": {"CROWDGEN_COUNT_X": 6,
+             "CROWDGEN_COUNT_Z": 6, "CROWDGEN_SPACING": [300, 0, 300], "CROWDGEN_SPEED": 40,
+             "CROWDGEN_ACCELERATION": 30, "CROWDGEN_SIZE_X": 2, "CROWDGEN_SIZE_Z": 2,
+             "CROWDGEN_RANGE": 100, "CROWDGEN_BEHAVIOURS": ["give way"]},
+             "children": [{"type": "cube", "name": "body"}]}]}]})");
+    const auto column = [&]() {
+        VtRecordArray* array = agents_of("crowd 0");
+        ASSERT_NE(array, nullptr);
+        VtAgentRecord* records = array->block + array->front;
+        for (int32_t i = 0; i < 12 && i < array->count; ++i)
+            records[i].mg.off = VtVector{0.0, 0.0, 8.0 * i};
+    };
+    const VtScheduleCounts before = counts();
+    expect_same("a column", scene, column);
+    EXPECT_GT(counts().undone, before.undone);
 }
 
 // Every allocation of a small crowd's frames on two threads refused in turn. A refused block
