@@ -63,10 +63,9 @@ void JobPool::take_shares(int32_t worker, uint64_t generation) {
         const auto begin = static_cast<int32_t>(seen & 0xffffffffu);
         if (begin >= count) break;
         const int32_t end = count - begin > grain ? begin + grain : count;
-        if (!cursor_.compare_exchange_weak(seen, cursor(generation & 0xffffffffu,
-                                                        static_cast<uint32_t>(end)),
-                                           std::memory_order_acq_rel,
-                                           std::memory_order_acquire)) {
+        if (!cursor_.compare_exchange_weak(
+                seen, cursor(generation & 0xffffffffu, static_cast<uint32_t>(end)),
+                std::memory_order_acq_rel, std::memory_order_acquire)) {
             continue;
         }
         share(context, begin, end, worker);

@@ -153,8 +153,8 @@ class CellGrid {
     // the same place one after another share one search. The reach searched grows to the
     // largest asked for lately, so that terms with different radii share it too.
     unsigned long version_ = 0;
-    CellGridQueries own_;                ///< the queries of a thread without a lane
-    CellGridQueries* lanes_ = nullptr;   ///< one per lane, at the head of the caller's block
+    CellGridQueries own_;              ///< the queries of a thread without a lane
+    CellGridQueries* lanes_ = nullptr; ///< one per lane, at the head of the caller's block
     int32_t lane_count_ = 0;
     /// The calling thread's query state.
     CellGridQueries& Queries();

@@ -69,8 +69,8 @@ class CrowdNeighbours {
     bool local_ready = false, local_failed = false;
     bool global_ready = false, global_failed = false;
 
-    unsigned long moves = 0; ///< changes of the copies so far: a near list's date
-    NearList own_near;       ///< the near list of a thread without a lane
+    unsigned long moves = 0;   ///< changes of the copies so far: a near list's date
+    NearList own_near;         ///< the near list of a thread without a lane
     NearList* lanes = nullptr; ///< one per lane, owned (one block with their buffers)
     int32_t lane_count = 0;
     int32_t lane_capacity = 0; ///< agents the lanes' buffers have room for

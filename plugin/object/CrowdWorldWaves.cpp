@@ -205,14 +205,13 @@ void LinkShare(void* context, int32_t begin, int32_t end, int32_t lane) {
             const double distance = offset.GetSquaredLength();
             if (!(distance <= square)) continue;
             const double around = std::fmax(schedule.around[j], schedule.around[k]) + job.move;
-            const bool reads =
-                distance <= around * around ||
-                (schedule.ahead[j] > 0.0 &&
-                 MayStandAhead(offset, distance, reader.direction, schedule.ahead[j], job.across,
-                               job.move, job.margin)) ||
-                (schedule.ahead[k] > 0.0 &&
-                 MayStandAhead(-offset, distance, agents[k].direction, schedule.ahead[k],
-                               job.across, job.move, job.margin));
+            const bool reads = distance <= around * around ||
+                               (schedule.ahead[j] > 0.0 &&
+                                MayStandAhead(offset, distance, reader.direction, schedule.ahead[j],
+                                              job.across, job.move, job.margin)) ||
+                               (schedule.ahead[k] > 0.0 &&
+                                MayStandAhead(-offset, distance, agents[k].direction,
+                                              schedule.ahead[k], job.across, job.move, job.margin));
             if (!reads) continue;
             if (linked == FrameSchedule::kMostLinks) {
                 linked = -1;
@@ -249,20 +248,19 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
     for (int32_t k = 0; k < n && placed; ++k) {
         const Agent_ID_Data& agent = agents[k];
         placed = Finite(agent.mg.off) && Finite(agent.global_mg.off);
-        farthest = std::fmax(farthest, std::fmax(std::fabs(agent.mg.off.x),
-                                                 std::fmax(std::fabs(agent.mg.off.y),
-                                                           std::fabs(agent.mg.off.z))));
+        farthest = std::fmax(
+            farthest, std::fmax(std::fabs(agent.mg.off.x),
+                                std::fmax(std::fabs(agent.mg.off.y), std::fabs(agent.mg.off.z))));
         const double speed =
-            std::fmax(std::fabs(agent.speed), std::fabs(agent.max_speed) +
-                                                  std::fabs(agent.acceleration) * time_step);
+            std::fmax(std::fabs(agent.speed),
+                      std::fabs(agent.max_speed) + std::fabs(agent.acceleration) * time_step);
         const double push = Len(0.30000001192092896 * agent.steer_vector + agent.extra_velocity);
         move = std::fmax(move, time_step * (speed * std::fmax(Longest(agent.mg), 1.0) + push));
     }
     move = 2.0 * move;
     double reach = 0.0;
     if (n < kFewestInWaves || !placed || !std::isfinite(move) ||
-        CurrentNeighbourSearch() != NeighbourSearch::Grid ||
-        !schedule.Reserve(n) ||
+        CurrentNeighbourSearch() != NeighbourSearch::Grid || !schedule.Reserve(n) ||
         !WaveReach(op->GetDocument(), crowd, resolved, count, move + 1e-9 * farthest, reach) ||
         !neighbours.PrepareLanes(slot, agents, threads)) {
         ++counts.single;
@@ -303,9 +301,9 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
 
     for (int32_t k = 0; k < n; ++k) {
         const Agent_ID_Data& agent = agents[k];
-        schedule.undo[k] = AgentUndo{agent.mg.off,       agent.rotation,       agent.steer_vector,
-                                     agent.avoid_steer,  agent.nearest_offset, agent.speed,
-                                     agent.waiting,      agent.wait_frames};
+        schedule.undo[k] =
+            AgentUndo{agent.mg.off,         agent.rotation, agent.steer_vector, agent.avoid_steer,
+                      agent.nearest_offset, agent.speed,    agent.waiting,      agent.wait_frames};
         schedule.draws[k] = 0;
     }
 

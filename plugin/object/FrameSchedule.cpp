@@ -37,8 +37,9 @@ bool FrameSchedule::Reserve(int32_t agents) {
     if (agents <= capacity) return true;
     Free();
     const size_t n = static_cast<size_t>(agents);
-    const size_t bytes = Share<AgentUndo>(n) + 2 * Share<double>(n) + Share<int32_t>(n * kMostLinks) +
-                         4 * Share<int32_t>(n + 1) + Share<uint8_t>(n);
+    const size_t bytes = Share<AgentUndo>(n) + 2 * Share<double>(n) +
+                         Share<int32_t>(n * kMostLinks) + 4 * Share<int32_t>(n + 1) +
+                         Share<uint8_t>(n);
     auto* block = static_cast<unsigned char*>(GeAlloc(bytes));
     if (block == nullptr) return false;
     undo = reinterpret_cast<AgentUndo*>(block);

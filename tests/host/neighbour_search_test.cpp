@@ -41,7 +41,6 @@ class NeighbourSearchTest : public vantri_test::PlayedRuns {
         EXPECT_TRUE(grid == reference) << what << ": " << first_difference(grid, reference);
         return reference.csv.size() > std::strlen(vantri::AgentsCsv::header()) + 1;
     }
-
 };
 
 TEST_F(NeighbourSearchTest, EveryExampleAndTestSceneGivesTheSameRows) {

@@ -25,7 +25,6 @@
 
 namespace vantri_test {
 
-
 /// What one played run leaves.
 struct Played {
     std::string csv;                                 ///< agents.csv
@@ -97,8 +96,7 @@ class PlayedRuns : public StartedPlugin {
         document = std::make_unique<vantri::Document>();
         std::vector<vantri::SceneObject*> generators;
         for (const vantri::BuiltObject& built : vantri::build_scene(host, scene, *document)) {
-            if (built.object->type() == kGeneratorType)
-                generators.push_back(built.object);
+            if (built.object->type() == kGeneratorType) generators.push_back(built.object);
         }
         const std::string path = scratch.path("agents.csv");
         vantri::AgentsCsv csv;

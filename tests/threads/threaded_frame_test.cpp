@@ -93,7 +93,6 @@ TEST_F(ThreadedFrameTest, RandomCrewsAreTheSameOnEveryThreadCount) {
     const VtScheduleCounts after = counts();
     EXPECT_GT(after.in_waves, before.in_waves);
     EXPECT_GT(after.waves - before.waves, 0);
-
 }
 
 // A crowd whose agents, after the first frame, stand in a column along their heading: each
