@@ -159,7 +159,7 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
         entry.container = SteeringParameters(entry.item, entry.type);
     }
 
-    if (resolved_once && UpdateInWaves(op, crowd, resolved, count)) {
+    if (UpdateInWaves(op, crowd, resolved_once ? resolved : nullptr, count)) {
         AtomArray::Free(visited);
         return;
     }

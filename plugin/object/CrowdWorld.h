@@ -61,7 +61,8 @@ class Crowdworld : public ObjectData {
     void SteerAgent(BaseObject* op, Crowd_Data* crowd, int32_t k, InExcludeData* list,
                     const SteeringItem* resolved, int32_t count, AtomArray* visited,
                     Agent_ID_Data& target);
-    /// Updates the agents of `crowd` in waves on the host's threads (FrameSchedule.h) when
+    /// Updates the agents of `crowd` in waves on the host's threads (FrameSchedule.h), with
+    /// the group's behaviour list resolved once (`resolved`; null when it is not), when
     /// that gives exactly what the update in array order gives: true when it did. False, with
     /// every agent as it was, when the group must be updated in array order: the host has one
     /// thread, the group's behaviours ask the host or other groups for more than the agents'

@@ -227,6 +227,11 @@ void LinkShare(void* context, int32_t begin, int32_t end, int32_t lane) {
 bool Crowdworld::UpdateInWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem* resolved,
                                int32_t count) {
     if (HostJobs::ThreadCount() < 2) return false;
+    // A list too long to resolve once per group is read again for every agent, from the host.
+    if (resolved == nullptr) {
+        ++ScheduleCounts().single;
+        return false;
+    }
     const bool done = RunWaves(op, crowd, resolved, count);
     wave_target_count = -1;
     return done;
