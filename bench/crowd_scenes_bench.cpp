@@ -23,6 +23,9 @@
 //                      the world updated in waves
 //   in_waves, single   group updates run in waves, and on one thread although two were there
 //
+// Schedule/<size> plays a few frames of the moderate crew at 10,000, 100,000 and 1,000,000
+// agents on two threads and reports the schedule's agents_per_wave.
+//
 // bench/README.md says how to run it.
 #include "host/Host.h"
 #include "host/eval/FrameEvaluator.h"
@@ -292,6 +295,46 @@ void BM_Threads(benchmark::State& state, const std::string& path) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * agents));
 }
 
+// The schedule alone, on two threads: agents per wave over the first frames of a scene, whose
+// crew may be widened to `side` x `side` agents (0: as the file says).
+void BM_Schedule(benchmark::State& state, const std::string& path, int64_t side) {
+    vantri::SceneFile scene;
+    std::string error;
+    if (!vantri::load_scene_file(path, scene, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const std::function<void(vantri::SceneObjectEntry&)> widen = [&](vantri::SceneObjectEntry&
+                                                                          entry) {
+        for (vantri::SceneParameter& p : entry.params) {
+            if (side > 0 && (p.key == "CROWDGEN_COUNT_X" || p.key == "CROWDGEN_COUNT_Z"))
+                p.value = side;
+        }
+        for (vantri::SceneObjectEntry& child : entry.children)
+            widen(child);
+    };
+    for (vantri::SceneObjectEntry& entry : scene.objects)
+        widen(entry);
+    Session session(error);
+    if (!session.started() || !session.choose(VT_NEIGHBOUR_SEARCH_GRID)) {
+        state.SkipWithError(error.empty() ? "the plug-in has no neighbour search choice"
+                                          : error.c_str());
+        return;
+    }
+    session.host().set_threads(2);
+    PlayedScene played(session.host(), scene);
+    played.make_crew();
+    const VtScheduleCounts before = session.counts();
+    for (auto _ : state)
+        state.SetIterationTime(played.play(true));
+    const VtScheduleCounts after = session.counts();
+    const auto waves = static_cast<double>(after.waves - before.waves);
+    state.counters["agents"] = static_cast<double>(agents_of(scene));
+    state.counters["agents_per_wave"] =
+        waves > 0 ? static_cast<double>(after.agents - before.agents) / waves : 0.0;
+    state.counters["single"] = static_cast<double>(after.single - before.single);
+}
+
 // agents.csv: rows of agents spread over a few thousand units, turned every way, formatted
 // and written to /dev/null, so that the figure is the writer's own cost per row and not the
 // disk's; reported per row, in the processor time of this thread.
@@ -352,6 +395,19 @@ const bool kRegistered = [] {
         benchmark::RegisterBenchmark(("Scene/" + file.stem().string()).c_str(), BM_Scene,
                                      file.string())
             ->Iterations(kFrames)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+    }
+    // The schedule's parallelism at 10,000, 100,000 and 1,000,000 agents (the last the
+    // moderate crew widened to 1000 x 1000).
+    const std::string moderate = std::string(VANTRI_BENCH_SCENES) + "/moderate-100k.json";
+    const std::pair<const char*, int64_t> sizes[] = {{"moderate-10k", 100},
+                                                     {"moderate-100k", 0},
+                                                     {"moderate-1m", 1000}};
+    for (const auto& [name, side] : sizes) {
+        benchmark::RegisterBenchmark((std::string("Schedule/") + name).c_str(), BM_Schedule,
+                                     moderate, side)
+            ->Iterations(3)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);
     }
