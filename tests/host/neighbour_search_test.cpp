@@ -5,7 +5,7 @@
 // generators, agents stacked on one spot, agents moved far outside any cell range), crowds
 // following splines (whose nearest sample the same switch has found in a tree or by a scan),
 // and runs in which the grids' or the spline search's memory is refused.
-#include "tests/support/played_runs.h"
+#include "tests/support/PlayedRuns.h"
 
 #include "abi/host_abi.h"
 

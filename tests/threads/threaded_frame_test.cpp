@@ -6,7 +6,7 @@
 // any cell range or to no place at all. And every allocation of a frame updated in waves
 // refused in turn: nothing leaks, and a refused block of the schedule leaves the frame to the
 // update in array order, with the same results.
-#include "tests/support/played_runs.h"
+#include "tests/support/PlayedRuns.h"
 
 #include <limits>
 
