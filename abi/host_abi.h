@@ -508,6 +508,24 @@ typedef struct VtPluginTable {
     int32_t (*register_object)(const VtObjectRegistration* registration);
 } VtPluginTable;
 
+/* ---------------------------------------------------------------- jobs */
+
+/** One share of a parallel job: the items begin to end-1, run on the thread numbered `worker`
+ *  (0 to thread_count()-1; no two shares that run at the same time get the same number). */
+typedef void (*VtJobRange)(void* context, int32_t begin, int32_t end, int32_t worker);
+
+/** Work spread over the host's threads. */
+typedef struct VtJobTable {
+    uint32_t size;
+    /** The threads jobs run on, at least 1; the calling thread is one of them. */
+    int32_t (*thread_count)(void);
+    /** Runs `run` over shares of about `grain` items (at least 1) that together cover 0 to
+     *  count-1, each item once, and returns once every share has returned. Which thread gets
+     *  which share is the host's choice. A call from inside a share runs every item on the
+     *  calling thread. `run` must not throw. */
+    void (*parallel_for)(int32_t count, int32_t grain, VtJobRange run, void* context);
+} VtJobTable;
+
 /* ---------------------------------------------------------------- the root record */
 
 /** Handed to c4d_main as p1 of action 1. Owned by the host; valid until the module is
@@ -526,6 +544,7 @@ typedef struct HostApi {
     const VtDrawTable* draw;
     const VtBitmapTable* bitmaps;
     const VtPluginTable* plugins;
+    const VtJobTable* jobs; /* may be null or shorter: the plug-in then runs on one thread */
 } HostApi;
 
 /* c4d_main actions and the messages the host sends through action 6. */
@@ -547,6 +566,20 @@ typedef struct HostApi {
 #define VT_CROWD_MESSAGE_NEIGHBOUR_SEARCH 1027811
 #define VT_NEIGHBOUR_SEARCH_GRID 0
 #define VT_NEIGHBOUR_SEARCH_ALL_PAIRS 1
+
+/* The crowd plug-in's other own message, sent by tests and benchmarks only: its data points to
+ * a VtScheduleCounts that receives how the worlds of the process have updated their crowd
+ * groups since the module was loaded. The answer is 1, or -1 without data. */
+#define VT_CROWD_MESSAGE_SCHEDULE_COUNTS 1027812
+typedef struct VtScheduleCounts {
+    int64_t in_waves; /* group updates run in waves on several threads */
+    int64_t single;   /* group updates run on one thread although the host has several */
+    int64_t undone;   /* updates run in waves, then undone and run again on one thread
+                         because an agent moved further than its schedule allowed (counted
+                         in `single` too) */
+    int64_t waves;    /* waves of the updates that ran in waves */
+    int64_t agents;   /* agents of the updates that ran in waves */
+} VtScheduleCounts;
 
 /* Messages sent to objects (the atom table's send_message). */
 #define VT_OBJECT_MESSAGE_PRIVATE_DATA 23

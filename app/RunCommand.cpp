@@ -110,6 +110,18 @@ void add_play_options(CLI::App& verb, RunOptions& options) {
                                "a size above 0 such as 512M or 4G",
                                "the most memory the plug-in may take (default 4G)")
         ->type_name("BYTES");
+    add_checked_option<std::optional<int32_t>>(
+        verb, "--threads", options.threads,
+        [](const std::string& text, std::optional<int32_t>& value) {
+            int32_t number = 0;
+            if (!read_frame(text, number) || number < 1 || number > 1024) return false;
+            value = number;
+            return true;
+        },
+        "a whole number from 1 to 1024",
+        "the threads the simulation runs on (default: the machine's); the results are the "
+        "same for every count")
+        ->type_name("N");
 }
 
 /// --images, --camera, --image-size and --svg.

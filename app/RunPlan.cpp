@@ -202,6 +202,7 @@ Error RunPlan::out_of_memory(const std::string& when) const {
 Status RunPlan::build() {
     allocator().set_limit(options_.max_memory);
     refusals_ = allocator().refusals();
+    if (options_.threads) session_.host().set_threads(*options_.threads);
     if (Status started = session_.start(options_.module_path); !started) {
         if (allocator().refusals() != refusals_) return out_of_memory("starting the plug-in");
         return started;

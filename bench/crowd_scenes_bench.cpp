@@ -14,6 +14,18 @@
 //   rss_per_agent    the growth of the process's peak resident memory over the same span,
 //                    per agent (everything the host and the plug-in hold for the scene)
 //
+// Threads/<scene> plays the scene twice side by side, one frame on one thread, the same frame
+// of the other copy on two threads (the host's job service), and reports, in wall time:
+//
+//   ms_1t, ms_2t       a frame on one and on two threads
+//   ratio_2t           ms_2t / ms_1t, measured in the same run
+//   agents_per_wave    the schedule's available parallelism: agents over waves, in the frames
+//                      the world updated in waves
+//   in_waves, single   group updates run in waves, and on one thread although two were there
+//
+// Schedule/<size> plays a few frames of the moderate crew at 10,000, 100,000 and 1,000,000
+// agents on two threads and reports the schedule's agents_per_wave.
+//
 // bench/README.md says how to run it.
 #include "host/Host.h"
 #include "host/eval/FrameEvaluator.h"
@@ -29,6 +41,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -98,6 +111,11 @@ class Session {
         int32_t value = search;
         return module_.message(VT_CROWD_MESSAGE_NEIGHBOUR_SEARCH, &value) == 1;
     }
+    VtScheduleCounts counts() {
+        VtScheduleCounts counts{};
+        module_.message(VT_CROWD_MESSAGE_SCHEDULE_COUNTS, &counts);
+        return counts;
+    }
 
   private:
     vantri::Host host_;
@@ -125,12 +143,19 @@ class PlayedScene {
         vantri::FrameEvaluator(host_, document_).evaluate(frame_);
         return ThreadSeconds() - begun;
     }
-    /// Plays the next frame; returns the seconds it took.
-    double play() {
+    /// Plays the next frame; returns the seconds it took, of this thread's processor time or
+    /// (`wall`) of the clock.
+    double play(bool wall = false) {
         host_.set_animation_running(true);
-        const double begun = ThreadSeconds();
+        const auto clock = [wall]() {
+            return wall ? std::chrono::duration<double>(
+                              std::chrono::steady_clock::now().time_since_epoch())
+                              .count()
+                        : ThreadSeconds();
+        };
+        const double begun = clock();
         vantri::FrameEvaluator(host_, document_).evaluate(++frame_);
-        const double seconds = ThreadSeconds() - begun;
+        const double seconds = clock() - begun;
         host_.set_animation_running(false);
         return seconds;
     }
@@ -187,6 +212,7 @@ void BM_Scene(benchmark::State& state, const std::string& path) {
                                           : error.c_str());
         return;
     }
+    session.host().set_threads(1);
 
     std::vector<double> grid;
     {
@@ -225,6 +251,95 @@ void BM_Scene(benchmark::State& state, const std::string& path) {
         state.counters["x_faster"] = all_pairs / mean(grid, kReferenceFrames);
         session.choose(VT_NEIGHBOUR_SEARCH_GRID);
     }
+}
+
+void BM_Threads(benchmark::State& state, const std::string& path) {
+    vantri::SceneFile scene;
+    std::string error;
+    if (!vantri::load_scene_file(path, scene, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const size_t agents = agents_of(scene);
+    Session session(error);
+    if (!session.started() || !session.choose(VT_NEIGHBOUR_SEARCH_GRID)) {
+        state.SkipWithError(error.empty() ? "the plug-in has no neighbour search choice"
+                                          : error.c_str());
+        return;
+    }
+    vantri::Host& host = session.host();
+    PlayedScene one(host, scene);
+    PlayedScene two(host, scene);
+    host.set_threads(1);
+    one.make_crew();
+    two.make_crew();
+    double single = 0.0, pair = 0.0;
+    VtScheduleCounts waved{};
+    for (auto _ : state) {
+        host.set_threads(1);
+        const double seconds_1 = one.play(true);
+        host.set_threads(2);
+        const VtScheduleCounts before = session.counts();
+        const double seconds_2 = two.play(true);
+        const VtScheduleCounts after = session.counts();
+        waved.in_waves += after.in_waves - before.in_waves;
+        waved.single += after.single - before.single;
+        waved.waves += after.waves - before.waves;
+        waved.agents += after.agents - before.agents;
+        single += seconds_1;
+        pair += seconds_2;
+        state.SetIterationTime(seconds_2);
+    }
+    const double frames = static_cast<double>(std::max<int64_t>(state.iterations(), 1));
+    state.counters["ms_1t"] = single / frames * 1e3;
+    state.counters["ms_2t"] = pair / frames * 1e3;
+    state.counters["ratio_2t"] = pair / single;
+    state.counters["agents_per_wave"] =
+        waved.waves > 0 ? static_cast<double>(waved.agents) / static_cast<double>(waved.waves)
+                        : 0.0;
+    state.counters["in_waves"] = static_cast<double>(waved.in_waves);
+    state.counters["single"] = static_cast<double>(waved.single);
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * agents));
+}
+
+// The schedule alone, on two threads: agents per wave over the first frames of a scene, whose
+// crew may be widened to `side` x `side` agents (0: as the file says).
+void BM_Schedule(benchmark::State& state, const std::string& path, int64_t side) {
+    vantri::SceneFile scene;
+    std::string error;
+    if (!vantri::load_scene_file(path, scene, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const std::function<void(vantri::SceneObjectEntry&)> widen = [&](vantri::SceneObjectEntry&
+                                                                          entry) {
+        for (vantri::SceneParameter& p : entry.params) {
+            if (side > 0 && (p.key == "CROWDGEN_COUNT_X" || p.key == "CROWDGEN_COUNT_Z"))
+                p.value = side;
+        }
+        for (vantri::SceneObjectEntry& child : entry.children)
+            widen(child);
+    };
+    for (vantri::SceneObjectEntry& entry : scene.objects)
+        widen(entry);
+    Session session(error);
+    if (!session.started() || !session.choose(VT_NEIGHBOUR_SEARCH_GRID)) {
+        state.SkipWithError(error.empty() ? "the plug-in has no neighbour search choice"
+                                          : error.c_str());
+        return;
+    }
+    session.host().set_threads(2);
+    PlayedScene played(session.host(), scene);
+    played.make_crew();
+    const VtScheduleCounts before = session.counts();
+    for (auto _ : state)
+        state.SetIterationTime(played.play(true));
+    const VtScheduleCounts after = session.counts();
+    const auto waves = static_cast<double>(after.waves - before.waves);
+    state.counters["agents"] = static_cast<double>(agents_of(scene));
+    state.counters["agents_per_wave"] =
+        waves > 0 ? static_cast<double>(after.agents - before.agents) / waves : 0.0;
+    state.counters["single"] = static_cast<double>(after.single - before.single);
 }
 
 // agents.csv: rows of agents spread over a few thousand units, turned every way, formatted
@@ -284,6 +399,27 @@ const bool kRegistered = [] {
     });
     for (const auto& file : files) {
         benchmark::RegisterBenchmark(("Scene/" + file.stem().string()).c_str(), BM_Scene,
+                                     file.string())
+            ->Iterations(kFrames)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+    }
+    // The schedule's parallelism at 10,000, 100,000 and 1,000,000 agents (the last the
+    // moderate crew widened to 1000 x 1000).
+    const std::string moderate = std::string(VANTRI_BENCH_SCENES) + "/moderate-100k.json";
+    const std::pair<const char*, int64_t> sizes[] = {{"moderate-10k", 100},
+                                                     {"moderate-100k", 0},
+                                                     {"moderate-1m", 1000}};
+    for (const auto& [name, side] : sizes) {
+        benchmark::RegisterBenchmark((std::string("Schedule/") + name).c_str(), BM_Schedule,
+                                     moderate, side)
+            ->Iterations(3)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
+    }
+    for (const auto& file : files) {
+        if (file.stem().string().rfind("spline", 0) == 0) continue;
+        benchmark::RegisterBenchmark(("Threads/" + file.stem().string()).c_str(), BM_Threads,
                                      file.string())
             ->Iterations(kFrames)
             ->UseManualTime()

@@ -1,5 +1,6 @@
 #include "host/Host.h"
 
+#include "host/jobs/JobPool.h"
 #include "host/services/Services.h"
 
 #include <ctime>
@@ -10,7 +11,7 @@ namespace {
 Host* g_current = nullptr;
 }
 
-Host::Host() : previous_(g_current) {
+Host::Host() : previous_(g_current), threads_(machine_threads()) {
     api_.version = VT_API_VERSION;
     api_.crash_handler = host_crash_handler;
     api_.system = system_table();
@@ -24,7 +25,18 @@ Host::Host() : previous_(g_current) {
     api_.draw = draw_table();
     api_.bitmaps = bitmap_table();
     api_.plugins = plugin_table();
+    api_.jobs = job_table();
     g_current = this;
+}
+
+void Host::set_threads(int32_t threads) {
+    threads_ = threads < 1 ? 1 : threads;
+    jobs_.reset();
+}
+
+JobPool& Host::jobs() {
+    if (!jobs_ || jobs_->threads() != threads_) jobs_ = std::make_unique<JobPool>(threads_);
+    return *jobs_;
 }
 
 Host::~Host() {

@@ -17,6 +17,8 @@
 
 namespace vantri {
 
+class JobPool;
+
 class Host {
   public:
     Host();
@@ -69,6 +71,13 @@ class Host {
     const std::vector<std::string>& misuse() const { return misuse_; }
     void report_misuse(const std::string& what) { misuse_.push_back(what); }
 
+    /// The threads the plug-in's jobs run on (VtJobTable): the machine's by default, at
+    /// least 1. With 1 every job runs on the calling thread.
+    int32_t threads() const { return threads_; }
+    void set_threads(int32_t threads);
+    /// The pool that runs the jobs, made on first use.
+    JobPool& jobs();
+
     /// Why the last registration was refused.
     std::string last_refusal;
 
@@ -83,6 +92,8 @@ class Host {
     std::vector<std::unique_ptr<LoadedResources>> resources_;
     std::string last_resource_error_;
     Host* previous_ = nullptr;
+    int32_t threads_;
+    std::unique_ptr<JobPool> jobs_;
 };
 
 } // namespace vantri

@@ -9,6 +9,7 @@
 #include "plugin/hostapi/host_binding.h"
 #include "plugin/register.h"
 
+#include "plugin/object/FrameSchedule.h"
 #include "plugin/object/NeighbourSearch.h"
 
 #include <cstring>
@@ -78,6 +79,13 @@ Bool PluginMessage(int32_t id, void* data) {
         // Not sent by hosts: tests and benchmarks choose the world's neighbour search.
         const int32_t* mode = static_cast<const int32_t*>(data);
         return mode != nullptr && SetNeighbourSearch(*mode);
+    }
+    case VT_CROWD_MESSAGE_SCHEDULE_COUNTS: {
+        // Not sent by hosts: tests and benchmarks ask how the groups were updated.
+        VtScheduleCounts* counts = static_cast<VtScheduleCounts*>(data);
+        if (counts == nullptr) return FALSE;
+        *counts = ScheduleCounts();
+        return TRUE;
     }
     default:
         return FALSE;

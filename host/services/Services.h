@@ -23,6 +23,7 @@ const VtRayTable* ray_table();
 const VtDrawTable* draw_table();
 const VtBitmapTable* bitmap_table();
 const VtPluginTable* plugin_table();
+const VtJobTable* job_table();
 
 /// A value as the plug-in reads it: custom data as a new copy that the plug-in owns (and
 /// that counts as its block until freed), anything else as Value::to_abi.

@@ -1,11 +1,13 @@
 #include "plugin/geometry/CellGrid.h"
 
+#include "plugin/geometry/WorkerLane.h"
 #include "plugin/hostapi/HostMemory.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -73,9 +75,44 @@ CellGrid::~CellGrid() {
 void CellGrid::Release() {
     GeFreeBlock(order_);
     GeFreeBlock(start_);
-    slot_ = home_ = away_next_ = away_cell_ = found_ = away_head_ = nullptr;
-    bits_ = nullptr;
+    slot_ = home_ = away_next_ = away_cell_ = own_.found = away_head_ = nullptr;
+    own_.bits = nullptr;
     point_capacity_ = cell_capacity_ = 0;
+    lanes_ = nullptr;
+    lane_count_ = 0;
+}
+
+CellGridQueries& CellGrid::Queries() {
+    const int32_t lane = CurrentLane();
+    return lane >= 0 && lane < lane_count_ ? lanes_[lane] : own_;
+}
+
+// Each lane: its record, then its result list (one spare entry) and its bit set, as in the
+// grid's own block.
+size_t CellGrid::LaneBytes(int32_t points) {
+    const size_t n = static_cast<size_t>(points < 0 ? 0 : points);
+    const size_t head = (sizeof(CellGridQueries) + 7) / 8 * 8;
+    return head + ((n + 2) * sizeof(int32_t) + 7) / 8 * 8 + (n / 64 + 2) * sizeof(uint64_t);
+}
+
+void CellGrid::UseLanes(void* block, int32_t count) {
+    lanes_ = nullptr;
+    lane_count_ = 0;
+    if (block == nullptr || count <= 0) return;
+    const size_t n = static_cast<size_t>(count_);
+    const size_t head = (sizeof(CellGridQueries) + 7) / 8 * 8;
+    const size_t found_bytes = ((n + 2) * sizeof(int32_t) + 7) / 8 * 8;
+    const size_t bytes = LaneBytes(count_);
+    // The records first, then each lane's buffers.
+    auto* base = static_cast<unsigned char*>(block);
+    lanes_ = reinterpret_cast<CellGridQueries*>(base);
+    for (int32_t i = 0; i < count; ++i) {
+        unsigned char* buffers = base + static_cast<size_t>(count) * head + i * (bytes - head);
+        CellGridQueries* lane = ::new (static_cast<void*>(lanes_ + i)) CellGridQueries;
+        lane->found = reinterpret_cast<int32_t*>(buffers);
+        lane->bits = reinterpret_cast<uint64_t*>(buffers + found_bytes);
+    }
+    lane_count_ = count;
 }
 
 // Two blocks: one of six lists by point (the result list has one spare entry) and a bit set,
@@ -94,9 +131,9 @@ bool CellGrid::Reserve(int32_t points, int32_t cells) {
         home_ = block + 2 * n;
         away_next_ = block + 3 * n;
         away_cell_ = block + 4 * n;
-        found_ = block + 5 * n;
+        own_.found = block + 5 * n;
         // After six lists and the result's spare entry, on an even index: 8-byte aligned.
-        bits_ = reinterpret_cast<uint64_t*>(block + 6 * n + 2);
+        own_.bits = reinterpret_cast<uint64_t*>(block + 6 * n + 2);
         point_capacity_ = points;
     }
     if (cells > cell_capacity_) {
@@ -117,8 +154,9 @@ bool CellGrid::Reserve(int32_t points, int32_t cells) {
 // which the points do not spread (a crowd on the ground) gets one layer of cells.
 bool CellGrid::Build(const LVector* points, int32_t count) {
     count_ = 0;
-    found_version_ = ~0ul;
-    widest_reach_ = 0.0;
+    own_.Forget();
+    lanes_ = nullptr;
+    lane_count_ = 0;
     drift_ = 0.0;
     away_count_ = 0;
     ++version_;
@@ -296,9 +334,10 @@ void CellGrid::Refile(int32_t k, const LVector& p) {
 const int32_t* CellGrid::Around(const LVector& centre, double reach, int32_t& count,
                                 double& covered) {
     int32_t* found = const_cast<int32_t*>(Gather(centre, reach, count, covered));
-    if (!found_sorted_) {
+    CellGridQueries& q = Queries();
+    if (!q.found_sorted) {
         SortPoints(found, count);
-        found_sorted_ = true;
+        q.found_sorted = true;
     }
     return found;
 }
@@ -308,8 +347,9 @@ const int32_t* CellGrid::Around(const LVector& centre, double reach, int32_t& co
 // shrinking transform, say) starts afresh instead of paying for it.
 template <typename Run, typename One>
 double CellGrid::Collect(const LVector& centre, double reach, bool& everything, Run run, One one) {
-    widest_reach_ = widest_reach_ > kWidestShare * reach ? reach : std::max(widest_reach_, reach);
-    const double wide = widest_reach_;
+    double& widest = Queries().widest_reach;
+    widest = widest > kWidestShare * reach ? reach : std::max(widest, reach);
+    const double wide = widest;
     // Points at home may stand up to the drift outside their home cells.
     const double home_wide = wide + drift_ * (1.0 + 1e-9) + 1e-9 * size_;
     int32_t lo[3], hi[3], away_lo[3], away_hi[3];
@@ -352,10 +392,12 @@ double CellGrid::Collect(const LVector& centre, double reach, bool& everything, 
 
 const int32_t* CellGrid::Gather(const LVector& centre, double reach, int32_t& count,
                                 double& covered) {
-    if (found_version_ == version_ && reach <= found_reach_ && centre == found_centre_) {
-        count = found_count_;
-        covered = found_reach_;
-        return found_;
+    CellGridQueries& q = Queries();
+    int32_t* const found = q.found;
+    if (q.found_version == version_ && reach <= q.found_reach && centre == q.found_centre) {
+        count = q.found_count;
+        covered = q.found_reach;
+        return found;
     }
     int32_t n = 0;
     bool everything = false;
@@ -364,23 +406,23 @@ const int32_t* CellGrid::Gather(const LVector& centre, double reach, int32_t& co
         [&](int32_t from, int32_t to) {
             for (int32_t i = from; i < to; ++i) {
                 const int32_t k = order_[i];
-                found_[n] = k;
+                found[n] = k;
                 n += k >= 0 ? 1 : 0;
             }
         },
-        [&](int32_t k) { found_[n++] = k; });
+        [&](int32_t k) { found[n++] = k; });
     if (everything) {
         for (int32_t k = 0; k < count_; ++k)
-            found_[n++] = k;
+            found[n++] = k;
     }
-    found_sorted_ = everything;
-    found_version_ = version_;
-    found_centre_ = centre;
-    found_reach_ = wide;
-    found_count_ = n;
+    q.found_sorted = everything;
+    q.found_version = version_;
+    q.found_centre = centre;
+    q.found_reach = wide;
+    q.found_count = n;
     count = n;
     covered = wide;
-    return found_;
+    return found;
 }
 
 // Which of the points lie within reach is hard to foresee, so they are sifted without
@@ -425,14 +467,15 @@ void CellGrid::SortPoints(int32_t* list, int32_t n) {
         SortAscending(list, n);
         return;
     }
-    std::memset(bits_, 0, static_cast<size_t>(words) * sizeof(uint64_t));
+    uint64_t* const bits = Queries().bits;
+    std::memset(bits, 0, static_cast<size_t>(words) * sizeof(uint64_t));
     for (int32_t i = 0; i < n; ++i) {
         const int32_t at = list[i] - low;
-        bits_[at / 64] |= uint64_t(1) << (at % 64);
+        bits[at / 64] |= uint64_t(1) << (at % 64);
     }
     int32_t out = 0;
     for (int32_t w = 0; w < words; ++w) {
-        for (uint64_t word = bits_[w]; word != 0; word &= word - 1)
+        for (uint64_t word = bits[w]; word != 0; word &= word - 1)
             list[out++] = low + w * 64 + __builtin_ctzll(word);
     }
 }

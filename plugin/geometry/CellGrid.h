@@ -27,7 +27,26 @@
 
 #include "plugin/hostapi/MathTypes.h"
 
+#include <cstddef>
 #include <cstdint>
+
+/// What one thread's queries of a grid keep: the last result, for the terms that look at the
+/// same place one after another, and the buffers a query fills.
+struct CellGridQueries {
+    int32_t* found = nullptr; ///< the last query's result
+    uint64_t* bits = nullptr; ///< a bit per point, for sorting a result
+    unsigned long found_version = ~0ul;
+    LVector found_centre;
+    double found_reach = 0.0;
+    int32_t found_count = 0;
+    bool found_sorted = false;
+    double widest_reach = 0.0;
+    /// Forgets the last result.
+    void Forget() {
+        found_version = ~0ul;
+        widest_reach = 0.0;
+    }
+};
 
 class CellGrid {
   public:
@@ -59,6 +78,13 @@ class CellGrid {
                          int32_t* out, double& covered);
     /// Sorts `count` distinct point numbers of this grid into ascending order.
     void SortPoints(int32_t* list, int32_t count);
+
+    /// Gives the grid `count` lanes (WorkerLane.h) whose buffers it places in `block`, which
+    /// holds LaneBytes(points) bytes per lane for at least the points it was built over; null
+    /// takes them away. The block stays the caller's.
+    void UseLanes(void* block, int32_t count);
+    /// The bytes one lane's buffers take for a grid of `points` points.
+    static size_t LaneBytes(int32_t points);
 
     /// Number of points the grid was built over.
     int32_t GetCount() const { return count_; }
@@ -116,8 +142,6 @@ class CellGrid {
     int32_t* away_cell_ = nullptr; ///< each point's list, or -1 while it is at home
     int32_t away_count_ = 0;
 
-    int32_t* found_ = nullptr; ///< the last query's result
-    uint64_t* bits_ = nullptr; ///< a bit per point, for sorting a result
     int32_t point_capacity_ = 0;
     int32_t cell_capacity_ = 0;
 
@@ -125,12 +149,11 @@ class CellGrid {
     // the same place one after another share one search. The reach searched grows to the
     // largest asked for lately, so that terms with different radii share it too.
     unsigned long version_ = 0;
-    unsigned long found_version_ = ~0ul;
-    LVector found_centre_;
-    double found_reach_ = 0.0;
-    int32_t found_count_ = 0;
-    bool found_sorted_ = false;
-    double widest_reach_ = 0.0;
+    CellGridQueries own_;              ///< the queries of a thread without a lane
+    CellGridQueries* lanes_ = nullptr; ///< one per lane, at the head of the caller's block
+    int32_t lane_count_ = 0;
+    /// The calling thread's query state.
+    CellGridQueries& Queries();
 };
 
 template <typename Visit> void CellGrid::VisitCell(int32_t cell, Visit& visit) const {

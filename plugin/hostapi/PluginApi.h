@@ -10,6 +10,7 @@
 #include "plugin/hostapi/GeClipMap.h"
 #include "plugin/hostapi/GeData.h"
 #include "plugin/hostapi/GeRayCollider.h"
+#include "plugin/hostapi/HostJobs.h"
 #include "plugin/hostapi/HostSystem.h"
 #include "plugin/hostapi/ObjectData.h"
 #include "plugin/hostapi/SplineObject.h"

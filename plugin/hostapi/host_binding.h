@@ -56,6 +56,13 @@ inline const VtDrawTable* DrawTable() {
 inline const VtBitmapTable* BitmapTable() {
     return BoundTable(&HostApi::bitmaps);
 }
+/// The job table, or null when the host has none (or an older, shorter one): the plug-in
+/// then does all its work on the calling thread.
+inline const VtJobTable* JobTable() {
+    HostApi* host = Host();
+    const VtJobTable* table = host != nullptr ? host->jobs : nullptr;
+    return table != nullptr && table->size >= sizeof(VtJobTable) ? table : nullptr;
+}
 
 /// Checks the version and every table the plug-in needs, then keeps `api`. Returns the
 /// host's version, or a value below VT_API_VERSION when `api` is null or a table is missing

@@ -1,6 +1,7 @@
 #include "plugin/object/CrowdNeighbours.h"
 
 #include "plugin/geometry/VectorMath.h"
+#include "plugin/geometry/WorkerLane.h"
 
 #include <cmath>
 #include <new>
@@ -35,21 +36,31 @@ bool SetNeighbourSearch(int32_t value) {
 
 CrowdNeighbours::~CrowdNeighbours() {
     GeFreeBlock(local);
+    GeFreeBlock(lanes);
     global = nullptr;
     direction = nullptr;
-    near_dist = nullptr;
-    near_index = nullptr;
+}
+
+NearList& CrowdNeighbours::Near() {
+    const int32_t lane = CurrentLane();
+    return lane >= 0 && lane < lane_count ? lanes[lane] : own_near;
+}
+
+const NearList& CrowdNeighbours::Near() const {
+    const int32_t lane = CurrentLane();
+    return lane >= 0 && lane < lane_count ? lanes[lane] : own_near;
 }
 
 double CrowdNeighbours::NearReach(double distance, bool at_local) {
-    double& widest = near_widest[at_local ? 1 : 0];
+    double& widest = Near().widest[at_local ? 1 : 0];
     widest = widest > 8.0 * distance ? distance : std::fmax(widest, distance);
     return widest;
 }
 
 bool CrowdNeighbours::HasNear(const LVector& centre, double reach, bool at_local) const {
-    return near_valid && near_moves == moves && near_local == at_local && reach <= near_reach &&
-           centre == near_centre;
+    const NearList& near = Near();
+    return near.valid && near.moves == moves && near.local == at_local && reach <= near.reach &&
+           centre == near.centre;
 }
 
 // The squared distances are those the terms compute (p - q and q - p have the same square), and
@@ -60,19 +71,20 @@ bool CrowdNeighbours::HasNear(const LVector& centre, double reach, bool at_local
 // their distances.
 void CrowdNeighbours::KeepNear(const LVector& centre, double reach, bool at_local, CellGrid& grid,
                                double grid_reach) {
+    NearList& near = Near();
     const LVector* points = at_local ? local : global;
     const double beyond = reach * reach * (1.0 + 1e-12);
     double covered = 0.0;
-    const int32_t n = grid.GatherWithin(centre, grid_reach, points, beyond, near_index, covered);
-    grid.SortPoints(near_index, n);
+    const int32_t n = grid.GatherWithin(centre, grid_reach, points, beyond, near.index, covered);
+    grid.SortPoints(near.index, n);
     for (int32_t i = 0; i < n; ++i)
-        near_dist[i] = std::sqrt((centre - points[near_index[i]]).GetSquaredLength());
-    near_count = n;
-    near_valid = true;
-    near_local = at_local;
-    near_centre = centre;
-    near_reach = reach;
-    near_moves = moves;
+        near.dist[i] = std::sqrt((centre - points[near.index[i]]).GetSquaredLength());
+    near.count = n;
+    near.valid = true;
+    near.local = at_local;
+    near.centre = centre;
+    near.reach = reach;
+    near.moves = moves;
 }
 
 NeighbourIndex::~NeighbourIndex() {
@@ -136,12 +148,12 @@ CrowdNeighbours* NeighbourIndex::Of(int32_t slot, const AgentArray& agents) {
         data->local = block;
         data->global = block + count;
         data->direction = block + 2 * static_cast<size_t>(count);
-        data->near_dist = reinterpret_cast<double*>(block + records);
-        data->near_index = reinterpret_cast<int32_t*>(data->near_dist + count);
+        data->own_near.dist = reinterpret_cast<double*>(block + records);
+        data->own_near.index = reinterpret_cast<int32_t*>(data->own_near.dist + count);
         data->capacity = count;
     }
     ++data->moves;
-    data->near_valid = false;
+    data->own_near.valid = false;
     data->count = count;
     data->headed = 0;
     const Agent_ID_Data* records = agents.GetArray();
@@ -187,4 +199,46 @@ void NeighbourIndex::Moved(int32_t slot, int32_t k, const Agent_ID_Data& agent) 
     data->together = data->together && agent.global_mg.off == data->together_at;
     if (data->local_ready) data->local_grid.Refile(k, agent.mg.off);
     if (data->global_ready) data->global_grid.Refile(k, agent.global_mg.off);
+}
+
+// One block per group for the lanes: their near lists, each list's buffers, then the buffers
+// of both grids' lanes. The grids get their lanes after they are built, since a build takes
+// them away.
+bool NeighbourIndex::PrepareLanes(int32_t slot, const AgentArray& agents, int32_t lanes) {
+    CrowdNeighbours* data = Of(slot, agents);
+    if (data == nullptr || lanes < 1) return false;
+    CellGrid* local = Grid(*data, true);
+    CellGrid* global = Grid(*data, false);
+    if (local == nullptr || global == nullptr) return false;
+    const int32_t count = data->count;
+    const size_t list_bytes = static_cast<size_t>(count) * (sizeof(double) + sizeof(int32_t));
+    const size_t head = (sizeof(NearList) + 7) / 8 * 8;
+    const size_t lane_bytes = head + (list_bytes + 7) / 8 * 8;
+    const size_t grid_bytes = CellGrid::LaneBytes(count);
+    if (data->lanes == nullptr || data->lane_count != lanes || data->lane_capacity < count) {
+        local->UseLanes(nullptr, 0);
+        global->UseLanes(nullptr, 0);
+        GeFreeBlock(data->lanes);
+        data->lanes = nullptr;
+        data->lane_count = 0;
+        data->lane_capacity = 0;
+        const size_t lane_count = static_cast<size_t>(lanes);
+        void* block = GeAlloc(lane_count * (lane_bytes + 2 * grid_bytes));
+        if (block == nullptr) return false;
+        data->lanes = static_cast<NearList*>(block);
+        data->lane_count = lanes;
+        data->lane_capacity = count;
+    }
+    auto* base = reinterpret_cast<unsigned char*>(data->lanes);
+    const size_t lane_count = static_cast<size_t>(lanes);
+    for (size_t i = 0; i < lane_count; ++i) {
+        unsigned char* buffers = base + lane_count * head + i * (lane_bytes - head);
+        NearList* near = ::new (static_cast<void*>(data->lanes + i)) NearList;
+        near->dist = reinterpret_cast<double*>(buffers);
+        near->index = reinterpret_cast<int32_t*>(near->dist + count);
+    }
+    unsigned char* grids = base + lane_count * lane_bytes;
+    local->UseLanes(grids, lanes);
+    global->UseLanes(grids + lane_count * grid_bytes, lanes);
+    return true;
 }

@@ -23,6 +23,20 @@
 #include "plugin/geometry/CrowdRecords.h"
 #include "plugin/object/NeighbourSearch.h"
 
+/// A near list (see CrowdNeighbours) and what it was made for. A group keeps one of its own
+/// and one per lane (WorkerLane.h).
+struct NearList {
+    int32_t* index = nullptr; ///< the agents, ascending
+    double* dist = nullptr;   ///< their distances from the list's centre
+    int32_t count = 0;
+    bool valid = false;
+    bool local = false;        ///< the list is of `local` positions, else `global`
+    LVector centre;            ///< the point the list was made around
+    double reach = 0.0;        ///< every agent not listed lies further than this
+    unsigned long moves = 0;   ///< the group's `moves` when the list was made
+    double widest[2] = {0, 0}; ///< the reach lately asked for, global and local
+};
+
 /// One crowd group's neighbour data for the current frame.
 ///
 /// The terms that look around one point one after another (alignment and cohesion around an
@@ -55,16 +69,15 @@ class CrowdNeighbours {
     bool local_ready = false, local_failed = false;
     bool global_ready = false, global_failed = false;
 
-    unsigned long moves = 0;       ///< changes of the copies so far: a near list's date
-    int32_t* near_index = nullptr; ///< the near list: agents, ascending
-    double* near_dist = nullptr;   ///< their distances from the list's centre
-    int32_t near_count = 0;
-    bool near_valid = false;
-    bool near_local = false;        ///< the list is of `local` positions, else `global`
-    LVector near_centre;            ///< the point the list was made around
-    double near_reach = 0.0;        ///< every agent not listed lies further than this
-    unsigned long near_moves = 0;   ///< `moves` when the list was made
-    double near_widest[2] = {0, 0}; ///< the reach lately asked for, global and local
+    unsigned long moves = 0;   ///< changes of the copies so far: a near list's date
+    NearList own_near;         ///< the near list of a thread without a lane
+    NearList* lanes = nullptr; ///< one per lane, owned (one block with their buffers)
+    int32_t lane_count = 0;
+    int32_t lane_capacity = 0; ///< agents the lanes' buffers have room for
+
+    /// The calling thread's near list.
+    NearList& Near();
+    const NearList& Near() const;
 
     /// The reach of a near list for a term of radius `distance`: the widest lately asked for,
     /// so that terms of different radii share one list, unless that is far wider.
@@ -95,6 +108,10 @@ class NeighbourIndex {
     CellGrid* Grid(CrowdNeighbours& data, bool local);
     /// Agent `k` of the group at `slot` has been updated: its copies and cells follow it.
     void Moved(int32_t slot, int32_t k, const Agent_ID_Data& agent);
+    /// Makes the group at `slot` ready for `lanes` threads to query at once: its copies, both
+    /// grids, and a near list and grid buffers per lane, all allocated here. False (nothing
+    /// to share) when the full scan must be used or memory is short.
+    bool PrepareLanes(int32_t slot, const AgentArray& agents, int32_t lanes);
     /// Gives back all memory.
     void Free();
 

@@ -159,6 +159,11 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
         entry.container = SteeringParameters(entry.item, entry.type);
     }
 
+    if (UpdateInWaves(op, crowd, resolved_once ? resolved : nullptr, count)) {
+        AtomArray::Free(visited);
+        return;
+    }
+
     // Only the rotation of the evaluated record is read, and every agent sets it.
     Agent_ID_Data target;
     AgentArray& agents = *crowd->agents;
@@ -170,42 +175,7 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
         agent->crowd = crowd;
         if (agent->object == nullptr) continue;
 
-        LVector sum = agent->direction;
-        for (int32_t i = 0; i < count; ++i) {
-            SteeringItem entry;
-            if (resolved_once) {
-                entry = resolved[i];
-            } else {
-                entry.item = static_cast<BaseObject*>(list->ObjectFromIndex(doc, i));
-                entry.container = SteeringParameters(entry.item, entry.type);
-            }
-            BaseObject* item = entry.item;
-            const int32_t type = entry.type;
-            BaseContainer* container = entry.container;
-            if (container == nullptr) continue;
-            if (type == CrowdType::Behaviour) {
-                sum += BehaviourSteering(op, crowd->generator, crowd, container, k);
-            } else if (visited->Append(item)) {
-                const Agent_ID_Data result =
-                    Blend_Eval(op, crowd->generator, crowd, container, k, visited);
-                visited->Remove(item);
-                sum += result.direction;
-            }
-        }
-
-        if (sum == LVector(0.0, 0.0, 0.0)) {
-            target.rotation = agent->rotation;
-        } else {
-            target.rotation = VectorToHPB(sum);
-            if (forward_axis == CROWDGEN_AXIS_XNEG) {
-                target.rotation.x += angle::kThreeHalfPi;
-            } else if (forward_axis == CROWDGEN_AXIS_ZNEG) {
-                target.rotation.x += angle::kPi;
-            } else if (forward_axis == CROWDGEN_AXIS_XPOS) {
-                target.rotation.x += angle::kHalfPi;
-            }
-        }
-        Update_Agent_Vectors(agent, &target);
+        SteerAgent(op, crowd, k, list, resolved_once ? resolved : nullptr, count, visited, target);
 
         if (ground_switch == 0) {
             if (terrain.Linked()) {
@@ -220,6 +190,48 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
         neighbours.Moved(static_cast<int32_t>(crowd - crowds.GetArray()), k, *agent);
     }
     AtomArray::Free(visited);
+}
+
+void Crowdworld::SteerAgent(BaseObject* op, Crowd_Data* crowd, int32_t k, InExcludeData* list,
+                            const SteeringItem* resolved, int32_t count, AtomArray* visited,
+                            Agent_ID_Data& target) {
+    Agent_ID_Data* agent = &(*crowd->agents)[k];
+    LVector sum = agent->direction;
+    for (int32_t i = 0; i < count; ++i) {
+        SteeringItem entry;
+        if (resolved != nullptr) {
+            entry = resolved[i];
+        } else {
+            entry.item = static_cast<BaseObject*>(list->ObjectFromIndex(op->GetDocument(), i));
+            entry.container = SteeringParameters(entry.item, entry.type);
+        }
+        BaseObject* item = entry.item;
+        const int32_t type = entry.type;
+        BaseContainer* container = entry.container;
+        if (container == nullptr) continue;
+        if (type == CrowdType::Behaviour) {
+            sum += BehaviourSteering(op, crowd->generator, crowd, container, k);
+        } else if (visited->Append(item)) {
+            const Agent_ID_Data result =
+                Blend_Eval(op, crowd->generator, crowd, container, k, visited);
+            visited->Remove(item);
+            sum += result.direction;
+        }
+    }
+
+    if (sum == LVector(0.0, 0.0, 0.0)) {
+        target.rotation = agent->rotation;
+    } else {
+        target.rotation = VectorToHPB(sum);
+        if (forward_axis == CROWDGEN_AXIS_XNEG) {
+            target.rotation.x += angle::kThreeHalfPi;
+        } else if (forward_axis == CROWDGEN_AXIS_ZNEG) {
+            target.rotation.x += angle::kPi;
+        } else if (forward_axis == CROWDGEN_AXIS_XPOS) {
+            target.rotation.x += angle::kHalfPi;
+        }
+    }
+    Update_Agent_Vectors(agent, &target);
 }
 
 int32_t Crowdworld::Identify_Crowd(BaseObject* object) {

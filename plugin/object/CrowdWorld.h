@@ -22,6 +22,7 @@
 #include "plugin/object/CrowdNeighbours.h"
 #include "plugin/object/CrowdTransform.h"
 #include "plugin/object/CrowdWorldTerrain.h"
+#include "plugin/object/FrameSchedule.h"
 #include "plugin/object/SplineCache.h"
 #include "plugin/object/SteeringSettings.h"
 #include "plugin/geometry/CrowdRecords.h"
@@ -54,6 +55,32 @@ class Crowdworld : public ObjectData {
   private:
     /// Updates every agent of one crowd group: steering sum, target heading, motion, pitch.
     void Crowd_execution(BaseObject* op, Crowd_Data* crowd);
+    /// The steering sum, target heading and motion step of agent `k` of `crowd`, with the
+    /// group's behaviour list (`resolved` when it was resolved once for the group); `target`
+    /// is the motion step's evaluated record, of which only the rotation is read.
+    void SteerAgent(BaseObject* op, Crowd_Data* crowd, int32_t k, InExcludeData* list,
+                    const SteeringItem* resolved, int32_t count, AtomArray* visited,
+                    Agent_ID_Data& target);
+    /// Updates the agents of `crowd` in waves on the host's threads (FrameSchedule.h), with
+    /// the group's behaviour list resolved once (`resolved`; null when it is not), when
+    /// that gives exactly what the update in array order gives: true when it did. False, with
+    /// every agent as it was, when the group must be updated in array order: the host has one
+    /// thread, the group's behaviours ask the host or other groups for more than the agents'
+    /// places, the schedule finds no safe order or gets no memory, or an agent moved further
+    /// than the schedule allowed.
+    bool UpdateInWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem* resolved,
+                       int32_t count);
+    /// The reach within which the agents of `crowd` may see each other this frame, widened by
+    /// `move` (the most an agent may move); false when it has no bound or the group's
+    /// behaviours read more than the agents' places and their follow targets (which it looks
+    /// up into wave_targets).
+    bool WaveReach(BaseDocument* doc, Crowd_Data* crowd, const SteeringItem* resolved,
+                   int32_t count, double move, double& reach);
+    /// UpdateInWaves once the host has several threads.
+    bool RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem* resolved, int32_t count);
+    /// A share of one wave: the agents job->order[begin] to job->order[end - 1].
+    static void RunWaveShare(void* job, int32_t begin, int32_t end, int32_t lane);
+
     /// Index in the crowd list of the entry whose generator is `object`, or -1.
     int32_t Identify_Crowd(BaseObject* object);
     /// Whether `array` holds `atom`.
@@ -70,6 +97,8 @@ class Crowdworld : public ObjectData {
                           Crowd_Data* crowd, Agent_ID_Data* agent);
     LVector Calc_Repulsion(const double& radius, Crowd_Data* crowd, Agent_ID_Data* agent);
     LVector Calc_Follow(const double& range, BaseObject* target, Agent_ID_Data* agent);
+    /// Calc_Follow for a target at the global position `target`.
+    LVector FollowPosition(const double& range, const LVector& target, Agent_ID_Data* agent);
     /// The motion step: turns `agent` towards `evaluated`'s rotation and moves it by the
     /// world's time step.
     void Update_Agent_Vectors(Agent_ID_Data* agent, Agent_ID_Data* evaluated);
@@ -123,4 +152,17 @@ class Crowdworld : public ObjectData {
     NeighbourIndex neighbours;                   ///< the neighbour search of the current frame
     BehaviourSettingsTable behaviour_settings;   ///< behaviours read in the current frame
     static constexpr int32_t kSteeringKept = 16; ///< list entries resolved once per group
+    FrameSchedule schedule;                      ///< the waves of the group being updated
+    /// A behaviour's follow target, looked up before the waves: the threads ask no host.
+    struct WaveTarget {
+        const BaseContainer* behaviour;
+        bool linked;      ///< the behaviour links a target
+        LVector position; ///< its global position
+    };
+    WaveTarget wave_targets[kSteeringKept] = {};
+    int32_t wave_target_count = -1; ///< -1 unless a group is being updated in waves
+    /// While a group is updated in waves: per agent, 1 when its wait time is to be drawn after
+    /// the waves, in array order. Null otherwise: the motion step draws it at once.
+    uint8_t* draws_pending = nullptr;
+    const Agent_ID_Data* draws_base = nullptr; ///< the group's first agent, while in waves
 };

@@ -64,15 +64,26 @@ Agent_ID_Data Crowdworld::Behav_Eval(BaseObject* op, BaseObject* generator, Crow
 
 LVector Crowdworld::BehaviourSteering(BaseObject* op, BaseObject* generator, Crowd_Data* crowd,
                                       BaseContainer* behaviour, int32_t k) {
-    BaseDocument* doc = op->GetDocument();
     Agent_ID_Data* agent = &(*crowd->agents)[k];
-    InExcludeData* others = ListOf(crowd->settings, CROWDGEN_OTHER_GROUPS);
     const BehaviourSettings& s = behaviour_settings.Read(behaviour);
     const double others_weight = s.others_weight;
     LVector sum;
+    // The document and the list of other groups are asked of the host only by the terms that
+    // need them, so that the terms of the agents' places alone make no host call (a group
+    // updated in waves runs them on the host's threads).
+    BaseDocument* doc = nullptr;
+    InExcludeData* others = nullptr;
+    bool looked_up = false;
+    const auto look_up = [&]() {
+        if (looked_up) return;
+        doc = op->GetDocument();
+        others = ListOf(crowd->settings, CROWDGEN_OTHER_GROUPS);
+        looked_up = true;
+    };
 
     // Repulsion from every other group with the given radius.
     auto repel_others = [&](const double radius) {
+        look_up();
         int32_t i = 0;
         while (Crowd_Data* group = NextOtherGroup(others, doc, crowd, i))
             sum += others_weight * Calc_Repulsion(radius, group, agent);
@@ -96,13 +107,24 @@ LVector Crowdworld::BehaviourSteering(BaseObject* op, BaseObject* generator, Cro
         if (radius > 0.0) sum += s.separation_weight * Calc_Repulsion(radius, crowd, agent);
         if (s.repel_others) repel_others(radius);
     }
-    if (s.follow) {
+    if (s.follow && wave_target_count >= 0) {
+        // In waves: the target looked up before them.
+        for (int32_t i = 0; i < wave_target_count; ++i) {
+            const WaveTarget& wave = wave_targets[i];
+            if (wave.behaviour != behaviour) continue;
+            if (wave.linked)
+                sum += s.follow_weight * FollowPosition(s.follow_range, wave.position, agent);
+            break;
+        }
+    } else if (s.follow) {
+        look_up();
         BaseObject* target =
             static_cast<BaseObject*>(behaviour->GetLink(CROWDBEHAV_FOLLOW_TARGET, doc));
         if (target != nullptr) sum += s.follow_weight * Calc_Follow(s.follow_range, target, agent);
     }
     if (s.keep_direction) sum += s.keep_direction_weight * agent->direction;
     if (s.spline) {
+        look_up();
         ParameterNode* spline = behaviour->GetLink(CROWDBEHAV_SPLINE_OBJECT, doc);
         if (spline != nullptr) {
             sum += s.spline_weight *
@@ -120,6 +142,7 @@ LVector Crowdworld::BehaviourSteering(BaseObject* op, BaseObject* generator, Cro
     agent->nearest_offset = LVector(10000.0, 10000.0, 10000.0);
     if (s.avoidance) sum += others_weight * Agent_Avoidance(crowd, agent);
     if (s.avoid_others) {
+        look_up();
         // Starting from older frames' values instead would let the push-out grow without
         // bound, frame after frame.
         LVector steer = s.avoidance ? agent->avoid_steer : LVector();

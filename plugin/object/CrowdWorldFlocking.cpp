@@ -177,7 +177,12 @@ LVector Crowdworld::Calc_Repulsion(const double& radius, Crowd_Data* crowd, Agen
 // The target's global position carried into the agent's generator space; a range of 0 or
 // less means no limit.
 LVector Crowdworld::Calc_Follow(const double& range, BaseObject* target, Agent_ID_Data* agent) {
-    const LVector q = !agent->parent_mg * target->GetMg().off;
+    return FollowPosition(range, target->GetMg().off, agent);
+}
+
+LVector Crowdworld::FollowPosition(const double& range, const LVector& target,
+                                   Agent_ID_Data* agent) {
+    const LVector q = !agent->parent_mg * target;
     const LVector offset = q - agent->mg.off;
     const double d = Len(offset);
     if (range > 0.0 && d > range) return LVector();
@@ -202,7 +207,12 @@ void Crowdworld::Update_Agent_Vectors(Agent_ID_Data* agent, Agent_ID_Data* evalu
             agent->speed -= agent->acceleration * dt;
             if (agent->speed <= 0.0) {
                 agent->waiting = 1;
-                agent->wait_frames = static_cast<int32_t>(random.Get01() * 10.0 + 1.0);
+                // In waves the draws wait for a pass in array order after the waves.
+                if (draws_pending != nullptr) {
+                    draws_pending[agent - draws_base] = 1;
+                } else {
+                    agent->wait_frames = static_cast<int32_t>(random.Get01() * 10.0 + 1.0);
+                }
                 agent->speed = 0.0;
             }
             return;

@@ -112,10 +112,11 @@ bool NeighbourQuery::TakeNear() {
     if (near == nullptr) {
         if (!data->HasNear(near_centre, near_asked, near_local))
             data->KeepNear(near_centre, near_made, near_local, *grid, reach);
-        near = data->near_index;
-        near_dist = data->near_dist;
-        near_count = data->near_count;
-        near_reach = data->near_reach;
+        const NearList& list = data->Near();
+        near = list.index;
+        near_dist = list.dist;
+        near_count = list.count;
+        near_reach = list.reach;
     }
     return true;
 }

@@ -58,6 +58,13 @@ class BehaviourSettingsTable {
     /// The parameters of `behaviour` as read at its first use in this frame, or read now
     /// when the table of the frame is full (valid until the next call).
     const BehaviourSettings& Read(BaseContainer* behaviour);
+    /// Whether the table holds `behaviour`'s settings: Read then only looks them up.
+    bool Holds(const BaseContainer* behaviour) const {
+        for (int32_t i = 0; i < behaviours_read; ++i) {
+            if (behaviour_settings[i].container == behaviour) return true;
+        }
+        return false;
+    }
 
   private:
     static constexpr int32_t kBehavioursKept = 8;

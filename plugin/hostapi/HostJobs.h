@@ -1,0 +1,16 @@
+// The host's threads: a parallel loop over numbered items (VtJobTable).
+#pragma once
+
+#include "abi/host_abi.h"
+
+#include <cstdint>
+
+class HostJobs {
+  public:
+    /// The threads the host runs jobs on; 1 when it offers none.
+    static int32_t ThreadCount();
+    /// Runs `run` over the items 0 to count-1 in shares of about `grain`, on the host's
+    /// threads, and returns once all are done; on the calling thread alone when the host
+    /// offers no threads.
+    static void ParallelFor(int32_t count, int32_t grain, VtJobRange run, void* context);
+};
