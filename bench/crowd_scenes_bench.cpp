@@ -311,15 +311,15 @@ void BM_Schedule(benchmark::State& state, const std::string& path, int64_t side)
         state.SkipWithError(error.c_str());
         return;
     }
-    const std::function<void(vantri::SceneObjectEntry&)> widen = [&](vantri::SceneObjectEntry&
-                                                                          entry) {
-        for (vantri::SceneParameter& p : entry.params) {
-            if (side > 0 && (p.key == "CROWDGEN_COUNT_X" || p.key == "CROWDGEN_COUNT_Z"))
-                p.value = side;
-        }
-        for (vantri::SceneObjectEntry& child : entry.children)
-            widen(child);
-    };
+    const std::function<void(vantri::SceneObjectEntry&)> widen =
+        [&](vantri::SceneObjectEntry& entry) {
+            for (vantri::SceneParameter& p : entry.params) {
+                if (side > 0 && (p.key == "CROWDGEN_COUNT_X" || p.key == "CROWDGEN_COUNT_Z"))
+                    p.value = side;
+            }
+            for (vantri::SceneObjectEntry& child : entry.children)
+                widen(child);
+        };
     for (vantri::SceneObjectEntry& entry : scene.objects)
         widen(entry);
     Session session(error);
@@ -407,9 +407,8 @@ const bool kRegistered = [] {
     // The schedule's parallelism at 10,000, 100,000 and 1,000,000 agents (the last the
     // moderate crew widened to 1000 x 1000).
     const std::string moderate = std::string(VANTRI_BENCH_SCENES) + "/moderate-100k.json";
-    const std::pair<const char*, int64_t> sizes[] = {{"moderate-10k", 100},
-                                                     {"moderate-100k", 0},
-                                                     {"moderate-1m", 1000}};
+    const std::pair<const char*, int64_t> sizes[] = {
+        {"moderate-10k", 100}, {"moderate-100k", 0}, {"moderate-1m", 1000}};
     for (const auto& [name, side] : sizes) {
         benchmark::RegisterBenchmark((std::string("Schedule/") + name).c_str(), BM_Schedule,
                                      moderate, side)

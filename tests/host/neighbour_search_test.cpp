@@ -141,7 +141,8 @@ TEST_F(NeighbourSearchTest, TheNearestOfTwoAtTheSameDistanceIsTheEarlier) {
 }
 
 TEST_F(NeighbourSearchTest, TheReferenceIsAnotherPathChosenByAPluginMessage) {
-    const vantri::Result<vantri::SceneFile> loaded = vantri::load_scene_file(std::string(VANTRI_SOURCE_DIR) + "/tests/scenes/crowds.json");
+    const vantri::Result<vantri::SceneFile> loaded =
+        vantri::load_scene_file(std::string(VANTRI_SOURCE_DIR) + "/tests/scenes/crowds.json");
     ASSERT_TRUE(loaded) << loaded.message();
     const vantri::SceneFile& scene = *loaded;
     const Played grid = play(scene, VT_NEIGHBOUR_SEARCH_GRID, {}, 3);
