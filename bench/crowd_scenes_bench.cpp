@@ -254,12 +254,13 @@ void BM_Scene(benchmark::State& state, const std::string& path) {
 }
 
 void BM_Threads(benchmark::State& state, const std::string& path) {
-    vantri::SceneFile scene;
-    std::string error;
-    if (!vantri::load_scene_file(path, scene, error)) {
-        state.SkipWithError(error.c_str());
+    const vantri::Result<vantri::SceneFile> loaded = vantri::load_scene_file(path);
+    if (!loaded) {
+        state.SkipWithError(loaded.message().c_str());
         return;
     }
+    const vantri::SceneFile& scene = *loaded;
+    std::string error;
     const size_t agents = agents_of(scene);
     Session session(error);
     if (!session.started() || !session.choose(VT_NEIGHBOUR_SEARCH_GRID)) {
@@ -305,12 +306,13 @@ void BM_Threads(benchmark::State& state, const std::string& path) {
 // The schedule alone, on two threads: agents per wave over the first frames of a scene, whose
 // crew may be widened to `side` x `side` agents (0: as the file says).
 void BM_Schedule(benchmark::State& state, const std::string& path, int64_t side) {
-    vantri::SceneFile scene;
-    std::string error;
-    if (!vantri::load_scene_file(path, scene, error)) {
-        state.SkipWithError(error.c_str());
+    vantri::Result<vantri::SceneFile> loaded = vantri::load_scene_file(path);
+    if (!loaded) {
+        state.SkipWithError(loaded.message().c_str());
         return;
     }
+    vantri::SceneFile& scene = *loaded;
+    std::string error;
     const std::function<void(vantri::SceneObjectEntry&)> widen =
         [&](vantri::SceneObjectEntry& entry) {
             for (vantri::SceneParameter& p : entry.params) {
