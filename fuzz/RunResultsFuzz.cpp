@@ -32,7 +32,7 @@ constexpr uint64_t kMostAgents = 200;
 // Pictures draw every agent's shapes: crews of finely divided meshes are slow to draw, not
 // wrong (a sphere of 161 segments on 36 agents is 1.9 million triangles a picture), so inputs
 // whose meshes times agents exceed this many faces are left out, as larger crews are.
-constexpr uint64_t kMostDrawnFaces = 200000;
+constexpr uint64_t kMostDrawnFaces = 50000;
 constexpr size_t kMemoryLimit = size_t(256) << 20;
 
 struct Session {
