@@ -119,7 +119,7 @@ void add_play_options(CLI::App& verb, RunOptions& options) {
             return true;
         },
         "a whole number from 1 to 1024",
-        "the threads the simulation runs on (default: the machine's); the results are the "
+        "the threads the simulation runs on (default 1); the results are the "
         "same for every count")
         ->type_name("N");
 }

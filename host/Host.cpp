@@ -11,7 +11,7 @@ namespace {
 Host* g_current = nullptr;
 }
 
-Host::Host() : previous_(g_current), threads_(machine_threads()) {
+Host::Host() : previous_(g_current), threads_(1) {
     api_.version = VT_API_VERSION;
     api_.crash_handler = host_crash_handler;
     api_.system = system_table();

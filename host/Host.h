@@ -71,8 +71,8 @@ class Host {
     const std::vector<std::string>& misuse() const { return misuse_; }
     void report_misuse(const std::string& what) { misuse_.push_back(what); }
 
-    /// The threads the plug-in's jobs run on (VtJobTable): the machine's by default, at
-    /// least 1. With 1 every job runs on the calling thread.
+    /// The threads the plug-in's jobs run on (VtJobTable): 1 by default, so that every job
+    /// runs on the calling thread until a caller asks for more (vantri run --threads).
     int32_t threads() const { return threads_; }
     void set_threads(int32_t threads);
     /// The pool that runs the jobs, made on first use.
