@@ -4,9 +4,9 @@
 # (tests/blender) with the release build's command, then clang-tidy over the sources (with
 # the release build's compile database), then the asan build: address and undefined-behaviour
 # sanitizers with assertions on, at -O1 with
-# line tables, so it is also the build in which every assertion is checked. (The tsan preset,
-# the thread sanitizer over the threaded frame tests, is run at a desk for now:
-# docs/host-interface.md.) Then fuzzes the
+# line tables, so it is also the build in which every assertion is checked; then the tsan
+# build: the thread sanitizer over the threaded tests (the job pool and the world's frame on
+# several threads), the only tests that run code on more than one thread. Then fuzzes the
 # scene loader and a run's results writers for 15 seconds each (VANTRI_FUZZ_SECONDS) from a
 # fixed seed (VANTRI_FUZZ_SEED, 1),
 # failing on any finding: a given commit tries the same inputs on every run, so a failure here
@@ -39,6 +39,8 @@ step "blender: test" ctest --preset release -j "$jobs" -L blender
 step "tidy" scripts/check-tidy.sh release
 step "asan: build" scripts/build.sh asan
 step "asan: test" ctest --preset asan -j "$jobs" -LE blender
+step "tsan: build" scripts/build.sh tsan
+step "tsan: test" ctest --preset tsan -j "$jobs"
 export VANTRI_FUZZ_SEED="${VANTRI_FUZZ_SEED:-1}"
 step "fuzz: scene loader" scripts/fuzz.sh "${VANTRI_FUZZ_SECONDS:-15}" scene_loader_fuzz
 step "fuzz: results" scripts/fuzz.sh "${VANTRI_FUZZ_SECONDS:-15}" run_results_fuzz

@@ -1,6 +1,7 @@
 #include "host/jobs/JobPool.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace vantri {
 
@@ -9,9 +10,11 @@ namespace {
 // Set while the thread runs a share, so that a job started from inside one runs inline.
 thread_local bool t_in_share = false;
 
-// How often a waiting worker checks for a new job before it sleeps: a few tens of
-// microseconds, about the gap between the short jobs of one frame.
-constexpr int kSpins = 20000;
+// How long a waiting worker looks for a new job before it sleeps: about the gap between the
+// short jobs of one frame.
+constexpr auto kWorkerSpin = std::chrono::microseconds(50);
+// Spins with the pause instruction before a wait starts to yield the core.
+constexpr int kPauses = 64;
 
 void relax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -21,8 +24,18 @@ void relax() {
 #endif
 }
 
-uint64_t cursor(uint64_t generation, uint32_t next) {
-    return generation << 32 | next;
+// One step of a wait: a pause at first, then giving the core to another thread.
+void wait_step(int& spins) {
+    if (spins < kPauses) {
+        ++spins;
+        relax();
+    } else {
+        std::this_thread::yield();
+    }
+}
+
+uint64_t cursor(uint32_t generation, uint32_t next) {
+    return static_cast<uint64_t>(generation) << 32 | next;
 }
 
 } // namespace
@@ -48,27 +61,21 @@ JobPool::~JobPool() {
         worker.join();
 }
 
-// A share is claimed by moving the cursor past it while the cursor still belongs to the job:
-// a worker that saw a job late, after the caller moved on, claims nothing. The job's fields it
-// reads may by then be the next job's; the failed claim discards them.
-void JobPool::take_shares(int32_t worker, uint64_t generation) {
+// A share is claimed by moving the cursor past it while the cursor still carries the job's
+// generation: a worker that copied a job late, after the caller moved on, claims nothing.
+void JobPool::take_shares(int32_t worker, const Job& job) {
     t_in_share = true;
     uint64_t seen = cursor_.load(std::memory_order_acquire);
     for (;;) {
-        if (seen >> 32 != (generation & 0xffffffffu)) break;
-        const int32_t count = count_.load(std::memory_order_relaxed);
-        const int32_t grain = grain_.load(std::memory_order_relaxed);
-        const VtJobRange share = run_.load(std::memory_order_relaxed);
-        void* context = context_.load(std::memory_order_relaxed);
+        if (static_cast<uint32_t>(seen >> 32) != job.generation) break;
         const auto begin = static_cast<int32_t>(seen & 0xffffffffu);
-        if (begin >= count) break;
-        const int32_t end = count - begin > grain ? begin + grain : count;
-        if (!cursor_.compare_exchange_weak(
-                seen, cursor(generation & 0xffffffffu, static_cast<uint32_t>(end)),
-                std::memory_order_acq_rel, std::memory_order_acquire)) {
+        if (begin >= job.count) break;
+        const int32_t end = job.count - begin > job.grain ? begin + job.grain : job.count;
+        if (!cursor_.compare_exchange_weak(seen,
+                                           cursor(job.generation, static_cast<uint32_t>(end)),
+                                           std::memory_order_acq_rel, std::memory_order_acquire))
             continue;
-        }
-        share(context, begin, end, worker);
+        job.run(job.context, begin, end, worker);
         done_.fetch_add(end - begin, std::memory_order_acq_rel);
         seen = cursor_.load(std::memory_order_acquire);
     }
@@ -76,24 +83,26 @@ void JobPool::take_shares(int32_t worker, uint64_t generation) {
 }
 
 void JobPool::worker_main(int32_t worker) {
-    uint64_t seen = 0;
+    uint32_t seen = 0;
     for (;;) {
-        uint64_t now = generation_.load(std::memory_order_acquire);
-        for (int i = 0; i < kSpins && now == seen; ++i) {
-            relax();
-            now = generation_.load(std::memory_order_acquire);
-        }
-        if (now == seen) {
+        const auto until = std::chrono::steady_clock::now() + kWorkerSpin;
+        int spins = 0;
+        while (generation_.load(std::memory_order_acquire) == seen &&
+               !stop_.load(std::memory_order_acquire) &&
+               (spins < kPauses || std::chrono::steady_clock::now() < until))
+            wait_step(spins);
+        Job job;
+        {
             std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait(lock, [&] {
-                return stop_.load(std::memory_order_acquire) ||
-                       generation_.load(std::memory_order_acquire) != seen;
+                return stop_.load(std::memory_order_relaxed) ||
+                       generation_.load(std::memory_order_relaxed) != seen;
             });
-            now = generation_.load(std::memory_order_acquire);
+            if (stop_.load(std::memory_order_relaxed)) return;
+            job = job_;
         }
-        if (stop_.load(std::memory_order_acquire)) return;
-        seen = now;
-        take_shares(worker, now);
+        seen = job.generation;
+        take_shares(worker, job);
     }
 }
 
@@ -106,21 +115,20 @@ void JobPool::run(int32_t count, int32_t grain, VtJobRange job, void* context) {
         job(context, 0, count, 0);
         return;
     }
-    const uint64_t generation = generation_.load(std::memory_order_relaxed) + 1;
-    count_.store(count, std::memory_order_relaxed);
-    grain_.store(grain, std::memory_order_relaxed);
-    run_.store(job, std::memory_order_relaxed);
-    context_.store(context, std::memory_order_relaxed);
-    done_.store(0, std::memory_order_relaxed);
-    cursor_.store(cursor(generation & 0xffffffffu, 0), std::memory_order_release);
+    Job current;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        generation_.store(generation, std::memory_order_release);
+        current = Job{job_.generation + 1, count, grain, job, context};
+        job_ = current;
+        done_.store(0, std::memory_order_relaxed);
+        cursor_.store(cursor(current.generation, 0), std::memory_order_release);
+        generation_.store(current.generation, std::memory_order_release);
     }
     wake_.notify_all();
-    take_shares(0, generation);
+    take_shares(0, current);
+    int spins = 0;
     while (done_.load(std::memory_order_acquire) != count)
-        relax();
+        wait_step(spins);
 }
 
 } // namespace vantri
