@@ -71,8 +71,7 @@ void JobPool::take_shares(int32_t worker, const Job& job) {
         const auto begin = static_cast<int32_t>(seen & 0xffffffffu);
         if (begin >= job.count) break;
         const int32_t end = job.count - begin > job.grain ? begin + job.grain : job.count;
-        if (!cursor_.compare_exchange_weak(seen,
-                                           cursor(job.generation, static_cast<uint32_t>(end)),
+        if (!cursor_.compare_exchange_weak(seen, cursor(job.generation, static_cast<uint32_t>(end)),
                                            std::memory_order_acq_rel, std::memory_order_acquire))
             continue;
         job.run(job.context, begin, end, worker);
