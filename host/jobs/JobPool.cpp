@@ -13,8 +13,12 @@ thread_local bool t_in_share = false;
 // How long a waiting worker looks for a new job before it sleeps: about the gap between the
 // short jobs of one frame.
 constexpr auto kWorkerSpin = std::chrono::microseconds(50);
-// Spins with the pause instruction before a wait starts to yield the core.
-constexpr int kPauses = 64;
+// Spins with the pause instruction before a wait starts to yield the core: many when every
+// thread of the pool has a core of its own (a yield may hand the core to another program for
+// a whole time slice), few when the pool has more threads than the machine has cores (the
+// thread waited for may be the one that needs the core).
+constexpr int kPausesOnOwnCores = 4096;
+constexpr int kPausesOnSharedCores = 64;
 
 void relax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -25,8 +29,8 @@ void relax() {
 }
 
 // One step of a wait: a pause at first, then giving the core to another thread.
-void wait_step(int& spins) {
-    if (spins < kPauses) {
+void wait_step(int& spins, int pauses) {
+    if (spins < pauses) {
         ++spins;
         relax();
     } else {
@@ -45,7 +49,9 @@ int32_t machine_threads() {
     return n == 0 ? 1 : static_cast<int32_t>(std::min(n, 1024u));
 }
 
-JobPool::JobPool(int32_t threads) : threads_(std::max(threads, 1)) {
+JobPool::JobPool(int32_t threads)
+    : threads_(std::max(threads, 1)),
+      pauses_(threads_ <= machine_threads() ? kPausesOnOwnCores : kPausesOnSharedCores) {
     workers_.reserve(static_cast<size_t>(threads_ - 1));
     for (int32_t worker = 1; worker < threads_; ++worker)
         workers_.emplace_back([this, worker] { worker_main(worker); });
@@ -88,8 +94,8 @@ void JobPool::worker_main(int32_t worker) {
         int spins = 0;
         while (generation_.load(std::memory_order_acquire) == seen &&
                !stop_.load(std::memory_order_acquire) &&
-               (spins < kPauses || std::chrono::steady_clock::now() < until))
-            wait_step(spins);
+               (spins < pauses_ || std::chrono::steady_clock::now() < until))
+            wait_step(spins, pauses_);
         Job job;
         {
             std::unique_lock<std::mutex> lock(mutex_);
@@ -127,7 +133,7 @@ void JobPool::run(int32_t count, int32_t grain, VtJobRange job, void* context) {
     take_shares(0, current);
     int spins = 0;
     while (done_.load(std::memory_order_acquire) != count)
-        wait_step(spins);
+        wait_step(spins, pauses_);
 }
 
 } // namespace vantri

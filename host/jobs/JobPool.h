@@ -48,6 +48,7 @@ class JobPool {
     void take_shares(int32_t worker, const Job& job);
 
     int32_t threads_;
+    int pauses_; ///< pauses before a wait yields the core
     std::vector<std::thread> workers_;
     std::mutex mutex_; ///< guards job_ and stop_'s change, and the sleepers' wait
     std::condition_variable wake_;
