@@ -71,7 +71,8 @@ struct WaveJob {
 };
 
 // Links every agent of a share to the earlier agents it may read or that may read it, from
-// the group's grid of generator places (built over the places before the update).
+// the group's grid of generator places (built over the places before the update), and keeps
+// what the agent's update may change, for an undo.
 struct LinkJob {
     NeighbourIndex* neighbours;
     GeDynamicArray<Crowd_Data>* crowds;
@@ -184,6 +185,11 @@ void LinkShare(void* context, int32_t begin, int32_t end, int32_t lane) {
     CellGrid* grid = data != nullptr ? job.neighbours->Grid(*data, true) : nullptr;
     const double square = job.reach * job.reach;
     for (int32_t j = begin; j < end; ++j) {
+        const Agent_ID_Data& reader = agents[j];
+        schedule.undo[j] = AgentUndo{reader.mg.off,      reader.rotation,       reader.steer_vector,
+                                     reader.avoid_steer, reader.nearest_offset, reader.speed,
+                                     reader.waiting,     reader.wait_frames};
+        schedule.draws[j] = 0;
         int32_t* links = schedule.links + static_cast<size_t>(j) * FrameSchedule::kMostLinks;
         int32_t& linked = schedule.link_count[j];
         linked = 0;
@@ -191,7 +197,6 @@ void LinkShare(void* context, int32_t begin, int32_t end, int32_t lane) {
             linked = -1;
             continue;
         }
-        const Agent_ID_Data& reader = agents[j];
         const LVector p = reader.mg.off;
         int32_t found = 0;
         double covered = 0.0;
@@ -303,14 +308,6 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
     for (int32_t w = waves; w > 0; --w)
         schedule.wave_start[w] = schedule.wave_start[w - 1];
     schedule.wave_start[0] = 0;
-
-    for (int32_t k = 0; k < n; ++k) {
-        const Agent_ID_Data& agent = agents[k];
-        schedule.undo[k] =
-            AgentUndo{agent.mg.off,         agent.rotation, agent.steer_vector, agent.avoid_steer,
-                      agent.nearest_offset, agent.speed,    agent.waiting,      agent.wait_frames};
-        schedule.draws[k] = 0;
-    }
 
     draws_pending = schedule.draws;
     draws_base = agents.GetArray();
