@@ -72,7 +72,7 @@ void ProgressDisplay::start_ticker() {
                 try {
                     tick();
                 } catch (const std::bad_alloc&) {
-                    // A status line missed for want of memory; the run says so if it fails.
+                    // This status line is skipped for want of memory; the next tick tries again.
                 }
                 lock.lock();
             }
@@ -101,7 +101,7 @@ std::string ProgressDisplay::status(double now, bool with_time_left) const {
         return "playing frames " + std::to_string(first_) + " to " + std::to_string(last_) + taken;
     const double total = static_cast<double>(last_) - first_ + 1;
     std::string text = "frame " + std::to_string(frame_) + " (" + std::to_string(frames_done_) +
-                       " of " + count_text(static_cast<uint64_t>(total)) + "), " +
+                       " of " + std::to_string(static_cast<uint64_t>(total)) + "), " +
                        count_text(agents_) + " agents";
     // The first frame also builds the crews: the rate is of the frames after it.
     if (frames_done_ < 2 || last_frame_at_ <= first_frame_at_) return text;

@@ -1,5 +1,5 @@
 // The progress of a model run, driven by a fake clock: the phases as the run plan says them,
-// a large crew built in 30 s during the first frame, 100 frames at about 4 a second, and the
+// a large crew built in 30 s during the first frame, 1000 frames at about 4 a second, and the
 // files written at the end, one of them slow. Checked on a terminal (through a small model
 // of one) and in a log.
 #include "app/RunProgress.h"
@@ -62,7 +62,7 @@ ModelRun play_model_run(bool terminal, bool quiet) {
 
     ProgressWriter progress(display);
     progress.set_crew_agents(200000);
-    const int32_t first = 1, last = 100;
+    const int32_t first = 1, last = 1000;
     EXPECT_TRUE(progress.admit({first, last}));
     Document document;
     const std::vector<SceneObject*> generators;
@@ -134,11 +134,12 @@ bool starts_with(const std::string& text, const std::string& start) {
     return text.rfind(start, 0) == 0;
 }
 
-/// Every frame status shown: the rate counts the frames alone (each took 0.2 to 0.3 s, the
+/// Every frame status shown, its counts in plain digits as the Blender add-on reads them: the
+/// rate counts the frames alone (each took 0.2 to 0.3 s, the
 /// first one 30 s more), and the time left is near the time the frames went on to take.
 void check_frame_statuses(const ModelRun& run) {
     const std::regex status(
-        R"(frame (\d+) \((\d+) of 100\), 200,000 agents(, ([\d.]+) frames/s)?(, (.+) left)?)");
+        R"(frame (\d+) \((\d+) of 1000\), 200,000 agents(, ([\d.]+) frames/s)?(, (.+) left)?)");
     int with_rate = 0, with_time_left = 0;
     for (const Written& written : run.writes) {
         std::smatch found;
@@ -193,7 +194,8 @@ TEST(RunProgress, AModelRunShowsEveryPhaseWithRateAndTimeLeft) {
         lines.end());
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& l) {
-                                return starts_with(l, "frame 100 (100 of 100), 200,000 agents, ") &&
+                                return starts_with(l,
+                                                   "frame 1000 (1000 of 1000), 200,000 agents, ") &&
                                        l.find("left") == std::string::npos;
                             }),
               1);
@@ -212,7 +214,7 @@ TEST(RunProgress, AModelRunShowsEveryPhaseWithRateAndTimeLeft) {
         EXPECT_LE(written.at - logged, ProgressDisplay::kLogCadence + kTick + 1e-9);
         const bool event = written.text.find("...") != std::string::npos ||
                            written.text.find("done in") != std::string::npos ||
-                           written.text.find("(100 of 100)") != std::string::npos ||
+                           written.text.find("(1000 of 1000)") != std::string::npos ||
                            starts_with(written.text, "vantri run: warning");
         if (!event) {
             EXPECT_GE(written.at - logged, ProgressDisplay::kLogCadence - 1e-9);
