@@ -88,19 +88,26 @@ const char* output_file(const std::string& output) {
     return "";
 }
 
-RunPlan::RunPlan(const RunOptions& options) : options_(options), folder_(options.out) {}
+RunPlan::RunPlan(const RunOptions& options)
+    : options_(options), folder_(options.out), display_(options.quiet, stderr_console()) {}
 
 Status RunPlan::run() {
+    display_.start_ticker();
     for (Status (RunPlan::*step)() :
          {&RunPlan::read, &RunPlan::admit, &RunPlan::build, &RunPlan::admit_memory, &RunPlan::begin,
           &RunPlan::play, &RunPlan::finish}) {
         Status done = (this->*step)();
-        if (!done) return done;
+        if (!done) {
+            display_.abandon();
+            return done;
+        }
     }
+    display_.done();
     return {};
 }
 
 Status RunPlan::read() {
+    display_.phase("reading " + options_.scene);
     Result<SceneFile> scene = load_scene_file(options_.scene);
     if (!scene) return scene.error();
     scene_ = std::move(scene).value();
@@ -155,7 +162,7 @@ void RunPlan::make_writers() {
     auto report_writer = std::make_unique<ReportWriter>(std::move(report));
     report_ = report_writer.get();
     writers_.push_back(std::move(report_writer));
-    auto progress = std::make_unique<ProgressWriter>(options_.quiet);
+    auto progress = std::make_unique<ProgressWriter>(display_);
     progress_ = progress.get();
     writers_.push_back(std::move(progress));
 }
@@ -200,6 +207,7 @@ Error RunPlan::out_of_memory(const std::string& when) const {
 }
 
 Status RunPlan::build() {
+    display_.phase("building the scene");
     allocator().set_limit(options_.max_memory);
     refusals_ = allocator().refusals();
     if (options_.threads) session_.host().set_threads(*options_.threads);
@@ -217,8 +225,7 @@ Status RunPlan::build() {
     }
     objects_ = std::move(objects).value();
     for (const std::string& warning : geometry_link_warnings(objects_))
-        std::fprintf(stderr, "vantri run: warning: %s: %s\n", options_.scene.c_str(),
-                     warning.c_str());
+        display_.message("vantri run: warning: " + options_.scene + ": " + warning);
     for (const BuiltObject& built : objects_) {
         if (built.object->type() == kGeneratorType) generators_.push_back(built.object);
     }
@@ -333,11 +340,13 @@ Status RunPlan::finish() {
     end.wall_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begun_).count();
     end.console = session_.host().console();
+    end.writing = [this](const std::string& file) { display_.phase("writing " + file); };
     try {
         const UnwindReserve reserve;
         for (const std::unique_ptr<RunWriter>& writer : writers_) {
             if (Status finished = writer->finish(end); !finished) return finished;
         }
+        display_.phase("moving the results into " + folder_.target());
         return folder_.commit();
     } catch (const std::bad_alloc&) {
         return memory_failure(options_.scene +

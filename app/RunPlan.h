@@ -71,6 +71,7 @@ class RunPlan {
     std::unique_ptr<Document> document_;
     std::vector<BuiltObject> objects_;
     std::vector<SceneObject*> generators_;
+    ProgressDisplay display_; ///< the progress on stderr, through every step
     std::vector<std::unique_ptr<RunWriter>> writers_;
     ProgressWriter* progress_ = nullptr;
     PictureWriter* pictures_ = nullptr;

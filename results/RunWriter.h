@@ -7,7 +7,8 @@
 //           (a picture of a frame that is not played);
 //   begin   the scene is built and the staging folder exists: opens files, finds shapes;
 //   record  after every evaluated frame, with the generators' records as they stand;
-//   finish  after the last frame: writes what is left into the staging folder;
+//   finish  after the last frame: writes what is left into the staging folder, saying which
+//           file it begins (RunEnd::begin_file);
 //   abandon the play stopped before its last frame: nothing more will come.
 //
 // The first failure of any writer in any phase ends the run with that writer's Error; the
@@ -20,6 +21,7 @@
 #include "results/AgentRecords.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +63,13 @@ struct PlayedFrame {
 struct RunEnd {
     double wall_seconds = 0.0;
     std::vector<std::string> console; ///< the plug-in's console lines
+    /// Told the name of each file as a writer begins to write it (the progress on stderr
+    /// shows it, and the time it takes); may be empty.
+    std::function<void(const std::string& file)> writing;
+    /// Tells `writing`, if there is one.
+    void begin_file(const std::string& file) const {
+        if (writing) writing(file);
+    }
 };
 
 class RunWriter {

@@ -86,7 +86,8 @@ Status CsvWriter::record(const PlayedFrame& frame) {
     return {};
 }
 
-Status CsvWriter::finish(const RunEnd&) {
+Status CsvWriter::finish(const RunEnd& end) {
+    end.begin_file("agents.csv");
     return csv_.close();
 }
 
@@ -161,12 +162,16 @@ Status RecordingWriter::record(const PlayedFrame& frame) {
     return {};
 }
 
-Status RecordingWriter::finish(const RunEnd&) {
+Status RecordingWriter::finish(const RunEnd& end) {
     if (glb_) {
+        end.begin_file("scene.glb");
         Status written = write_scene_glb(recording_, scene_, folder_ + "scene.glb");
         if (!written) return written;
     }
-    if (html_) return write_preview_page(recording_, scene_, folder_ + "preview.html");
+    if (html_) {
+        end.begin_file("preview.html");
+        return write_preview_page(recording_, scene_, folder_ + "preview.html");
+    }
     return {};
 }
 
@@ -215,6 +220,7 @@ Status ReportWriter::record(const PlayedFrame& frame) {
 Status ReportWriter::finish(const RunEnd& end) {
     report_.wall_seconds = end.wall_seconds;
     report_.console = end.console;
+    end.begin_file("run.json");
     return report_.write(folder_ + "run.json");
 }
 

@@ -7,8 +7,10 @@ them into place only when it succeeds, so a refused or cancelled run leaves the 
 results (and the previous "Vantri result") as they were; the played scene then becomes
 `<base>/scene.json`, the one that goes with the results.
 
-The command's progress line ("frame 12 (13 of 101), ...") goes to its stderr, which is a
-pseudo-terminal where there is one so that the line comes every tenth of a second.
+The command's progress ("building the scene", "frame 12 (13 of 101), ...", "writing
+agents.csv") goes to its stderr, which is a pseudo-terminal where there is one so that the
+frame line comes every tenth of a second. Its own messages there (failures and warnings) are
+the lines that start with "vantri".
 """
 
 import os
@@ -112,7 +114,8 @@ class Simulation:
             self._master = None
 
     def errors(self):
-        """The command's messages: its stderr without the progress lines."""
+        """The command's messages: the lines of its stderr that start with "vantri", not its
+        progress."""
         self._read()
         if self._master is None and self.process.stderr is not None and \
                 self.process.poll() is not None:
@@ -124,6 +127,6 @@ class Simulation:
         lines = []
         for line in re.split(r"[\r\n]", text):
             line = line.strip()
-            if line and not PROGRESS.search(line.encode()):
+            if line.startswith("vantri"):
                 lines.append(line)
         return lines
