@@ -21,6 +21,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <utility>
 #include <random>
 #include <sstream>
 
@@ -151,6 +152,30 @@ class PlayedRuns : public StartedPlugin {
         played.csv = read_text(path);
         document.reset();
         return played;
+    }
+
+    /// Plays `run(n)` for n = 1, 2, ... (the run with the n-th allocation refused) until a run
+    /// refuses nothing, and checks each: the host saw no misuse, nothing leaked, no NaN or
+    /// infinity was written; `each` may check more. Returns the refused runs and how many of
+    /// them matched `untroubled`.
+    std::pair<uint64_t, uint64_t>
+    walk_refusals(const std::function<Played(uint64_t)>& run, const Played& untroubled,
+                  const std::function<void(uint64_t, const Played&)>& each = {}) {
+        uint64_t unchanged = 0;
+        uint64_t n = 1;
+        for (;; ++n) {
+            SCOPED_TRACE("refusal " + std::to_string(n));
+            const uint64_t refusals = vantri::allocator().refusals();
+            const Played played = run(n);
+            if (vantri::allocator().refusals() == refusals) break;
+            EXPECT_TRUE(host.misuse().empty()) << host.misuse().front();
+            EXPECT_EQ(vantri::allocator().live(), baseline_live) << "leak";
+            EXPECT_EQ(played.csv.find("nan"), std::string::npos);
+            EXPECT_EQ(played.csv.find("inf"), std::string::npos);
+            if (played == untroubled) ++unchanged;
+            if (each) each(n, played);
+        }
+        return {n - 1, unchanged};
     }
 
     /// The agent array of the generator named `name`, as the world sees it.

@@ -148,22 +148,13 @@ TEST_F(ThreadedFrameTest, RefusedScheduleMemoryLeaksNothingAndChangesNothing) {
     const Played untroubled = run(0);
     ASSERT_GT(counts().in_waves, before.in_waves) << "the crowd is updated in waves";
     ASSERT_TRUE(untroubled == play_on(1, scene, {}, INT32_MAX, true));
-    uint64_t unchanged = 0;
-    uint64_t n = 1;
-    for (;; ++n) {
-        SCOPED_TRACE("refusal " + std::to_string(n));
-        const uint64_t refusals = vantri::allocator().refusals();
-        const Played played = run(n);
-        if (vantri::allocator().refusals() == refusals) break;
-        EXPECT_TRUE(host.misuse().empty()) << host.misuse().front();
-        EXPECT_EQ(vantri::allocator().live(), baseline_live) << "leak";
-        EXPECT_EQ(played.csv.find("nan"), std::string::npos);
-        if (played == untroubled) ++unchanged;
-        if (n % 3 == 0) {
-            EXPECT_TRUE(run(n) == played) << "the same refusal, the same run";
-        }
-    }
-    EXPECT_GT(n, 10u) << "the frames allocate";
+    const auto [refused, unchanged] =
+        walk_refusals(run, untroubled, [&](uint64_t n, const Played& played) {
+            if (n % 3 == 0) {
+                EXPECT_TRUE(run(n) == played) << "the same refusal, the same run";
+            }
+        });
+    EXPECT_GT(refused, 10u) << "the frames allocate";
     EXPECT_GE(unchanged, 2u) << "the schedule's block and the threads' query buffers";
 }
 
