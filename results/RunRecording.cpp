@@ -201,9 +201,14 @@ int32_t RunRecording::shape_of_source(size_t g, const SourceIndex& sources,
 void RunRecording::add_frame(int32_t frame, const std::vector<GeneratorFrame>& frame_generators) {
     frames_.push_back(frame);
     offsets_.emplace_back();
+    size_t agents = 0;
+    for (size_t g = 0; g < generators_.size() && g < frame_generators.size(); ++g)
+        agents += frame_generators[g].count;
+    std::vector<AgentPose>& poses = poses_.emplace_back();
+    poses.reserve(agents);
     for (size_t g = 0; g < generators_.size(); ++g) {
         RecordedGenerator& generator = generators_[g];
-        offsets_.back().push_back(poses_.size());
+        offsets_.back().push_back(poses.size());
         const GeneratorFrame none{};
         const GeneratorFrame& list = g < frame_generators.size() ? frame_generators[g] : none;
         generator.counts.push_back(static_cast<uint32_t>(list.count));
@@ -213,7 +218,7 @@ void RunRecording::add_frame(int32_t frame, const std::vector<GeneratorFrame>& f
             // The same product as agents.csv's position: the generator's matrix applied to
             // the record's matrix in generator space.
             const VtMatrix global = multiply(list.matrix, list.records[i].mg);
-            poses_.push_back(pose_of(global));
+            poses.push_back(pose_of(global));
             if (i >= generator.agent_shapes.size()) {
                 generator.agent_shapes.push_back(shape_of_source(g, sources, list.records[i], i));
                 generator.agent_scales.push_back(export_transform(global).scale);
@@ -227,7 +232,7 @@ void RunRecording::add_frame(int32_t frame, const std::vector<GeneratorFrame>& f
 AgentPose RunRecording::pose(size_t frame, size_t generator, size_t agent) const {
     if (frame < frames_.size() && generator < generators_.size() &&
         agent < generators_[generator].counts[frame])
-        return poses_[offsets_[frame][generator] + agent];
+        return poses_[frame][offsets_[frame][generator] + agent];
     return AgentPose{{0, 0, 0}, {0, 0, 0, 0}};
 }
 

@@ -116,9 +116,10 @@ class RunRecording {
     /// Per generator: the body box shown for sources without geometry (-2: not made yet).
     std::vector<int32_t> body_shapes_;
     std::vector<int32_t> frames_;
-    /// The poses, frame after frame; each frame holds every generator's agents in turn.
-    std::vector<AgentPose> poses_;
-    /// Per frame and generator: where its poses start in poses_.
+    /// Per frame: every generator's agents in turn, in a block of its own size, so that a
+    /// long run never copies its poses into a larger block.
+    std::vector<std::vector<AgentPose>> poses_;
+    /// Per frame and generator: where its poses start in the frame's block.
     std::vector<std::vector<size_t>> offsets_;
     size_t objects_visited_ = 0;
 };
