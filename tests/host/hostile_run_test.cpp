@@ -702,11 +702,12 @@ TEST(HostileRun, MeshesAndTheRecordingBeyondTheMemoryLimitAreRefusedBeforeBuildi
                     60);
     EXPECT_EQ(outcome.exit_code, 3) << outcome.output;
     EXPECT_EQ(outcome.output.rfind("vantri run: " + long_run +
-                                       ": scene.glb and preview.html keep 1,000 agents at each of "
-                                       "10,001 frames",
+                                       ": preview.html keeps 1,000 agents at each of 10,001 "
+                                       "frames",
                                    0),
               0u)
         << outcome.output;
+    EXPECT_NE(outcome.output.find("leave it out with --outputs csv)"), std::string::npos);
     EXPECT_EQ(scratch.listing(), "long.json plane.json sphere.json");
 }
 
