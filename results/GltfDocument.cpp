@@ -1,13 +1,31 @@
 #include "results/GltfDocument.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace vantri {
 
+namespace {
+
+constexpr size_t kBlockBytes = size_t(1) << 20;
+
+} // namespace
+
 int JsonList::add(std::string_view entry) {
-    if (count_ > 0) text_ += ',';
-    text_ += entry;
+    if (blocks_.empty() || blocks_.back().size() + entry.size() + 1 > blocks_.back().capacity()) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(std::max(kBlockBytes, entry.size() + 1));
+    }
+    if (count_ > 0) blocks_.back() += ',';
+    blocks_.back() += entry;
     return static_cast<int>(count_++);
+}
+
+size_t JsonList::bytes() const {
+    size_t bytes = 0;
+    for (const std::string& block : blocks_)
+        bytes += block.capacity();
+    return bytes;
 }
 
 int JsonList::add_value(const nlohmann::json& entry) {
@@ -52,7 +70,8 @@ void GltfDocument::each_piece(const std::function<void(std::string_view)>& piece
     piece(",\"scene\":0,\"scenes\":[{\"name\":" + json_string(scene_name));
     if (scene_nodes.count() > 0) {
         piece(",\"nodes\":[");
-        piece(scene_nodes.entries());
+        for (const std::string& block : scene_nodes.blocks())
+            piece(block);
         piece("]");
     }
     piece("}]");
@@ -61,7 +80,8 @@ void GltfDocument::each_piece(const std::function<void(std::string_view)>& piece
         piece(",\"");
         piece(name);
         piece("\":[");
-        piece(entries.entries());
+        for (const std::string& block : entries.blocks())
+            piece(block);
         piece("]");
     };
     list("nodes", nodes);
@@ -73,9 +93,11 @@ void GltfDocument::each_piece(const std::function<void(std::string_view)>& piece
         piece(",\"buffers\":[{\"byteLength\":" + std::to_string(buffer_bytes) + "}]");
     if (channels.count() > 0) {
         piece(",\"animations\":[{\"name\":\"run\",\"channels\":[");
-        piece(channels.entries());
+        for (const std::string& block : channels.blocks())
+            piece(block);
         piece("],\"samplers\":[");
-        piece(samplers.entries());
+        for (const std::string& block : samplers.blocks())
+            piece(block);
         piece("]}]");
     }
     piece("}");

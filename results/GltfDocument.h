@@ -12,22 +12,25 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vantri {
 
-/// Entries of one JSON array, as text.
+/// Entries of one JSON array, as text, in blocks of about a megabyte, so that a long list
+/// grows without copying itself into a buffer twice its size.
 class JsonList {
   public:
     /// Appends an entry (a JSON value as text); returns its index.
     int add(std::string_view entry);
     int add_value(const nlohmann::json& entry);
     size_t count() const { return count_; }
-    /// The entries, comma-separated, without the brackets.
-    const std::string& entries() const { return text_; }
-    size_t bytes() const { return text_.size(); }
+    /// The entries, comma-separated, without the brackets, in pieces.
+    const std::vector<std::string>& blocks() const { return blocks_; }
+    /// What the entries take in memory.
+    size_t bytes() const;
 
   private:
-    std::string text_;
+    std::vector<std::string> blocks_;
     size_t count_ = 0;
 };
 
