@@ -59,7 +59,6 @@ size_t GlbBinary::add(const void* bytes, size_t size) {
     const size_t offset = start_part(size);
     const auto* first = static_cast<const unsigned char*>(bytes);
     parts_.back().bytes.assign(first, first + size);
-    held_ += size;
     return offset;
 }
 

@@ -40,8 +40,6 @@ class GlbBinary {
     size_t reserve(size_t size, Filler fill);
     /// The chunk's length so far, padding included.
     size_t size() const { return size_; }
-    /// Bytes held in memory (the parts added, not the reserved ones).
-    size_t held() const { return held_; }
 
     /// Writes the chunk's parts in order; fails when a filler wrote another size than it
     /// reserved.
@@ -57,7 +55,6 @@ class GlbBinary {
 
     std::vector<Part> parts_;
     size_t size_ = 0;
-    size_t held_ = 0;
 };
 
 struct GltfDocument;

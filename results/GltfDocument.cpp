@@ -7,25 +7,21 @@ namespace vantri {
 
 namespace {
 
+/// Blocks start small, for the short lists, and double up to a megabyte.
+constexpr size_t kFirstBlockBytes = size_t(4) << 10;
 constexpr size_t kBlockBytes = size_t(1) << 20;
 
 } // namespace
 
 int JsonList::add(std::string_view entry) {
     if (blocks_.empty() || blocks_.back().size() + entry.size() + 1 > blocks_.back().capacity()) {
+        const size_t last = blocks_.empty() ? kFirstBlockBytes / 2 : blocks_.back().capacity();
         blocks_.emplace_back();
-        blocks_.back().reserve(std::max(kBlockBytes, entry.size() + 1));
+        blocks_.back().reserve(std::max(std::min(2 * last, kBlockBytes), entry.size() + 1));
     }
     if (count_ > 0) blocks_.back() += ',';
     blocks_.back() += entry;
     return static_cast<int>(count_++);
-}
-
-size_t JsonList::bytes() const {
-    size_t bytes = 0;
-    for (const std::string& block : blocks_)
-        bytes += block.capacity();
-    return bytes;
 }
 
 int JsonList::add_value(const nlohmann::json& entry) {
@@ -113,11 +109,6 @@ void GltfDocument::write(std::ostream& out) const {
     each_piece([&out](std::string_view piece) {
         out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
     });
-}
-
-size_t GltfDocument::bytes() const {
-    return views.bytes() + accessors.bytes() + meshes.bytes() + materials.bytes() + nodes.bytes() +
-           samplers.bytes() + channels.bytes() + scene_nodes.bytes();
 }
 
 } // namespace vantri

@@ -16,8 +16,8 @@
 
 namespace vantri {
 
-/// Entries of one JSON array, as text, in blocks of about a megabyte, so that a long list
-/// grows without copying itself into a buffer twice its size.
+/// Entries of one JSON array, as text, in blocks of up to about a megabyte, so that a long
+/// list grows without copying itself into a buffer twice its size.
 class JsonList {
   public:
     /// Appends an entry (a JSON value as text); returns its index.
@@ -26,8 +26,6 @@ class JsonList {
     size_t count() const { return count_; }
     /// The entries, comma-separated, without the brackets, in pieces.
     const std::vector<std::string>& blocks() const { return blocks_; }
-    /// What the entries take in memory.
-    size_t bytes() const;
 
   private:
     std::vector<std::string> blocks_;
@@ -59,8 +57,6 @@ struct GltfDocument {
     size_t size() const;
     /// Writes the whole document. Arrays without entries are left out, as glTF requires.
     void write(std::ostream& out) const;
-    /// What the document holds in memory, about.
-    size_t bytes() const;
 
   private:
     /// The document in pieces, in order, without joining them into one more copy.
