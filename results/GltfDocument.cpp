@@ -62,7 +62,7 @@ int GltfDocument::add_accessor(int view, size_t offset, int component, const cha
 }
 
 void GltfDocument::each_piece(const std::function<void(std::string_view)>& piece) const {
-    piece("{\"asset\":" + asset.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    piece("{\"asset\":" + asset);
     piece(",\"scene\":0,\"scenes\":[{\"name\":" + json_string(scene_name));
     if (scene_nodes.count() > 0) {
         piece(",\"nodes\":[");

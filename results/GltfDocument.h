@@ -40,7 +40,7 @@ std::string json_float(float value);
 std::string json_double(double value);
 
 struct GltfDocument {
-    nlohmann::json asset;
+    std::string asset; ///< the "asset" object, as text
     JsonList views, accessors, meshes, materials, nodes, samplers, channels;
     JsonList scene_nodes; ///< the indices of the nodes at the scene's top
     std::string scene_name;

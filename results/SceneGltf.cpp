@@ -144,7 +144,8 @@ void GltfScene::describe_asset(const std::string& scene) {
     }
     extras["metres_per_scene_unit"] = kMetresPerSceneUnit;
     extras["axes"] = "scene (x, y, z) is glTF (x, y, -z)";
-    document_.asset = Json{{"version", "2.0"}, {"generator", "Vantri"}, {"extras", extras}};
+    document_.asset = Json{{"version", "2.0"}, {"generator", "Vantri"}, {"extras", extras}}.dump(
+        -1, ' ', false, Json::error_handler_t::replace);
 }
 
 // The key times, shared by every channel: (frame - first frame) / fps seconds.
@@ -204,12 +205,16 @@ void GltfScene::add_generators() {
         const std::string name_text = name.substr(1, name.size() - 2);
         const size_t count = generator.agent_shapes.size();
         const int group = static_cast<int>(document_.nodes.count());
-        std::string children;
-        for (size_t a = 0; a < count; ++a)
-            children += (a > 0 ? "," : "") + std::to_string(group + 1 + static_cast<int>(a));
-        document_.nodes.add("{\"name\":" + name +
-                            (count > 0 ? ",\"children\":[" + children + "]" : "") +
-                            ",\"extras\":{\"generator\":" + name + "}}");
+        std::string group_node = "{\"name\":" + name;
+        for (size_t a = 0; a < count; ++a) {
+            group_node += a > 0 ? "," : ",\"children\":[";
+            group_node += std::to_string(group + 1 + static_cast<int>(a));
+        }
+        group_node += count > 0 ? "]" : "";
+        group_node += ",\"extras\":{\"generator\":";
+        group_node += name;
+        group_node += "}}";
+        document_.nodes.add(group_node);
         document_.scene_nodes.add(std::to_string(group));
         for (size_t a = 0; a < count; ++a, ++agent) {
             const Presence presence = presence_of(generator, a);
