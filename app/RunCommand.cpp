@@ -108,7 +108,8 @@ void add_play_options(CLI::App& verb, RunOptions& options) {
     verb.add_flag("--quiet", options.quiet, "no progress on stderr and no summary line");
     add_checked_option<size_t>(verb, "--max-memory", options.max_memory, read_bytes,
                                "a size above 0 such as 512M or 4G",
-                               "the most memory the plug-in may take (default 4G)")
+                               "the most memory the plug-in and the recording for scene.glb and "
+                               "preview.html may take (default 4G)")
         ->type_name("BYTES");
     add_checked_option<std::optional<int32_t>>(
         verb, "--threads", options.threads,

@@ -4,6 +4,7 @@
 #include "host/eval/Player.h"
 #include "host/memory/Allocator.h"
 #include "results/InterruptCleanup.h"
+#include "results/RecordingMemory.h"
 #include "scenefile/CrewSize.h"
 #include "scenefile/GeometryLinks.h"
 #include "scenefile/SceneGeometry.h"
@@ -36,8 +37,8 @@ constexpr double kMeshFaceBytes = 4 * sizeof(int32_t);
 /// a float normal).
 constexpr double kShapePointBytes = sizeof(VtVector);
 constexpr double kShapeFaceBytes = 2 * 3 * sizeof(uint32_t) + 6 * 2 * 3 * sizeof(float);
-/// What the recording for scene.glb and preview.html holds per agent and frame.
-constexpr double kRecordedPoseBytes = sizeof(AgentPose);
+/// The most a .glb file can hold: its header keeps its length in 32 bits.
+constexpr double kGlbFileLimit = 4294967295.0;
 
 /// While it lives, the first allocation that fails throws std::bad_alloc at once, and a
 /// reserve of memory is kept for what runs while that exception unwinds: the JSON library's
@@ -201,9 +202,14 @@ Status RunPlan::admit_meshes() const {
 }
 
 Error RunPlan::out_of_memory(const std::string& when) const {
-    return memory_failure(
-        options_.scene + ": " + when + ": the plug-in ran out of memory at the limit of " +
-        bytes_text(options_.max_memory) + " (raise it with --max-memory); nothing was written");
+    const std::string kept =
+        kept_for_outputs_ == 0 ? ""
+                               : " less the " + size_text(static_cast<double>(kept_for_outputs_)) +
+                                     " that the recording for scene.glb and preview.html keeps";
+    return memory_failure(options_.scene + ": " + when +
+                          ": the plug-in ran out of memory at the limit of " +
+                          bytes_text(options_.max_memory) + kept +
+                          " (raise it with --max-memory); nothing was written");
 }
 
 Status RunPlan::build() {
@@ -236,7 +242,8 @@ Status RunPlan::build() {
 Status RunPlan::admit_memory() {
     const double limit = static_cast<double>(options_.max_memory);
     uint64_t agents = 0;
-    for (const CrewSize& crew : crew_sizes(objects_)) {
+    const std::vector<CrewSize> crews = crew_sizes(objects_);
+    for (const CrewSize& crew : crews) {
         agents += crew.agents;
         const double bytes = static_cast<double>(crew.agents) * kAgentRecordBytes;
         if (bytes > limit)
@@ -255,21 +262,62 @@ Status RunPlan::admit_memory() {
                               size_text(bytes) + ", more than the memory limit of " +
                               bytes_text(options_.max_memory) +
                               " (raise it with --max-memory); nothing was written");
-    // scene.glb and preview.html are written at the end from a recording of every agent at
-    // every frame, which the command holds outside the plug-in's allocator.
-    if (options_.outputs.count("glb") != 0 || options_.outputs.count("html") != 0) {
-        const double frames = static_cast<double>(frames_.last) - frames_.first + 1;
-        const double kept = static_cast<double>(agents) * frames * kRecordedPoseBytes;
-        if (kept > limit)
-            return memory_failure(
-                options_.scene + ": scene.glb and preview.html keep " + count_text(agents) +
-                " agents at each of " + count_text(static_cast<uint64_t>(frames)) +
-                " frames, which needs at least " + size_text(kept) +
-                ", more than the memory limit of " + bytes_text(options_.max_memory) +
-                " (raise it with --max-memory, play fewer frames, or leave them out with "
-                "--outputs csv); nothing was written");
-    }
+    if (Status recording = admit_recording(crews, bytes); !recording) return recording;
     progress_->set_crew_agents(agents);
+    return {};
+}
+
+// scene.glb and preview.html are written at the end from a recording of every agent at every
+// frame, which the command holds beside the plug-in's crews: the two together must fit in the
+// memory limit, and the plug-in may take only what the recording and the writing leave of it.
+Status RunPlan::admit_recording(const std::vector<CrewSize>& crews, double crew_bytes) {
+    const bool glb = options_.outputs.count("glb") != 0;
+    const bool html = options_.outputs.count("html") != 0;
+    if (!glb && !html) return {};
+    std::vector<RecordedCrew> recorded;
+    uint64_t agents = 0;
+    for (const CrewSize& crew : crews) {
+        recorded.push_back({crew.agents, crew.generator->name()});
+        agents += crew.agents;
+    }
+    const uint64_t frames = static_cast<uint64_t>(int64_t{frames_.last} - frames_.first + 1);
+    const std::string outputs = glb && html ? "scene.glb and preview.html"
+                                : glb       ? "scene.glb"
+                                            : "preview.html";
+    // The --outputs that leaves out what `dropped` names (glb, or glb and html).
+    const auto outputs_without = [this](std::initializer_list<const char*> dropped) {
+        std::string list;
+        for (const std::string& output : run_outputs()) {
+            bool kept = options_.outputs.count(output) != 0;
+            for (const char* name : dropped)
+                kept = kept && output != name;
+            if (kept) list += (list.empty() ? "" : ",") + output;
+        }
+        return "--outputs " + (list.empty() ? std::string("none") : list);
+    };
+    const double glb_bytes = glb ? glb_file_bytes(recorded, frames) : 0.0;
+    if (glb_bytes > kGlbFileLimit)
+        return input_error(options_.scene + ": scene.glb would hold " + count_text(agents) +
+                           " agents at each of " + count_text(frames) + " frames, at least " +
+                           size_text(glb_bytes) +
+                           ", more than the 4 GiB that a .glb file can hold (play fewer frames, "
+                           "or leave it out with " +
+                           outputs_without({"glb"}) + "); nothing was written");
+    const RecordingMemory memory =
+        recording_memory(recorded, frames, recording_pieces(*document_), glb, html);
+    const double limit = static_cast<double>(options_.max_memory);
+    if (crew_bytes + memory.peak() > limit)
+        return memory_failure(
+            options_.scene + ": " + outputs + (glb && html ? " keep " : " keeps ") +
+            count_text(agents) + " agents at each of " + count_text(frames) +
+            " frames, which needs at least " + size_text(memory.peak()) + " besides the " +
+            size_text(crew_bytes) + " of the crews, more than the memory limit of " +
+            bytes_text(options_.max_memory) +
+            " (raise it with --max-memory, play fewer frames, or leave " +
+            (glb && html ? "them" : "it") + " out with " + outputs_without({"glb", "html"}) +
+            "); nothing was written");
+    kept_for_outputs_ = static_cast<size_t>(memory.peak());
+    allocator().set_limit(options_.max_memory - kept_for_outputs_);
     return {};
 }
 

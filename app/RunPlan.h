@@ -5,8 +5,9 @@
 //   admit     each writer's own check, the host meshes' size against --max-memory, then the
 //             results folder's: still nothing written;
 //   build     the plug-in started and the scene built in the host;
-//   memory    every crew's records, and the recording for scene.glb and preview.html, must
-//             fit in --max-memory;
+//   memory    every crew's records, and beside them the recording for scene.glb and
+//             preview.html, must fit in --max-memory; the plug-in gets what the recording
+//             leaves of it;
 //   begin     the staging folder made and each writer begun;
 //   play      every frame evaluated and recorded by each writer in turn;
 //   finish    each writer finishes its files, and the staging folder takes the results
@@ -24,6 +25,7 @@
 #include "host/scene/Document.h"
 #include "results/OutputFolder.h"
 #include "results/RunWriters.h"
+#include "scenefile/CrewSize.h"
 #include "scenefile/SceneBuilder.h"
 
 #include <memory>
@@ -51,6 +53,7 @@ class RunPlan {
     Status admit_meshes() const;
     Status build();
     Status admit_memory();
+    Status admit_recording(const std::vector<CrewSize>& crews, double crew_bytes);
     Status begin();
     Status play();
     Status play_frame(int32_t frame);
@@ -66,6 +69,8 @@ class RunPlan {
     RunFrames frames_;
     OutputFolder folder_;
     uint64_t refusals_ = 0;
+    /// What the recording for scene.glb and preview.html keeps out of the memory limit.
+    size_t kept_for_outputs_ = 0;
     PluginSession session_;
     // After the session: the scene's objects go before the plug-in is unloaded.
     std::unique_ptr<Document> document_;

@@ -146,29 +146,35 @@ void RunRecording::find_pieces(const Document& document, const ShapeMakers& make
     visit(visit, document.first_child());
 }
 
-// The shape of the object that a record's instance repeats. The instance is looked up among
-// the generator's output, so a record's object pointer is only followed when it names one
-// of those instances.
-int32_t RunRecording::shape_of_source(size_t g, const VtAgentRecord& record, size_t index) {
+// A generator's instances by handle (a record names its instance by handle, and its object
+// pointer is only followed when it names one of them), and its children in order.
+RunRecording::SourceIndex RunRecording::index_sources(size_t g) {
     SceneObject& generator = *generator_objects_[g];
-    SceneObject* source = nullptr;
+    SourceIndex index;
     if (SceneObject* root = generator.cache()) {
         for (Atom* child = root->first_child(); child != nullptr; child = child->next()) {
-            if (child->handle() != record.object) continue;
-            source = linked_object(*SceneObject::from(child), kInstanceLink);
-            break;
+            ++objects_visited_;
+            index.by_instance.emplace(child->handle(),
+                                      linked_object(*SceneObject::from(child), kInstanceLink));
         }
     }
-    if (source == nullptr) {
-        // Without its instance: the source the generator gives the agent's index.
-        size_t sources = 0;
-        for (Atom* child = generator.first_child(); child != nullptr; child = child->next())
-            ++sources;
-        Atom* child = generator.first_child();
-        for (size_t i = 0; sources > 0 && i < index % sources; ++i)
-            child = child->next();
-        source = SceneObject::from(child);
+    for (Atom* child = generator.first_child(); child != nullptr; child = child->next()) {
+        ++objects_visited_;
+        index.children.push_back(SceneObject::from(child));
     }
+    return index;
+}
+
+// The shape of the object that a record's instance repeats.
+int32_t RunRecording::shape_of_source(size_t g, const SourceIndex& sources,
+                                      const VtAgentRecord& record, size_t index) {
+    SceneObject& generator = *generator_objects_[g];
+    SceneObject* source = nullptr;
+    const auto instance = sources.by_instance.find(record.object);
+    if (instance != sources.by_instance.end()) source = instance->second;
+    // Without its instance: the source the generator gives the agent's index.
+    if (source == nullptr && !sources.children.empty())
+        source = sources.children[index % sources.children.size()];
     if (source != nullptr) {
         auto known = source_shapes_.find(source);
         if (known == source_shapes_.end()) {
@@ -192,24 +198,29 @@ int32_t RunRecording::shape_of_source(size_t g, const VtAgentRecord& record, siz
     return body_shapes_[g];
 }
 
-void RunRecording::add_frame(int32_t frame,
-                             const std::vector<std::vector<VtAgentRecord>>& records) {
+void RunRecording::add_frame(int32_t frame, const std::vector<GeneratorFrame>& frame_generators) {
     frames_.push_back(frame);
     offsets_.emplace_back();
+    size_t agents = 0;
+    for (size_t g = 0; g < generators_.size() && g < frame_generators.size(); ++g)
+        agents += frame_generators[g].count;
+    std::vector<AgentPose>& poses = poses_.emplace_back();
+    poses.reserve(agents);
     for (size_t g = 0; g < generators_.size(); ++g) {
         RecordedGenerator& generator = generators_[g];
-        offsets_.back().push_back(poses_.size());
-        const std::vector<VtAgentRecord>& list =
-            g < records.size() ? records[g] : std::vector<VtAgentRecord>{};
-        generator.counts.push_back(static_cast<uint32_t>(list.size()));
-        const VtMatrix generator_mg = generator_objects_[g]->global_matrix();
-        for (size_t i = 0; i < list.size(); ++i) {
+        offsets_.back().push_back(poses.size());
+        const GeneratorFrame none{};
+        const GeneratorFrame& list = g < frame_generators.size() ? frame_generators[g] : none;
+        generator.counts.push_back(static_cast<uint32_t>(list.count));
+        SourceIndex sources;
+        if (list.count > generator.agent_shapes.size()) sources = index_sources(g);
+        for (size_t i = 0; i < list.count; ++i) {
             // The same product as agents.csv's position: the generator's matrix applied to
             // the record's matrix in generator space.
-            const VtMatrix global = multiply(generator_mg, list[i].mg);
-            poses_.push_back(pose_of(global));
+            const VtMatrix global = multiply(list.matrix, list.records[i].mg);
+            poses.push_back(pose_of(global));
             if (i >= generator.agent_shapes.size()) {
-                generator.agent_shapes.push_back(shape_of_source(g, list[i], i));
+                generator.agent_shapes.push_back(shape_of_source(g, sources, list.records[i], i));
                 generator.agent_scales.push_back(export_transform(global).scale);
             }
         }
@@ -221,7 +232,7 @@ void RunRecording::add_frame(int32_t frame,
 AgentPose RunRecording::pose(size_t frame, size_t generator, size_t agent) const {
     if (frame < frames_.size() && generator < generators_.size() &&
         agent < generators_[generator].counts[frame])
-        return poses_[offsets_[frame][generator] + agent];
+        return poses_[frame][offsets_[frame][generator] + agent];
     return AgentPose{{0, 0, 0}, {0, 0, 0, 0}};
 }
 

@@ -12,6 +12,7 @@
 #include "results/AgentRecords.h"
 #include "results/ExportSpace.h"
 #include "results/ObjectShapes.h"
+#include "results/RunWriter.h"
 #include "host/scene/Document.h"
 
 #include <string>
@@ -71,8 +72,9 @@ class RunRecording {
     /// their shapes.
     void begin(const Document& document, const std::vector<SceneObject*>& generators,
                const ShapeMakers& makers = ShapeMakers::host());
-    /// Records one evaluated frame: each generator's records as read after the frame.
-    void add_frame(int32_t frame, const std::vector<std::vector<VtAgentRecord>>& records);
+    /// Records one evaluated frame: each generator's records and matrix as read after the
+    /// frame, in the order begin() was given the generators (a missing one has no agents).
+    void add_frame(int32_t frame, const std::vector<GeneratorFrame>& generators);
 
     int32_t fps() const { return fps_; }
     const std::vector<int32_t>& frames() const { return frames_; }
@@ -85,8 +87,20 @@ class RunRecording {
     /// The number of agents of every generator together (each at its largest count).
     size_t agent_count() const;
 
+    /// The objects looked at so far to find the agents' shapes (the generators' instances
+    /// and children): the work of recording grows with the crew, not with its square.
+    size_t objects_visited() const { return objects_visited_; }
+
   private:
-    int32_t shape_of_source(size_t generator, const VtAgentRecord& record, size_t index);
+    /// Where a generator's new agents find their source objects, gathered once per frame
+    /// that brings new agents.
+    struct SourceIndex {
+        std::unordered_map<const VtAtom*, SceneObject*> by_instance;
+        std::vector<SceneObject*> children;
+    };
+    SourceIndex index_sources(size_t generator);
+    int32_t shape_of_source(size_t generator, const SourceIndex& sources,
+                            const VtAgentRecord& record, size_t index);
     int32_t add_shape(const std::string& name, ObjectShape shape);
     void find_pieces(const Document& document, const ShapeMakers& makers);
 
@@ -102,10 +116,12 @@ class RunRecording {
     /// Per generator: the body box shown for sources without geometry (-2: not made yet).
     std::vector<int32_t> body_shapes_;
     std::vector<int32_t> frames_;
-    /// The poses, frame after frame; each frame holds every generator's agents in turn.
-    std::vector<AgentPose> poses_;
-    /// Per frame and generator: where its poses start in poses_.
+    /// Per frame: every generator's agents in turn, in a block of its own size, so that a
+    /// long run never copies its poses into a larger block.
+    std::vector<std::vector<AgentPose>> poses_;
+    /// Per frame and generator: where its poses start in the frame's block.
     std::vector<std::vector<size_t>> offsets_;
+    size_t objects_visited_ = 0;
 };
 
 } // namespace vantri

@@ -94,7 +94,6 @@ Status CsvWriter::finish(const RunEnd& end) {
 Status RecordingWriter::begin(const RunStart& start) {
     folder_ = start.folder + "/";
     recording_.begin(start.document, start.generators);
-    records_.assign(start.generators.size(), {});
     return check_new_shapes();
 }
 
@@ -125,8 +124,9 @@ Status RecordingWriter::check_new_shapes() {
 }
 
 Status RecordingWriter::record(const PlayedFrame& frame) {
-    assert(records_.size() == frame.generators.size() && "begun with the frame's generators");
-    if (records_.size() != frame.generators.size())
+    const size_t generators = recording_.generators().size();
+    assert(generators == frame.generators.size() && "begun with the frame's generators");
+    if (generators != frame.generators.size())
         return failure("the recording was begun with other generators than the frame's");
     const std::string at = scene_ + ": frame " + std::to_string(frame.frame) + ", ";
     for (size_t g = 0; g < frame.generators.size(); ++g) {
@@ -145,9 +145,8 @@ Status RecordingWriter::record(const PlayedFrame& frame) {
                                  " (are speeds, spacing or sizes too large?); " + kFloatRangeAdvice,
                              {}};
         }
-        records_[g].assign(generator.records, generator.records + generator.count);
     }
-    recording_.add_frame(frame.frame, records_);
+    recording_.add_frame(frame.frame, frame.generators);
     if (Status shapes = check_new_shapes(); !shapes) return shapes;
     // The other objects stand where the scene file (their position, scale or keys) puts them.
     for (const RecordedPiece& piece : recording_.pieces()) {

@@ -50,7 +50,6 @@ class RecordingWriter : public RunWriter {
     bool glb_, html_;
     std::string folder_;
     RunRecording recording_;
-    std::vector<std::vector<VtAgentRecord>> records_;
     size_t shapes_checked_ = 0;
 
     /// The shapes made since the last check must fit the files' 32-bit floats.

@@ -9,6 +9,10 @@
 // - One animation, "run", with a key at every recorded frame (time (frame - first) / fps
 //   seconds): the translation and rotation of every agent, and of every piece that moves. An
 //   agent that a frame lacks keeps its place and gets a scale channel that is 0 there.
+//
+// The file is written in one pass (GlbFile.h): the document is built as text, a few hundred
+// bytes per agent, and the agents' keys go from the recording straight into the binary chunk
+// as it is written, so that writing holds little besides the recording.
 #pragma once
 
 #include "host/Status.h"

@@ -14,6 +14,7 @@ SplinePath::SplinePath(const std::vector<std::vector<VtVector>>& segments, bool 
                        SplineInterpolation interpolation)
     : closed_(closed), interpolation_(interpolation) {
     for (const auto& segment : segments) {
+        segment_starts_.push_back(static_cast<int32_t>(points_.size()));
         points_.insert(points_.end(), segment.begin(), segment.end());
         segment_sizes_.push_back(static_cast<int32_t>(segment.size()));
     }
@@ -33,9 +34,7 @@ bool SplinePath::segment_range(int32_t segment, int32_t& first, int32_t& count) 
         return true;
     }
     if (segment >= segment_count()) return false;
-    first = 0;
-    for (int32_t i = 0; i < segment; ++i)
-        first += segment_sizes_[i];
+    first = segment_starts_[segment];
     count = segment_sizes_[segment];
     return count > 0;
 }

@@ -53,6 +53,9 @@ class SplinePath {
 
     std::vector<VtVector> points_;
     std::vector<int32_t> segment_sizes_;
+    /// Per segment: the index of its first point (the sizes of the segments before it summed
+    /// once, so that a spline of many segments is evaluated in constant time per segment).
+    std::vector<int32_t> segment_starts_;
     bool closed_ = false;
     SplineInterpolation interpolation_ = SplineInterpolation::Cubic;
 };

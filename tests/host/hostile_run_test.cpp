@@ -702,12 +702,30 @@ TEST(HostileRun, MeshesAndTheRecordingBeyondTheMemoryLimitAreRefusedBeforeBuildi
                     60);
     EXPECT_EQ(outcome.exit_code, 3) << outcome.output;
     EXPECT_EQ(outcome.output.rfind("vantri run: " + long_run +
-                                       ": scene.glb and preview.html keep 1,000 agents at each of "
-                                       "10,001 frames",
+                                       ": preview.html keeps 1,000 agents at each of 10,001 "
+                                       "frames",
                                    0),
               0u)
         << outcome.output;
-    EXPECT_EQ(scratch.listing(), "long.json plane.json sphere.json");
+    EXPECT_NE(outcome.output.find("leave it out with --outputs csv)"), std::string::npos);
+
+    // A million agents at 200 frames: more keys than a .glb file can hold, whatever the limit.
+    const std::string wide = scratch.write("wide.json", R"({"end": 199, "objects": [
+        {"type": "generator", "name": "g",
+         "params": {"CROWDGEN_COUNT_X": 1000, "CROWDGEN_COUNT_Z": 1000},
+         "children": [{"type": "null", "name": "b"}]}]})");
+    outcome = run_bounded("run " + wide + " --quiet --outputs glb,html --max-memory 1T --out " +
+                              scratch.path("out"),
+                          60);
+    EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
+    EXPECT_EQ(outcome.output.rfind("vantri run: " + wide +
+                                       ": scene.glb would hold 1,000,000 agents at each of 200 "
+                                       "frames",
+                                   0),
+              0u)
+        << outcome.output;
+    EXPECT_NE(outcome.output.find("leave it out with --outputs html)"), std::string::npos);
+    EXPECT_EQ(scratch.listing(), "long.json plane.json sphere.json wide.json");
 }
 
 // The machine's memory running out while the preview is written (here: an address-space

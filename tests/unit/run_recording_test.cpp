@@ -49,9 +49,13 @@ TEST(RunRecording, AnAgentAbsentAtSomeFramesKeepsItsPlaceAndIsScaledToNothingThe
     RunRecording recording;
     recording.begin(document, {generator});
     // Two agents, then one, then two again.
-    recording.add_frame(5, {{agent_at(0, 0), agent_at(50, 0)}});
-    recording.add_frame(6, {{agent_at(10, 0)}});
-    recording.add_frame(7, {{agent_at(20, 0), agent_at(50, 30)}});
+    const auto add_frame = [&](int32_t frame, const std::vector<VtAgentRecord>& records) {
+        recording.add_frame(frame, {GeneratorFrame{generator, records.data(), records.size(),
+                                                   generator->global_matrix()}});
+    };
+    add_frame(5, {agent_at(0, 0), agent_at(50, 0)});
+    add_frame(6, {agent_at(10, 0)});
+    add_frame(7, {agent_at(20, 0), agent_at(50, 30)});
 
     EXPECT_EQ(recording.agent_count(), 2u);
     EXPECT_EQ(recording.generators()[0].counts, (std::vector<uint32_t>{2, 1, 2}));
