@@ -112,6 +112,8 @@ class GltfScene {
     void add_times();
     void reserve_agent_keys();
     void add_channel(int node, const char* path, int output, bool step);
+    using PoseKeys = void (*)(std::vector<float>& keys, const AgentPose& pose);
+    void write_pose_keys(GlbPartStream& out, PoseKeys keys_of) const;
     void write_translations(GlbPartStream& out) const;
     void write_rotations(GlbPartStream& out) const;
     void write_scales(GlbPartStream& out) const;
@@ -248,7 +250,8 @@ void GltfScene::add_generators() {
     }
 }
 
-void GltfScene::write_translations(GlbPartStream& out) const {
+// Every agent's keys of one pose part, in the order of the agents' accessors.
+void GltfScene::write_pose_keys(GlbPartStream& out, PoseKeys keys_of) const {
     std::vector<AgentPose> poses;
     std::vector<float> keys;
     for (size_t g = 0; g < recording_.generators().size(); ++g) {
@@ -257,25 +260,22 @@ void GltfScene::write_translations(GlbPartStream& out) const {
             agent_track(recording_, g, a, presence_of(generator, a).first, poses);
             keys.clear();
             for (const AgentPose& pose : poses)
-                keys.insert(keys.end(), pose.translation, pose.translation + 3);
+                keys_of(keys, pose);
             out.write(keys);
         }
     }
 }
 
+void GltfScene::write_translations(GlbPartStream& out) const {
+    write_pose_keys(out, [](std::vector<float>& keys, const AgentPose& pose) {
+        keys.insert(keys.end(), pose.translation, pose.translation + 3);
+    });
+}
+
 void GltfScene::write_rotations(GlbPartStream& out) const {
-    std::vector<AgentPose> poses;
-    std::vector<float> keys;
-    for (size_t g = 0; g < recording_.generators().size(); ++g) {
-        const RecordedGenerator& generator = recording_.generators()[g];
-        for (size_t a = 0; a < generator.agent_shapes.size(); ++a) {
-            agent_track(recording_, g, a, presence_of(generator, a).first, poses);
-            keys.clear();
-            for (const AgentPose& pose : poses)
-                push_rotation(keys, 0, pose.rotation);
-            out.write(keys);
-        }
-    }
+    write_pose_keys(out, [](std::vector<float>& keys, const AgentPose& pose) {
+        push_rotation(keys, 0, pose.rotation);
+    });
 }
 
 void GltfScene::write_scales(GlbPartStream& out) const {
