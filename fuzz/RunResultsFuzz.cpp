@@ -3,14 +3,10 @@
 // preview.html and one small picture of each frame into a scratch folder. A scene mistake or
 // a refused value is an answer; a crash, a leak, undefined behaviour, an uncaught exception
 // or a hang is a finding.
-#include "host/Host.h"
+#include "fuzz/FuzzScene.h"
 #include "host/eval/Player.h"
-#include "host/memory/Allocator.h"
-#include "host/plugin/PluginModule.h"
 #include "results/AgentRecords.h"
 #include "results/RunWriters.h"
-#include "scenefile/CrewSize.h"
-#include "scenefile/SceneBuilder.h"
 #include "scenefile/SceneGeometry.h"
 
 #include <algorithm>
@@ -35,13 +31,8 @@ constexpr uint64_t kMostAgents = 200;
 constexpr uint64_t kMostDrawnFaces = 50000;
 constexpr size_t kMemoryLimit = size_t(256) << 20;
 
-struct Session {
-    Host host;
-    PluginModule module;
-    std::string folder;
-};
-
-Session* session = nullptr;
+FuzzPlugin* plugin = nullptr;
+std::string* folder = nullptr; ///< the scratch folder the writers write into
 
 // The writers see every played frame, as the run plan's play step hands them over.
 Status record_frame(Document& document, const std::vector<SceneObject*>& generators, int32_t frame,
@@ -63,41 +54,27 @@ Status record_frame(Document& document, const std::vector<SceneObject*>& generat
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    session = new Session;
-    std::vector<std::string> arguments;
-    const char* path = std::getenv("VANTRI_PLUGIN");
-    Status started = session->module.open(path != nullptr ? path : VANTRI_PLUGIN_DIR "/vantri.so");
-    if (started) started = session->module.start_up(session->host, arguments);
-    if (!started) {
-        std::fprintf(stderr, "run_results_fuzz: %s\n", started.message().c_str());
-        std::exit(1);
-    }
-    session->folder = (std::filesystem::temp_directory_path() /
-                       ("vantri-results-fuzz-" + std::to_string(getpid())))
-                          .string();
-    allocator().set_limit(kMemoryLimit);
+    plugin = new FuzzPlugin;
+    start_fuzz_plugin(*plugin, "run_results_fuzz", kMemoryLimit);
+    folder = new std::string((std::filesystem::temp_directory_path() /
+                              ("vantri-results-fuzz-" + std::to_string(getpid())))
+                                 .string());
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
-    const Result<SceneFile> parsed = parse_scene(text);
-    if (!parsed) return 0;
-    const SceneFile& scene = *parsed;
-    auto document = std::make_unique<Document>();
-    const Result<std::vector<BuiltObject>> built = build_scene(session->host, scene, *document);
+    const std::unique_ptr<FuzzScene> built =
+        build_fuzz_scene(plugin->host, data, size, kMostAgents);
     if (!built) return 0;
-    const std::vector<BuiltObject>& objects = *built;
-    uint64_t agents = 0;
-    for (const CrewSize& crew : crew_sizes(objects))
-        agents += crew.agents;
-    if (agents > kMostAgents) return 0;
+    const SceneFile& scene = built->scene;
+    Document* document = built->document.get();
+    const uint64_t agents = built->agents;
     uint64_t faces = 0;
     for (const MeshCount& mesh : mesh_counts(scene))
         faces += mesh.faces;
     if (faces * std::max<uint64_t>(agents, 1) > kMostDrawnFaces) return 0;
     std::vector<SceneObject*> generators;
-    for (const BuiltObject& object : objects) {
+    for (const BuiltObject& object : built->objects) {
         if (object.object->type() == VT_CROWD_TYPE_GENERATOR) generators.push_back(object.object);
     }
 
@@ -109,9 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writers.push_back(std::make_unique<RecordingWriter>("fuzz.json", true, true));
     writers.push_back(std::make_unique<PictureWriter>(
         every_frame, PictureWriter::Look{static_cast<CameraView>(size % 4), 32, 24, true}));
-    std::filesystem::remove_all(session->folder);
-    std::filesystem::create_directories(session->folder);
-    const RunStart start{session->folder, *document, generators};
+    std::filesystem::remove_all(*folder);
+    std::filesystem::create_directories(*folder);
+    const RunStart start{*folder, *document, generators};
     Status done;
     for (const std::unique_ptr<RunWriter>& writer : writers) {
         if (done) done = writer->admit(frames);
@@ -121,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (done)
         done = play_frames(
-            session->host, *document, frames.first, frames.last, PlayMode::Play,
+            plugin->host, *document, frames.first, frames.last, PlayMode::Play,
             [&](int32_t frame) { return record_frame(*document, generators, frame, writers); },
             [](const ExecutionFailure& failed) {
                 return failure("object '" + failed.object + "' failed to execute");
@@ -134,6 +111,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const std::unique_ptr<RunWriter>& writer : writers)
             writer->abandon();
     }
-    std::filesystem::remove_all(session->folder);
+    std::filesystem::remove_all(*folder);
     return 0;
 }
