@@ -573,12 +573,14 @@ typedef struct HostApi {
 #define VT_CROWD_MESSAGE_SCHEDULE_COUNTS 1027812
 typedef struct VtScheduleCounts {
     int64_t in_waves; /* group updates run in waves on several threads */
-    int64_t single;   /* group updates run on one thread although the host has several */
+    int64_t single;   /* group updates run wholly on one thread although the host has several */
     int64_t undone;   /* updates run in waves, then undone and run again on one thread
                          because an agent moved further than its schedule allowed (counted
                          in `single` too) */
     int64_t waves;    /* waves of the updates that ran in waves */
     int64_t agents;   /* agents of the updates that ran in waves */
+    int64_t ahead;    /* group updates run in array order on the calling thread while the
+                         other threads worked out the group's flocking terms ahead of it */
 } VtScheduleCounts;
 
 /* Messages sent to objects (the atom table's send_message). */

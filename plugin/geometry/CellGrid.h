@@ -41,6 +41,9 @@ struct CellGridQueries {
     int32_t found_count = 0;
     bool found_sorted = false;
     double widest_reach = 0.0;
+    /// The lanes' records lie one after another: this keeps each one's fields off the cache
+    /// lines of the next, which another thread writes at the same time.
+    unsigned char apart[64] = {};
     /// Forgets the last result.
     void Forget() {
         found_version = ~0ul;

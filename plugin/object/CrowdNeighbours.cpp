@@ -3,7 +3,9 @@
 #include "plugin/geometry/VectorMath.h"
 #include "plugin/geometry/WorkerLane.h"
 
+#include <cassert>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -59,8 +61,8 @@ double CrowdNeighbours::NearReach(double distance, bool at_local) {
 
 bool CrowdNeighbours::HasNear(const LVector& centre, double reach, bool at_local) const {
     const NearList& near = Near();
-    return near.valid && near.moves == moves && near.local == at_local && reach <= near.reach &&
-           centre == near.centre;
+    return near.valid && near.moves == moves[at_local ? 1 : 0] && near.local == at_local &&
+           reach <= near.reach && centre == near.centre;
 }
 
 // The squared distances are those the terms compute (p - q and q - p have the same square), and
@@ -84,7 +86,7 @@ void CrowdNeighbours::KeepNear(const LVector& centre, double reach, bool at_loca
     near.local = at_local;
     near.centre = centre;
     near.reach = reach;
-    near.moves = moves;
+    near.moves = moves[at_local ? 1 : 0];
 }
 
 NeighbourIndex::~NeighbourIndex() {
@@ -108,21 +110,24 @@ void NeighbourIndex::BeginFrame() {
     }
 }
 
+bool NeighbourIndex::ReserveSlots(int32_t count) {
+    if (count <= slot_count_) return true;
+    // An array of pointers, so the size of one pointer is meant.
+    CrowdNeighbours** slots = static_cast<CrowdNeighbours**>(
+        GeAlloc(static_cast<size_t>(count) *
+                sizeof(CrowdNeighbours*))); // NOLINT(bugprone-sizeof-expression)
+    if (slots == nullptr) return false;
+    for (int32_t i = 0; i < slot_count_; ++i)
+        slots[i] = slots_[i];
+    GeFreeBlock(slots_);
+    slots_ = slots;
+    slot_count_ = count;
+    return true;
+}
+
 CrowdNeighbours* NeighbourIndex::Of(int32_t slot, const AgentArray& agents) {
     if (CurrentNeighbourSearch() != NeighbourSearch::Grid || slot < 0) return nullptr;
-    if (slot >= slot_count_) {
-        const int32_t count = slot + 1;
-        // An array of pointers, so the size of one pointer is meant.
-        CrowdNeighbours** slots = static_cast<CrowdNeighbours**>(
-            GeAlloc(static_cast<size_t>(count) *
-                    sizeof(CrowdNeighbours*))); // NOLINT(bugprone-sizeof-expression)
-        if (slots == nullptr) return nullptr;
-        for (int32_t i = 0; i < slot_count_; ++i)
-            slots[i] = slots_[i];
-        GeFreeBlock(slots_);
-        slots_ = slots;
-        slot_count_ = count;
-    }
+    if (!ReserveSlots(slot + 1)) return nullptr;
     CrowdNeighbours*& data = slots_[slot];
     if (data == nullptr) {
         data = new (std::nothrow) CrowdNeighbours;
@@ -152,7 +157,8 @@ CrowdNeighbours* NeighbourIndex::Of(int32_t slot, const AgentArray& agents) {
         data->own_near.index = reinterpret_cast<int32_t*>(data->own_near.dist + count);
         data->capacity = count;
     }
-    ++data->moves;
+    ++data->moves[0];
+    ++data->moves[1];
     data->own_near.valid = false;
     data->count = count;
     data->headed = 0;
@@ -191,7 +197,8 @@ void NeighbourIndex::Moved(int32_t slot, int32_t k, const Agent_ID_Data& agent) 
     if (slot < 0 || slot >= slot_count_) return;
     CrowdNeighbours* data = slots_[slot];
     if (data == nullptr || !data->ready || k < 0 || k >= data->count) return;
-    ++data->moves;
+    ++data->moves[0];
+    ++data->moves[1];
     data->local[k] = agent.mg.off;
     data->global[k] = agent.global_mg.off;
     data->headed += (Headed(agent.direction) ? 1 : 0) - (Headed(data->direction[k]) ? 1 : 0);
@@ -199,6 +206,17 @@ void NeighbourIndex::Moved(int32_t slot, int32_t k, const Agent_ID_Data& agent) 
     data->together = data->together && agent.global_mg.off == data->together_at;
     if (data->local_ready) data->local_grid.Refile(k, agent.mg.off);
     if (data->global_ready) data->global_grid.Refile(k, agent.global_mg.off);
+}
+
+void NeighbourIndex::MovedLocally(int32_t slot, int32_t k, const Agent_ID_Data& agent) {
+    if (slot < 0 || slot >= slot_count_) return;
+    CrowdNeighbours* data = slots_[slot];
+    if (data == nullptr || !data->ready || k < 0 || k >= data->count) return;
+    assert(std::memcmp(&data->global[k], &agent.global_mg.off, sizeof(LVector)) == 0 &&
+           std::memcmp(&data->direction[k], &agent.direction, sizeof(LVector)) == 0);
+    ++data->moves[1];
+    data->local[k] = agent.mg.off;
+    if (data->local_ready) data->local_grid.Refile(k, agent.mg.off);
 }
 
 // One block per group for the lanes: their near lists, each list's buffers, then the buffers

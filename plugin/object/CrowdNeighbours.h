@@ -33,8 +33,11 @@ struct NearList {
     bool local = false;        ///< the list is of `local` positions, else `global`
     LVector centre;            ///< the point the list was made around
     double reach = 0.0;        ///< every agent not listed lies further than this
-    unsigned long moves = 0;   ///< the group's `moves` when the list was made
+    unsigned long moves = 0;   ///< the group's `moves` of its kind when the list was made
     double widest[2] = {0, 0}; ///< the reach lately asked for, global and local
+    /// The lanes' lists lie one after another: this keeps each one's fields off the cache
+    /// lines of the next, which another thread writes at the same time.
+    unsigned char apart[64] = {};
 };
 
 /// One crowd group's neighbour data for the current frame.
@@ -69,7 +72,8 @@ class CrowdNeighbours {
     bool local_ready = false, local_failed = false;
     bool global_ready = false, global_failed = false;
 
-    unsigned long moves = 0;   ///< changes of the copies so far: a near list's date
+    /// Changes of the global and the local copies so far: a near list's date.
+    unsigned long moves[2] = {0, 0};
     NearList own_near;         ///< the near list of a thread without a lane
     NearList* lanes = nullptr; ///< one per lane, owned (one block with their buffers)
     int32_t lane_count = 0;
@@ -103,11 +107,18 @@ class NeighbourIndex {
     /// The data of the group at `slot` (its position in the crowd list) with these agents,
     /// copied on first use in the frame; null when the full scan must be used.
     CrowdNeighbours* Of(int32_t slot, const AgentArray& agents);
+    /// Room for the groups at slots 0 to count-1, so that Of moves no slot; false when memory
+    /// is short.
+    bool ReserveSlots(int32_t count);
     /// The group's grid over mg.off (`local`) or global_mg.off, built on first use; null when
     /// the full scan must be used.
     CellGrid* Grid(CrowdNeighbours& data, bool local);
     /// Agent `k` of the group at `slot` has been updated: its copies and cells follow it.
     void Moved(int32_t slot, int32_t k, const Agent_ID_Data& agent);
+    /// Moved for an agent whose global place and direction are as they were copied: only its
+    /// place in the generator's space and that grid follow it, so that other threads may
+    /// read the global places, the directions and their grid meanwhile.
+    void MovedLocally(int32_t slot, int32_t k, const Agent_ID_Data& agent);
     /// Makes the group at `slot` ready for `lanes` threads to query at once: its copies, both
     /// grids, and a near list and grid buffers per lane, all allocated here. False (nothing
     /// to share) when the full scan must be used or memory is short.

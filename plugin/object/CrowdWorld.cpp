@@ -8,6 +8,7 @@
 #include "plugin/geometry/ForwardAxis.h"
 #include "plugin/geometry/RotationConversion.h"
 #include "plugin/geometry/VectorMath.h"
+#include "plugin/hostapi/HostJobs.h"
 #include "plugin/hostapi/InExcludeData.h"
 #include "parameter_ids/ocrowdgenerator.h"
 #include "parameter_ids/ocrowdworld.h"
@@ -159,15 +160,34 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
         entry.container = SteeringParameters(entry.item, entry.type);
     }
 
-    if (UpdateInWaves(op, crowd, resolved_once ? resolved : nullptr, count)) {
+    // With several threads: in waves where the group's terms allow it and enough threads
+    // make it pay, else with the flocking terms worked out ahead on the other threads, else
+    // in array order on this thread alone.
+    const SteeringItem* once = resolved_once ? resolved : nullptr;
+    const int32_t threads = HostJobs::ThreadCount();
+    if (threads >= kFewestThreadsForWaves && UpdateInWaves(op, crowd, once, count)) {
         AtomArray::Free(visited);
         return;
     }
+    if (threads >= 2 && UpdateWithFlockAhead(op, crowd, list, once, count, visited)) {
+        ++ScheduleCounts().ahead;
+    } else {
+        if (threads >= 2) ++ScheduleCounts().single;
+        UpdateInOrder(op, crowd, list, once, count, visited, false);
+    }
+    AtomArray::Free(visited);
+}
 
+void Crowdworld::UpdateInOrder(BaseObject* op, Crowd_Data* crowd, InExcludeData* list,
+                               const SteeringItem* resolved, int32_t count, AtomArray* visited,
+                               bool flock_ahead_running) {
     // Only the rotation of the evaluated record is read, and every agent sets it.
     Agent_ID_Data target;
     AgentArray& agents = *crowd->agents;
+    const int32_t slot = static_cast<int32_t>(crowd - crowds.GetArray());
     for (int32_t k = 0; k < agents.GetCount(); ++k) {
+        // The agent's record is the other threads' to read until its terms are filled in.
+        if (flock_ahead_running) AwaitFlockAhead(crowd, k);
         Agent_ID_Data* agent = &agents[k];
         current.agent = agent;
         current.agent_index = k;
@@ -175,7 +195,7 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
         agent->crowd = crowd;
         if (agent->object == nullptr) continue;
 
-        SteerAgent(op, crowd, k, list, resolved_once ? resolved : nullptr, count, visited, target);
+        SteerAgent(op, crowd, k, list, resolved, count, visited, target);
 
         if (ground_switch == 0) {
             if (terrain.Linked()) {
@@ -186,10 +206,14 @@ void Crowdworld::Crowd_execution(BaseObject* op, Crowd_Data* crowd) {
                 agent->rotation.y = agent->object->GetRelRot().y;
             }
         }
-        // The neighbour search sees the agent where it now stands.
-        neighbours.Moved(static_cast<int32_t>(crowd - crowds.GetArray()), k, *agent);
+        // The neighbour search sees the agent where it now stands; while other threads read
+        // the global places and directions, only the place in the generator's space changes.
+        if (flock_ahead_running) {
+            neighbours.MovedLocally(slot, k, *agent);
+        } else {
+            neighbours.Moved(slot, k, *agent);
+        }
     }
-    AtomArray::Free(visited);
 }
 
 void Crowdworld::SteerAgent(BaseObject* op, Crowd_Data* crowd, int32_t k, InExcludeData* list,

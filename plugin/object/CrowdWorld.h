@@ -22,6 +22,7 @@
 #include "plugin/object/CrowdNeighbours.h"
 #include "plugin/object/CrowdTransform.h"
 #include "plugin/object/CrowdWorldTerrain.h"
+#include "plugin/object/FlockAhead.h"
 #include "plugin/object/FrameSchedule.h"
 #include "plugin/object/SplineCache.h"
 #include "plugin/object/SteeringSettings.h"
@@ -55,6 +56,33 @@ class Crowdworld : public ObjectData {
   private:
     /// Updates every agent of one crowd group: steering sum, target heading, motion, pitch.
     void Crowd_execution(BaseObject* op, Crowd_Data* crowd);
+    /// Crowd_execution's walk over the agents in array order. With `flock_ahead_running`,
+    /// other threads are filling in the group's flocking terms (FlockAhead.h): each agent
+    /// waits for its own, and the neighbour search leaves the global places alone.
+    void UpdateInOrder(BaseObject* op, Crowd_Data* crowd, InExcludeData* list,
+                       const SteeringItem* resolved, int32_t count, AtomArray* visited,
+                       bool flock_ahead_running);
+    /// Updates the agents of `crowd` in array order on this thread while the host's other
+    /// threads work out the alignment and cohesion of the group's behaviours ahead of it
+    /// (FlockAhead.h); the results are those of one thread. False, with nothing changed, when
+    /// the group's behaviour list is not resolved once (`resolved` is null), no behaviour of
+    /// it aligns or coheres, the grid search is not chosen, or memory is short.
+    bool UpdateWithFlockAhead(BaseObject* op, Crowd_Data* crowd, InExcludeData* list,
+                              const SteeringItem* resolved, int32_t count, AtomArray* visited);
+    /// A share of the work of UpdateWithFlockAhead: on the calling thread the update in array
+    /// order (once), on every thread the chunks of flocking terms nobody has taken yet.
+    static void RunFlockShare(void* job, int32_t begin, int32_t end, int32_t lane);
+    /// Fills chunk `c` of the flocking terms of `crowd`.
+    void FillFlockChunk(Crowd_Data* crowd, int32_t c);
+    /// Returns once the flocking terms of agent `k` of `crowd` are filled in, filling in its
+    /// chunk here when nobody has taken it.
+    void AwaitFlockAhead(Crowd_Data* crowd, int32_t k);
+    /// The alignment of agent `k` of `crowd` for `behaviour`: kept by FlockAhead, or computed.
+    LVector AlignTerm(const BaseContainer* behaviour, const double& radius, Crowd_Data* crowd,
+                      Agent_ID_Data* agent, int32_t k);
+    /// The cohesion of agent `k` of `crowd` for `behaviour`: kept by FlockAhead, or computed.
+    LVector CohesionTerm(const BaseContainer* behaviour, const BehaviourSettings& s,
+                         Crowd_Data* crowd, Agent_ID_Data* agent, int32_t k);
     /// The steering sum, target heading and motion step of agent `k` of `crowd`, with the
     /// group's behaviour list (`resolved` when it was resolved once for the group); `target`
     /// is the motion step's evaluated record, of which only the rotation is read.
@@ -153,6 +181,11 @@ class Crowdworld : public ObjectData {
     BehaviourSettingsTable behaviour_settings;   ///< behaviours read in the current frame
     static constexpr int32_t kSteeringKept = 16; ///< list entries resolved once per group
     FrameSchedule schedule;                      ///< the waves of the group being updated
+    FlockAhead flock_ahead; ///< the flocking terms worked out ahead, for the group being updated
+    /// The fewest threads with which a group is updated in waves: on two, the schedule and the
+    /// waves' scattered reads cost more than the second thread gives, and the flocking terms
+    /// worked out ahead give more.
+    static constexpr int32_t kFewestThreadsForWaves = 4;
     /// A behaviour's follow target, looked up before the waves: the threads ask no host.
     struct WaveTarget {
         const BaseContainer* behaviour;

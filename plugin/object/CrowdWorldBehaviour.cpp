@@ -91,14 +91,13 @@ LVector Crowdworld::BehaviourSteering(BaseObject* op, BaseObject* generator, Cro
 
     if (s.align) {
         const double radius = s.align_radius;
-        if (radius > 0.0) sum += s.align_weight * Calc_Align(radius, crowd, agent);
+        if (radius > 0.0) sum += s.align_weight * AlignTerm(behaviour, radius, crowd, agent, k);
         if (s.align_repel_others) repel_others(radius);
     }
     if (s.cohesion) {
         const double middle = s.cohesion_middle;
         if (middle > 0.0) {
-            sum += s.cohesion_weight *
-                   Calc_Cohesion(s.cohesion_inner, middle, s.cohesion_outer, crowd, agent);
+            sum += s.cohesion_weight * CohesionTerm(behaviour, s, crowd, agent, k);
         }
         if (s.repel_others) repel_others(middle);
     }

@@ -233,10 +233,7 @@ bool Crowdworld::UpdateInWaves(BaseObject* op, Crowd_Data* crowd, const Steering
                                int32_t count) {
     if (HostJobs::ThreadCount() < 2) return false;
     // A list too long to resolve once per group is read again for every agent, from the host.
-    if (resolved == nullptr) {
-        ++ScheduleCounts().single;
-        return false;
-    }
+    if (resolved == nullptr) return false;
     const bool done = RunWaves(op, crowd, resolved, count);
     wave_target_count = -1;
     return done;
@@ -273,7 +270,6 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
         CurrentNeighbourSearch() != NeighbourSearch::Grid || !schedule.Reserve(n) ||
         !WaveReach(op->GetDocument(), crowd, resolved, count, move + 1e-9 * farthest, reach) ||
         !neighbours.PrepareLanes(slot, agents, threads)) {
-        ++counts.single;
         return false;
     }
 
@@ -286,10 +282,7 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
     int32_t waves = 0;
     for (int32_t j = 0; j < n; ++j) {
         const int32_t linked = schedule.link_count[j];
-        if (linked < 0) {
-            ++counts.single;
-            return false;
-        }
+        if (linked < 0) return false;
         int32_t wave = 0;
         const int32_t* link = schedule.links + static_cast<size_t>(j) * FrameSchedule::kMostLinks;
         for (int32_t i = 0; i < linked; ++i)
@@ -346,7 +339,6 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
             if (agent.object != nullptr) neighbours.Moved(slot, k, agent);
         }
         ++counts.undone;
-        ++counts.single;
         return false;
     }
 

@@ -63,6 +63,7 @@ TEST_F(ThreadedFrameTest, EveryExampleAndTestSceneIsTheSameOnEveryThreadCount) {
     }
     const VtScheduleCounts after = counts();
     EXPECT_GT(after.in_waves, before.in_waves) << "some groups are updated in waves";
+    EXPECT_GT(after.ahead, before.ahead) << "some with their flocking worked out ahead";
     EXPECT_GT(after.single, before.single) << "and some in array order";
 }
 
@@ -93,6 +94,7 @@ TEST_F(ThreadedFrameTest, RandomCrewsAreTheSameOnEveryThreadCount) {
     const VtScheduleCounts after = counts();
     EXPECT_GT(after.in_waves, before.in_waves);
     EXPECT_GT(after.waves - before.waves, 0);
+    EXPECT_GT(after.ahead, before.ahead);
 }
 
 // A crowd whose agents, after the first frame, stand in a column along their heading: each
@@ -121,10 +123,11 @@ TEST_F(ThreadedFrameTest, AnAgentThatMovesFurtherThanGuessedUndoesTheWaves) {
     EXPECT_GT(counts().undone, before.undone);
 }
 
-// Every allocation of a small crowd's frames on two threads refused in turn. A refused block
-// of the schedule or of the threads' query buffers leaves the frame to the update in array
-// order, which gives the same results; any other refusal may change them, but the same
-// refusal always gives the same run, nothing leaks and every agent stays finite.
+// Every allocation of a small crowd's frames refused in turn, on two threads (the flocking
+// worked out ahead) and on four (waves). A refused block of the schedule, of the flocking
+// terms or of the threads' query buffers leaves the frame to the update in array order, which
+// gives the same results; any other refusal may change them, but the same refusal always
+// gives the same run, nothing leaks and every agent stays finite.
 TEST_F(ThreadedFrameTest, RefusedScheduleMemoryLeaksNothingAndChangesNothing) {
     const vantri::SceneFile scene = vantri_test::parsed(R"({"start": 0, "end": 3, "objects": [
         {"type": "behaviour", "name": "flock", "params": {
@@ -134,28 +137,33 @@ TEST_F(ThreadedFrameTest, RefusedScheduleMemoryLeaksNothingAndChangesNothing) {
             "CROWDBEHAV_AVOIDANCE": true}},
         {"type": "world", "name": "world", "children": [
             {"type": "generator", "name": "a", "params": {"CROWDGEN_COUNT_X": 9,
-             "CROWDGEN_COUNT_Z": 7, "CROWDGEN_SPACING": [30, 0, 30], "CROWDGEN_JITTER": 0.5,
+             "CROWDGEN_COUNT_Z": 8, "CROWDGEN_SPACING": [30, 0, 30], "CROWDGEN_JITTER": 0.5,
              "CROWDGEN_SPEED": 40, "CROWDGEN_ACCELERATION": 30, "CROWDGEN_RANGE": 40,
              "CROWDGEN_BEHAVIOURS": ["flock"]},
              "children": [{"type": "cube", "name": "a body"}]}]}]})");
-    const auto run = [&](uint64_t refuse) {
-        const auto arm = [refuse]() { vantri::allocator().fail_nth(refuse); };
-        const Played played = play_on(2, scene, arm, INT32_MAX, true);
-        vantri::allocator().fail_nth(0);
-        return played;
-    };
-    const VtScheduleCounts before = counts();
-    const Played untroubled = run(0);
-    ASSERT_GT(counts().in_waves, before.in_waves) << "the crowd is updated in waves";
-    ASSERT_TRUE(untroubled == play_on(1, scene, {}, INT32_MAX, true));
-    const auto [refused, unchanged] =
-        walk_refusals(run, untroubled, [&](uint64_t n, const Played& played) {
-            if (n % 3 == 0) {
-                EXPECT_TRUE(run(n) == played) << "the same refusal, the same run";
-            }
-        });
-    EXPECT_GT(refused, 10u) << "the frames allocate";
-    EXPECT_GE(unchanged, 2u) << "the schedule's block and the threads' query buffers";
+    for (const int32_t threads : {2, 4}) {
+        const auto run = [&](uint64_t refuse) {
+            const auto arm = [refuse]() { vantri::allocator().fail_nth(refuse); };
+            const Played played = play_on(threads, scene, arm, INT32_MAX, true);
+            vantri::allocator().fail_nth(0);
+            return played;
+        };
+        const VtScheduleCounts before = counts();
+        const Played untroubled = run(0);
+        const VtScheduleCounts after = counts();
+        ASSERT_GT(threads == 2 ? after.ahead - before.ahead : after.in_waves - before.in_waves, 0)
+            << threads << " threads: the crowd is updated "
+            << (threads == 2 ? "with its flocking worked out ahead" : "in waves");
+        ASSERT_TRUE(untroubled == play_on(1, scene, {}, INT32_MAX, true));
+        const auto [refused, unchanged] =
+            walk_refusals(run, untroubled, [&](uint64_t n, const Played& played) {
+                if (n % 3 == 0) {
+                    EXPECT_TRUE(run(n) == played) << "the same refusal, the same run";
+                }
+            });
+        EXPECT_GT(refused, 10u) << "the frames allocate";
+        EXPECT_GE(unchanged, 2u) << "the memory of the threads' work and query buffers";
+    }
 }
 
 } // namespace

@@ -1,0 +1,176 @@
+// Updating a crowd group in array order while the host's other threads work out the
+// alignment and cohesion of its agents ahead of the update (FlockAhead.h).
+//
+// The update in array order stays on the calling thread: it asks the host for the instances'
+// rotations, the terrain, splines and obstacles, draws the wait times and takes memory, as
+// it does on one thread. The other threads only fill in flocking terms: they read the group's
+// global places, directions and their grid, which the update leaves alone meanwhile
+// (NeighbourIndex::MovedLocally), each through its own lane's buffers, and they make no host
+// call and take no memory. Whichever thread the host gives a share, the calling thread runs
+// the update once, and every thread fills chunks until none is left; when the host gives
+// the calling thread no share at all, the update runs after the job, with every chunk filled.
+#include "plugin/object/CrowdWorld.h"
+
+#include "plugin/geometry/WorkerLane.h"
+#include "plugin/hostapi/HostJobs.h"
+#include "plugin/register.h"
+
+#include <exception>
+#include <sched.h>
+
+namespace {
+
+// A group of one chunk is updated on one thread: no chunk could be worked out ahead.
+constexpr int32_t kFewestAhead = FlockAhead::kChunk + 1;
+
+// Set on the thread that starts the job, for as long as it runs.
+__attribute__((tls_model("initial-exec"))) thread_local bool t_starts_job = false;
+
+struct FlockJob {
+    Crowdworld* world;
+    BaseObject* op;
+    Crowd_Data* crowd;
+    InExcludeData* list;
+    const SteeringItem* resolved;
+    int32_t count;
+    AtomArray* visited;
+    bool updated;             ///< the update in array order has run (read by the caller only)
+    std::exception_ptr error; ///< what the update threw, to be thrown again after the job
+};
+
+} // namespace
+
+LVector Crowdworld::AlignTerm(const BaseContainer* behaviour, const double& radius,
+                              Crowd_Data* crowd, Agent_ID_Data* agent, int32_t k) {
+    if (const LVector* kept = flock_ahead.KeptAlign(crowd, behaviour, k)) return *kept;
+    return Calc_Align(radius, crowd, agent);
+}
+
+LVector Crowdworld::CohesionTerm(const BaseContainer* behaviour, const BehaviourSettings& s,
+                                 Crowd_Data* crowd, Agent_ID_Data* agent, int32_t k) {
+    if (const LVector* kept = flock_ahead.KeptCohesion(crowd, behaviour, k)) return *kept;
+    return Calc_Cohesion(s.cohesion_inner, s.cohesion_middle, s.cohesion_outer, crowd, agent);
+}
+
+bool Crowdworld::UpdateWithFlockAhead(BaseObject* op, Crowd_Data* crowd, InExcludeData* list,
+                                      const SteeringItem* resolved, int32_t count,
+                                      AtomArray* visited) {
+    AgentArray& agents = *crowd->agents;
+    const int32_t n = agents.GetCount();
+    if (resolved == nullptr || n < kFewestAhead ||
+        CurrentNeighbourSearch() != NeighbourSearch::Grid) {
+        return false;
+    }
+    // The own group's alignment and cohesion of the behaviours the list names directly.
+    FlockAhead::Terms terms[FlockAhead::kMostBehaviours];
+    int32_t kept = 0;
+    for (int32_t i = 0; i < count && kept < FlockAhead::kMostBehaviours; ++i) {
+        if (resolved[i].container == nullptr || resolved[i].type != CrowdType::Behaviour) continue;
+        const BehaviourSettings& s = behaviour_settings.Read(resolved[i].container);
+        FlockAhead::Terms t;
+        t.behaviour = resolved[i].container;
+        if (s.align && s.align_radius > 0.0) t.align_radius = s.align_radius;
+        if (s.cohesion && s.cohesion_middle > 0.0) {
+            t.cohesion_inner = s.cohesion_inner;
+            t.cohesion_middle = s.cohesion_middle;
+            t.cohesion_outer = s.cohesion_outer;
+        }
+        bool listed = false;
+        for (int32_t b = 0; b < kept; ++b)
+            listed = listed || terms[b].behaviour == t.behaviour;
+        if (!listed && (t.align_radius > 0.0 || t.cohesion_middle > 0.0)) terms[kept++] = t;
+    }
+    const int32_t threads = HostJobs::ThreadCount();
+    const int32_t slot = static_cast<int32_t>(crowd - crowds.GetArray());
+    // Every group's slot exists before the threads start, so that the update may look at
+    // other groups meanwhile without moving the slots the threads read.
+    if (kept == 0 || !neighbours.ReserveSlots(crowds.GetCount()) ||
+        !neighbours.PrepareLanes(slot, agents, threads) ||
+        !flock_ahead.Begin(crowd, n, terms, kept)) {
+        return false;
+    }
+    // The terms read the agent's group as the update sets it.
+    for (int32_t k = 0; k < n; ++k) {
+        agents[k].crowd_index = crowd->index;
+        agents[k].crowd = crowd;
+    }
+
+    FlockJob job{this, op, crowd, list, resolved, count, visited, false, nullptr};
+    t_starts_job = true;
+    HostJobs::ParallelFor(threads, 1, RunFlockShare, &job);
+    t_starts_job = false;
+    if (!job.updated && job.error == nullptr) {
+        job.updated = true;
+        try {
+            UpdateInOrder(op, crowd, list, resolved, count, visited, true);
+        } catch (...) {
+            job.error = std::current_exception();
+        }
+    }
+    flock_ahead.End();
+    if (job.error != nullptr) std::rethrow_exception(job.error);
+    return true;
+}
+
+void Crowdworld::RunFlockShare(void* context, int32_t, int32_t, int32_t lane) {
+    const LaneScope scope(lane);
+    FlockJob& job = *static_cast<FlockJob*>(context);
+    Crowdworld& world = *job.world;
+    if (t_starts_job && !job.updated) {
+        job.updated = true;
+        // A host call may throw; the job itself must not.
+        try {
+            world.UpdateInOrder(job.op, job.crowd, job.list, job.resolved, job.count, job.visited,
+                                true);
+        } catch (...) {
+            job.error = std::current_exception();
+        }
+    }
+    for (int32_t c = world.flock_ahead.ClaimNext(); c >= 0; c = world.flock_ahead.ClaimNext()) {
+        world.FillFlockChunk(job.crowd, c);
+        world.flock_ahead.Done(c);
+    }
+}
+
+// The terms make no host call and take no memory: nothing here throws.
+void Crowdworld::FillFlockChunk(Crowd_Data* crowd, int32_t c) {
+    AgentArray& agents = *crowd->agents;
+    const int32_t first = c * FlockAhead::kChunk;
+    const int32_t end = agents.GetCount() - first > FlockAhead::kChunk ? first + FlockAhead::kChunk
+                                                                       : agents.GetCount();
+    // Both terms of an agent look around its one global place: one after the other, they
+    // share its list of near agents.
+    for (int32_t k = first; k < end; ++k) {
+        Agent_ID_Data* agent = &agents[k];
+        if (agent->object == nullptr) continue;
+        for (int32_t b = 0; b < flock_ahead.Behaviours(); ++b) {
+            const FlockAhead::Terms& t = flock_ahead.Of(b);
+            if (t.align_radius > 0.0)
+                flock_ahead.Align(b, k) = Calc_Align(t.align_radius, crowd, agent);
+            if (t.cohesion_middle > 0.0) {
+                flock_ahead.Cohesion(b, k) = Calc_Cohesion(t.cohesion_inner, t.cohesion_middle,
+                                                           t.cohesion_outer, crowd, agent);
+            }
+        }
+    }
+}
+
+void Crowdworld::AwaitFlockAhead(Crowd_Data* crowd, int32_t k) {
+    const int32_t c = k / FlockAhead::kChunk;
+    if (flock_ahead.IsDone(c)) return;
+    if (flock_ahead.Claim(c)) {
+        FillFlockChunk(crowd, c);
+        flock_ahead.Done(c);
+        return;
+    }
+    // Another thread is filling it: a chunk takes some tens of microseconds.
+    for (int spins = 0; !flock_ahead.IsDone(c); ++spins) {
+        if (spins < 4096) {
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#endif
+        } else {
+            sched_yield();
+        }
+    }
+}
