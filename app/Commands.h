@@ -41,7 +41,8 @@ struct RunOptions {
     bool render = false;
     bool quiet = false;
     size_t max_memory = size_t(4) << 30;
-    /// --threads: the threads the host runs the plug-in's jobs on (default 1).
+    /// --threads: the threads the host runs the plug-in's jobs on (default 2, or the machine's
+    /// cores where it has fewer).
     std::optional<int32_t> threads;
     /// What the run writes besides run.json, which it always writes: csv, glb, html, images.
     std::set<std::string> outputs{"csv", "glb", "html"};

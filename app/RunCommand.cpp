@@ -120,8 +120,8 @@ void add_play_options(CLI::App& verb, RunOptions& options) {
             return true;
         },
         "a whole number from 1 to 1024",
-        "the threads the simulation runs on (default 1); the results are the "
-        "same for every count")
+        "the threads the simulation runs on (default 2, or 1 on a machine of one core); the "
+        "results are the same for every count")
         ->type_name("N");
 }
 

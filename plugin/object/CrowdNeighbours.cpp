@@ -72,13 +72,27 @@ bool CrowdNeighbours::HasNear(const LVector& centre, double reach, bool at_local
 // The grid sifts the candidates as it finds them, and only the few kept are sorted and get
 // their distances.
 void CrowdNeighbours::KeepNear(const LVector& centre, double reach, bool at_local, CellGrid& grid,
-                               double grid_reach) {
+                               double grid_reach, int32_t self) {
     NearList& near = Near();
     const LVector* points = at_local ? local : global;
     const double beyond = reach * reach * (1.0 + 1e-12);
-    double covered = 0.0;
-    const int32_t n = grid.GatherWithin(centre, grid_reach, points, beyond, near.index, covered);
-    grid.SortPoints(near.index, n);
+    int32_t listed = 0;
+    const int32_t* made =
+        at_local && ahead != nullptr ? ahead->List(self, centre, reach, listed) : nullptr;
+    int32_t n = 0;
+    if (made != nullptr) {
+        // The same test as the grid's, on every agent that may be within the reach, in order.
+        for (int32_t i = 0; i < listed; ++i) {
+            const int32_t k = made[i];
+            const double squared = (centre - points[k]).GetSquaredLength();
+            near.index[n] = k;
+            n += squared > beyond ? 0 : 1;
+        }
+    } else {
+        double covered = 0.0;
+        n = grid.GatherWithin(centre, grid_reach, points, beyond, near.index, covered);
+        grid.SortPoints(near.index, n);
+    }
     for (int32_t i = 0; i < n; ++i)
         near.dist[i] = std::sqrt((centre - points[near.index[i]]).GetSquaredLength());
     near.count = n;
@@ -217,6 +231,29 @@ void NeighbourIndex::MovedLocally(int32_t slot, int32_t k, const Agent_ID_Data& 
     ++data->moves[1];
     data->local[k] = agent.mg.off;
     if (data->local_ready) data->local_grid.Refile(k, agent.mg.off);
+}
+
+void NeighbourIndex::KeepGuesses(int32_t slot, double reach, double move) {
+    if (slot < 0 || slot >= slot_count_ || slots_[slot] == nullptr) return;
+    slots_[slot]->guessed_reach = reach;
+    slots_[slot]->guessed_move = move;
+}
+
+bool NeighbourIndex::Guesses(int32_t slot, double& reach, double& move) const {
+    if (slot < 0 || slot >= slot_count_ || slots_[slot] == nullptr) return false;
+    reach = slots_[slot]->guessed_reach;
+    move = slots_[slot]->guessed_move;
+    return reach >= 0.0 && move >= 0.0 && std::isfinite(reach) && std::isfinite(move);
+}
+
+const LVector* NeighbourIndex::LocalPlaces(int32_t slot) const {
+    if (slot < 0 || slot >= slot_count_ || slots_[slot] == nullptr || !slots_[slot]->ready)
+        return nullptr;
+    return slots_[slot]->local;
+}
+
+void NeighbourIndex::UseNearAhead(int32_t slot, const NearAhead* ahead) {
+    if (slot >= 0 && slot < slot_count_ && slots_[slot] != nullptr) slots_[slot]->ahead = ahead;
 }
 
 // One block per group for the lanes: their near lists, each list's buffers, then the buffers

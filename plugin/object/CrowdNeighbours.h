@@ -21,6 +21,7 @@
 
 #include "plugin/geometry/CellGrid.h"
 #include "plugin/geometry/CrowdRecords.h"
+#include "plugin/object/NearAhead.h"
 #include "plugin/object/NeighbourSearch.h"
 
 /// A near list (see CrowdNeighbours) and what it was made for. A group keeps one of its own
@@ -74,6 +75,11 @@ class CrowdNeighbours {
 
     /// Changes of the global and the local copies so far: a near list's date.
     unsigned long moves[2] = {0, 0};
+    const NearAhead* ahead = nullptr; ///< the local near lists made ahead, while there are
+    /// For the next lists made ahead: the widest avoidance ellipse and the longest move guessed
+    /// at the end of the last update that made them; negative when there was none.
+    double guessed_reach = -1.0;
+    double guessed_move = -1.0;
     NearList own_near;         ///< the near list of a thread without a lane
     NearList* lanes = nullptr; ///< one per lane, owned (one block with their buffers)
     int32_t lane_count = 0;
@@ -88,10 +94,12 @@ class CrowdNeighbours {
     double NearReach(double distance, bool at_local);
     /// Whether the near list is the one around `centre` for a reach of `reach`.
     bool HasNear(const LVector& centre, double reach, bool at_local) const;
-    /// Makes the near list around `centre` with a reach of `reach`, from the agents that
-    /// `grid` (over the same positions) finds within `grid_reach` (at least `reach`) of it.
+    /// Makes the near list around `centre` with a reach of `reach`, for agent `self` (-1 for
+    /// none), from the list made ahead for it (NearAhead) where there is one, else from the
+    /// agents that `grid` (over the same positions) finds within `grid_reach` (at least
+    /// `reach`) of it.
     void KeepNear(const LVector& centre, double reach, bool at_local, CellGrid& grid,
-                  double grid_reach);
+                  double grid_reach, int32_t self);
 };
 
 /// The neighbour data of every crowd group of a world, rebuilt lazily every frame.
@@ -119,6 +127,18 @@ class NeighbourIndex {
     /// place in the generator's space and that grid follow it, so that other threads may
     /// read the global places, the directions and their grid meanwhile.
     void MovedLocally(int32_t slot, int32_t k, const Agent_ID_Data& agent);
+    /// Keeps, for the next update of the group at `slot` that makes near lists ahead, the
+    /// widest avoidance ellipse and the longest move its agents were guessed at when this one
+    /// ended.
+    void KeepGuesses(int32_t slot, double reach, double move);
+    /// What KeepGuesses kept for the group at `slot`; false when nothing finite was kept.
+    bool Guesses(int32_t slot, double& reach, double& move) const;
+    /// The copies of the agents' mg.off of the group at `slot`, while they hold this frame's
+    /// values; else null.
+    const LVector* LocalPlaces(int32_t slot) const;
+    /// The group at `slot` takes its local near lists from `ahead` from now on (null: from
+    /// its grid again).
+    void UseNearAhead(int32_t slot, const NearAhead* ahead);
     /// Makes the group at `slot` ready for `lanes` threads to query at once: its copies, both
     /// grids, and a near list and grid buffers per lane, all allocated here. False (nothing
     /// to share) when the full scan must be used or memory is short.

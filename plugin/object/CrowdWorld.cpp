@@ -195,6 +195,7 @@ void Crowdworld::UpdateInOrder(BaseObject* op, Crowd_Data* crowd, InExcludeData*
         agent->crowd = crowd;
         if (agent->object == nullptr) continue;
 
+        if (flock_ahead_running) near_ahead.SetCurrent(k);
         SteerAgent(op, crowd, k, list, resolved, count, visited, target);
 
         if (ground_switch == 0) {
@@ -209,6 +210,8 @@ void Crowdworld::UpdateInOrder(BaseObject* op, Crowd_Data* crowd, InExcludeData*
         // The neighbour search sees the agent where it now stands; while other threads read
         // the global places and directions, only the place in the generator's space changes.
         if (flock_ahead_running) {
+            near_ahead.Moved(k, agent->mg.off);
+            Guess(next_guess, *agent, crowd->side_radius);
             neighbours.MovedLocally(slot, k, *agent);
         } else {
             neighbours.Moved(slot, k, *agent);

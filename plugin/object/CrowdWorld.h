@@ -24,6 +24,7 @@
 #include "plugin/object/CrowdWorldTerrain.h"
 #include "plugin/object/FlockAhead.h"
 #include "plugin/object/FrameSchedule.h"
+#include "plugin/object/NearAhead.h"
 #include "plugin/object/SplineCache.h"
 #include "plugin/object/SteeringSettings.h"
 #include "plugin/geometry/CrowdRecords.h"
@@ -69,6 +70,18 @@ class Crowdworld : public ObjectData {
     /// it aligns or coheres, the grid search is not chosen, or memory is short.
     bool UpdateWithFlockAhead(BaseObject* op, Crowd_Data* crowd, InExcludeData* list,
                               const SteeringItem* resolved, int32_t count, AtomArray* visited);
+    /// What the near lists made ahead (NearAhead) are made for: the widest avoidance ellipse
+    /// (when the group avoids) and the longest move guessed.
+    struct AheadGuess {
+        bool avoids = false;
+        double reach = 0.0;
+        double move = 0.0;
+    };
+    /// Starts the near lists made ahead for `crowd` on `threads` threads, where memory allows.
+    void StartNearAhead(Crowd_Data* crowd, const SteeringItem* resolved, int32_t count,
+                        int32_t threads);
+    /// Widens `guess` to `agent`'s avoidance ellipse (of side radius `side`) and guessed move.
+    void Guess(AheadGuess& guess, const Agent_ID_Data& agent, double side) const;
     /// A share of the work of UpdateWithFlockAhead: on the calling thread the update in array
     /// order (once), on every thread the chunks of flocking terms nobody has taken yet.
     static void RunFlockShare(void* job, int32_t begin, int32_t end, int32_t lane);
@@ -127,6 +140,9 @@ class Crowdworld : public ObjectData {
     LVector Calc_Follow(const double& range, BaseObject* target, Agent_ID_Data* agent);
     /// Calc_Follow for a target at the global position `target`.
     LVector FollowPosition(const double& range, const LVector& target, Agent_ID_Data* agent);
+    /// How far `agent` may move in this frame's motion step, guessed from its speed and last
+    /// frame's push; NaN or infinite when its values are.
+    double GuessedMove(const Agent_ID_Data& agent) const;
     /// The motion step: turns `agent` towards `evaluated`'s rotation and moves it by the
     /// world's time step.
     void Update_Agent_Vectors(Agent_ID_Data* agent, Agent_ID_Data* evaluated);
@@ -182,6 +198,8 @@ class Crowdworld : public ObjectData {
     static constexpr int32_t kSteeringKept = 16; ///< list entries resolved once per group
     FrameSchedule schedule;                      ///< the waves of the group being updated
     FlockAhead flock_ahead; ///< the flocking terms worked out ahead, for the group being updated
+    NearAhead near_ahead;   ///< the near lists made ahead, for the group being updated
+    AheadGuess next_guess;  ///< what the next near lists of the group being updated need
     /// The fewest threads with which a group is updated in waves: on two, the schedule and the
     /// waves' scattered reads cost more than the second thread gives, and the flocking terms
     /// worked out ahead give more.

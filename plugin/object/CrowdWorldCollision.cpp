@@ -6,6 +6,8 @@
 // motion step adds to the agent's movement, and remembers the nearest neighbour it saw.
 #include "plugin/object/CrowdWorld.h"
 
+#include "plugin/object/AvoidanceEllipse.h"
+
 #include "plugin/object/NeighbourQuery.h"
 
 #include "plugin/geometry/VectorMath.h"
@@ -20,18 +22,6 @@ namespace {
 constexpr double kOncomingFactor = 2.4000000953674316;
 constexpr double kSameWayFactor = 1.2000000476837158;
 using angle::kPi;
-
-// The most EllipseRlen(a, b, angle) can give, whatever the angle: it lies between the two
-// half-axes, up to rounding. Half-axes so small or large that their squares leave the range
-// of doubles have no such bound: NaN, and the caller scans every agent.
-double EllipseBound(double a, double b) {
-    const auto tame = [](double x) {
-        x = std::fabs(x);
-        return x == 0.0 || (x >= 1e-100 && x <= 1e100);
-    };
-    if (!tame(a) || !tame(b)) return std::nan("");
-    return std::fmax(std::fabs(a), std::fabs(b)) * (1.0 + 1e-9);
-}
 
 // Whether an agent at distance `dist` (> 0) whose direction makes the cosine `c` with the
 // agent's heading surely lies beyond the ellipse's reach EllipseRlen(a, b, acos(c)), decided

@@ -12,9 +12,11 @@
 #include "plugin/object/CrowdWorld.h"
 
 #include "plugin/geometry/WorkerLane.h"
+#include "plugin/object/AvoidanceEllipse.h"
 #include "plugin/hostapi/HostJobs.h"
 #include "plugin/register.h"
 
+#include <cmath>
 #include <exception>
 #include <sched.h>
 
@@ -22,6 +24,9 @@ namespace {
 
 // A group of one chunk is updated on one thread: no chunk could be worked out ahead.
 constexpr int32_t kFewestAhead = FlockAhead::kChunk + 1;
+
+// How far ahead of the calling thread the others go on when it has caught up with them.
+constexpr int32_t kLeadChunks = 4;
 
 // Set on the thread that starts the job, for as long as it runs.
 __attribute__((tls_model("initial-exec"))) thread_local bool t_starts_job = false;
@@ -89,11 +94,7 @@ bool Crowdworld::UpdateWithFlockAhead(BaseObject* op, Crowd_Data* crowd, InExclu
         !flock_ahead.Begin(crowd, n, terms, kept)) {
         return false;
     }
-    // The terms read the agent's group as the update sets it.
-    for (int32_t k = 0; k < n; ++k) {
-        agents[k].crowd_index = crowd->index;
-        agents[k].crowd = crowd;
-    }
+    StartNearAhead(crowd, resolved, count, threads);
 
     FlockJob job{this, op, crowd, list, resolved, count, visited, false, nullptr};
     t_starts_job = true;
@@ -107,9 +108,51 @@ bool Crowdworld::UpdateWithFlockAhead(BaseObject* op, Crowd_Data* crowd, InExclu
             job.error = std::current_exception();
         }
     }
+    if (near_ahead.Active()) {
+        neighbours.KeepGuesses(slot, next_guess.reach, next_guess.move);
+        neighbours.UseNearAhead(slot, nullptr);
+    }
+    near_ahead.End();
     flock_ahead.End();
     if (job.error != nullptr) std::rethrow_exception(job.error);
     return true;
+}
+
+// The near lists of separation and avoidance are made ahead too, as wide as the widest of the
+// list's separations and its agents' avoidance ellipses (an agent whose ellipse has no bound
+// scans instead), for moves up to twice the guess. The ellipses and the guess come from the
+// end of the group's last update where there was one: a pass over the records, which are
+// large, costs more than the lists save. Without their memory the update searches its grid.
+void Crowdworld::StartNearAhead(Crowd_Data* crowd, const SteeringItem* resolved, int32_t count,
+                                int32_t threads) {
+    const AgentArray& agents = *crowd->agents;
+    const int32_t n = agents.GetCount();
+    const int32_t slot = static_cast<int32_t>(crowd - crowds.GetArray());
+    double separation = 0.0;
+    next_guess = AheadGuess{};
+    for (int32_t i = 0; i < count; ++i) {
+        if (resolved[i].container == nullptr || resolved[i].type != CrowdType::Behaviour) continue;
+        const BehaviourSettings& s = behaviour_settings.Read(resolved[i].container);
+        if (s.separation) separation = std::fmax(separation, s.separation_radius);
+        next_guess.avoids = next_guess.avoids || s.avoidance;
+    }
+    double ellipse = 0.0, move = 0.0;
+    if (!neighbours.Guesses(slot, ellipse, move)) {
+        AheadGuess guess = next_guess;
+        for (int32_t k = 0; k < n; ++k)
+            Guess(guess, agents[k], crowd->side_radius);
+        ellipse = guess.reach;
+        move = guess.move;
+    }
+    if (near_ahead.Begin(neighbours.LocalPlaces(slot), n, std::fmax(separation, ellipse),
+                         2.0 * move, threads)) {
+        neighbours.UseNearAhead(slot, &near_ahead);
+    }
+}
+
+void Crowdworld::Guess(AheadGuess& guess, const Agent_ID_Data& agent, double side) const {
+    if (guess.avoids) guess.reach = std::fmax(guess.reach, EllipseBound(side, agent.look_ahead));
+    guess.move = std::fmax(guess.move, GuessedMove(agent));
 }
 
 void Crowdworld::RunFlockShare(void* context, int32_t, int32_t, int32_t lane) {
@@ -138,6 +181,12 @@ void Crowdworld::FillFlockChunk(Crowd_Data* crowd, int32_t c) {
     const int32_t first = c * FlockAhead::kChunk;
     const int32_t end = agents.GetCount() - first > FlockAhead::kChunk ? first + FlockAhead::kChunk
                                                                        : agents.GetCount();
+    // The terms read the agent's group as the update sets it.
+    for (int32_t k = first; k < end; ++k) {
+        agents[k].crowd_index = crowd->index;
+        agents[k].crowd = crowd;
+    }
+    if (near_ahead.Active()) near_ahead.Fill(first, end);
     // Both terms of an agent look around its one global place: one after the other, they
     // share its list of near agents.
     for (int32_t k = first; k < end; ++k) {
@@ -163,7 +212,11 @@ void Crowdworld::AwaitFlockAhead(Crowd_Data* crowd, int32_t k) {
         flock_ahead.Done(c);
         return;
     }
-    // Another thread is filling it: a chunk takes some tens of microseconds.
+    // Another thread is filling it: this thread has caught up with the others. They move on
+    // further ahead, and this one fills the chunks they pass over itself, so that it does a
+    // share of their work where theirs takes longer than its own. A chunk takes some tens of
+    // microseconds.
+    flock_ahead.MoveAhead(c + 1 + kLeadChunks);
     for (int spins = 0; !flock_ahead.IsDone(c); ++spins) {
         if (spins < 4096) {
 #if defined(__x86_64__) || defined(__i386__)

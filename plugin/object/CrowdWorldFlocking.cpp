@@ -189,6 +189,19 @@ LVector Crowdworld::FollowPosition(const double& range, const LVector& target,
     return !offset;
 }
 
+// A bound guessed, not proven: the motion step's move along the longest axis at the top speed
+// (or the speed, or the half acceleration of a restart above it), plus last frame's push.
+// Whoever relies on it takes it twice over and checks every move against it.
+double Crowdworld::GuessedMove(const Agent_ID_Data& agent) const {
+    const double speed =
+        std::fmax(std::fabs(agent.speed),
+                  std::fabs(agent.max_speed) + std::fabs(agent.acceleration) * time_step);
+    const double push = Len(kSteerShare * agent.steer_vector + agent.extra_velocity);
+    const double longest =
+        std::fmax(Len(agent.mg.v1), std::fmax(Len(agent.mg.v2), Len(agent.mg.v3)));
+    return time_step * (speed * std::fmax(longest, 1.0) + push);
+}
+
 // The motion step, a small state machine per agent. A moving agent accelerates towards its
 // top speed and moves along its forward axis, pushed by its neighbours and obstacles. While
 // its neighbours push it backwards it brakes without moving; at a standstill it waits 1 to 10

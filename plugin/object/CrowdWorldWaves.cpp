@@ -24,6 +24,7 @@
 #include "plugin/object/CrowdWorld.h"
 
 #include "plugin/geometry/ForwardAxis.h"
+#include "plugin/object/AvoidanceEllipse.h"
 #include "plugin/geometry/VectorMath.h"
 #include "plugin/geometry/WorkerLane.h"
 #include "plugin/object/NeighbourSearch.h"
@@ -43,21 +44,6 @@ const double kNearestLimit = std::sqrt(3.0) * 10000.0 * (1.0 + 1e-9);
 
 bool Finite(const LVector& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-// The most the avoidance ellipse of half-axes a and b reaches, as Agent_Avoidance bounds it;
-// NaN when that has no bound.
-double EllipseReach(double a, double b) {
-    const auto tame = [](double x) {
-        x = std::fabs(x);
-        return x == 0.0 || (x >= 1e-100 && x <= 1e100);
-    };
-    if (!tame(a) || !tame(b)) return std::nan("");
-    return std::fmax(std::fabs(a), std::fabs(b)) * (1.0 + 1e-9);
-}
-
-double Longest(const LMatrix& m) {
-    return std::fmax(Len(m.v1), std::fmax(Len(m.v2), Len(m.v3)));
 }
 
 // One wave's work for the threads.
@@ -133,7 +119,7 @@ bool Crowdworld::WaveReach(BaseDocument* doc, Crowd_Data* crowd, const SteeringI
         schedule.around[k] = separation;
         schedule.ahead[k] = -1.0;
         if (!avoidance) continue;
-        const double ellipse = EllipseReach(crowd->side_radius, agent.look_ahead);
+        const double ellipse = EllipseBound(crowd->side_radius, agent.look_ahead);
         if (!std::isfinite(ellipse)) return false;
         // The nearest agent is no further than an array neighbour will stand.
         double nearest = kNearestLimit;
@@ -247,8 +233,6 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
     const int32_t n = agents.GetCount();
     const int32_t slot = static_cast<int32_t>(crowd - crowds.GetArray());
 
-    // The most an agent may move: its top speed (or its speed, or the half acceleration of a
-    // restart above it) along its longest axis, plus last frame's push, twice over.
     double move = 0.0;
     double farthest = 0.0; // the largest coordinate, for the rounding of the distances
     bool placed = !(ground_switch == 0 && terrain.Linked());
@@ -258,11 +242,7 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
         farthest = std::fmax(
             farthest, std::fmax(std::fabs(agent.mg.off.x),
                                 std::fmax(std::fabs(agent.mg.off.y), std::fabs(agent.mg.off.z))));
-        const double speed =
-            std::fmax(std::fabs(agent.speed),
-                      std::fabs(agent.max_speed) + std::fabs(agent.acceleration) * time_step);
-        const double push = Len(0.30000001192092896 * agent.steer_vector + agent.extra_velocity);
-        move = std::fmax(move, time_step * (speed * std::fmax(Longest(agent.mg), 1.0) + push));
+        move = std::fmax(move, GuessedMove(agent));
     }
     move = 2.0 * move;
     double reach = 0.0;

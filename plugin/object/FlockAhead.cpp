@@ -21,7 +21,8 @@ void FlockAhead::Free() {
     GeFree(block_);
     state_ = nullptr;
     align_ = cohesion_ = nullptr;
-    capacity_ = 0;
+    slot_capacity_ = 0;
+    chunk_capacity_ = 0;
 }
 
 // One block: both kinds of terms for every behaviour, then the chunks' states.
@@ -29,24 +30,23 @@ bool FlockAhead::Begin(const Crowd_Data* crowd, int32_t agents, const Terms* ter
     End();
     if (crowd == nullptr || agents <= 0 || count <= 0 || count > kMostBehaviours) return false;
     const int32_t chunks = (agents + kChunk - 1) / kChunk;
-    if (agents > capacity_) {
+    const size_t slots = static_cast<size_t>(count) * static_cast<size_t>(agents);
+    if (slots > slot_capacity_ || chunks > chunk_capacity_) {
         Free();
-        const size_t n = static_cast<size_t>(agents);
-        const size_t vectors = 2 * kMostBehaviours * n;
-        const size_t chunk_states = (n + kChunk - 1) / kChunk;
-        void* block = GeAlloc(vectors * sizeof(LVector) + chunk_states);
+        void* block = GeAlloc(2 * slots * sizeof(LVector) + static_cast<size_t>(chunks));
         if (block == nullptr) return false;
         block_ = block;
         auto* vector = static_cast<LVector*>(block);
-        for (size_t i = 0; i < vectors; ++i)
+        for (size_t i = 0; i < 2 * slots; ++i)
             ::new (static_cast<void*>(vector + i)) LVector();
         align_ = vector;
-        cohesion_ = vector + kMostBehaviours * n;
-        auto* bytes = reinterpret_cast<unsigned char*>(vector + vectors);
+        cohesion_ = vector + slots;
+        auto* bytes = reinterpret_cast<unsigned char*>(vector + 2 * slots);
         state_ = reinterpret_cast<std::atomic<uint8_t>*>(bytes);
-        for (size_t i = 0; i < chunk_states; ++i)
-            ::new (static_cast<void*>(bytes + i)) std::atomic<uint8_t>(kFree);
-        capacity_ = agents;
+        for (int32_t c = 0; c < chunks; ++c)
+            ::new (static_cast<void*>(bytes + c)) std::atomic<uint8_t>(kFree);
+        slot_capacity_ = slots;
+        chunk_capacity_ = chunks;
     }
     for (int32_t c = 0; c < chunks; ++c)
         state_[c].store(kFree, std::memory_order_relaxed);
@@ -54,6 +54,7 @@ bool FlockAhead::Begin(const Crowd_Data* crowd, int32_t agents, const Terms* ter
         terms_[b] = terms[b];
     count_ = count;
     chunks_ = chunks;
+    agents_ = agents;
     next_.store(0, std::memory_order_relaxed);
     crowd_ = crowd;
     return true;
@@ -68,6 +69,12 @@ void FlockAhead::End() {
 bool FlockAhead::Claim(int32_t c) {
     uint8_t expected = kFree;
     return state_[c].compare_exchange_strong(expected, kTaken, std::memory_order_acq_rel);
+}
+
+void FlockAhead::MoveAhead(int32_t c) {
+    int32_t seen = next_.load(std::memory_order_relaxed);
+    while (seen < c && !next_.compare_exchange_weak(seen, c, std::memory_order_relaxed)) {
+    }
 }
 
 int32_t FlockAhead::ClaimNext() {
@@ -98,12 +105,12 @@ const LVector* FlockAhead::KeptAlign(const Crowd_Data* crowd, const BaseContaine
                                      int32_t k) const {
     const int32_t b = Find(crowd, behaviour);
     if (b < 0 || !(terms_[b].align_radius > 0.0)) return nullptr;
-    return &align_[static_cast<size_t>(b) * capacity_ + k];
+    return &align_[static_cast<size_t>(b) * agents_ + k];
 }
 
 const LVector* FlockAhead::KeptCohesion(const Crowd_Data* crowd, const BaseContainer* behaviour,
                                         int32_t k) const {
     const int32_t b = Find(crowd, behaviour);
     if (b < 0 || !(terms_[b].cohesion_middle > 0.0)) return nullptr;
-    return &cohesion_[static_cast<size_t>(b) * capacity_ + k];
+    return &cohesion_[static_cast<size_t>(b) * agents_ + k];
 }

@@ -19,6 +19,7 @@
 #include "plugin/geometry/CrowdRecords.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 class BaseContainer;
@@ -58,6 +59,9 @@ class FlockAhead {
 
     /// Takes chunk `c` if nobody has: true when the caller must now fill it and call Done.
     bool Claim(int32_t c);
+    /// The other threads take no chunk before `c` from now on: the calling thread has caught
+    /// up with them and fills the chunks they pass over itself.
+    void MoveAhead(int32_t c);
     /// The next chunk nobody has taken, taken for the caller; -1 when none is left.
     int32_t ClaimNext();
     /// Chunk `c` is filled.
@@ -66,9 +70,9 @@ class FlockAhead {
     bool IsDone(int32_t c) const;
 
     /// Where the alignment and cohesion of agent `k` for behaviour `b` are kept.
-    LVector& Align(int32_t b, int32_t k) { return align_[static_cast<size_t>(b) * capacity_ + k]; }
+    LVector& Align(int32_t b, int32_t k) { return align_[static_cast<size_t>(b) * agents_ + k]; }
     LVector& Cohesion(int32_t b, int32_t k) {
-        return cohesion_[static_cast<size_t>(b) * capacity_ + k];
+        return cohesion_[static_cast<size_t>(b) * agents_ + k];
     }
 
     /// The kept alignment (or cohesion) of agent `k` of `crowd` for `behaviour`, or null when
@@ -87,8 +91,10 @@ class FlockAhead {
     int32_t chunks_ = 0;
     std::atomic<int32_t> next_{0};          ///< the first chunk that may be free
     std::atomic<uint8_t>* state_ = nullptr; ///< per chunk: free, taken or done
-    LVector* align_ = nullptr;              ///< kMostBehaviours x capacity_
-    LVector* cohesion_ = nullptr;           ///< kMostBehaviours x capacity_
-    int32_t capacity_ = 0;                  ///< agents the memory has room for
+    LVector* align_ = nullptr;              ///< count_ x agents_
+    LVector* cohesion_ = nullptr;           ///< count_ x agents_
+    int32_t agents_ = 0;                    ///< the group's agents
+    size_t slot_capacity_ = 0;              ///< terms of each kind the memory has room for
+    int32_t chunk_capacity_ = 0;            ///< chunks the memory has room for
     void* block_ = nullptr;
 };

@@ -111,7 +111,7 @@ bool NeighbourQuery::TakeNear() {
     if (!near_wanted) return false;
     if (near == nullptr) {
         if (!data->HasNear(near_centre, near_asked, near_local))
-            data->KeepNear(near_centre, near_made, near_local, *grid, reach);
+            data->KeepNear(near_centre, near_made, near_local, *grid, reach, self);
         const NearList& list = data->Near();
         near = list.index;
         near_dist = list.dist;
