@@ -580,7 +580,10 @@ typedef struct VtScheduleCounts {
     int64_t waves;    /* waves of the updates that ran in waves */
     int64_t agents;   /* agents of the updates that ran in waves */
     int64_t ahead;    /* group updates run in array order on the calling thread while the
-                         other threads worked out the group's flocking terms ahead of it */
+                         other threads worked out the group's flocking terms and near lists
+                         ahead of it */
+    int64_t lists_dropped; /* of those, updates whose near lists made ahead were dropped
+                              because an agent moved further than they allow */
 } VtScheduleCounts;
 
 /* Messages sent to objects (the atom table's send_message). */

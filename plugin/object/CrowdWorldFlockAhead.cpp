@@ -89,12 +89,16 @@ bool Crowdworld::UpdateWithFlockAhead(BaseObject* op, Crowd_Data* crowd, InExclu
     const int32_t slot = static_cast<int32_t>(crowd - crowds.GetArray());
     // Every group's slot exists before the threads start, so that the update may look at
     // other groups meanwhile without moving the slots the threads read.
-    if (kept == 0 || !neighbours.ReserveSlots(crowds.GetCount()) ||
+    if (!neighbours.ReserveSlots(crowds.GetCount()) ||
         !neighbours.PrepareLanes(slot, agents, threads) ||
         !flock_ahead.Begin(crowd, n, terms, kept)) {
         return false;
     }
     StartNearAhead(crowd, resolved, count, threads);
+    if (kept == 0 && !near_ahead.Active()) {
+        flock_ahead.End();
+        return false;
+    }
 
     FlockJob job{this, op, crowd, list, resolved, count, visited, false, nullptr};
     t_starts_job = true;
@@ -109,6 +113,7 @@ bool Crowdworld::UpdateWithFlockAhead(BaseObject* op, Crowd_Data* crowd, InExclu
         }
     }
     if (near_ahead.Active()) {
+        if (!near_ahead.Usable()) ++ScheduleCounts().lists_dropped;
         neighbours.KeepGuesses(slot, next_guess.reach, next_guess.move);
         neighbours.UseNearAhead(slot, nullptr);
     }
@@ -136,6 +141,7 @@ void Crowdworld::StartNearAhead(Crowd_Data* crowd, const SteeringItem* resolved,
         if (s.separation) separation = std::fmax(separation, s.separation_radius);
         next_guess.avoids = next_guess.avoids || s.avoidance;
     }
+    if (!(separation > 0.0) && !next_guess.avoids) return;
     double ellipse = 0.0, move = 0.0;
     if (!neighbours.Guesses(slot, ellipse, move)) {
         AheadGuess guess = next_guess;

@@ -28,7 +28,7 @@ void FlockAhead::Free() {
 // One block: both kinds of terms for every behaviour, then the chunks' states.
 bool FlockAhead::Begin(const Crowd_Data* crowd, int32_t agents, const Terms* terms, int32_t count) {
     End();
-    if (crowd == nullptr || agents <= 0 || count <= 0 || count > kMostBehaviours) return false;
+    if (crowd == nullptr || agents <= 0 || count < 0 || count > kMostBehaviours) return false;
     const int32_t chunks = (agents + kChunk - 1) / kChunk;
     const size_t slots = static_cast<size_t>(count) * static_cast<size_t>(agents);
     if (slots > slot_capacity_ || chunks > chunk_capacity_) {

@@ -47,7 +47,8 @@ class FlockAhead {
     };
 
     /// Starts a group of `agents` agents with the terms of `count` behaviours (at most
-    /// kMostBehaviours); false, and nothing kept, when memory is short.
+    /// kMostBehaviours; with none, the chunks only pace other work done ahead); false, and
+    /// nothing kept, when memory is short.
     bool Begin(const Crowd_Data* crowd, int32_t agents, const Terms* terms, int32_t count);
     /// Ends the group: nothing is kept from now on.
     void End();

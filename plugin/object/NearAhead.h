@@ -42,6 +42,8 @@ class NearAhead {
     /// Gives back all memory.
     void Free();
     bool Active() const { return active_; }
+    /// False once an agent moved further than the lists allow.
+    bool Usable() const { return usable_; }
 
     /// Makes the lists of agents `first` to `end` - 1 (on any thread, through its lane).
     void Fill(int32_t first, int32_t end);
