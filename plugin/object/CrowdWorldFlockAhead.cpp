@@ -1,14 +1,16 @@
-// Updating a crowd group in array order while the host's other threads work out the
-// alignment and cohesion of its agents ahead of the update (FlockAhead.h).
+// Updating a crowd group in array order while the host's other threads work ahead of the
+// update: they fill in the agents' alignment and cohesion (FlockAhead.h) and the lists of
+// agents near them for separation and avoidance (NearAhead.h).
 //
 // The update in array order stays on the calling thread: it asks the host for the instances'
 // rotations, the terrain, splines and obstacles, draws the wait times and takes memory, as
-// it does on one thread. The other threads only fill in flocking terms: they read the group's
-// global places, directions and their grid, which the update leaves alone meanwhile
-// (NeighbourIndex::MovedLocally), each through its own lane's buffers, and they make no host
-// call and take no memory. Whichever thread the host gives a share, the calling thread runs
-// the update once, and every thread fills chunks until none is left; when the host gives
-// the calling thread no share at all, the update runs after the job, with every chunk filled.
+// it does on one thread. The other threads read only the group's global places, directions
+// and their grid, which the update leaves alone meanwhile (NeighbourIndex::MovedLocally), and
+// the places at the start with a grid of their own, each through its own lane's buffers; they
+// make no host call and take no memory. Whichever thread the host gives a share, the calling
+// thread runs the update once, and every thread fills chunks until none is left; when the
+// host gives the calling thread no share at all, the update runs after the job, with every
+// chunk filled.
 #include "plugin/object/CrowdWorld.h"
 
 #include "plugin/geometry/WorkerLane.h"
