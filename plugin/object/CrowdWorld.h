@@ -112,11 +112,11 @@ class Crowdworld : public ObjectData {
     bool UpdateInWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem* resolved,
                        int32_t count);
     /// The reach within which the agents of `crowd` may see each other this frame, widened by
-    /// `move` (the most an agent may move); false when it has no bound or the group's
-    /// behaviours read more than the agents' places and their follow targets (which it looks
-    /// up into wave_targets).
+    /// the most any agent may move (the schedule's moves, each plus `rounding`); false when it
+    /// has no bound or the group's behaviours read more than the agents' places and their
+    /// follow targets (which it looks up into wave_targets).
     bool WaveReach(BaseDocument* doc, Crowd_Data* crowd, const SteeringItem* resolved,
-                   int32_t count, double move, double& reach);
+                   int32_t count, double rounding, double& reach);
     /// UpdateInWaves once the host has several threads.
     bool RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem* resolved, int32_t count);
     /// A share of one wave: the agents job->order[begin] to job->order[end - 1].

@@ -12,9 +12,9 @@
 // The reach of the schedule: an agent reads no agent further than its separation radius, the
 // bound of its ellipse, or the nearest agent, which is no further than its array neighbour
 // (the agent before or after it) stands now plus what that one may move. Every agent moves
-// at most `move`, guessed from its speed and last frame's push before the waves and checked
-// after them: when an agent moved further, the group is put back as it was and updated again
-// in array order.
+// at most its own allowance, guessed from its speed and last frame's push before the waves and
+// checked after them: when an agent moved further, the group is put back as it was and updated
+// again in array order.
 //
 // The parts of an agent's update that are not its own are deferred: the agents' new places
 // reach the neighbour search at the end of each wave (in array order, as the threads wait),
@@ -64,8 +64,7 @@ struct LinkJob {
     GeDynamicArray<Crowd_Data>* crowds;
     Crowd_Data* crowd;
     FrameSchedule* schedule;
-    double reach;  ///< the most any agent reads, widened by the move and the margin
-    double move;   ///< the most an agent may move, with the margin for rounding
+    double reach;  ///< the most any agent reads, widened by the most any moves and the margin
     double across; ///< the half-width of the avoidance ellipses
     double margin; ///< for the rounding of the places and of the terms' distances
 };
@@ -89,7 +88,7 @@ bool MayStandAhead(const LVector& offset, double square, const LVector& heading,
 } // namespace
 
 bool Crowdworld::WaveReach(BaseDocument* doc, Crowd_Data* crowd, const SteeringItem* resolved,
-                           int32_t count, double move, double& reach) {
+                           int32_t count, double rounding, double& reach) {
     wave_target_count = 0;
     double separation = 0.0;
     bool avoidance = false;
@@ -114,8 +113,10 @@ bool Crowdworld::WaveReach(BaseDocument* doc, Crowd_Data* crowd, const SteeringI
     const AgentArray& agents = *crowd->agents;
     const int32_t n = agents.GetCount();
     double widest = separation;
+    double move = 0.0;
     for (int32_t k = 0; k < n; ++k) {
         const Agent_ID_Data& agent = agents[k];
+        move = std::fmax(move, schedule.move[k] + rounding);
         schedule.around[k] = separation;
         schedule.ahead[k] = -1.0;
         if (!avoidance) continue;
@@ -123,9 +124,14 @@ bool Crowdworld::WaveReach(BaseDocument* doc, Crowd_Data* crowd, const SteeringI
         if (!std::isfinite(ellipse)) return false;
         // The nearest agent is no further than an array neighbour will stand.
         double nearest = kNearestLimit;
-        if (k > 0) nearest = std::fmin(nearest, Len(agents[k - 1].mg.off - agent.mg.off) + move);
-        if (k + 1 < n)
-            nearest = std::fmin(nearest, Len(agents[k + 1].mg.off - agent.mg.off) + move);
+        if (k > 0) {
+            nearest = std::fmin(nearest, Len(agents[k - 1].mg.off - agent.mg.off) +
+                                             schedule.move[k - 1] + rounding);
+        }
+        if (k + 1 < n) {
+            nearest = std::fmin(nearest, Len(agents[k + 1].mg.off - agent.mg.off) +
+                                             schedule.move[k + 1] + rounding);
+        }
         double around = std::fmax(separation, nearest);
         // With a unit heading the ellipse reads only ahead and within its half-width across;
         // with any other it reads all around, as far as its bound.
@@ -195,14 +201,18 @@ void LinkShare(void* context, int32_t begin, int32_t end, int32_t lane) {
             const LVector offset = agents[k].mg.off - p;
             const double distance = offset.GetSquaredLength();
             if (!(distance <= square)) continue;
-            const double around = std::fmax(schedule.around[j], schedule.around[k]) + job.move;
+            // Each reads the other where it stands or wherever its move may take it.
+            const double moves_j = schedule.move[j] + job.margin;
+            const double moves_k = schedule.move[k] + job.margin;
+            const double around =
+                std::fmax(schedule.around[j] + moves_k, schedule.around[k] + moves_j);
             const bool reads = distance <= around * around ||
                                (schedule.ahead[j] > 0.0 &&
                                 MayStandAhead(offset, distance, reader.direction, schedule.ahead[j],
-                                              job.across, job.move, job.margin)) ||
+                                              job.across, moves_k, job.margin)) ||
                                (schedule.ahead[k] > 0.0 &&
                                 MayStandAhead(-offset, distance, agents[k].direction,
-                                              schedule.ahead[k], job.across, job.move, job.margin));
+                                              schedule.ahead[k], job.across, moves_j, job.margin));
             if (!reads) continue;
             if (linked == FrameSchedule::kMostLinks) {
                 linked = -1;
@@ -233,6 +243,11 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
     const int32_t n = agents.GetCount();
     const int32_t slot = static_cast<int32_t>(crowd - crowds.GetArray());
 
+    if (n < kFewestInWaves || CurrentNeighbourSearch() != NeighbourSearch::Grid ||
+        !schedule.Reserve(n)) {
+        return false;
+    }
+    // Each agent may move twice its guessed move; `move` is the most of those.
     double move = 0.0;
     double farthest = 0.0; // the largest coordinate, for the rounding of the distances
     bool placed = !(ground_switch == 0 && terrain.Linked());
@@ -242,13 +257,12 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
         farthest = std::fmax(
             farthest, std::fmax(std::fabs(agent.mg.off.x),
                                 std::fmax(std::fabs(agent.mg.off.y), std::fabs(agent.mg.off.z))));
-        move = std::fmax(move, GuessedMove(agent));
+        schedule.move[k] = 2.0 * GuessedMove(agent);
+        move = std::fmax(move, schedule.move[k]);
     }
-    move = 2.0 * move;
     double reach = 0.0;
-    if (n < kFewestInWaves || !placed || !std::isfinite(move) ||
-        CurrentNeighbourSearch() != NeighbourSearch::Grid || !schedule.Reserve(n) ||
-        !WaveReach(op->GetDocument(), crowd, resolved, count, move + 1e-9 * farthest, reach) ||
+    if (!placed || !std::isfinite(move) ||
+        !WaveReach(op->GetDocument(), crowd, resolved, count, 1e-9 * farthest, reach) ||
         !neighbours.PrepareLanes(slot, agents, threads)) {
         return false;
     }
@@ -257,7 +271,7 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
     // The margins of the links cover the rounding of the places and of the terms' distances.
     const double margin = 1e-6 * reach + 1e-9 * farthest + 1e-9;
     const double across = std::fabs(crowd->side_radius) * (1.0 + 1e-6);
-    LinkJob links{&neighbours, &crowds, crowd, &schedule, reach, move + margin, across, margin};
+    LinkJob links{&neighbours, &crowds, crowd, &schedule, reach, across, margin};
     HostJobs::ParallelFor(n, 256, LinkShare, &links);
     int32_t waves = 0;
     for (int32_t j = 0; j < n; ++j) {
@@ -299,11 +313,12 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
     draws_pending = nullptr;
     draws_base = nullptr;
 
-    // Every agent must have stayed within the move the schedule allowed.
-    const double most = move * move;
+    // Every agent must have stayed within the move the schedule allowed it.
     bool kept = true;
-    for (int32_t k = 0; k < n && kept; ++k)
-        kept = (agents[k].mg.off - schedule.undo[k].off).GetSquaredLength() <= most;
+    for (int32_t k = 0; k < n && kept; ++k) {
+        kept = (agents[k].mg.off - schedule.undo[k].off).GetSquaredLength() <=
+               schedule.move[k] * schedule.move[k];
+    }
     if (!kept) {
         for (int32_t k = 0; k < n; ++k) {
             Agent_ID_Data& agent = agents[k];

@@ -27,7 +27,7 @@ void FrameSchedule::Free() {
     GeFreeBlock(undo);
     undo = nullptr;
     links = link_count = wave = order = wave_start = nullptr;
-    around = ahead = nullptr;
+    around = ahead = move = nullptr;
     draws = nullptr;
     capacity = 0;
 }
@@ -37,7 +37,7 @@ bool FrameSchedule::Reserve(int32_t agents) {
     if (agents <= capacity) return true;
     Free();
     const size_t n = static_cast<size_t>(agents);
-    const size_t bytes = Share<AgentUndo>(n) + 2 * Share<double>(n) +
+    const size_t bytes = Share<AgentUndo>(n) + 3 * Share<double>(n) +
                          Share<int32_t>(n * kMostLinks) + 4 * Share<int32_t>(n + 1) +
                          Share<uint8_t>(n);
     auto* block = static_cast<unsigned char*>(GeAlloc(bytes));
@@ -49,6 +49,8 @@ bool FrameSchedule::Reserve(int32_t agents) {
     around = reinterpret_cast<double*>(at);
     at += Share<double>(n);
     ahead = reinterpret_cast<double*>(at);
+    at += Share<double>(n);
+    move = reinterpret_cast<double*>(at);
     at += Share<double>(n);
     links = reinterpret_cast<int32_t*>(at);
     at += Share<int32_t>(n * kMostLinks);

@@ -53,6 +53,7 @@ class FrameSchedule {
     AgentUndo* undo = nullptr;     ///< per agent: what it was before the update
     double* around = nullptr;      ///< per agent: how far around it it reads
     double* ahead = nullptr;       ///< per agent: how far ahead its avoidance reads, or -1
+    double* move = nullptr;        ///< per agent: the most it may move in the frame
     int32_t capacity = 0;
 };
 
