@@ -77,8 +77,11 @@ void CrowdNeighbours::KeepNear(const LVector& centre, double reach, bool at_loca
     const LVector* points = at_local ? local : global;
     const double beyond = reach * reach * (1.0 + 1e-12);
     int32_t listed = 0;
-    const int32_t* made =
-        at_local && ahead != nullptr ? ahead->List(self, centre, reach, listed) : nullptr;
+    const int32_t* made = nullptr;
+    if (ahead != nullptr) {
+        made = at_local ? ahead->List(self, centre, reach, listed)
+                        : ahead->GlobalList(self, centre, reach, listed);
+    }
     int32_t n = 0;
     if (made != nullptr) {
         // The same test as the grid's, on every agent that may be within the reach, in order.
@@ -250,6 +253,12 @@ const LVector* NeighbourIndex::LocalPlaces(int32_t slot) const {
     if (slot < 0 || slot >= slot_count_ || slots_[slot] == nullptr || !slots_[slot]->ready)
         return nullptr;
     return slots_[slot]->local;
+}
+
+const LVector* NeighbourIndex::GlobalPlaces(int32_t slot) const {
+    if (slot < 0 || slot >= slot_count_ || slots_[slot] == nullptr || !slots_[slot]->ready)
+        return nullptr;
+    return slots_[slot]->global;
 }
 
 void NeighbourIndex::UseNearAhead(int32_t slot, const NearAhead* ahead) {

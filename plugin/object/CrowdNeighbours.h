@@ -136,6 +136,8 @@ class NeighbourIndex {
     /// The copies of the agents' mg.off of the group at `slot`, while they hold this frame's
     /// values; else null.
     const LVector* LocalPlaces(int32_t slot) const;
+    /// The same for the agents' global_mg.off.
+    const LVector* GlobalPlaces(int32_t slot) const;
     /// The group at `slot` takes its local near lists from `ahead` from now on (null: from
     /// its grid again).
     void UseNearAhead(int32_t slot, const NearAhead* ahead);

@@ -154,6 +154,7 @@ void Crowdworld::StartNearAhead(Crowd_Data* crowd, const SteeringItem* resolved,
     }
     if (near_ahead.Begin(neighbours.LocalPlaces(slot), n, std::fmax(separation, ellipse),
                          2.0 * move, threads)) {
+        near_ahead.CompareGlobals(neighbours.GlobalPlaces(slot));
         neighbours.UseNearAhead(slot, &near_ahead);
     }
 }

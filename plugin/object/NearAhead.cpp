@@ -4,6 +4,7 @@
 #include "plugin/hostapi/HostMemory.h"
 
 #include <cmath>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -31,6 +32,7 @@ void NearAhead::Free() {
 
 void NearAhead::End() {
     active_ = false;
+    globals_same_ = false;
     usable_ = false;
     current_ = -1;
 }
@@ -112,6 +114,22 @@ void NearAhead::Fill(int32_t first, int32_t end) {
             list[i] = scratch[i];
         listed_n_[k] = n;
     }
+}
+
+void NearAhead::CompareGlobals(const LVector* globals) {
+    globals_same_ =
+        active_ && globals != nullptr &&
+        std::memcmp(globals, places_, static_cast<size_t>(count_) * sizeof(LVector)) == 0;
+}
+
+const int32_t* NearAhead::GlobalList(int32_t self, const LVector& centre, double reach,
+                                     int32_t& count) const {
+    if (!active_ || !globals_same_ || self < 0 || self >= count_ || !(reach <= reach_) ||
+        !(centre == places_[self]) || listed_n_[self] < 0) {
+        return nullptr;
+    }
+    count = listed_n_[self];
+    return lists_ + static_cast<size_t>(self) * kMostListed;
 }
 
 void NearAhead::Moved(int32_t k, const LVector& place) {

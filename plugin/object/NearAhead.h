@@ -37,6 +37,10 @@ class NearAhead {
     /// once. False, with nothing made ahead, when memory is short, `places` is null or the
     /// reach or the move has no bound.
     bool Begin(const LVector* places, int32_t count, double reach, double move, int32_t lanes);
+    /// Whether `globals` (the agents' global places) are the places Begin was given, bit for
+    /// bit: the generator stands at the origin unturned. The lists then serve the near lists
+    /// around the global places as well (GlobalList).
+    void CompareGlobals(const LVector* globals);
     /// Ends the group: no list is handed out from now on.
     void End();
     /// Gives back all memory.
@@ -60,11 +64,19 @@ class NearAhead {
     /// too far.
     const int32_t* List(int32_t self, const LVector& centre, double reach, int32_t& count) const;
 
+    /// The list of agent `self` for a near list around its global place `centre` with a reach
+    /// of `reach`, where the global places are the places of the lists (CompareGlobals): the
+    /// global places do not move during the update, so every agent within the reach is listed.
+    /// Null where no list may be used; valid once the agent's list is made, on any thread.
+    const int32_t* GlobalList(int32_t self, const LVector& centre, double reach,
+                              int32_t& count) const;
+
   private:
     bool Reserve(int32_t count, int32_t lanes);
 
     bool active_ = false;
     bool usable_ = false;
+    bool globals_same_ = false; ///< the global places are `places_`
     int32_t count_ = 0;
     int32_t current_ = -1;
     double reach_ = 0.0;  ///< the widest near list the lists serve

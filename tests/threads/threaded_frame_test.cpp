@@ -125,6 +125,27 @@ TEST_F(ThreadedFrameTest, AnAgentThatMovesFurtherThanGuessedUndoesTheWaves) {
     EXPECT_GT(counts().lists_dropped, before.lists_dropped);
 }
 
+// A crew turned about its generator's origin, where its middle agent stands: that agent's
+// global place is its place in the generator's space, its neighbours' are not, so the near
+// lists of the generator's space must not serve its alignment and cohesion.
+TEST_F(ThreadedFrameTest, ATurnedCrewIsTheSameOnEveryThreadCount) {
+    const vantri::SceneFile scene = vantri_test::parsed(R"({"start": 0, "end": 4, "objects": [
+        {"type": "behaviour", "name": "flock", "params": {
+            "CROWDBEHAV_ALIGN": true, "CROWDBEHAV_ALIGN_RADIUS": 70, "CROWDBEHAV_COHESION": true,
+            "CROWDBEHAV_COHESION_DISTANCE": 40, "CROWDBEHAV_COHESION_MAX": 90,
+            "CROWDBEHAV_SEPARATION": true, "CROWDBEHAV_SEPARATION_RADIUS": 25,
+            "CROWDBEHAV_AVOIDANCE": true}},
+        {"type": "world", "name": "world", "children": [
+            {"type": "generator", "name": "a", "rotation": [90, 0, 0], "scale": [1.5, 1, 0.5],
+             "params": {"CROWDGEN_COUNT_X": 7, "CROWDGEN_COUNT_Z": 7,
+             "CROWDGEN_SPACING": [30, 0, 30], "CROWDGEN_SPEED": 40, "CROWDGEN_RANGE": 100,
+             "CROWDGEN_BEHAVIOURS": ["flock"]},
+             "children": [{"type": "cube", "name": "a body"}]}]}]})");
+    const VtScheduleCounts before = counts();
+    expect_same("a turned crew", scene);
+    EXPECT_GT(counts().ahead, before.ahead);
+}
+
 // Every allocation of a small crowd's frames refused in turn, on two threads (the flocking
 // worked out ahead) and on four (waves). A refused block of the schedule, of the flocking
 // terms or of the threads' query buffers leaves the frame to the update in array order, which
