@@ -84,20 +84,24 @@ void CrowdNeighbours::KeepNear(const LVector& centre, double reach, bool at_loca
     }
     int32_t n = 0;
     if (made != nullptr) {
-        // The same test as the grid's, on every agent that may be within the reach, in order.
+        // The same test as the grid's, on every agent that may be within the reach, in order;
+        // the squares kept become the distances.
         for (int32_t i = 0; i < listed; ++i) {
             const int32_t k = made[i];
             const double squared = (centre - points[k]).GetSquaredLength();
             near.index[n] = k;
+            near.dist[n] = squared;
             n += squared > beyond ? 0 : 1;
         }
+        for (int32_t i = 0; i < n; ++i)
+            near.dist[i] = std::sqrt(near.dist[i]);
     } else {
         double covered = 0.0;
         n = grid.GatherWithin(centre, grid_reach, points, beyond, near.index, covered);
         grid.SortPoints(near.index, n);
+        for (int32_t i = 0; i < n; ++i)
+            near.dist[i] = std::sqrt((centre - points[near.index[i]]).GetSquaredLength());
     }
-    for (int32_t i = 0; i < n; ++i)
-        near.dist[i] = std::sqrt((centre - points[near.index[i]]).GetSquaredLength());
     near.count = n;
     near.valid = true;
     near.local = at_local;
