@@ -77,9 +77,9 @@ class Crowdworld : public ObjectData {
         double reach = 0.0;
         double move = 0.0;
     };
-    /// Starts the near lists made ahead for `crowd` on `threads` threads, where memory allows.
-    void StartNearAhead(Crowd_Data* crowd, const SteeringItem* resolved, int32_t count,
-                        int32_t threads);
+    /// Starts the near lists made ahead for `crowd` on `threads` threads, where memory allows,
+    /// for the widest `separation` of its behaviours and, when it `avoids`, its ellipses.
+    void StartNearAhead(Crowd_Data* crowd, double separation, bool avoids, int32_t threads);
     /// Widens `guess` to `agent`'s avoidance ellipse (of side radius `side`) and guessed move.
     void Guess(AheadGuess& guess, const Agent_ID_Data& agent, double side) const;
     /// A share of the work of UpdateWithFlockAhead: on the calling thread the update in array

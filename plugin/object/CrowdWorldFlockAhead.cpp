@@ -68,12 +68,18 @@ bool Crowdworld::UpdateWithFlockAhead(BaseObject* op, Crowd_Data* crowd, InExclu
         CurrentNeighbourSearch() != NeighbourSearch::Grid) {
         return false;
     }
-    // The own group's alignment and cohesion of the behaviours the list names directly.
+    // The own group's alignment and cohesion of the behaviours the list names directly, and
+    // how far their separation and avoidance look (for the near lists).
     FlockAhead::Terms terms[FlockAhead::kMostBehaviours];
     int32_t kept = 0;
-    for (int32_t i = 0; i < count && kept < FlockAhead::kMostBehaviours; ++i) {
+    double separation = 0.0;
+    bool avoids = false;
+    for (int32_t i = 0; i < count; ++i) {
         if (resolved[i].container == nullptr || resolved[i].type != CrowdType::Behaviour) continue;
         const BehaviourSettings& s = behaviour_settings.Read(resolved[i].container);
+        if (s.separation) separation = std::fmax(separation, s.separation_radius);
+        avoids = avoids || s.avoidance;
+        if (kept == FlockAhead::kMostBehaviours) continue;
         FlockAhead::Terms t;
         t.behaviour = resolved[i].container;
         if (s.align && s.align_radius > 0.0) t.align_radius = s.align_radius;
@@ -96,7 +102,7 @@ bool Crowdworld::UpdateWithFlockAhead(BaseObject* op, Crowd_Data* crowd, InExclu
         !flock_ahead.Begin(crowd, n, terms, kept)) {
         return false;
     }
-    StartNearAhead(crowd, resolved, count, threads);
+    StartNearAhead(crowd, separation, avoids, threads);
     if (kept == 0 && !near_ahead.Active()) {
         flock_ahead.End();
         return false;
@@ -130,20 +136,14 @@ bool Crowdworld::UpdateWithFlockAhead(BaseObject* op, Crowd_Data* crowd, InExclu
 // scans instead), for moves up to twice the guess. The ellipses and the guess come from the
 // end of the group's last update where there was one: a pass over the records, which are
 // large, costs more than the lists save. Without their memory the update searches its grid.
-void Crowdworld::StartNearAhead(Crowd_Data* crowd, const SteeringItem* resolved, int32_t count,
+void Crowdworld::StartNearAhead(Crowd_Data* crowd, double separation, bool avoids,
                                 int32_t threads) {
     const AgentArray& agents = *crowd->agents;
     const int32_t n = agents.GetCount();
     const int32_t slot = static_cast<int32_t>(crowd - crowds.GetArray());
-    double separation = 0.0;
     next_guess = AheadGuess{};
-    for (int32_t i = 0; i < count; ++i) {
-        if (resolved[i].container == nullptr || resolved[i].type != CrowdType::Behaviour) continue;
-        const BehaviourSettings& s = behaviour_settings.Read(resolved[i].container);
-        if (s.separation) separation = std::fmax(separation, s.separation_radius);
-        next_guess.avoids = next_guess.avoids || s.avoidance;
-    }
-    if (!(separation > 0.0) && !next_guess.avoids) return;
+    next_guess.avoids = avoids;
+    if (!(separation > 0.0) && !avoids) return;
     double ellipse = 0.0, move = 0.0;
     if (!neighbours.Guesses(slot, ellipse, move)) {
         AheadGuess guess = next_guess;
