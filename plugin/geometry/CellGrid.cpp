@@ -154,6 +154,7 @@ bool CellGrid::Reserve(int32_t points, int32_t cells) {
 // which the points do not spread (a crowd on the ground) gets one layer of cells.
 bool CellGrid::Build(const LVector* points, int32_t count) {
     count_ = 0;
+    as_built_ = false;
     own_.Forget();
     lanes_ = nullptr;
     lane_count_ = 0;
@@ -246,6 +247,41 @@ bool CellGrid::Build(const LVector* points, int32_t count) {
     }
     for (int32_t c = 0; c <= cells; ++c)
         away_head_[c] = -1;
+    as_built_ = true;
+    return true;
+}
+
+bool CellGrid::CopyFrom(const CellGrid& other) {
+    count_ = 0;
+    as_built_ = false;
+    own_.Forget();
+    lanes_ = nullptr;
+    lane_count_ = 0;
+    drift_ = 0.0;
+    away_count_ = 0;
+    ++version_;
+    if (other.count_ < 1) return true;
+    const int32_t count = other.count_;
+    if (!Reserve(count, std::max(other.cells_, static_cast<int32_t>(count / kPointsPerCell))))
+        return false;
+    origin_ = other.origin_;
+    size_ = other.size_;
+    inverse_ = other.inverse_;
+    for (int a = 0; a < 3; ++a)
+        dims_[a] = other.dims_[a];
+    cells_ = other.cells_;
+    count_ = count;
+    drift_ = other.drift_;
+    away_count_ = other.away_count_;
+    as_built_ = other.as_built_;
+    const size_t points = static_cast<size_t>(count) * sizeof(int32_t);
+    std::memcpy(start_, other.start_, static_cast<size_t>(cells_ + 2) * sizeof(int32_t));
+    std::memcpy(order_, other.order_, points);
+    std::memcpy(slot_, other.slot_, points);
+    std::memcpy(home_, other.home_, points);
+    std::memcpy(away_next_, other.away_next_, points);
+    std::memcpy(away_cell_, other.away_cell_, points);
+    std::memcpy(away_head_, other.away_head_, static_cast<size_t>(cells_ + 1) * sizeof(int32_t));
     return true;
 }
 
@@ -309,6 +345,7 @@ void CellGrid::UnlinkAway(int32_t k) {
 
 void CellGrid::Refile(int32_t k, const LVector& p) {
     if (k < 0 || k >= count_) return;
+    as_built_ = false;
     if (away_cell_[k] >= 0) {
         const int32_t cell = CellOf(p);
         if (cell == away_cell_[k]) return;

@@ -61,8 +61,14 @@ class CellGrid {
     /// Lays the grid over the `count` points and files each one. The grid keeps its memory
     /// from one build to the next. False (the grid unusable) when memory is short.
     bool Build(const LVector* points, int32_t count);
+    /// Makes this grid the same as `other`, as if built over the same points: a copy costs
+    /// less than a build. False (the grid unusable) when memory is short.
+    bool CopyFrom(const CellGrid& other);
     /// Files point `k` again after it moved to `p`.
     void Refile(int32_t k, const LVector& p);
+    /// Whether no point was filed again since the build: the grid is then the one a build
+    /// over the points as they stand now would give.
+    bool AsBuilt() const { return as_built_; }
 
     /// The points of the cells touched by the box of half-width `reach` around `centre`, and
     /// the strays, in ascending order; valid until the next call on the grid. `covered`
@@ -130,6 +136,7 @@ class CellGrid {
     int32_t dims_[3] = {1, 1, 1}; ///< cells along x, y, z
     int32_t cells_ = 1;           ///< cells of the grid; the strays' list comes after them
     int32_t count_ = 0;           ///< points built over
+    bool as_built_ = false;       ///< no Refile since the build
 
     // Home cells: the points of cell c are order_[start_[c]] to order_[start_[c + 1] - 1],
     // with -1 where a point has left.

@@ -16,6 +16,16 @@ bool Finite(const LVector& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
+// Whether two places are the same bit for bit (a NaN and -0 included).
+bool SamePlace(const LVector& a, const LVector& b) {
+    const auto bits = [](double x) {
+        uint64_t u;
+        std::memcpy(&u, &x, sizeof u);
+        return u;
+    };
+    return ((bits(a.x) ^ bits(b.x)) | (bits(a.y) ^ bits(b.y)) | (bits(a.z) ^ bits(b.z))) == 0;
+}
+
 // Whether a direction has a component other than 0 (a NaN counts as one).
 bool Headed(const LVector& d) {
     return d.x != 0.0 || d.y != 0.0 || d.z != 0.0;
@@ -182,18 +192,29 @@ CrowdNeighbours* NeighbourIndex::Of(int32_t slot, const AgentArray& agents) {
     ++data->moves[1];
     data->own_near.valid = false;
     data->count = count;
-    data->headed = 0;
     const Agent_ID_Data* records = agents.GetArray();
     // Only a finite place: agents at one infinite place are NaN apart, which counts.
-    data->together = count > 0 && Finite(records[0].global_mg.off);
-    if (count > 0) data->together_at = records[0].global_mg.off;
+    const LVector together_at = count > 0 ? records[0].global_mg.off : LVector();
+    bool together = count > 0 && Finite(together_at);
+    bool same_places = true;
+    int32_t headed = 0;
+    // Kept in locals: the stores through the copies could otherwise be the data's fields.
+    LVector* local = data->local;
+    LVector* global = data->global;
+    LVector* direction = data->direction;
     for (int32_t k = 0; k < count; ++k) {
-        data->local[k] = records[k].mg.off;
-        data->global[k] = records[k].global_mg.off;
-        data->direction[k] = records[k].direction;
-        data->headed += Headed(records[k].direction) ? 1 : 0;
-        data->together = data->together && records[k].global_mg.off == data->together_at;
+        const Agent_ID_Data& record = records[k];
+        local[k] = record.mg.off;
+        global[k] = record.global_mg.off;
+        direction[k] = record.direction;
+        same_places = same_places && SamePlace(record.mg.off, record.global_mg.off);
+        headed += Headed(record.direction) ? 1 : 0;
+        together = together && record.global_mg.off == together_at;
     }
+    data->headed = headed;
+    data->together = together;
+    data->together_at = together_at;
+    data->same_places = same_places;
     data->ready = true;
     data->local_ready = data->local_failed = false;
     data->global_ready = data->global_failed = false;
@@ -206,7 +227,19 @@ CellGrid* NeighbourIndex::Grid(CrowdNeighbours& data, bool local) {
     CellGrid& grid = local ? data.local_grid : data.global_grid;
     if (ready) return &grid;
     if (failed) return nullptr;
-    if (!grid.Build(local ? data.local : data.global, data.count)) {
+    // Where the two copies are the same places, a grid over the one is a grid over the
+    // other, and copying it costs less than a build.
+    CellGrid* twin = nullptr;
+    if (data.same_places) {
+        if (local && data.global_ready) twin = &data.global_grid;
+        if (!local && data.local_ready) twin = &data.local_grid;
+    }
+    if (twin != nullptr && twin->AsBuilt() && twin->GetCount() == data.count) {
+        if (!grid.CopyFrom(*twin)) {
+            failed = true;
+            return nullptr;
+        }
+    } else if (!grid.Build(local ? data.local : data.global, data.count)) {
         failed = true;
         return nullptr;
     }
@@ -222,6 +255,7 @@ void NeighbourIndex::Moved(int32_t slot, int32_t k, const Agent_ID_Data& agent) 
     ++data->moves[1];
     data->local[k] = agent.mg.off;
     data->global[k] = agent.global_mg.off;
+    data->same_places = data->same_places && SamePlace(agent.mg.off, agent.global_mg.off);
     data->headed += (Headed(agent.direction) ? 1 : 0) - (Headed(data->direction[k]) ? 1 : 0);
     data->direction[k] = agent.direction;
     data->together = data->together && agent.global_mg.off == data->together_at;
@@ -237,6 +271,7 @@ void NeighbourIndex::MovedLocally(int32_t slot, int32_t k, const Agent_ID_Data& 
            std::memcmp(&data->direction[k], &agent.direction, sizeof(LVector)) == 0);
     ++data->moves[1];
     data->local[k] = agent.mg.off;
+    data->same_places = data->same_places && SamePlace(agent.mg.off, data->global[k]);
     if (data->local_ready) data->local_grid.Refile(k, agent.mg.off);
 }
 
@@ -259,10 +294,17 @@ const LVector* NeighbourIndex::LocalPlaces(int32_t slot) const {
     return slots_[slot]->local;
 }
 
-const LVector* NeighbourIndex::GlobalPlaces(int32_t slot) const {
-    if (slot < 0 || slot >= slot_count_ || slots_[slot] == nullptr || !slots_[slot]->ready)
+const CellGrid* NeighbourIndex::LocalGridAsBuilt(int32_t slot) const {
+    if (slot < 0 || slot >= slot_count_ || slots_[slot] == nullptr || !slots_[slot]->ready ||
+        !slots_[slot]->local_ready || !slots_[slot]->local_grid.AsBuilt()) {
         return nullptr;
-    return slots_[slot]->global;
+    }
+    return &slots_[slot]->local_grid;
+}
+
+bool NeighbourIndex::SamePlaces(int32_t slot) const {
+    return slot >= 0 && slot < slot_count_ && slots_[slot] != nullptr && slots_[slot]->ready &&
+           slots_[slot]->same_places;
 }
 
 void NeighbourIndex::UseNearAhead(int32_t slot, const NearAhead* ahead) {

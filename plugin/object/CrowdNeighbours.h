@@ -65,6 +65,7 @@ class CrowdNeighbours {
     CellGrid local_grid;          ///< over `local`
     CellGrid global_grid;         ///< over `global`
     int32_t headed = 0;           ///< agents whose direction is not (0, 0, 0)
+    bool same_places = false;     ///< `global` is `local`, bit for bit
     bool together = false;        ///< every agent's global position is `together_at`
     LVector together_at;          ///< the one global position of all agents, when `together`
     int32_t capacity = 0;         ///< agents the copies have room for
@@ -136,8 +137,12 @@ class NeighbourIndex {
     /// The copies of the agents' mg.off of the group at `slot`, while they hold this frame's
     /// values; else null.
     const LVector* LocalPlaces(int32_t slot) const;
-    /// The same for the agents' global_mg.off.
-    const LVector* GlobalPlaces(int32_t slot) const;
+    /// The grid over LocalPlaces while it is as a build over them now would make it; else
+    /// null.
+    const CellGrid* LocalGridAsBuilt(int32_t slot) const;
+    /// Whether the copies of the group at `slot` hold the same global and local places, bit
+    /// for bit (its generator stands at the origin unturned).
+    bool SamePlaces(int32_t slot) const;
     /// The group at `slot` takes its local near lists from `ahead` from now on (null: from
     /// its grid again).
     void UseNearAhead(int32_t slot, const NearAhead* ahead);

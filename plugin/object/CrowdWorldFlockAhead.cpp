@@ -152,9 +152,9 @@ void Crowdworld::StartNearAhead(Crowd_Data* crowd, double separation, bool avoid
         ellipse = guess.reach;
         move = guess.move;
     }
-    if (near_ahead.Begin(neighbours.LocalPlaces(slot), n, std::fmax(separation, ellipse),
-                         2.0 * move, threads)) {
-        near_ahead.CompareGlobals(neighbours.GlobalPlaces(slot));
+    if (near_ahead.Begin(neighbours.LocalPlaces(slot), neighbours.LocalGridAsBuilt(slot), n,
+                         std::fmax(separation, ellipse), 2.0 * move, threads)) {
+        if (neighbours.SamePlaces(slot)) near_ahead.SetGlobalsSame();
         neighbours.UseNearAhead(slot, &near_ahead);
     }
 }

@@ -64,8 +64,8 @@ bool NearAhead::Reserve(int32_t count, int32_t lanes) {
     return true;
 }
 
-bool NearAhead::Begin(const LVector* places, int32_t count, double reach, double move,
-                      int32_t lanes) {
+bool NearAhead::Begin(const LVector* places, const CellGrid* built, int32_t count, double reach,
+                      double move, int32_t lanes) {
     End();
     if (places == nullptr || count < 1 || lanes < 1 || !(reach >= 0.0) || !std::isfinite(reach) ||
         !(move >= 0.0) || !std::isfinite(move) || !Reserve(count, lanes)) {
@@ -80,7 +80,8 @@ bool NearAhead::Begin(const LVector* places, int32_t count, double reach, double
                 farthest, std::fmax(std::fabs(p.x), std::fmax(std::fabs(p.y), std::fabs(p.z))));
         }
     }
-    if (!grid_.Build(places_, count)) return false;
+    const bool copied = built != nullptr && built->GetCount() == count;
+    if (!(copied ? grid_.CopyFrom(*built) : grid_.Build(places_, count))) return false;
     grid_.UseLanes(grid_lanes_, lanes);
     // The margins cover the rounding of the distances here, in the check of the moves and in
     // the near lists.
@@ -114,12 +115,6 @@ void NearAhead::Fill(int32_t first, int32_t end) {
             list[i] = scratch[i];
         listed_n_[k] = n;
     }
-}
-
-void NearAhead::CompareGlobals(const LVector* globals) {
-    globals_same_ =
-        active_ && globals != nullptr &&
-        std::memcmp(globals, places_, static_cast<size_t>(count_) * sizeof(LVector)) == 0;
 }
 
 const int32_t* NearAhead::GlobalList(int32_t self, const LVector& centre, double reach,

@@ -34,13 +34,15 @@ class NearAhead {
 
     /// Starts a group whose `count` agents stand at `places` (in their generator's space), for
     /// near lists of up to `reach` and moves of up to `move`, made on up to `lanes` threads at
-    /// once. False, with nothing made ahead, when memory is short, `places` is null or the
-    /// reach or the move has no bound.
-    bool Begin(const LVector* places, int32_t count, double reach, double move, int32_t lanes);
-    /// Whether `globals` (the agents' global places) are the places Begin was given, bit for
-    /// bit: the generator stands at the origin unturned. The lists then serve the near lists
-    /// around the global places as well (GlobalList).
-    void CompareGlobals(const LVector* globals);
+    /// once. `built`, where not null, is a grid over `places` as they stand (copied instead of
+    /// built again). False, with nothing made ahead, when memory is short, `places` is null or
+    /// the reach or the move has no bound.
+    bool Begin(const LVector* places, const CellGrid* built, int32_t count, double reach,
+               double move, int32_t lanes);
+    /// The agents' global places are the places Begin was given, bit for bit: the generator
+    /// stands at the origin unturned. The lists then serve the near lists around the global
+    /// places as well (GlobalList).
+    void SetGlobalsSame() { globals_same_ = active_; }
     /// Ends the group: no list is handed out from now on.
     void End();
     /// Gives back all memory.
@@ -65,7 +67,7 @@ class NearAhead {
     const int32_t* List(int32_t self, const LVector& centre, double reach, int32_t& count) const;
 
     /// The list of agent `self` for a near list around its global place `centre` with a reach
-    /// of `reach`, where the global places are the places of the lists (CompareGlobals): the
+    /// of `reach`, where the global places are the places of the lists (SetGlobalsSame): the
     /// global places do not move during the update, so every agent within the reach is listed.
     /// Null where no list may be used; valid once the agent's list is made, on any thread.
     const int32_t* GlobalList(int32_t self, const LVector& centre, double reach,

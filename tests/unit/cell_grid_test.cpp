@@ -1,7 +1,8 @@
 // The cell grid against looking at every point: a query returns, in ascending order and
 // without repeats, every point within its reach (strays always), after any number of moves
-// near home, far away and to no place at all; the rings visit every placed point once and
-// their clearance holds; and a build that cannot get memory says so and leaks nothing.
+// near home, far away and to no place at all, and a copy answers as its original; the rings visit
+// every placed point once and their clearance holds; and a build that cannot get memory says so and
+// leaks nothing.
 #include "plugin/geometry/CellGrid.h"
 #include "tests/support/AllocatorBinding.h"
 
@@ -75,8 +76,10 @@ TEST_F(CellGridTest, QueriesFindEveryPointWithinReachAsPointsMove) {
             points[7] = LVector(-3e300, 5, 0);
             points[8] = LVector(std::numeric_limits<double>::quiet_NaN(), 0, 0);
         }
-        CellGrid grid;
+        CellGrid grid, copy;
+        bool copy_ok = false;
         ASSERT_TRUE(grid.Build(points.data(), n));
+        EXPECT_TRUE(grid.AsBuilt());
         for (int step = 0; step < 200; ++step) {
             // Move one point a little, a cell's width or anywhere.
             const int32_t k = static_cast<int32_t>(unit(random) * n);
@@ -92,12 +95,35 @@ TEST_F(CellGridTest, QueriesFindEveryPointWithinReachAsPointsMove) {
                 points[k] = LVector(std::numeric_limits<double>::infinity(), 0, 0);
             }
             grid.Refile(k, points[k]);
+            if (copy_ok) copy.Refile(k, points[k]);
             const LVector centre = unit(random) < 0.5
                                        ? points[static_cast<size_t>(unit(random) * n)]
                                        : LVector(spread(random), 0, spread(random));
             if (!Finite(centre)) continue;
-            ExpectSuperset(grid, points, centre, unit(random) * 150.0);
+            const double reach = unit(random) * 150.0;
+            ExpectSuperset(grid, points, centre, reach);
             if (HasFailure()) return;
+            // A copy, taken now and then, answers exactly as the grid it was taken from, and
+            // goes on doing so as both follow the same moves.
+            if (step % 40 == 0) {
+                copy_ok = copy.CopyFrom(grid);
+                ASSERT_TRUE(copy_ok);
+                EXPECT_FALSE(copy.AsBuilt()) << "the grid it copies has moved points";
+            }
+            // What a query keeps of what it finds (its reach and the last search it shares
+            // depend on the queries before it, which the copy has not seen).
+            const auto within = [&](CellGrid& g) {
+                int32_t count = 0;
+                double covered = 0.0;
+                const int32_t* found = g.Around(centre, reach, count, covered);
+                std::vector<int32_t> kept;
+                for (int32_t i = 0; i < count; ++i) {
+                    if (!Finite(points[found[i]]) || InBox(points[found[i]], centre, reach))
+                        kept.push_back(found[i]);
+                }
+                return kept;
+            };
+            ASSERT_EQ(within(copy), within(grid));
         }
     }
 }
