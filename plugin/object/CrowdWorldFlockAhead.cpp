@@ -190,10 +190,12 @@ void Crowdworld::FillFlockChunk(Crowd_Data* crowd, int32_t c) {
     const int32_t first = c * FlockAhead::kChunk;
     const int32_t end = agents.GetCount() - first > FlockAhead::kChunk ? first + FlockAhead::kChunk
                                                                        : agents.GetCount();
-    // The terms read the agent's group as the update sets it.
+    // The terms read the agent's group as the update sets it. Mostly the records say so
+    // already, from the last frame: only reading them leaves their lines clean for the
+    // calling thread, which writes them at the agent's turn.
     for (int32_t k = first; k < end; ++k) {
-        agents[k].crowd_index = crowd->index;
-        agents[k].crowd = crowd;
+        if (agents[k].crowd_index != crowd->index) agents[k].crowd_index = crowd->index;
+        if (agents[k].crowd != crowd) agents[k].crowd = crowd;
     }
     if (near_ahead.Active()) near_ahead.Fill(first, end);
     // Both terms of an agent look around its one global place: one after the other, they
