@@ -16,6 +16,9 @@ bool Finite(const LVector& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
+// How many records ahead a walk over a group's records asks for their lines.
+constexpr int32_t kRecordsAhead = 16;
+
 // Whether two places are the same bit for bit (a NaN and -0 included).
 bool SamePlace(const LVector& a, const LVector& b) {
     const auto bits = [](double x) {
@@ -202,7 +205,14 @@ CrowdNeighbours* NeighbourIndex::Of(int32_t slot, const AgentArray& agents) {
     LVector* local = data->local;
     LVector* global = data->global;
     LVector* direction = data->direction;
+    // The records lie far apart, each on lines of its own: asking for the lines of one some
+    // records ahead lets the memory work while this one is copied.
     for (int32_t k = 0; k < count; ++k) {
+        if (k + kRecordsAhead < count) {
+            __builtin_prefetch(&records[k + kRecordsAhead].mg.off);
+            __builtin_prefetch(&records[k + kRecordsAhead].global_mg.off);
+            __builtin_prefetch(&records[k + kRecordsAhead].direction);
+        }
         const Agent_ID_Data& record = records[k];
         local[k] = record.mg.off;
         global[k] = record.global_mg.off;
