@@ -117,7 +117,12 @@ void CellGrid::UseLanes(void* block, int32_t count) {
 
 // Two blocks: one of six lists by point (the result list has one spare entry) and a bit set,
 // one of two lists by cell.
+bool CellGrid::ReserveFor(int32_t points) {
+    return Reserve(points, std::max(1, static_cast<int32_t>(points / kPointsPerCell)));
+}
+
 bool CellGrid::Reserve(int32_t points, int32_t cells) {
+    if (hold_memory_ && (points > point_capacity_ || cells > cell_capacity_)) return false;
     if (points > point_capacity_) {
         const size_t n = static_cast<size_t>(points);
         // The bit set that sorts a query's result: one bit per point, in whole words.

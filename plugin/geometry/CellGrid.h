@@ -64,6 +64,12 @@ class CellGrid {
     /// Makes this grid the same as `other`, as if built over the same points: a copy costs
     /// less than a build. False (the grid unusable) when memory is short.
     bool CopyFrom(const CellGrid& other);
+    /// Takes the memory any build or copy over up to `points` points needs, so that one made
+    /// while the memory is held (HoldMemory) succeeds; false when memory is short.
+    bool ReserveFor(int32_t points);
+    /// While `hold` is set, the grid takes no memory: a build or copy that would need more
+    /// than the grid has fails instead. For a build on a thread that may not allocate.
+    void HoldMemory(bool hold) { hold_memory_ = hold; }
     /// Files point `k` again after it moved to `p`.
     void Refile(int32_t k, const LVector& p);
     /// Whether no point was filed again since the build: the grid is then the one a build
@@ -137,6 +143,7 @@ class CellGrid {
     int32_t cells_ = 1;           ///< cells of the grid; the strays' list comes after them
     int32_t count_ = 0;           ///< points built over
     bool as_built_ = false;       ///< no Refile since the build
+    bool hold_memory_ = false;    ///< take no memory (HoldMemory)
 
     // Home cells: the points of cell c are order_[start_[c]] to order_[start_[c + 1] - 1],
     // with -1 where a point has left.

@@ -304,9 +304,9 @@ const LVector* NeighbourIndex::LocalPlaces(int32_t slot) const {
     return slots_[slot]->local;
 }
 
-const CellGrid* NeighbourIndex::LocalGridAsBuilt(int32_t slot) const {
+const CellGrid* NeighbourIndex::LocalGrid(int32_t slot) const {
     if (slot < 0 || slot >= slot_count_ || slots_[slot] == nullptr || !slots_[slot]->ready ||
-        !slots_[slot]->local_ready || !slots_[slot]->local_grid.AsBuilt()) {
+        !slots_[slot]->local_ready) {
         return nullptr;
     }
     return &slots_[slot]->local_grid;
@@ -327,19 +327,18 @@ void NeighbourIndex::UseNearAhead(int32_t slot, const NearAhead* ahead) {
 bool NeighbourIndex::PrepareLanes(int32_t slot, const AgentArray& agents, int32_t lanes) {
     CrowdNeighbours* data = Of(slot, agents);
     if (data == nullptr || lanes < 1) return false;
-    CellGrid* local = Grid(*data, true);
-    CellGrid* global = Grid(*data, false);
-    if (local == nullptr || global == nullptr) return false;
     const int32_t count = data->count;
+    if (!data->local_grid.ReserveFor(count) || !data->global_grid.ReserveFor(count)) return false;
     const size_t list_bytes = static_cast<size_t>(count) * (sizeof(double) + sizeof(int32_t));
     const size_t head = (sizeof(NearList) + 7) / 8 * 8;
     const size_t lane_bytes = head + (list_bytes + 7) / 8 * 8;
     const size_t grid_bytes = CellGrid::LaneBytes(count);
     if (data->lanes == nullptr || data->lane_count != lanes || data->lane_capacity < count) {
-        local->UseLanes(nullptr, 0);
-        global->UseLanes(nullptr, 0);
+        data->local_grid.UseLanes(nullptr, 0);
+        data->global_grid.UseLanes(nullptr, 0);
         GeFreeBlock(data->lanes);
         data->lanes = nullptr;
+        data->grid_lanes = nullptr;
         data->lane_count = 0;
         data->lane_capacity = 0;
         const size_t lane_count = static_cast<size_t>(lanes);
@@ -357,8 +356,30 @@ bool NeighbourIndex::PrepareLanes(int32_t slot, const AgentArray& agents, int32_
         near->dist = reinterpret_cast<double*>(buffers);
         near->index = reinterpret_cast<int32_t*>(near->dist + count);
     }
-    unsigned char* grids = base + lane_count * lane_bytes;
-    local->UseLanes(grids, lanes);
-    global->UseLanes(grids + lane_count * grid_bytes, lanes);
+    data->grid_lanes = base + lane_count * lane_bytes;
+    return true;
+}
+
+// A grid built earlier in the frame (another group looked at this one) is kept as it is.
+bool NeighbourIndex::BuildForLanes(int32_t slot, bool local, const CellGrid* twin) {
+    if (slot < 0 || slot >= slot_count_ || slots_[slot] == nullptr) return false;
+    CrowdNeighbours& data = *slots_[slot];
+    if (!data.ready || data.grid_lanes == nullptr) return false;
+    bool& ready = local ? data.local_ready : data.global_ready;
+    bool& failed = local ? data.local_failed : data.global_failed;
+    CellGrid& grid = local ? data.local_grid : data.global_grid;
+    if (!ready && !failed) {
+        grid.HoldMemory(true);
+        const bool made = twin != nullptr && twin->AsBuilt() && twin->GetCount() == data.count
+                              ? grid.CopyFrom(*twin)
+                              : grid.Build(local ? data.local : data.global, data.count);
+        grid.HoldMemory(false);
+        ready = made;
+        failed = !made;
+    }
+    if (!ready) return false;
+    const size_t grid_bytes = CellGrid::LaneBytes(data.lane_capacity);
+    grid.UseLanes(data.grid_lanes + (local ? 0 : static_cast<size_t>(data.lane_count) * grid_bytes),
+                  data.lane_count);
     return true;
 }

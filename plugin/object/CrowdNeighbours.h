@@ -84,7 +84,8 @@ class CrowdNeighbours {
     NearList own_near;         ///< the near list of a thread without a lane
     NearList* lanes = nullptr; ///< one per lane, owned (one block with their buffers)
     int32_t lane_count = 0;
-    int32_t lane_capacity = 0; ///< agents the lanes' buffers have room for
+    int32_t lane_capacity = 0;           ///< agents the lanes' buffers have room for
+    unsigned char* grid_lanes = nullptr; ///< in `lanes`' block: the grids' lanes, local first
 
     /// The calling thread's near list.
     NearList& Near();
@@ -137,19 +138,24 @@ class NeighbourIndex {
     /// The copies of the agents' mg.off of the group at `slot`, while they hold this frame's
     /// values; else null.
     const LVector* LocalPlaces(int32_t slot) const;
-    /// The grid over LocalPlaces while it is as a build over them now would make it; else
-    /// null.
-    const CellGrid* LocalGridAsBuilt(int32_t slot) const;
+    /// The grid over LocalPlaces once it is built; else null.
+    const CellGrid* LocalGrid(int32_t slot) const;
     /// Whether the copies of the group at `slot` hold the same global and local places, bit
     /// for bit (its generator stands at the origin unturned).
     bool SamePlaces(int32_t slot) const;
     /// The group at `slot` takes its local near lists from `ahead` from now on (null: from
     /// its grid again).
     void UseNearAhead(int32_t slot, const NearAhead* ahead);
-    /// Makes the group at `slot` ready for `lanes` threads to query at once: its copies, both
-    /// grids, and a near list and grid buffers per lane, all allocated here. False (nothing
-    /// to share) when the full scan must be used or memory is short.
+    /// Makes the group at `slot` ready for `lanes` threads to query at once: its copies, a
+    /// near list and grid buffers per lane, and the memory of both grids, all allocated here;
+    /// the grids themselves are built by BuildForLanes. False (nothing to share) when the full
+    /// scan must be used or memory is short.
     bool PrepareLanes(int32_t slot, const AgentArray& agents, int32_t lanes);
+    /// Builds the `local` or the global grid of the group at `slot` after PrepareLanes, on
+    /// any thread and taking no memory, and gives it its lanes; a copy of `twin` where that is
+    /// a grid over the same places as they stand. Before it returns, no thread may query
+    /// that grid. False when the grid cannot be used (the terms then scan every agent).
+    bool BuildForLanes(int32_t slot, bool local, const CellGrid* twin);
     /// Gives back all memory.
     void Free();
 

@@ -85,6 +85,10 @@ class Crowdworld : public ObjectData {
     /// A share of the work of UpdateWithFlockAhead: on the calling thread the update in array
     /// order (once), on every thread the chunks of flocking terms nobody has taken yet.
     static void RunFlockShare(void* job, int32_t begin, int32_t end, int32_t lane);
+    struct FlockJob;
+    /// Builds the grids the threads search (the near lists' and the global one) once per
+    /// job, on whichever thread comes first; the others wait until they are built.
+    void BuildGridsAhead(FlockJob& job);
     /// Fills chunk `c` of the flocking terms of `crowd`.
     void FillFlockChunk(Crowd_Data* crowd, int32_t c);
     /// Returns once the flocking terms of agent `k` of `crowd` are filled in, filling in its

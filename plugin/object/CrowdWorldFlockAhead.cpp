@@ -7,7 +7,9 @@
 // it does on one thread. The other threads read only the group's global places, directions
 // and their grid, which the update leaves alone meanwhile (NeighbourIndex::MovedLocally), and
 // the places at the start with a grid of their own, each through its own lane's buffers; they
-// make no host call and take no memory. Whichever thread the host gives a share, the calling
+// make no host call and take no memory. The grids they search are built in the job, in memory
+// taken before it, by the first thread there, while the calling thread builds the grid of the
+// places the update changes. Whichever thread the host gives a share, the calling
 // thread runs the update once, and every thread fills chunks until none is left; when the
 // host gives the calling thread no share at all, the update runs after the job, with every
 // chunk filled.
@@ -18,6 +20,7 @@
 #include "plugin/hostapi/HostJobs.h"
 #include "plugin/register.h"
 
+#include <atomic>
 #include <cmath>
 #include <exception>
 #include <sched.h>
@@ -30,10 +33,28 @@ constexpr int32_t kFewestAhead = FlockAhead::kChunk + 1;
 // How far ahead of the calling thread the others go on when it has caught up with them.
 constexpr int32_t kLeadChunks = 4;
 
+// One step of waiting for another thread: a pause at first, then giving up the core.
+void Relax(int spins) {
+    if (spins < 4096) {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    } else {
+        sched_yield();
+    }
+}
+
 // Set on the thread that starts the job, for as long as it runs.
 __attribute__((tls_model("initial-exec"))) thread_local bool t_starts_job = false;
 
-struct FlockJob {
+// What the threads build before any term is worked out: the grid of the near lists and the
+// global grid. Whoever comes first builds them, meanwhile the calling thread builds the grid
+// of the places in the generator's space, which only the update searches.
+enum class Grids : int32_t { Wanted, Building, Built };
+
+} // namespace
+
+struct Crowdworld::FlockJob {
     Crowdworld* world;
     BaseObject* op;
     Crowd_Data* crowd;
@@ -41,11 +62,11 @@ struct FlockJob {
     const SteeringItem* resolved;
     int32_t count;
     AtomArray* visited;
-    bool updated;             ///< the update in array order has run (read by the caller only)
+    int32_t slot;
+    bool updated = false;     ///< the update in array order has run (read by the caller only)
     std::exception_ptr error; ///< what the update threw, to be thrown again after the job
+    std::atomic<Grids> grids{Grids::Wanted};
 };
-
-} // namespace
 
 LVector Crowdworld::AlignTerm(const BaseContainer* behaviour, const double& radius,
                               Crowd_Data* crowd, Agent_ID_Data* agent, int32_t k) {
@@ -108,12 +129,15 @@ bool Crowdworld::UpdateWithFlockAhead(BaseObject* op, Crowd_Data* crowd, InExclu
         return false;
     }
 
-    FlockJob job{this, op, crowd, list, resolved, count, visited, false, nullptr};
+    FlockJob job{this,    op,   crowd, list,    resolved,       count,
+                 visited, slot, false, nullptr, {Grids::Wanted}};
     t_starts_job = true;
     HostJobs::ParallelFor(threads, 1, RunFlockShare, &job);
     t_starts_job = false;
     if (!job.updated && job.error == nullptr) {
         job.updated = true;
+        neighbours.BuildForLanes(slot, true, nullptr);
+        BuildGridsAhead(job);
         try {
             UpdateInOrder(op, crowd, list, resolved, count, visited, true);
         } catch (...) {
@@ -152,8 +176,8 @@ void Crowdworld::StartNearAhead(Crowd_Data* crowd, double separation, bool avoid
         ellipse = guess.reach;
         move = guess.move;
     }
-    if (near_ahead.Begin(neighbours.LocalPlaces(slot), neighbours.LocalGridAsBuilt(slot), n,
-                         std::fmax(separation, ellipse), 2.0 * move, threads)) {
+    if (near_ahead.Begin(neighbours.LocalPlaces(slot), n, std::fmax(separation, ellipse),
+                         2.0 * move, threads)) {
         if (neighbours.SamePlaces(slot)) near_ahead.SetGlobalsSame();
         neighbours.UseNearAhead(slot, &near_ahead);
     }
@@ -170,6 +194,8 @@ void Crowdworld::RunFlockShare(void* context, int32_t, int32_t, int32_t lane) {
     Crowdworld& world = *job.world;
     if (t_starts_job && !job.updated) {
         job.updated = true;
+        world.neighbours.BuildForLanes(job.slot, true, nullptr);
+        world.BuildGridsAhead(job);
         // A host call may throw; the job itself must not.
         try {
             world.UpdateInOrder(job.op, job.crowd, job.list, job.resolved, job.count, job.visited,
@@ -178,10 +204,25 @@ void Crowdworld::RunFlockShare(void* context, int32_t, int32_t, int32_t lane) {
             job.error = std::current_exception();
         }
     }
+    world.BuildGridsAhead(job);
     for (int32_t c = world.flock_ahead.ClaimNext(); c >= 0; c = world.flock_ahead.ClaimNext()) {
         world.FillFlockChunk(job.crowd, c);
         world.flock_ahead.Done(c);
     }
+}
+
+// The global grid is a copy of the near lists' where the global places are their places.
+void Crowdworld::BuildGridsAhead(FlockJob& job) {
+    Grids wanted = Grids::Wanted;
+    if (job.grids.compare_exchange_strong(wanted, Grids::Building, std::memory_order_acq_rel)) {
+        if (near_ahead.Active()) near_ahead.BuildGrid();
+        neighbours.BuildForLanes(job.slot, false,
+                                 near_ahead.GlobalsSame() ? near_ahead.Grid() : nullptr);
+        job.grids.store(Grids::Built, std::memory_order_release);
+        return;
+    }
+    for (int spins = 0; job.grids.load(std::memory_order_acquire) != Grids::Built; ++spins)
+        Relax(spins);
 }
 
 // The terms make no host call and take no memory: nothing here throws.
@@ -228,13 +269,6 @@ void Crowdworld::AwaitFlockAhead(Crowd_Data* crowd, int32_t k) {
     // share of their work where theirs takes longer than its own. A chunk takes some tens of
     // microseconds.
     flock_ahead.MoveAhead(c + 1 + kLeadChunks);
-    for (int spins = 0; !flock_ahead.IsDone(c); ++spins) {
-        if (spins < 4096) {
-#if defined(__x86_64__) || defined(__i386__)
-            __builtin_ia32_pause();
-#endif
-        } else {
-            sched_yield();
-        }
-    }
+    for (int spins = 0; !flock_ahead.IsDone(c); ++spins)
+        Relax(spins);
 }

@@ -263,7 +263,10 @@ bool Crowdworld::RunWaves(BaseObject* op, Crowd_Data* crowd, const SteeringItem*
     double reach = 0.0;
     if (!placed || !std::isfinite(move) ||
         !WaveReach(op->GetDocument(), crowd, resolved, count, 1e-9 * farthest, reach) ||
-        !neighbours.PrepareLanes(slot, agents, threads)) {
+        !neighbours.PrepareLanes(slot, agents, threads) ||
+        !neighbours.BuildForLanes(slot, true, nullptr) ||
+        !neighbours.BuildForLanes(
+            slot, false, neighbours.SamePlaces(slot) ? neighbours.LocalGrid(slot) : nullptr)) {
         return false;
     }
 

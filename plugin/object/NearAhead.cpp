@@ -32,6 +32,7 @@ void NearAhead::Free() {
 
 void NearAhead::End() {
     active_ = false;
+    grid_built_ = false;
     globals_same_ = false;
     usable_ = false;
     current_ = -1;
@@ -64,8 +65,8 @@ bool NearAhead::Reserve(int32_t count, int32_t lanes) {
     return true;
 }
 
-bool NearAhead::Begin(const LVector* places, const CellGrid* built, int32_t count, double reach,
-                      double move, int32_t lanes) {
+bool NearAhead::Begin(const LVector* places, int32_t count, double reach, double move,
+                      int32_t lanes) {
     End();
     if (places == nullptr || count < 1 || lanes < 1 || !(reach >= 0.0) || !std::isfinite(reach) ||
         !(move >= 0.0) || !std::isfinite(move) || !Reserve(count, lanes)) {
@@ -80,9 +81,7 @@ bool NearAhead::Begin(const LVector* places, const CellGrid* built, int32_t coun
                 farthest, std::fmax(std::fabs(p.x), std::fmax(std::fabs(p.y), std::fabs(p.z))));
         }
     }
-    const bool copied = built != nullptr && built->GetCount() == count;
-    if (!(copied ? grid_.CopyFrom(*built) : grid_.Build(places_, count))) return false;
-    grid_.UseLanes(grid_lanes_, lanes);
+    if (!grid_.ReserveFor(count)) return false;
     // The margins cover the rounding of the distances here, in the check of the moves and in
     // the near lists.
     listed_ = (reach + move) * (1.0 + 1e-6) + 1e-9 * farthest + 1e-9;
@@ -90,15 +89,29 @@ bool NearAhead::Begin(const LVector* places, const CellGrid* built, int32_t coun
     reach_ = reach;
     move_ = move;
     count_ = count;
+    lanes_in_use_ = lanes;
     current_ = -1;
     usable_ = true;
     active_ = true;
     return true;
 }
 
+bool NearAhead::BuildGrid() {
+    if (!active_) return false;
+    grid_.HoldMemory(true);
+    grid_built_ = grid_.Build(places_, count_);
+    grid_.HoldMemory(false);
+    if (!grid_built_) {
+        End();
+        return false;
+    }
+    grid_.UseLanes(grid_lanes_, lanes_in_use_);
+    return true;
+}
+
 void NearAhead::Fill(int32_t first, int32_t end) {
     const int32_t lane = CurrentLane();
-    const bool own_scratch = lane >= -1 && lane < lanes_;
+    const bool own_scratch = grid_built_ && lane >= -1 && lane < lanes_;
     int32_t* scratch = scratch_ + static_cast<size_t>(lane + 1) * capacity_;
     const double beyond = listed_ * listed_;
     for (int32_t k = first; k < end; ++k) {

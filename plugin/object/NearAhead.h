@@ -34,15 +34,19 @@ class NearAhead {
 
     /// Starts a group whose `count` agents stand at `places` (in their generator's space), for
     /// near lists of up to `reach` and moves of up to `move`, made on up to `lanes` threads at
-    /// once. `built`, where not null, is a grid over `places` as they stand (copied instead of
-    /// built again). False, with nothing made ahead, when memory is short, `places` is null or
-    /// the reach or the move has no bound.
-    bool Begin(const LVector* places, const CellGrid* built, int32_t count, double reach,
-               double move, int32_t lanes);
+    /// once; its grid is built by BuildGrid. False, with nothing made ahead, when memory is
+    /// short, `places` is null or the reach or the move has no bound.
+    bool Begin(const LVector* places, int32_t count, double reach, double move, int32_t lanes);
+    /// Builds the grid over the places, on any thread and taking no memory; before it returns,
+    /// no list may be made. False, with the group ended, when it cannot be built.
+    bool BuildGrid();
+    /// The grid BuildGrid built, over the places Begin was given.
+    const CellGrid* Grid() const { return grid_built_ ? &grid_ : nullptr; }
     /// The agents' global places are the places Begin was given, bit for bit: the generator
     /// stands at the origin unturned. The lists then serve the near lists around the global
     /// places as well (GlobalList).
     void SetGlobalsSame() { globals_same_ = active_; }
+    bool GlobalsSame() const { return active_ && globals_same_; }
     /// Ends the group: no list is handed out from now on.
     void End();
     /// Gives back all memory.
@@ -79,6 +83,7 @@ class NearAhead {
     bool active_ = false;
     bool usable_ = false;
     bool globals_same_ = false; ///< the global places are `places_`
+    bool grid_built_ = false;   ///< BuildGrid has built `grid_`
     int32_t count_ = 0;
     int32_t current_ = -1;
     double reach_ = 0.0;  ///< the widest near list the lists serve
@@ -91,6 +96,7 @@ class NearAhead {
     int32_t* scratch_ = nullptr;  ///< one list of every agent per lane, and one for no lane
     int32_t capacity_ = 0;
     int32_t lanes_ = 0;
+    int32_t lanes_in_use_ = 0; ///< the lanes of the group begun
     void* block_ = nullptr;
     void* grid_lanes_ = nullptr;
 };

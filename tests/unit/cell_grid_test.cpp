@@ -195,6 +195,29 @@ TEST_F(CellGridTest, ABuildShortOfMemoryFailsAndTheNextSucceeds) {
         p = p * 0.5;
     ASSERT_TRUE(grid.Build(points.data(), 100));
     EXPECT_EQ(allocator().requests(), requests);
+
+    // A grid that holds its memory asks for none: a build or copy fails where the memory
+    // reserved is too little, and succeeds over any points once it is enough, however they
+    // spread.
+    CellGrid held;
+    held.HoldMemory(true);
+    EXPECT_FALSE(held.Build(points.data(), 100));
+    EXPECT_FALSE(held.CopyFrom(grid));
+    EXPECT_EQ(allocator().requests(), requests);
+    held.HoldMemory(false);
+    ASSERT_TRUE(held.ReserveFor(100));
+    held.HoldMemory(true);
+    const uint64_t reserved = allocator().requests();
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> spread(-1e3, 1e3);
+    for (int round = 0; round < 20; ++round) {
+        const double flat = round % 2 == 0 ? 0.0 : 1.0;
+        for (LVector& p : points)
+            p = LVector(spread(random), flat * spread(random), spread(random)) * (round + 1.0);
+        EXPECT_TRUE(held.Build(points.data(), 1 + round * 5));
+        EXPECT_TRUE(held.CopyFrom(grid));
+    }
+    EXPECT_EQ(allocator().requests(), reserved);
 }
 
 } // namespace
