@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 double Sign(double x) {
     return x >= 0.0 ? 1.0 : -1.0;
 }
@@ -43,4 +47,14 @@ LVector operator!(const LVector& v) {
     const double length = v.GetLength();
     if (length == 0.0 || std::isnan(length)) return LVector();
     return v * (1.0 / length);
+}
+
+void SquareRoots(double* values, int32_t count) {
+    int32_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 2 <= count; i += 2)
+        _mm_storeu_pd(values + i, _mm_sqrt_pd(_mm_loadu_pd(values + i)));
+#endif
+    for (; i < count; ++i)
+        values[i] = std::sqrt(values[i]);
 }

@@ -4,6 +4,8 @@
 
 #include "plugin/hostapi/MathTypes.h"
 
+#include <cstdint>
+
 /// +1.0 for x >= 0 (so also for -0.0), otherwise -1.0; a NaN gives -1.0.
 double Sign(double x);
 
@@ -11,6 +13,10 @@ double Sign(double x);
 /// forward axis: b (the forward half-axis) at 0, a (the side half-axis) at pi/2. Unguarded: a
 /// zero denominator gives NaN, which every caller's comparison treats as out of reach.
 double EllipseRlen(double a, double b, double angle);
+
+/// Replaces each of the `count` values with its square root, as std::sqrt gives it (the
+/// root is correctly rounded however it is taken), two at a time where the processor can.
+void SquareRoots(double* values, int32_t count);
 
 /// The transform that applies m2 first and then m1.
 LMatrix operator*(const LMatrix& m1, const LMatrix& m2);

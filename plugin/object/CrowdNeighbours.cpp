@@ -106,15 +106,14 @@ void CrowdNeighbours::KeepNear(const LVector& centre, double reach, bool at_loca
             near.dist[n] = squared;
             n += squared > beyond ? 0 : 1;
         }
-        for (int32_t i = 0; i < n; ++i)
-            near.dist[i] = std::sqrt(near.dist[i]);
     } else {
         double covered = 0.0;
         n = grid.GatherWithin(centre, grid_reach, points, beyond, near.index, covered);
         grid.SortPoints(near.index, n);
         for (int32_t i = 0; i < n; ++i)
-            near.dist[i] = std::sqrt((centre - points[near.index[i]]).GetSquaredLength());
+            near.dist[i] = (centre - points[near.index[i]]).GetSquaredLength();
     }
+    SquareRoots(near.dist, n);
     near.count = n;
     near.valid = true;
     near.local = at_local;

@@ -1,5 +1,5 @@
-// Forward axes, sign, ellipse reach, matrix product, inverse and normalisation, and the
-// seeded random numbers.
+// Forward axes, sign, ellipse reach, matrix product, inverse, normalisation and square roots,
+// and the seeded random numbers.
 #include "plugin/geometry/ForwardAxis.h"
 #include "plugin/geometry/Random.h"
 #include "plugin/geometry/VectorMath.h"
@@ -8,8 +8,10 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -137,6 +139,32 @@ TEST(Normalise, UnitLengthOrZero) {
 uint32_t NextState(uint32_t s) {
     return static_cast<uint32_t>(((static_cast<uint64_t>(s) + 1) * 69069u) % 4294967296u) &
            0x7fffffffu;
+}
+
+TEST(SquareRoots, AreStdSqrtBitForBitAtEveryLength) {
+    std::mt19937_64 random(5);
+    std::uniform_int_distribution<uint64_t> bits;
+    for (int32_t count = 0; count < 40; ++count) {
+        std::vector<double> values(static_cast<size_t>(count));
+        for (double& v : values) {
+            // Any pattern of bits: every sign, every exponent, NaN and infinity among them.
+            const uint64_t pattern = bits(random);
+            std::memcpy(&v, &pattern, sizeof v);
+        }
+        if (count > 3) values[1] = -0.0;
+        std::vector<double> roots = values;
+        SquareRoots(roots.data(), count);
+        for (int32_t i = 0; i < count; ++i) {
+            const double expected = std::sqrt(values[static_cast<size_t>(i)]);
+            if (std::isnan(expected)) {
+                EXPECT_TRUE(std::isnan(roots[static_cast<size_t>(i)]));
+            } else {
+                EXPECT_EQ(std::memcmp(&roots[static_cast<size_t>(i)], &expected, sizeof expected),
+                          0)
+                    << values[static_cast<size_t>(i)];
+            }
+        }
+    }
 }
 
 TEST(Random, SeededSequencesAreExact) {
