@@ -197,8 +197,10 @@ double Crowdworld::GuessedMove(const Agent_ID_Data& agent) const {
         std::fmax(std::fabs(agent.speed),
                   std::fabs(agent.max_speed) + std::fabs(agent.acceleration) * time_step);
     const double push = Len(kSteerShare * agent.steer_vector + agent.extra_velocity);
-    const double longest =
-        std::fmax(Len(agent.mg.v1), std::fmax(Len(agent.mg.v2), Len(agent.mg.v3)));
+    // The longest axis: the root of the largest square is the largest root, to the bit.
+    const double longest = std::sqrt(
+        std::fmax(agent.mg.v1.GetSquaredLength(),
+                  std::fmax(agent.mg.v2.GetSquaredLength(), agent.mg.v3.GetSquaredLength())));
     return time_step * (speed * std::fmax(longest, 1.0) + push);
 }
 
