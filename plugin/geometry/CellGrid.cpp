@@ -153,11 +153,8 @@ bool CellGrid::Reserve(int32_t points, int32_t cells) {
     return true;
 }
 
-// The grid covers the bulk of the points: on each axis, the range between the lowest and
-// highest percent of a sample. Its cells are cubes whose size gives about two cells per point
-// over that box, so the number of cells stays within twice the number of points; an axis along
-// which the points do not spread (a crowd on the ground) gets one layer of cells.
-bool CellGrid::Build(const LVector* points, int32_t count) {
+// No points, no lanes and no query kept: what a build or a copy starts from.
+void CellGrid::Empty() {
     count_ = 0;
     as_built_ = false;
     own_.Forget();
@@ -166,6 +163,14 @@ bool CellGrid::Build(const LVector* points, int32_t count) {
     drift_ = 0.0;
     away_count_ = 0;
     ++version_;
+}
+
+// The grid covers the bulk of the points: on each axis, the range between the lowest and
+// highest percent of a sample. Its cells are cubes whose size gives about two cells per point
+// over that box, so the number of cells stays within twice the number of points; an axis along
+// which the points do not spread (a crowd on the ground) gets one layer of cells.
+bool CellGrid::Build(const LVector* points, int32_t count) {
+    Empty();
     if (count < 1) return true;
 
     int32_t finite = 0;
@@ -257,14 +262,7 @@ bool CellGrid::Build(const LVector* points, int32_t count) {
 }
 
 bool CellGrid::CopyFrom(const CellGrid& other) {
-    count_ = 0;
-    as_built_ = false;
-    own_.Forget();
-    lanes_ = nullptr;
-    lane_count_ = 0;
-    drift_ = 0.0;
-    away_count_ = 0;
-    ++version_;
+    Empty();
     if (other.count_ < 1) return true;
     const int32_t count = other.count_;
     if (!Reserve(count, std::max(other.cells_, static_cast<int32_t>(count / kPointsPerCell))))

@@ -133,6 +133,7 @@ class CellGrid {
     void LinkAway(int32_t k, int32_t cell);
     void UnlinkAway(int32_t k);
     bool Reserve(int32_t points, int32_t cells);
+    void Empty();
     void Release();
     template <typename Visit> void VisitCell(int32_t cell, Visit& visit) const;
 

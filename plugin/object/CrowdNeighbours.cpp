@@ -230,30 +230,29 @@ CrowdNeighbours* NeighbourIndex::Of(int32_t slot, const AgentArray& agents) {
     return data;
 }
 
-CellGrid* NeighbourIndex::Grid(CrowdNeighbours& data, bool local) {
-    bool& ready = local ? data.local_ready : data.global_ready;
-    bool& failed = local ? data.local_failed : data.global_failed;
+// A copy of `twin` where that is a grid over the same places as they stand, which costs less
+// than a build; else a build. The grid is then ready, or failed when memory was short.
+bool NeighbourIndex::MakeGrid(CrowdNeighbours& data, bool local, const CellGrid* twin) {
     CellGrid& grid = local ? data.local_grid : data.global_grid;
-    if (ready) return &grid;
-    if (failed) return nullptr;
-    // Where the two copies are the same places, a grid over the one is a grid over the
-    // other, and copying it costs less than a build.
-    CellGrid* twin = nullptr;
+    const bool made = twin != nullptr && twin->AsBuilt() && twin->GetCount() == data.count
+                          ? grid.CopyFrom(*twin)
+                          : grid.Build(local ? data.local : data.global, data.count);
+    (local ? data.local_ready : data.global_ready) = made;
+    (local ? data.local_failed : data.global_failed) = !made;
+    return made;
+}
+
+CellGrid* NeighbourIndex::Grid(CrowdNeighbours& data, bool local) {
+    CellGrid& grid = local ? data.local_grid : data.global_grid;
+    if (local ? data.local_ready : data.global_ready) return &grid;
+    if (local ? data.local_failed : data.global_failed) return nullptr;
+    // Where the two copies are the same places, a grid over the one is a grid over the other.
+    const CellGrid* twin = nullptr;
     if (data.same_places) {
         if (local && data.global_ready) twin = &data.global_grid;
         if (!local && data.local_ready) twin = &data.local_grid;
     }
-    if (twin != nullptr && twin->AsBuilt() && twin->GetCount() == data.count) {
-        if (!grid.CopyFrom(*twin)) {
-            failed = true;
-            return nullptr;
-        }
-    } else if (!grid.Build(local ? data.local : data.global, data.count)) {
-        failed = true;
-        return nullptr;
-    }
-    ready = true;
-    return &grid;
+    return MakeGrid(data, local, twin) ? &grid : nullptr;
 }
 
 void NeighbourIndex::Moved(int32_t slot, int32_t k, const Agent_ID_Data& agent) {
@@ -364,17 +363,13 @@ bool NeighbourIndex::BuildForLanes(int32_t slot, bool local, const CellGrid* twi
     if (slot < 0 || slot >= slot_count_ || slots_[slot] == nullptr) return false;
     CrowdNeighbours& data = *slots_[slot];
     if (!data.ready || data.grid_lanes == nullptr) return false;
-    bool& ready = local ? data.local_ready : data.global_ready;
-    bool& failed = local ? data.local_failed : data.global_failed;
+    const bool& ready = local ? data.local_ready : data.global_ready;
+    const bool& failed = local ? data.local_failed : data.global_failed;
     CellGrid& grid = local ? data.local_grid : data.global_grid;
     if (!ready && !failed) {
         grid.HoldMemory(true);
-        const bool made = twin != nullptr && twin->AsBuilt() && twin->GetCount() == data.count
-                              ? grid.CopyFrom(*twin)
-                              : grid.Build(local ? data.local : data.global, data.count);
+        MakeGrid(data, local, twin);
         grid.HoldMemory(false);
-        ready = made;
-        failed = !made;
     }
     if (!ready) return false;
     const size_t grid_bytes = CellGrid::LaneBytes(data.lane_capacity);

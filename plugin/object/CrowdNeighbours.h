@@ -160,6 +160,10 @@ class NeighbourIndex {
     void Free();
 
   private:
+    /// Builds the `local` or the global grid of `data`, or copies `twin` (a grid over the
+    /// same places, or null); marks it ready or failed. False when memory was short.
+    static bool MakeGrid(CrowdNeighbours& data, bool local, const CellGrid* twin);
+
     CrowdNeighbours** slots_ = nullptr;
     int32_t slot_count_ = 0;
 };
