@@ -13,11 +13,21 @@ std::unordered_map<uint64_t, Atom*>& registry() {
 
 uint64_t g_next_serial = 1;
 uint64_t g_change_clock = 0;
+thread_local uint64_t t_job_change = 0; ///< the stamp of the job this thread runs a share of
 
 } // namespace
 
 uint64_t next_change() {
+    if (t_job_change != 0) return t_job_change;
     return ++g_change_clock;
+}
+
+JobChanges::JobChanges(uint64_t stamp) : outer_(t_job_change) {
+    t_job_change = stamp;
+}
+
+JobChanges::~JobChanges() {
+    t_job_change = outer_;
 }
 
 Atom::Atom(Kind kind, int32_t type) : kind_(kind), type_(type), serial_(g_next_serial++) {

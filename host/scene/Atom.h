@@ -69,7 +69,23 @@ class Atom {
     Atom* prev_ = nullptr;
 };
 
-/// Raises a global change clock and returns it (every touch gets a larger value).
+/// Raises a global change clock and returns it (every touch gets a larger value); inside a
+/// JobChanges scope, returns the job's stamp instead.
 uint64_t next_change();
+
+/// While it lives, what this thread changes is stamped with the change `stamp` instead of
+/// raising the clock: the shares of one job change their objects at once, on several threads,
+/// and all take the stamp the job took when it started. So no two threads race on the clock,
+/// and the stamps do not depend on which thread ran which share.
+class JobChanges {
+  public:
+    explicit JobChanges(uint64_t stamp);
+    ~JobChanges();
+    JobChanges(const JobChanges&) = delete;
+    JobChanges& operator=(const JobChanges&) = delete;
+
+  private:
+    uint64_t outer_; ///< the stamp of the scope this one is inside, or 0
+};
 
 } // namespace vantri

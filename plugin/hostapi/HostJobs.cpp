@@ -2,6 +2,8 @@
 
 #include "plugin/hostapi/host_binding.h"
 
+#include <cstddef>
+
 int32_t HostJobs::ThreadCount() {
     const VtJobTable* table = vt::JobTable();
     if (table == nullptr || table->thread_count == nullptr) return 1;
@@ -17,4 +19,15 @@ void HostJobs::ParallelFor(int32_t count, int32_t grain, VtJobRange run, void* c
         return;
     }
     table->parallel_for(count, grain, run, context);
+}
+
+bool HostJobs::SharesMoveObjects() {
+    const VtJobTable* table = vt::JobTable();
+    if (table == nullptr ||
+        table->size <
+            offsetof(VtJobTable, shares_move_objects) + sizeof(table->shares_move_objects) ||
+        table->shares_move_objects == nullptr) {
+        return false;
+    }
+    return table->shares_move_objects() == 1;
 }

@@ -13,4 +13,8 @@ class HostJobs {
     /// threads, and returns once all are done; on the calling thread alone when the host
     /// offers no threads.
     static void ParallelFor(int32_t count, int32_t grain, VtJobRange run, void* context);
+    /// Whether the shares of a job may move objects through BaseObject's GetMl, SetMl,
+    /// GetRelRot and SetRelRot, each share objects of its own; false when the host offers no
+    /// threads or does not say so.
+    static bool SharesMoveObjects();
 };

@@ -7,6 +7,7 @@
 #include "abi/host_abi.h"
 
 #include <cassert>
+#include <cstddef>
 
 namespace vt {
 
@@ -56,12 +57,13 @@ inline const VtDrawTable* DrawTable() {
 inline const VtBitmapTable* BitmapTable() {
     return BoundTable(&HostApi::bitmaps);
 }
-/// The job table, or null when the host has none (or an older, shorter one): the plug-in
-/// then does all its work on the calling thread.
+/// The job table, or null when the host has none (or one too short for parallel_for): the
+/// plug-in then does all its work on the calling thread. Later entries may be missing.
 inline const VtJobTable* JobTable() {
     HostApi* host = Host();
     const VtJobTable* table = host != nullptr ? host->jobs : nullptr;
-    return table != nullptr && table->size >= sizeof(VtJobTable) ? table : nullptr;
+    const size_t needed = offsetof(VtJobTable, parallel_for) + sizeof(table->parallel_for);
+    return table != nullptr && table->size >= needed ? table : nullptr;
 }
 
 /// Checks the version and every table the plug-in needs, then keeps `api`. Returns the

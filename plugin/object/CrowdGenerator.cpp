@@ -8,6 +8,7 @@
 
 #include "plugin/geometry/ForwardAxis.h"
 #include "plugin/geometry/VectorMath.h"
+#include "plugin/hostapi/HostJobs.h"
 #include "parameter_ids/ocrowdgenerator.h"
 #include "plugin/register.h"
 
@@ -197,16 +198,46 @@ ExecutionResult Crowdgenerator::Execute(BaseObject* op, BaseDocument*, HostThrea
     return ExecutionResult::Ok;
 }
 
+namespace {
+
+// Agents per share where the instances are placed on the host's threads; a crew of fewer than
+// two shares is placed on the calling thread.
+constexpr int32_t kPlacedPerShare = 1024;
+
+struct PlacementJob {
+    Crowdgenerator* generator;
+    double max_turn;
+};
+
+} // namespace
+
 // Carries the records over to their instances. The world writes a target rotation; the
 // instance turns towards it by at most `max_turn` in heading and in pitch per frame (bank is
-// free), and the record then takes back what the instance really has.
+// free), and the record then takes back what the instance really has. Each agent's record and
+// instance are its own, so the agents may be placed in any order: on the host's threads
+// where the host lets a job's shares move objects.
 void Crowdgenerator::Upadate_Agent_Position(double max_turn, BaseObject*) {
+    const int32_t n = agents.GetCount();
+    if (n >= 2 * kPlacedPerShare && HostJobs::ThreadCount() > 1 && HostJobs::SharesMoveObjects()) {
+        PlacementJob job{this, max_turn};
+        HostJobs::ParallelFor(n, kPlacedPerShare, PlaceShare, &job);
+        return;
+    }
+    Place(max_turn, 0, n);
+}
+
+// The host's object calls and the arithmetic here throw nothing, as a share must not.
+void Crowdgenerator::PlaceShare(void* context, int32_t first, int32_t end, int32_t) {
+    const PlacementJob& job = *static_cast<const PlacementJob*>(context);
+    job.generator->Place(job.max_turn, first, end);
+}
+
+void Crowdgenerator::Place(double max_turn, int32_t first, int32_t end) {
     // The records lie far apart: asking for the lines of one some records ahead lets the
     // memory work while this one is carried over.
     constexpr int32_t kRecordsAhead = 8;
-    const int32_t n = agents.GetCount();
-    for (int32_t i = 0; i < n; ++i) {
-        if (i + kRecordsAhead < n) {
+    for (int32_t i = first; i < end; ++i) {
+        if (i + kRecordsAhead < end) {
             const Agent_ID_Data& next = agents[i + kRecordsAhead];
             __builtin_prefetch(&next.rotation);
             __builtin_prefetch(&next.global_mg);

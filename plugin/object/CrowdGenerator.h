@@ -52,6 +52,10 @@ class Crowdgenerator : public ObjectData {
     int32_t rebuild_request = 0; ///< a fresh crew is due at the next rebuild
 
   private:
+    /// Applies records `first` to `end` - 1 to their instances (Upadate_Agent_Position).
+    void Place(double max_turn, int32_t first, int32_t end);
+    static void PlaceShare(void* context, int32_t first, int32_t end, int32_t worker);
+
     // Points every record's object at nothing, for when the output that held the instances
     // goes away.
     void ForgetInstances();

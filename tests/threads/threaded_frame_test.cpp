@@ -8,6 +8,7 @@
 // update in array order, with the same results.
 #include "tests/support/PlayedRuns.h"
 
+#include <cstddef>
 #include <limits>
 
 namespace {
@@ -144,6 +145,39 @@ TEST_F(ThreadedFrameTest, ATurnedCrewIsTheSameOnEveryThreadCount) {
     const VtScheduleCounts before = counts();
     expect_same("a turned crew", scene);
     EXPECT_GT(counts().ahead, before.ahead);
+}
+
+// A crew large enough that the generator places its instances on the host's threads, each
+// thread a share of the agents, turning by a limited angle per frame: the records and the
+// instances they take back are the same as on one thread.
+TEST_F(ThreadedFrameTest, ALargeCrewIsPlacedTheSameOnEveryThreadCount) {
+    const vantri::SceneFile scene = vantri_test::parsed(R"({"start": 0, "end": 3, "objects": [
+        {"type": "behaviour", "name": "flock", "params": {
+            "CROWDBEHAV_ALIGN": true, "CROWDBEHAV_ALIGN_RADIUS": 70, "CROWDBEHAV_COHESION": true,
+            "CROWDBEHAV_COHESION_DISTANCE": 40, "CROWDBEHAV_COHESION_MAX": 90,
+            "CROWDBEHAV_SEPARATION": true, "CROWDBEHAV_SEPARATION_RADIUS": 25}},
+        {"type": "world", "name": "world", "children": [
+            {"type": "generator", "name": "a", "position": [40, 0, -20],
+             "params": {"CROWDGEN_COUNT_X": 50, "CROWDGEN_COUNT_Z": 45,
+             "CROWDGEN_SPACING": [30, 0, 30], "CROWDGEN_JITTER": 0.4, "CROWDGEN_SPEED": 40,
+             "CROWDGEN_MAX_TURN": 0.03, "CROWDGEN_BEHAVIOURS": ["flock"]},
+             "children": [{"type": "cube", "name": "a body"}]}]}]})");
+    expect_same("a large crew", scene);
+
+    // A host whose job table ends at parallel_for: the instances are placed on the calling
+    // thread, while the world still runs on both.
+    HostApi* api = host.api();
+    const VtJobTable* full = api->jobs;
+    VtJobTable older = *full;
+    older.size = offsetof(VtJobTable, shares_move_objects);
+    older.shares_move_objects = nullptr;
+    api->jobs = &older;
+    const VtScheduleCounts before = counts();
+    const Played on_older = play_on(2, scene);
+    const VtScheduleCounts after = counts();
+    api->jobs = full;
+    EXPECT_GT(after.ahead, before.ahead);
+    EXPECT_TRUE(on_older == play_on(1, scene));
 }
 
 // Every allocation of a small crowd's frames refused in turn, on two threads (the flocking
