@@ -203,6 +203,8 @@ void Crowdworld::UpdateInOrder(BaseObject* op, Crowd_Data* crowd, InExcludeData*
                 const LVector angle = Get_Terrain_Angle(agent->mg, agent->object);
                 agent->rotation.y = angle.y;
                 agent->rotation.z = angle.z;
+            } else if (flock_ahead_running && flock_ahead.KeepsPitches()) {
+                agent->rotation.y = flock_ahead.Pitch(k);
             } else {
                 agent->rotation.y = agent->object->GetRelRot().y;
             }

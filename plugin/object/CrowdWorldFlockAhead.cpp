@@ -2,12 +2,14 @@
 // update: they fill in the agents' alignment and cohesion (FlockAhead.h) and the lists of
 // agents near them for separation and avoidance (NearAhead.h).
 //
-// The update in array order stays on the calling thread: it asks the host for the instances'
-// rotations, the terrain, splines and obstacles, draws the wait times and takes memory, as
-// it does on one thread. The other threads read only the group's global places, directions
-// and their grid, which the update leaves alone meanwhile (NeighbourIndex::MovedLocally), and
-// the places at the start with a grid of their own, each through its own lane's buffers; they
-// make no host call and take no memory. The grids they search are built in the job, in memory
+// The update in array order stays on the calling thread: it asks the host for the terrain,
+// splines and obstacles, draws the wait times and takes memory, as it does on one thread. The
+// other threads read only the group's global places, directions and their grid, which the
+// update leaves alone meanwhile (NeighbourIndex::MovedLocally), and the places at the start
+// with a grid of their own, each through its own lane's buffers; they take no memory. Their
+// one host call reads the rotations of the agents' instances, which the world does not
+// change, where the host lets a job's shares read objects of their own; else the update asks
+// for them. The grids they search are built in the job, in memory
 // taken before it, by the first thread there, while the calling thread builds the grid of the
 // places the update changes. Whichever thread the host gives a share, the calling
 // thread runs the update once, and every thread fills chunks until none is left; when the
@@ -118,9 +120,11 @@ bool Crowdworld::UpdateWithFlockAhead(BaseObject* op, Crowd_Data* crowd, InExclu
     const int32_t slot = static_cast<int32_t>(crowd - crowds.GetArray());
     // Every group's slot exists before the threads start, so that the update may look at
     // other groups meanwhile without moving the slots the threads read.
+    // The update takes its instance's pitch from the host where it keeps no pitch of its own.
+    const bool pitches = ground_switch == 0 && !terrain.Linked() && HostJobs::SharesMoveObjects();
     if (!neighbours.ReserveSlots(crowds.GetCount()) ||
         !neighbours.PrepareLanes(slot, agents, threads) ||
-        !flock_ahead.Begin(crowd, n, terms, kept)) {
+        !flock_ahead.Begin(crowd, n, terms, kept, pitches)) {
         return false;
     }
     StartNearAhead(crowd, separation, avoids, threads);
@@ -225,7 +229,7 @@ void Crowdworld::BuildGridsAhead(FlockJob& job) {
         Relax(spins);
 }
 
-// The terms make no host call and take no memory: nothing here throws.
+// The terms take no memory, and the host's rotation query throws nothing: nothing here throws.
 void Crowdworld::FillFlockChunk(Crowd_Data* crowd, int32_t c) {
     AgentArray& agents = *crowd->agents;
     const int32_t first = c * FlockAhead::kChunk;
@@ -237,6 +241,12 @@ void Crowdworld::FillFlockChunk(Crowd_Data* crowd, int32_t c) {
     for (int32_t k = first; k < end; ++k) {
         if (agents[k].crowd_index != crowd->index) agents[k].crowd_index = crowd->index;
         if (agents[k].crowd != crowd) agents[k].crowd = crowd;
+    }
+    if (flock_ahead.KeepsPitches()) {
+        for (int32_t k = first; k < end; ++k) {
+            if (BaseObject* instance = agents[k].object)
+                flock_ahead.Pitch(k) = instance->GetRelRot().y;
+        }
     }
     if (near_ahead.Active()) near_ahead.Fill(first, end);
     // Both terms of an agent look around its one global place: one after the other, they

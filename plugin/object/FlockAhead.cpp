@@ -21,19 +21,24 @@ void FlockAhead::Free() {
     GeFree(block_);
     state_ = nullptr;
     align_ = cohesion_ = nullptr;
+    pitches_ = nullptr;
     slot_capacity_ = 0;
     chunk_capacity_ = 0;
+    agent_capacity_ = 0;
 }
 
-// One block: both kinds of terms for every behaviour, then the chunks' states.
-bool FlockAhead::Begin(const Crowd_Data* crowd, int32_t agents, const Terms* terms, int32_t count) {
+// One block: both kinds of terms for every behaviour, the pitches, then the chunks' states.
+bool FlockAhead::Begin(const Crowd_Data* crowd, int32_t agents, const Terms* terms, int32_t count,
+                       bool pitches) {
     End();
     if (crowd == nullptr || agents <= 0 || count < 0 || count > kMostBehaviours) return false;
     const int32_t chunks = (agents + kChunk - 1) / kChunk;
     const size_t slots = static_cast<size_t>(count) * static_cast<size_t>(agents);
-    if (slots > slot_capacity_ || chunks > chunk_capacity_) {
+    if (slots > slot_capacity_ || chunks > chunk_capacity_ || agents > agent_capacity_) {
         Free();
-        void* block = GeAlloc(2 * slots * sizeof(LVector) + static_cast<size_t>(chunks));
+        const auto n = static_cast<size_t>(agents);
+        void* block =
+            GeAlloc(2 * slots * sizeof(LVector) + n * sizeof(double) + static_cast<size_t>(chunks));
         if (block == nullptr) return false;
         block_ = block;
         auto* vector = static_cast<LVector*>(block);
@@ -41,18 +46,23 @@ bool FlockAhead::Begin(const Crowd_Data* crowd, int32_t agents, const Terms* ter
             ::new (static_cast<void*>(vector + i)) LVector();
         align_ = vector;
         cohesion_ = vector + slots;
-        auto* bytes = reinterpret_cast<unsigned char*>(vector + 2 * slots);
+        pitches_ = reinterpret_cast<double*>(vector + 2 * slots);
+        for (size_t i = 0; i < n; ++i)
+            pitches_[i] = 0.0;
+        auto* bytes = reinterpret_cast<unsigned char*>(pitches_ + n);
         state_ = reinterpret_cast<std::atomic<uint8_t>*>(bytes);
         for (int32_t c = 0; c < chunks; ++c)
             ::new (static_cast<void*>(bytes + c)) std::atomic<uint8_t>(kFree);
         slot_capacity_ = slots;
         chunk_capacity_ = chunks;
+        agent_capacity_ = agents;
     }
     for (int32_t c = 0; c < chunks; ++c)
         state_[c].store(kFree, std::memory_order_relaxed);
     for (int32_t b = 0; b < count; ++b)
         terms_[b] = terms[b];
     count_ = count;
+    keeps_pitches_ = pitches;
     chunks_ = chunks;
     agents_ = agents;
     next_.store(0, std::memory_order_relaxed);
@@ -63,6 +73,7 @@ bool FlockAhead::Begin(const Crowd_Data* crowd, int32_t agents, const Terms* ter
 void FlockAhead::End() {
     crowd_ = nullptr;
     count_ = 0;
+    keeps_pitches_ = false;
     chunks_ = 0;
 }
 

@@ -47,15 +47,21 @@ class FlockAhead {
     };
 
     /// Starts a group of `agents` agents with the terms of `count` behaviours (at most
-    /// kMostBehaviours; with none, the chunks only pace other work done ahead); false, and
-    /// nothing kept, when memory is short.
-    bool Begin(const Crowd_Data* crowd, int32_t agents, const Terms* terms, int32_t count);
+    /// kMostBehaviours; with none, the chunks only pace other work done ahead), and with
+    /// `pitches` the pitches of the agents' instances; false, and nothing kept, when memory is
+    /// short.
+    bool Begin(const Crowd_Data* crowd, int32_t agents, const Terms* terms, int32_t count,
+               bool pitches);
     /// Ends the group: nothing is kept from now on.
     void End();
     /// Gives back all memory.
     void Free();
 
     int32_t Behaviours() const { return count_; }
+    /// Whether the pitches of the agents' instances are read ahead too.
+    bool KeepsPitches() const { return keeps_pitches_; }
+    /// Where the pitch of agent `k`'s instance is kept.
+    double& Pitch(int32_t k) { return pitches_[k]; }
     const Terms& Of(int32_t b) const { return terms_[b]; }
 
     /// Takes chunk `c` if nobody has: true when the caller must now fill it and call Done.
@@ -94,8 +100,11 @@ class FlockAhead {
     std::atomic<uint8_t>* state_ = nullptr; ///< per chunk: free, taken or done
     LVector* align_ = nullptr;              ///< count_ x agents_
     LVector* cohesion_ = nullptr;           ///< count_ x agents_
-    int32_t agents_ = 0;                    ///< the group's agents
-    size_t slot_capacity_ = 0;              ///< terms of each kind the memory has room for
-    int32_t chunk_capacity_ = 0;            ///< chunks the memory has room for
+    double* pitches_ = nullptr;             ///< per agent
+    bool keeps_pitches_ = false;
+    int32_t agents_ = 0;         ///< the group's agents
+    int32_t agent_capacity_ = 0; ///< agents the pitches have room for
+    size_t slot_capacity_ = 0;   ///< terms of each kind the memory has room for
+    int32_t chunk_capacity_ = 0; ///< chunks the memory has room for
     void* block_ = nullptr;
 };

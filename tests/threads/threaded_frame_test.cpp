@@ -149,7 +149,8 @@ TEST_F(ThreadedFrameTest, ATurnedCrewIsTheSameOnEveryThreadCount) {
 
 // A crew large enough that the generator places its instances on the host's threads, each
 // thread a share of the agents, turning by a limited angle per frame: the records and the
-// instances they take back are the same as on one thread.
+// instances they take back are the same as on one thread. Its layers make the agents pitch,
+// which the update takes back from the instances, read ahead on the other threads.
 TEST_F(ThreadedFrameTest, ALargeCrewIsPlacedTheSameOnEveryThreadCount) {
     const vantri::SceneFile scene = vantri_test::parsed(R"({"start": 0, "end": 3, "objects": [
         {"type": "behaviour", "name": "flock", "params": {
@@ -158,11 +159,22 @@ TEST_F(ThreadedFrameTest, ALargeCrewIsPlacedTheSameOnEveryThreadCount) {
             "CROWDBEHAV_SEPARATION": true, "CROWDBEHAV_SEPARATION_RADIUS": 25}},
         {"type": "world", "name": "world", "children": [
             {"type": "generator", "name": "a", "position": [40, 0, -20],
-             "params": {"CROWDGEN_COUNT_X": 50, "CROWDGEN_COUNT_Z": 45,
-             "CROWDGEN_SPACING": [30, 0, 30], "CROWDGEN_JITTER": 0.4, "CROWDGEN_SPEED": 40,
+             "params": {"CROWDGEN_COUNT_X": 25, "CROWDGEN_COUNT_Y": 3, "CROWDGEN_COUNT_Z": 30,
+             "CROWDGEN_SPACING": [30, 20, 30], "CROWDGEN_JITTER": 0.4, "CROWDGEN_SPEED": 40,
              "CROWDGEN_MAX_TURN": 0.03, "CROWDGEN_BEHAVIOURS": ["flock"]},
              "children": [{"type": "cube", "name": "a body"}]}]}]})");
-    expect_same("a large crew", scene);
+    // After the first frame, some instances are turned by hand: the update takes their pitch
+    // back, and only their pitch.
+    const auto tilt = [&]() {
+        VtRecordArray* array = agents_of("a");
+        ASSERT_NE(array, nullptr);
+        VtAgentRecord* records = array->block + array->front;
+        for (int32_t i = 0; i < array->count; i += 7) {
+            if (vantri::SceneObject* instance = vantri::SceneObject::from(records[i].object))
+                instance->set_rotation(VtVector{0.1 * (i % 5), 0.02 * (i % 3), -0.03 * (i % 4)});
+        }
+    };
+    expect_same("a large crew", scene, tilt);
 
     // A host whose job table ends at parallel_for: the instances are placed on the calling
     // thread, while the world still runs on both.
