@@ -525,8 +525,9 @@ typedef struct VtJobTable {
      *  calling thread. `run` must not throw. */
     void (*parallel_for)(int32_t count, int32_t grain, VtJobRange run, void* context);
     /** 1 when the shares of a job may call the object table's get_ml, set_ml, get_rel_rot and
-     *  set_rel_rot on objects that no other share of the job reads or changes; 0 when the
-     *  shares must call nothing in the host. A table without this entry means 0. */
+     *  set_rel_rot on objects that no other share of the job reads or changes, on any thread,
+     *  while the calling thread may go on calling any entry; 0 when only the calling thread
+     *  may call the host. A table without this entry means 0. */
     int32_t (*shares_move_objects)(void);
 } VtJobTable;
 
