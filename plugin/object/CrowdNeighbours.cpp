@@ -74,7 +74,7 @@ double CrowdNeighbours::NearReach(double distance, bool at_local) {
 
 bool CrowdNeighbours::HasNear(const LVector& centre, double reach, bool at_local) const {
     const NearList& near = Near();
-    return near.valid && near.moves == moves[at_local ? 1 : 0] && near.local == at_local &&
+    return near.valid && near.moves == Moves(at_local) && near.local == at_local &&
            reach <= near.reach && centre == near.centre;
 }
 
@@ -119,7 +119,7 @@ void CrowdNeighbours::KeepNear(const LVector& centre, double reach, bool at_loca
     near.local = at_local;
     near.centre = centre;
     near.reach = reach;
-    near.moves = moves[at_local ? 1 : 0];
+    near.moves = Moves(at_local);
 }
 
 NeighbourIndex::~NeighbourIndex() {
@@ -190,8 +190,8 @@ CrowdNeighbours* NeighbourIndex::Of(int32_t slot, const AgentArray& agents) {
         data->own_near.index = reinterpret_cast<int32_t*>(data->own_near.dist + count);
         data->capacity = count;
     }
-    ++data->moves[0];
-    ++data->moves[1];
+    ++data->global_moves;
+    ++data->local_moves;
     data->own_near.valid = false;
     data->count = count;
     const Agent_ID_Data* records = agents.GetArray();
@@ -259,8 +259,8 @@ void NeighbourIndex::Moved(int32_t slot, int32_t k, const Agent_ID_Data& agent) 
     if (slot < 0 || slot >= slot_count_) return;
     CrowdNeighbours* data = slots_[slot];
     if (data == nullptr || !data->ready || k < 0 || k >= data->count) return;
-    ++data->moves[0];
-    ++data->moves[1];
+    ++data->global_moves;
+    ++data->local_moves;
     data->local[k] = agent.mg.off;
     data->global[k] = agent.global_mg.off;
     data->same_places = data->same_places && SamePlace(agent.mg.off, agent.global_mg.off);
@@ -277,9 +277,9 @@ void NeighbourIndex::MovedLocally(int32_t slot, int32_t k, const Agent_ID_Data& 
     if (data == nullptr || !data->ready || k < 0 || k >= data->count) return;
     assert(std::memcmp(&data->global[k], &agent.global_mg.off, sizeof(LVector)) == 0 &&
            std::memcmp(&data->direction[k], &agent.direction, sizeof(LVector)) == 0);
-    ++data->moves[1];
+    ++data->local_moves;
     data->local[k] = agent.mg.off;
-    data->same_places = data->same_places && SamePlace(agent.mg.off, data->global[k]);
+    if (data->same_places && !SamePlace(agent.mg.off, data->global[k])) data->same_places = false;
     if (data->local_ready) data->local_grid.Refile(k, agent.mg.off);
 }
 

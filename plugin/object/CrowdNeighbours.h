@@ -62,10 +62,8 @@ class CrowdNeighbours {
     LVector* local = nullptr;     ///< each agent's mg.off
     LVector* global = nullptr;    ///< each agent's global_mg.off
     LVector* direction = nullptr; ///< each agent's direction
-    CellGrid local_grid;          ///< over `local`
     CellGrid global_grid;         ///< over `global`
     int32_t headed = 0;           ///< agents whose direction is not (0, 0, 0)
-    bool same_places = false;     ///< `global` is `local`, bit for bit
     bool together = false;        ///< every agent's global position is `together_at`
     LVector together_at;          ///< the one global position of all agents, when `together`
     int32_t capacity = 0;         ///< agents the copies have room for
@@ -74,8 +72,8 @@ class CrowdNeighbours {
     bool local_ready = false, local_failed = false;
     bool global_ready = false, global_failed = false;
 
-    /// Changes of the global and the local copies so far: a near list's date.
-    unsigned long moves[2] = {0, 0};
+    /// Changes of the global copies so far: a global near list's date.
+    unsigned long global_moves = 0;
     const NearAhead* ahead = nullptr; ///< the local near lists made ahead, while there are
     /// For the next lists made ahead: the widest avoidance ellipse and the longest move guessed
     /// at the end of the last update that made them; negative when there was none.
@@ -86,6 +84,19 @@ class CrowdNeighbours {
     int32_t lane_count = 0;
     int32_t lane_capacity = 0;           ///< agents the lanes' buffers have room for
     unsigned char* grid_lanes = nullptr; ///< in `lanes`' block: the grids' lanes, local first
+
+    /// What the update in array order changes at every agent's turn, while other threads
+    /// read the fields above, lies on lines of its own: its writes then take no line from
+    /// the readers.
+    unsigned char before_local[64] = {};
+    /// Changes of the local copies so far: a local near list's date.
+    unsigned long local_moves = 0;
+    bool same_places = false; ///< `global` is `local`, bit for bit
+    CellGrid local_grid;      ///< over `local`
+    unsigned char after_local[64] = {};
+
+    /// The date of a near list of the local or the global copies.
+    unsigned long Moves(bool at_local) const { return at_local ? local_moves : global_moves; }
 
     /// The calling thread's near list.
     NearList& Near();

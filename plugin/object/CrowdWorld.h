@@ -185,16 +185,13 @@ class Crowdworld : public ObjectData {
     /// group's forward axis; the object is not read.
     LVector Get_Terrain_Angle(LMatrix& mg, BaseObject* object);
 
-    double time_step = 0.0;            ///< seconds the current update covers
-    GeDynamicArray<Crowd_Data> crowds; ///< one entry per child, rebuilt every frame
-    int32_t render_running = 0;        ///< non-zero while the host renders
-    int32_t last_frame = 0;            ///< frame of the last update or idle frame
-    int32_t ground_switch = 0;         ///< current group: leave pitch and bank alone
-    int32_t forward_axis = 0;          ///< current group's forward-axis code
-    Random random;                     ///< draws the wait times
-    /// The agent being updated (null between groups), its index (-1 between groups) and the
-    /// index of its group.
-    CrowdWorldState current{nullptr, -1, 0};
+    double time_step = 0.0;                      ///< seconds the current update covers
+    GeDynamicArray<Crowd_Data> crowds;           ///< one entry per child, rebuilt every frame
+    int32_t render_running = 0;                  ///< non-zero while the host renders
+    int32_t last_frame = 0;                      ///< frame of the last update or idle frame
+    int32_t ground_switch = 0;                   ///< current group: leave pitch and bank alone
+    int32_t forward_axis = 0;                    ///< current group's forward-axis code
+    Random random;                               ///< draws the wait times
     CrowdWorldTerrain terrain;                   ///< the terrain agents stand on, if any
     SplineCache spline_cache;                    ///< sampled splines, emptied every frame
     NeighbourIndex neighbours;                   ///< the neighbour search of the current frame
@@ -203,7 +200,6 @@ class Crowdworld : public ObjectData {
     FrameSchedule schedule;                      ///< the waves of the group being updated
     FlockAhead flock_ahead; ///< the flocking terms worked out ahead, for the group being updated
     NearAhead near_ahead;   ///< the near lists made ahead, for the group being updated
-    AheadGuess next_guess;  ///< what the next near lists of the group being updated need
     /// The fewest threads with which a group is updated in waves: on two, the schedule and the
     /// waves' scattered reads cost more than the second thread gives, and the flocking terms
     /// worked out ahead give more.
@@ -220,4 +216,13 @@ class Crowdworld : public ObjectData {
     /// the waves, in array order. Null otherwise: the motion step draws it at once.
     uint8_t* draws_pending = nullptr;
     const Agent_ID_Data* draws_base = nullptr; ///< the group's first agent, while in waves
+
+    /// What the update in array order writes at every agent's turn, while other threads read
+    /// the fields above, lies on lines of its own: its writes then take no line from them.
+    unsigned char before_turns[64] = {};
+    /// The agent being updated (null between groups), its index (-1 between groups) and the
+    /// index of its group.
+    CrowdWorldState current{nullptr, -1, 0};
+    AheadGuess next_guess; ///< what the next near lists of the group being updated need
+    unsigned char after_turns[64] = {};
 };

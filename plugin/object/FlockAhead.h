@@ -96,7 +96,11 @@ class FlockAhead {
     Terms terms_[kMostBehaviours];
     int32_t count_ = 0;
     int32_t chunks_ = 0;
-    std::atomic<int32_t> next_{0};          ///< the first chunk that may be free
+    /// The threads take chunks through `next_` while the update reads the fields around it
+    /// at every agent's turn: on a line of its own, it takes no line from the update.
+    unsigned char before_next_[64] = {};
+    std::atomic<int32_t> next_{0}; ///< the first chunk that may be free
+    unsigned char after_next_[64] = {};
     std::atomic<uint8_t>* state_ = nullptr; ///< per chunk: free, taken or done
     LVector* align_ = nullptr;              ///< count_ x agents_
     LVector* cohesion_ = nullptr;           ///< count_ x agents_

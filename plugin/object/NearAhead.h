@@ -85,7 +85,6 @@ class NearAhead {
     bool globals_same_ = false; ///< the global places are `places_`
     bool grid_built_ = false;   ///< BuildGrid has built `grid_`
     int32_t count_ = 0;
-    int32_t current_ = -1;
     double reach_ = 0.0;  ///< the widest near list the lists serve
     double listed_ = 0.0; ///< how far around an agent its list looks
     double move_ = 0.0;
@@ -99,4 +98,9 @@ class NearAhead {
     int32_t lanes_in_use_ = 0; ///< the lanes of the group begun
     void* block_ = nullptr;
     void* grid_lanes_ = nullptr;
+    /// The update writes the agent of its turn at every turn, while other threads read the
+    /// fields above: on a line of its own, it takes no line from them.
+    unsigned char apart_[64] = {};
+    int32_t current_ = -1;
+    unsigned char after_[64] = {};
 };
