@@ -2,7 +2,9 @@
 
 #include "plugin/geometry/VectorMath.h"
 #include "plugin/geometry/WorkerLane.h"
+#include "plugin/hostapi/HostJobs.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <cstring>
@@ -32,6 +34,64 @@ bool SamePlace(const LVector& a, const LVector& b) {
 // Whether a direction has a component other than 0 (a NaN counts as one).
 bool Headed(const LVector& d) {
     return d.x != 0.0 || d.y != 0.0 || d.z != 0.0;
+}
+
+// The copy of a group's records on the host's threads: in shares of at least this many
+// records, at most kMostCopyShares of them.
+constexpr int32_t kFewestCopied = 4096;
+constexpr int32_t kMostCopyShares = 32;
+
+// The copy of a group's records into the places and directions of its neighbour data, in
+// shares of consecutive records; each share finds on its own what the data keeps of them all.
+struct RecordCopy {
+    struct Found {
+        int32_t headed = 0;      ///< directions other than (0, 0, 0)
+        bool same_places = true; ///< every global place is the local place, bit for bit
+        bool together = true;    ///< every global place is `together_at`
+    };
+    const Agent_ID_Data* records;
+    int32_t count;
+    int32_t share; ///< records per share
+    LVector* local;
+    LVector* global;
+    LVector* direction;
+    LVector together_at;
+    Found found[kMostCopyShares];
+
+    // The records lie far apart, each on lines of its own: asking for the lines of one some
+    // records ahead lets the memory work while this one is copied.
+    void Copy(int32_t s) {
+        const int32_t first = s * share;
+        const int32_t end = count - first > share ? first + share : count;
+        Found f;
+        // Kept in locals: the stores through the copies could otherwise be the found values.
+        LVector* to_local = local;
+        LVector* to_global = global;
+        LVector* to_direction = direction;
+        for (int32_t k = first; k < end; ++k) {
+            if (k + kRecordsAhead < end) {
+                __builtin_prefetch(&records[k + kRecordsAhead].mg.off);
+                __builtin_prefetch(&records[k + kRecordsAhead].global_mg.off);
+                __builtin_prefetch(&records[k + kRecordsAhead].direction);
+            }
+            const Agent_ID_Data& record = records[k];
+            to_local[k] = record.mg.off;
+            to_global[k] = record.global_mg.off;
+            to_direction[k] = record.direction;
+            f.same_places = f.same_places && SamePlace(record.mg.off, record.global_mg.off);
+            f.headed += Headed(record.direction) ? 1 : 0;
+            f.together = f.together && record.global_mg.off == together_at;
+        }
+        found[s] = f;
+    }
+};
+
+// Shares `first` to `end` - 1 of a RecordCopy; they read the records and write the copies,
+// and call no host.
+void CopyShares(void* context, int32_t first, int32_t end, int32_t) {
+    auto& copy = *static_cast<RecordCopy*>(context);
+    for (int32_t s = first; s < end; ++s)
+        copy.Copy(s);
 }
 
 } // namespace
@@ -194,32 +254,34 @@ CrowdNeighbours* NeighbourIndex::Of(int32_t slot, const AgentArray& agents) {
     ++data->local_moves;
     data->own_near.valid = false;
     data->count = count;
-    const Agent_ID_Data* records = agents.GetArray();
     // Only a finite place: agents at one infinite place are NaN apart, which counts.
-    const LVector together_at = count > 0 ? records[0].global_mg.off : LVector();
-    bool together = count > 0 && Finite(together_at);
+    RecordCopy copy;
+    copy.records = agents.GetArray();
+    copy.count = count;
+    copy.local = data->local;
+    copy.global = data->global;
+    copy.direction = data->direction;
+    copy.together_at = count > 0 ? copy.records[0].global_mg.off : LVector();
+    // On the host's threads where the group is large enough to give each a share worth it.
+    int32_t shares = 1;
+    if (count >= 2 * kFewestCopied && HostJobs::ThreadCount() > 1)
+        shares = std::min(kMostCopyShares, count / kFewestCopied);
+    copy.share = (count + shares - 1) / shares;
+    shares = count > 0 ? (count + copy.share - 1) / copy.share : 0;
+    if (shares > 1) {
+        HostJobs::ParallelFor(shares, 1, CopyShares, &copy);
+    } else if (shares == 1) {
+        copy.Copy(0);
+    }
+    bool together = count > 0 && Finite(copy.together_at);
     bool same_places = true;
     int32_t headed = 0;
-    // Kept in locals: the stores through the copies could otherwise be the data's fields.
-    LVector* local = data->local;
-    LVector* global = data->global;
-    LVector* direction = data->direction;
-    // The records lie far apart, each on lines of its own: asking for the lines of one some
-    // records ahead lets the memory work while this one is copied.
-    for (int32_t k = 0; k < count; ++k) {
-        if (k + kRecordsAhead < count) {
-            __builtin_prefetch(&records[k + kRecordsAhead].mg.off);
-            __builtin_prefetch(&records[k + kRecordsAhead].global_mg.off);
-            __builtin_prefetch(&records[k + kRecordsAhead].direction);
-        }
-        const Agent_ID_Data& record = records[k];
-        local[k] = record.mg.off;
-        global[k] = record.global_mg.off;
-        direction[k] = record.direction;
-        same_places = same_places && SamePlace(record.mg.off, record.global_mg.off);
-        headed += Headed(record.direction) ? 1 : 0;
-        together = together && record.global_mg.off == together_at;
+    for (int32_t s = 0; s < shares; ++s) {
+        together = together && copy.found[s].together;
+        same_places = same_places && copy.found[s].same_places;
+        headed += copy.found[s].headed;
     }
+    const LVector together_at = copy.together_at;
     data->headed = headed;
     data->together = together;
     data->together_at = together_at;

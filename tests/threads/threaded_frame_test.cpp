@@ -147,9 +147,10 @@ TEST_F(ThreadedFrameTest, ATurnedCrewIsTheSameOnEveryThreadCount) {
     EXPECT_GT(counts().ahead, before.ahead);
 }
 
-// A crew large enough that the generator places its instances on the host's threads, each
-// thread a share of the agents, turning by a limited angle per frame: the records and the
-// instances they take back are the same as on one thread. Its layers make the agents pitch,
+// A crew large enough that its records are copied for the neighbour search and the generator
+// places its instances on the host's threads, each thread a share of the agents, turning by a
+// limited angle per frame: the records and the instances they take back are the same as on
+// one thread. Its layers make the agents pitch,
 // which the update takes back from the instances, read ahead on the other threads.
 TEST_F(ThreadedFrameTest, ALargeCrewIsPlacedTheSameOnEveryThreadCount) {
     const vantri::SceneFile scene = vantri_test::parsed(R"({"start": 0, "end": 3, "objects": [
@@ -159,7 +160,7 @@ TEST_F(ThreadedFrameTest, ALargeCrewIsPlacedTheSameOnEveryThreadCount) {
             "CROWDBEHAV_SEPARATION": true, "CROWDBEHAV_SEPARATION_RADIUS": 25}},
         {"type": "world", "name": "world", "children": [
             {"type": "generator", "name": "a", "position": [40, 0, -20],
-             "params": {"CROWDGEN_COUNT_X": 25, "CROWDGEN_COUNT_Y": 3, "CROWDGEN_COUNT_Z": 30,
+             "params": {"CROWDGEN_COUNT_X": 32, "CROWDGEN_COUNT_Y": 3, "CROWDGEN_COUNT_Z": 86,
              "CROWDGEN_SPACING": [30, 20, 30], "CROWDGEN_JITTER": 0.4, "CROWDGEN_SPEED": 40,
              "CROWDGEN_MAX_TURN": 0.03, "CROWDGEN_BEHAVIOURS": ["flock"]},
              "children": [{"type": "cube", "name": "a body"}]}]}]})");
