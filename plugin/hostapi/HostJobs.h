@@ -13,6 +13,13 @@ class HostJobs {
     /// threads, and returns once all are done; on the calling thread alone when the host
     /// offers no threads.
     static void ParallelFor(int32_t count, int32_t grain, VtJobRange run, void* context);
+    /// The same for `work(begin, end)`, which must not throw.
+    template <typename Work> static void ParallelFor(int32_t count, int32_t grain, Work& work) {
+        const VtJobRange run = [](void* context, int32_t begin, int32_t end, int32_t) {
+            (*static_cast<Work*>(context))(begin, end);
+        };
+        ParallelFor(count, grain, run, &work);
+    }
     /// Whether the shares of a job may move objects through BaseObject's GetMl, SetMl,
     /// GetRelRot and SetRelRot, each share objects of its own; false when the host offers no
     /// threads or does not say so.

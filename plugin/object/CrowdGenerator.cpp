@@ -204,11 +204,6 @@ namespace {
 // two shares is placed on the calling thread.
 constexpr int32_t kPlacedPerShare = 1024;
 
-struct PlacementJob {
-    Crowdgenerator* generator;
-    double max_turn;
-};
-
 } // namespace
 
 // Carries the records over to their instances. The world writes a target rotation; the
@@ -219,17 +214,12 @@ struct PlacementJob {
 void Crowdgenerator::Upadate_Agent_Position(double max_turn, BaseObject*) {
     const int32_t n = agents.GetCount();
     if (n >= 2 * kPlacedPerShare && HostJobs::ThreadCount() > 1 && HostJobs::SharesMoveObjects()) {
-        PlacementJob job{this, max_turn};
-        HostJobs::ParallelFor(n, kPlacedPerShare, PlaceShare, &job);
+        // The host's object calls and the arithmetic throw nothing, as a share must not.
+        auto share = [&](int32_t first, int32_t end) { Place(max_turn, first, end); };
+        HostJobs::ParallelFor(n, kPlacedPerShare, share);
         return;
     }
     Place(max_turn, 0, n);
-}
-
-// The host's object calls and the arithmetic here throw nothing, as a share must not.
-void Crowdgenerator::PlaceShare(void* context, int32_t first, int32_t end, int32_t) {
-    const PlacementJob& job = *static_cast<const PlacementJob*>(context);
-    job.generator->Place(job.max_turn, first, end);
 }
 
 void Crowdgenerator::Place(double max_turn, int32_t first, int32_t end) {

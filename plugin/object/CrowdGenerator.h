@@ -54,7 +54,6 @@ class Crowdgenerator : public ObjectData {
   private:
     /// Applies records `first` to `end` - 1 to their instances (Upadate_Agent_Position).
     void Place(double max_turn, int32_t first, int32_t end);
-    static void PlaceShare(void* context, int32_t first, int32_t end, int32_t worker);
 
     // Points every record's object at nothing, for when the output that held the instances
     // goes away.

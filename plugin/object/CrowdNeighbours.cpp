@@ -64,7 +64,7 @@ struct RecordCopy {
         const int32_t first = s * share;
         const int32_t end = count - first > share ? first + share : count;
         Found f;
-        // Kept in locals: the stores through the copies could otherwise be the found values.
+        // Kept in locals: the stores through the copies could otherwise be this copy's fields.
         LVector* to_local = local;
         LVector* to_global = global;
         LVector* to_direction = direction;
@@ -85,14 +85,6 @@ struct RecordCopy {
         found[s] = f;
     }
 };
-
-// Shares `first` to `end` - 1 of a RecordCopy; they read the records and write the copies,
-// and call no host.
-void CopyShares(void* context, int32_t first, int32_t end, int32_t) {
-    auto& copy = *static_cast<RecordCopy*>(context);
-    for (int32_t s = first; s < end; ++s)
-        copy.Copy(s);
-}
 
 } // namespace
 
@@ -269,7 +261,12 @@ CrowdNeighbours* NeighbourIndex::Of(int32_t slot, const AgentArray& agents) {
     copy.share = (count + shares - 1) / shares;
     shares = count > 0 ? (count + copy.share - 1) / copy.share : 0;
     if (shares > 1) {
-        HostJobs::ParallelFor(shares, 1, CopyShares, &copy);
+        // The shares read the records, write the copies and call no host.
+        auto share = [&copy](int32_t first, int32_t end) {
+            for (int32_t s = first; s < end; ++s)
+                copy.Copy(s);
+        };
+        HostJobs::ParallelFor(shares, 1, share);
     } else if (shares == 1) {
         copy.Copy(0);
     }

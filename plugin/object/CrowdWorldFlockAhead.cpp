@@ -9,12 +9,11 @@
 // with a grid of their own, each through its own lane's buffers; they take no memory. Their
 // one host call reads the rotations of the agents' instances, which the world does not
 // change, where the host lets a job's shares read objects of their own; else the update asks
-// for them. The grids they search are built in the job, in memory
-// taken before it, by the first thread there, while the calling thread builds the grid of the
-// places the update changes. Whichever thread the host gives a share, the calling
-// thread runs the update once, and every thread fills chunks until none is left; when the
-// host gives the calling thread no share at all, the update runs after the job, with every
-// chunk filled.
+// for them. The grids they search are built in the job, in memory taken before it, by the
+// first thread there, while the calling thread builds the grid of the places the update
+// changes. Whichever thread the host gives a share, the calling thread runs the update once,
+// and every thread fills chunks until none is left; when the host gives the calling thread no
+// share at all, the update runs after the job, with every chunk filled.
 #include "plugin/object/CrowdWorld.h"
 
 #include "plugin/geometry/WorkerLane.h"
@@ -118,10 +117,10 @@ bool Crowdworld::UpdateWithFlockAhead(BaseObject* op, Crowd_Data* crowd, InExclu
     }
     const int32_t threads = HostJobs::ThreadCount();
     const int32_t slot = static_cast<int32_t>(crowd - crowds.GetArray());
-    // Every group's slot exists before the threads start, so that the update may look at
-    // other groups meanwhile without moving the slots the threads read.
     // The update takes its instance's pitch from the host where it keeps no pitch of its own.
     const bool pitches = ground_switch == 0 && !terrain.Linked() && HostJobs::SharesMoveObjects();
+    // Every group's slot exists before the threads start, so that the update may look at
+    // other groups meanwhile without moving the slots the threads read.
     if (!neighbours.ReserveSlots(crowds.GetCount()) ||
         !neighbours.PrepareLanes(slot, agents, threads) ||
         !flock_ahead.Begin(crowd, n, terms, kept, pitches)) {

@@ -23,7 +23,6 @@ void FlockAhead::Free() {
     align_ = cohesion_ = nullptr;
     pitches_ = nullptr;
     slot_capacity_ = 0;
-    chunk_capacity_ = 0;
     agent_capacity_ = 0;
 }
 
@@ -34,7 +33,7 @@ bool FlockAhead::Begin(const Crowd_Data* crowd, int32_t agents, const Terms* ter
     if (crowd == nullptr || agents <= 0 || count < 0 || count > kMostBehaviours) return false;
     const int32_t chunks = (agents + kChunk - 1) / kChunk;
     const size_t slots = static_cast<size_t>(count) * static_cast<size_t>(agents);
-    if (slots > slot_capacity_ || chunks > chunk_capacity_ || agents > agent_capacity_) {
+    if (slots > slot_capacity_ || agents > agent_capacity_) {
         Free();
         const auto n = static_cast<size_t>(agents);
         void* block =
@@ -54,7 +53,6 @@ bool FlockAhead::Begin(const Crowd_Data* crowd, int32_t agents, const Terms* ter
         for (int32_t c = 0; c < chunks; ++c)
             ::new (static_cast<void*>(bytes + c)) std::atomic<uint8_t>(kFree);
         slot_capacity_ = slots;
-        chunk_capacity_ = chunks;
         agent_capacity_ = agents;
     }
     for (int32_t c = 0; c < chunks; ++c)

@@ -107,8 +107,7 @@ class FlockAhead {
     double* pitches_ = nullptr;             ///< per agent
     bool keeps_pitches_ = false;
     int32_t agents_ = 0;         ///< the group's agents
-    int32_t agent_capacity_ = 0; ///< agents the pitches have room for
+    int32_t agent_capacity_ = 0; ///< agents the pitches and chunks have room for
     size_t slot_capacity_ = 0;   ///< terms of each kind the memory has room for
-    int32_t chunk_capacity_ = 0; ///< chunks the memory has room for
     void* block_ = nullptr;
 };
